@@ -1,0 +1,277 @@
+#include "devserver/dev_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "server/framing.h"
+#include "server/get_field.h"
+
+namespace tandril::devserver {
+
+using namespace std::chrono_literals;
+using server::GetField;
+
+namespace {
+
+bool ValidName(const std::string& name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '_' || c == '-' || c == '[' || c == ']';
+    });
+}
+
+}  // namespace
+
+DevServer::DevServer(DevServerOptions options) : options_(options) {
+    server_ = platform::ListenTcp(options.serverPort, true);
+    redirector_ = platform::ListenTcp(options.redirectorPort, true);
+    if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    if (Ok()) thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+}
+
+DevServer::~DevServer() {
+    if (thread_.joinable()) {
+        thread_.request_stop();
+        Wake();
+        thread_.join();
+    }
+    for (int fd : wakePipe_) {
+        if (fd >= 0) ::close(fd);
+    }
+}
+
+std::uint16_t DevServer::ServerPort() const { return platform::LocalPort(server_); }
+std::uint16_t DevServer::RedirectorPort() const { return platform::LocalPort(redirector_); }
+
+void DevServer::Wake() {
+    char c = 1;
+    [[maybe_unused]] auto n = ::write(wakePipe_[1], &c, 1);
+}
+
+void DevServer::AddAccount(const std::string& user, const std::string& password) {
+    std::scoped_lock lock(lock_);
+    accounts_[user] = password;
+}
+
+void DevServer::RefuseLogin(const std::string& user, const std::string& text) {
+    std::scoped_lock lock(lock_);
+    refusals_[user] = text;
+}
+
+void DevServer::AnswerWait(int count, int seconds) {
+    std::scoped_lock lock(lock_);
+    for (int i = 0; i < count; ++i) redirectorScript_.push_back("WAIT " + std::to_string(seconds) + "\r\n");
+}
+
+void DevServer::AnswerRedirectorRaw(const std::string& text) {
+    std::scoped_lock lock(lock_);
+    redirectorScript_.push_back(text);
+}
+
+bool DevServer::SendTo(const std::string& user, int type, const std::string& payload) {
+    return SendRawTo(user, server::EncodeFrame(static_cast<std::uint16_t>(type), payload));
+}
+
+bool DevServer::SendRawTo(const std::string& user, const std::string& bytes) {
+    {
+        std::scoped_lock lock(lock_);
+        bool online = std::any_of(connections_.begin(), connections_.end(), [&](auto& c) { return c->user == user; });
+        if (!online) return false;
+        outbox_.emplace_back(user, bytes);
+    }
+    Wake();
+    return true;
+}
+
+bool DevServer::Disconnect(const std::string& user) {
+    {
+        std::scoped_lock lock(lock_);
+        disconnects_.push_back(user);
+    }
+    Wake();
+    return true;
+}
+
+std::vector<Frame> DevServer::FramesFrom(const std::string& user) const {
+    std::scoped_lock lock(lock_);
+    auto it = framesByUser_.find(user);
+    return it == framesByUser_.end() ? std::vector<Frame>{} : it->second;
+}
+
+bool DevServer::IsOnline(const std::string& user) const {
+    std::scoped_lock lock(lock_);
+    return std::any_of(connections_.begin(), connections_.end(), [&](auto& c) { return c->user == user; });
+}
+
+int DevServer::RedirectorRequests() const {
+    std::scoped_lock lock(lock_);
+    return redirectorRequests_;
+}
+
+bool DevServer::WaitFor(const std::string& user, int type, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(lock_);
+    return changed_.wait_for(lock, timeout, [&] {
+        if (type < 0) return std::any_of(connections_.begin(), connections_.end(), [&](auto& c) { return c->user == user; });
+        auto it = framesByUser_.find(user);
+        return it != framesByUser_.end() &&
+               std::any_of(it->second.begin(), it->second.end(), [&](const Frame& f) { return f.type == type; });
+    });
+}
+
+void DevServer::AcceptRedirector() {
+    platform::Socket peer(::accept4(redirector_.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (!peer) return;
+    std::string answer;
+    {
+        std::scoped_lock lock(lock_);
+        ++redirectorRequests_;
+        if (!redirectorScript_.empty()) {
+            answer = redirectorScript_.front();
+            redirectorScript_.pop_front();
+        } else {
+            answer = "127.0.0.1:" + std::to_string(ServerPort()) + "\r\n";
+        }
+    }
+    platform::SendAllBlocking(peer.fd(), answer);
+}
+
+void DevServer::Reply(Connection& c, int type, const std::string& payload) {
+    platform::SendAllBlocking(c.socket.fd(), server::EncodeFrame(static_cast<std::uint16_t>(type), payload));
+}
+
+void DevServer::LoginAs(Connection& c, const std::string& user) {
+    c.user = user;
+    auto& frames = framesByUser_[user];
+    frames.insert(frames.end(), c.sent.begin(), c.sent.end());
+    c.sent.clear();
+}
+
+// Runs with lock_ held.
+void DevServer::Handle(Connection& c, const Frame& f) {
+    (c.user.empty() ? c.sent : framesByUser_[c.user]).push_back(f);
+    auto field = [&](int n) { return GetField(f.payload, n, 512).value_or(""); };
+    switch (f.type) {
+        case 2: {  // log in: user password port "version" speed 4853 0
+            std::string user = field(1), password = field(2);
+            if (auto refusal = refusals_.find(user); refusal != refusals_.end()) {
+                Reply(c, 0, refusal->second);
+                refusals_.erase(refusal);
+                break;
+            }
+            auto account = accounts_.find(user);
+            if (account != accounts_.end() && account->second != password) {
+                Reply(c, 0, "invalid password");
+                break;
+            }
+            if (account == accounts_.end()) accounts_[user] = password;  // an open server: first login registers
+            LoginAs(c, user);
+            Reply(c, 3, user + "@devserver.invalid");
+            break;
+        }
+        case 6: {  // register: user password port "version" speed email 0
+            std::string user = field(1);
+            if (!ValidName(user)) {
+                Reply(c, 0, "Name contains invalid characters");
+            } else if (accounts_.count(user)) {
+                Reply(c, 0, "Name already registered");
+            } else {
+                accounts_[user] = field(2);
+                LoginAs(c, user);
+                Reply(c, 3, field(6));
+            }
+            break;
+        }
+        case 7: {  // is this name free?
+            std::string user = field(1);
+            Reply(c, !ValidName(user) ? 10 : accounts_.count(user) ? 9 : 8, user);
+            break;
+        }
+        case 11: {  // check an existing account
+            auto account = accounts_.find(field(1));
+            if (account != accounts_.end() && account->second == field(2)) {
+                Reply(c, 12, "");
+            } else {
+                Reply(c, 0, "invalid password");
+            }
+            break;
+        }
+        case 750:  // server ping: echoed
+            Reply(c, 750, f.payload);
+            break;
+        default:
+            break;
+    }
+}
+
+void DevServer::Run(std::stop_token stop) {
+    auto nextStats = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statsIntervalMs);
+    while (!stop.stop_requested()) {
+        std::vector<pollfd> fds{{server_.fd(), POLLIN, 0}, {redirector_.fd(), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        {
+            std::scoped_lock lock(lock_);
+            for (auto& c : connections_) fds.push_back({c->socket.fd(), POLLIN, 0});
+        }
+        int timeout = options_.statsIntervalMs > 0 ? 50 : 500;
+        if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) return;
+        if (fds[2].revents) {
+            char buf[64];
+            while (::read(wakePipe_[0], buf, sizeof buf) > 0) {
+            }
+        }
+        if (fds[1].revents & POLLIN) AcceptRedirector();
+        std::scoped_lock lock(lock_);
+        if (fds[0].revents & POLLIN) {
+            platform::Socket peer(::accept4(server_.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+            if (peer) connections_.push_back(std::make_unique<Connection>(Connection{std::move(peer), {}, {}, {}}));
+        }
+        for (std::size_t i = 3; i < fds.size(); ++i) {
+            if (!fds[i].revents) continue;
+            auto it = std::find_if(connections_.begin(), connections_.end(), [&](auto& c) { return c->socket.fd() == fds[i].fd; });
+            if (it == connections_.end()) continue;
+            Connection& c = **it;
+            char buf[4096];
+            ssize_t n = ::recv(c.socket.fd(), buf, sizeof buf, MSG_DONTWAIT);
+            if (n <= 0 && !(n < 0 && (errno == EAGAIN || errno == EINTR))) {
+                connections_.erase(it);
+                continue;
+            }
+            if (n > 0) c.inbox.append(buf, static_cast<std::size_t>(n));
+            bool broken = false;
+            for (;;) {
+                auto parsed = server::ParseFrame(c.inbox);
+                if (parsed.status == server::FrameStatus::Malformed) broken = true;
+                if (parsed.status != server::FrameStatus::Complete) break;
+                Frame f{parsed.type, std::string(parsed.payload)};
+                c.inbox.erase(0, parsed.consumed);
+                Handle(c, f);
+            }
+            if (broken) connections_.erase(it);
+        }
+        for (auto& [user, bytes] : outbox_) {
+            for (auto& c : connections_) {
+                if (c->user == user) platform::SendAllBlocking(c->socket.fd(), bytes);
+            }
+        }
+        outbox_.clear();
+        for (const auto& user : disconnects_) {
+            std::erase_if(connections_, [&](auto& c) { return c->user == user; });
+        }
+        disconnects_.clear();
+        if (options_.statsIntervalMs > 0 && std::chrono::steady_clock::now() >= nextStats) {
+            nextStats = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statsIntervalMs);
+            int online = 0;
+            for (auto& c : connections_) online += c->user.empty() ? 0 : 1;
+            std::string stats = std::to_string(online) + " " + std::to_string(online * 1234) + " " + std::to_string(online * 7);
+            for (auto& c : connections_) {
+                if (!c->user.empty()) Reply(*c, 214, stats);
+            }
+        }
+        changed_.notify_all();
+    }
+}
+
+}  // namespace tandril::devserver

@@ -1,0 +1,97 @@
+#pragma once
+// devserver: a small index server and redirector for development, demos and integration tests.
+// It is a tool of this project, not a product: enough of the server's side of the protocol for
+// the client to connect, log in and register, plus hooks for tests to script frames to a client
+// and read back every frame a client sent. It runs its own thread and listens on loopback.
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/socket.h"
+
+namespace tandril::devserver {
+
+struct Frame {
+    int type = 0;
+    std::string payload;  // as sent, Windows-1252
+};
+
+struct DevServerOptions {
+    std::uint16_t serverPort = 0;       // 0: any free port
+    std::uint16_t redirectorPort = 0;   // 0: any free port
+    int statsIntervalMs = 0;            // 214 statistics to every logged-in user; 0: never
+};
+
+class DevServer {
+public:
+    explicit DevServer(DevServerOptions options = {});
+    ~DevServer();
+    DevServer(const DevServer&) = delete;
+    DevServer& operator=(const DevServer&) = delete;
+
+    bool Ok() const { return server_.valid() && redirector_.valid(); }
+    std::uint16_t ServerPort() const;
+    std::uint16_t RedirectorPort() const;
+
+    // Scripting.
+    void AddAccount(const std::string& user, const std::string& password);
+    // The next login of `user` is refused with an error (type 0) carrying `text`.
+    void RefuseLogin(const std::string& user, const std::string& text);
+    // The next `count` redirector answers are "WAIT seconds".
+    void AnswerWait(int count, int seconds);
+    // The next redirector answer is exactly `text`.
+    void AnswerRedirectorRaw(const std::string& text);
+    // Sends a frame to a logged-in user; false when the user is not online.
+    bool SendTo(const std::string& user, int type, const std::string& payload);
+    // Sends raw bytes (possibly malformed) to a logged-in user.
+    bool SendRawTo(const std::string& user, const std::string& bytes);
+    // Closes a user's connection.
+    bool Disconnect(const std::string& user);
+
+    // Observation.
+    std::vector<Frame> FramesFrom(const std::string& user) const;
+    bool IsOnline(const std::string& user) const;
+    int RedirectorRequests() const;
+    // Waits until `user` sent a frame of `type` (or is online, for type -1); false on time-out.
+    bool WaitFor(const std::string& user, int type, std::chrono::milliseconds timeout) const;
+
+private:
+    struct Connection {
+        platform::Socket socket;
+        std::string inbox;
+        std::string user;        // set by a login or a registration
+        std::vector<Frame> sent; // before the user was known
+    };
+    void Run(std::stop_token stop);
+    void AcceptRedirector();
+    void Handle(Connection& c, const Frame& f);
+    void Reply(Connection& c, int type, const std::string& payload);
+    void LoginAs(Connection& c, const std::string& user);
+    void Wake();
+
+    DevServerOptions options_;
+    platform::Socket server_;
+    platform::Socket redirector_;
+    int wakePipe_[2] = {-1, -1};
+
+    mutable std::mutex lock_;
+    mutable std::condition_variable changed_;
+    std::vector<std::unique_ptr<Connection>> connections_;
+    std::map<std::string, std::string> accounts_;
+    std::map<std::string, std::string> refusals_;
+    std::map<std::string, std::vector<Frame>> framesByUser_;
+    std::deque<std::string> redirectorScript_;
+    std::deque<std::pair<std::string, std::string>> outbox_;  // user, bytes
+    std::vector<std::string> disconnects_;
+    int redirectorRequests_ = 0;
+    std::jthread thread_;
+};
+
+}  // namespace tandril::devserver

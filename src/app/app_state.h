@@ -1,0 +1,119 @@
+#pragma once
+// The process-wide record of one running client. One object per client (tests run several in a
+// process); every Part receives it by reference.
+
+#include <array>
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tandril {
+
+inline constexpr const char* kWindowTitle = "Tandril v2.0 BETA 9";
+inline constexpr const char* kVersionText = "v2.0 BETA 9.4";
+inline constexpr const char* kDefaultEmail = "anonymous@tandril.invalid";
+inline constexpr const char* kSupportEmail = "support@tandril.invalid";
+inline constexpr const char* kInternalPlayer = "Internal";
+inline constexpr int kDefaultRedirectorPort = 8875;
+
+// Limits of the texts the client keeps (characters, not counting a terminator).
+inline constexpr std::size_t kMaxUserName = 19;
+inline constexpr std::size_t kMaxPassword = 19;
+inline constexpr std::size_t kMaxEmail = 99;
+inline constexpr std::size_t kMaxPath = 349;
+
+// Where the client finds the network: configuration values, overridable on the command line.
+struct NetworkEndpoints {
+    std::string primaryRedirector = "redirector.tandril.invalid";
+    std::string fallbackRedirector = "redirector2.tandril.invalid";
+    int redirectorPort = kDefaultRedirectorPort;
+};
+
+// The user's settings (values of the per-user configuration key) with their defaults.
+struct Settings {
+    std::string savePath;
+    std::string player = kInternalPlayer;
+    int maxDownloads = 3;
+    int maxUploads = 3;
+    bool swearFilter = false;
+    bool displayJoinPart = true;
+    bool autoDelete = false;
+    bool pingResults = true;
+    bool advancedSearch = false;
+    bool autoJoin = false;
+    bool instantMessaging = true;
+    int partialAction = 1;
+    bool proxyTransfers = true;
+    std::string currentScheme;
+    std::string customPallete;
+    int proxyVersion = 0;  // 0 = no proxy, else SOCKS 4 or 5
+    std::string proxyServer;
+    int proxyPort = 0;
+    std::string proxyUser;
+    std::string proxyPass;
+    // lsopt, lschoice, bitopt, bitchoice, pingopt, pingchoice
+    std::array<std::string, 6> searchFilters;
+    std::string lastPlayList;
+};
+
+struct AppState {
+    std::filesystem::path profileFolder;
+    NetworkEndpoints endpoints;
+
+    // Connection state; set and read from the GUI thread and from workers.
+    std::atomic<bool> connected{false};
+    std::atomic<bool> quitting{false};
+    std::atomic<bool> connectCancelled{false};
+    std::atomic<bool> connectInProgress{false};
+    std::atomic<bool> suppressReconnectOnce{false};
+    std::atomic<bool> searchRequestedWhileOffline{false};
+    std::atomic<bool> exitAfterUploads{false};
+
+    // Window state.
+    std::atomic<bool> mainWindowMinimised{false};
+    std::atomic<bool> mainWindowMaximised{false};
+    std::atomic<bool> trayIconShown{false};
+
+    // The account. 0: loaded from the store; 1: new account; 2: existing account typed in.
+    std::string userName;
+    std::string password;
+    std::string email;
+    int lineSpeed = 0;
+    int dataPort = 0;
+    int accountOrigin = 0;
+
+    Settings settings;
+    std::vector<std::string> sharedFolders;
+    std::atomic<int> sharedFileCount{0};
+
+    // Running transfers, each counter behind its own lock.
+    std::mutex uploadsLock;
+    int uploads = 0;
+    std::mutex downloadsLock;
+    int downloads = 0;
+
+    int Uploads() {
+        std::scoped_lock lock(uploadsLock);
+        return uploads;
+    }
+    int Downloads() {
+        std::scoped_lock lock(downloadsLock);
+        return downloads;
+    }
+
+    // Back to "no account": the fields that the start-up search and the wizard begin from.
+    void ClearAccount() {
+        userName.clear();
+        password.clear();
+        email.clear();
+        lineSpeed = 0;
+        settings.player = kInternalPlayer;
+        settings.maxUploads = 3;
+        settings.maxDownloads = 3;
+        sharedFolders.clear();
+    }
+};
+
+}  // namespace tandril

@@ -1,0 +1,16 @@
+#include "app/fatal_error.h"
+
+#include "app/app_state.h"
+#include "app/text_format.h"
+
+namespace tandril {
+
+std::string FatalErrorText() {
+    std::string text = "Tandril has encountered an error which it cannot solve.\n";
+    text += Format(999, "Please report it to %s with an e-mail\n", kSupportEmail);
+    text += "message including a small description of what the Tandril software was\n";
+    text += "doing when it crashed. Thank you for using Tandril.";
+    return text.substr(0, 999);
+}
+
+}  // namespace tandril

@@ -1,0 +1,90 @@
+#include "app/front_end.h"
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "app/client.h"
+#include "app/settings.h"
+#include "app/startup.h"
+
+namespace tandril {
+
+namespace {
+
+void SetRedirector(NetworkEndpoints& ends, const std::string& value) {
+    auto colon = value.rfind(':');
+    if (colon == std::string::npos) {
+        ends.primaryRedirector = value;
+        return;
+    }
+    ends.primaryRedirector = value.substr(0, colon);
+    ends.redirectorPort = static_cast<int>(DecimalValue(value.substr(colon + 1)));
+}
+
+}  // namespace
+
+FrontEndOptions ParseFrontEndOptions(int argc, char** argv, const std::vector<std::string>& ownOptions) {
+    FrontEndOptions o;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 < argc) return std::string(argv[++i]);
+            o.error = "missing value after " + arg;
+            return std::nullopt;
+        };
+        if (arg == "--profile") {
+            if (auto v = value()) o.profile = *v;
+        } else if (arg == "--redirector") {
+            if (auto v = value()) SetRedirector(o.endpoints, *v);
+        } else if (arg == "--fallback-redirector") {
+            if (auto v = value()) o.endpoints.fallbackRedirector = *v;
+        } else if (arg.starts_with("--")) {
+            std::string name = arg.substr(2, arg.find('=') - 2);
+            if (std::find(ownOptions.begin(), ownOptions.end(), name) == ownOptions.end()) {
+                o.error = "unknown option " + arg;
+            } else {
+                o.extra.push_back(arg.substr(2));
+            }
+        } else {
+            o.arguments.push_back(arg);
+        }
+    }
+    return o;
+}
+
+std::optional<std::string> ExtraOption(const FrontEndOptions& options, const std::string& name) {
+    for (const auto& e : options.extra) {
+        if (e == name) return std::string();
+        if (e.starts_with(name + "=")) return e.substr(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
+namespace {
+int gSignalPipe[2] = {-1, -1};  // written from a signal handler, which can reach nothing else
+void OnSignal(int) {
+    char c = 1;
+    [[maybe_unused]] auto n = ::write(gSignalPipe[1], &c, 1);
+}
+}  // namespace
+
+void ExitOnTerminationSignals(Client& client) {
+    if (gSignalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &client);
+    QObject::connect(notifier, &QSocketNotifier::activated, &client, [&client, notifier] {
+        char c;
+        [[maybe_unused]] auto n = ::read(gSignalPipe[0], &c, 1);
+        notifier->setEnabled(false);
+        ExitApplication(client);
+    });
+    struct sigaction sa{};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+}  // namespace tandril

@@ -1,0 +1,32 @@
+#pragma once
+// What every front end (the Qt application, the command-line client) shares: its options and the
+// orderly exit on SIGINT and SIGTERM.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+
+namespace tandril {
+
+class Client;
+
+struct FrontEndOptions {
+    std::optional<std::filesystem::path> profile;
+    NetworkEndpoints endpoints;
+    std::vector<std::string> arguments;  // what is left: "-P link", "UPGRADE path", a link
+    std::vector<std::string> extra;      // --name=value options the front end reads itself
+    std::string error;                   // not empty when the command line was not understood
+};
+
+// Understands --profile DIR, --redirector HOST[:PORT], --fallback-redirector HOST and the
+// front end's own options named in `ownOptions` (given as --name=value).
+FrontEndOptions ParseFrontEndOptions(int argc, char** argv, const std::vector<std::string>& ownOptions);
+std::optional<std::string> ExtraOption(const FrontEndOptions& options, const std::string& name);
+
+// SIGINT and SIGTERM end the program the way the "Quitter" command does, settings saved.
+void ExitOnTerminationSignals(Client& client);
+
+}  // namespace tandril

@@ -1,0 +1,34 @@
+#include "app/pending_parts.h"
+
+#include "app/client.h"
+
+namespace tandril {
+
+int RegistrationWizard(Client&) { return 0; }
+int InvalidPasswordDialog(Client& client) { return client.state.connected ? 1 : 0; }
+void HandleUpgradeOffer(Client&, const std::string&) {}
+void StartConnectivityProbe(Client&, int, const std::string&) {}
+void StartReconnectThread(Client&) {}
+
+void StartDataPortListener(Client&) {}
+void BuildMyFiles(Client&) {}
+void LoadHotList(Client&) {}
+void WatchHotListUsers(Client&) {}
+void AnnounceSharedFiles(Client&) {}
+void UnshareAllFiles(Client&) {}
+void RestartWaitingTransfers(Client&) {}
+void OpenChannelList(Client&) {}
+void JoinStoredChannels(Client&) {}
+void SaveIncompleteDownloads(Client&) {}
+void CloseChannelWindowsSilently(Client&) {}
+void ClearOnlineViews(Client&) {}
+
+void HandleCommandLine(Client& client, const std::vector<std::string>& arguments) {
+    if (!arguments.empty()) HandleProtocolUrl(client, arguments.front());
+}
+
+void HandleProtocolUrl(Client& client, const std::string& link) {
+    Q_EMIT client.linkReceived(QString::fromStdString(link));
+}
+
+}  // namespace tandril

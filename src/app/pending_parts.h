@@ -1,0 +1,39 @@
+#pragma once
+// The steps of start-up, exit and the session that belong to parts of the client still being
+// written (library, transfers, chat, hot list, registration, reconnection, links). Each does the
+// least that its part allows today, so that start-up and exit run end to end; each is replaced by
+// the real operation when its part arrives. None of them is finished work.
+
+#include <string>
+#include <vector>
+
+namespace tandril {
+
+class Client;
+
+// Registration and login helpers.
+int RegistrationWizard(Client& client);            // today: 0, the wizard was left
+int InvalidPasswordDialog(Client& client);         // today: 0, stays offline
+void HandleUpgradeOffer(Client& client, const std::string& payload);
+void StartConnectivityProbe(Client& client, int type, const std::string& payload);
+void StartReconnectThread(Client& client);
+
+// Library, transfers and chat.
+void StartDataPortListener(Client& client);
+void BuildMyFiles(Client& client);
+void LoadHotList(Client& client);
+void WatchHotListUsers(Client& client);
+void AnnounceSharedFiles(Client& client);
+void UnshareAllFiles(Client& client);
+void RestartWaitingTransfers(Client& client);
+void OpenChannelList(Client& client);
+void JoinStoredChannels(Client& client);
+void SaveIncompleteDownloads(Client& client);
+void CloseChannelWindowsSilently(Client& client);
+void ClearOnlineViews(Client& client);
+
+// Links: the command line's arguments after start-up, and a link handed over by a second start.
+void HandleCommandLine(Client& client, const std::vector<std::string>& arguments);
+void HandleProtocolUrl(Client& client, const std::string& link);
+
+}  // namespace tandril

@@ -1,0 +1,40 @@
+#pragma once
+// Loading and saving the account and settings in the configuration store, the scrambled form of
+// the password, and the import of an earlier installation's files.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "app/app_state.h"
+#include "app/config_store.h"
+#include "app/ui_port.h"
+
+namespace tandril {
+
+inline constexpr const char* kRootKey = "Software\\Tandril";
+
+// True when an account was found and loaded. A stored account that lacks a required value is
+// treated as absent and changes nothing in `state`.
+bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui);
+// Writes everything back; does nothing while the user name is empty. False when the store could
+// not be written (the user has been told).
+bool SaveSettings(ConfigStore& store, AppState& state, UiPort& ui);
+
+std::string ScramblePassword(std::string_view password);
+std::string UnscramblePassword(std::string_view text);
+// The older "Hash" form of the scrambled password back to the password.
+std::string PasswordFromOldHash(std::string_view hash);
+
+// The decimal rule: leading blanks, a sign and digits; anything else reads as 0.
+long long DecimalValue(std::string_view text);
+// An address kept as a 32-bit number in the old files, with the first octet in the low byte.
+std::string DottedFromStoredAddress(std::uint32_t stored);
+
+// An earlier installation's "tandril.dat" in `folder`; true when the user accepted its account.
+bool ImportPreviousInstall(const std::filesystem::path& folder, AppState& state, UiPort& ui);
+// An earlier installation's "proxy.dat" in `folder`.
+void ImportProxyFile(const std::filesystem::path& folder, AppState& state);
+
+}  // namespace tandril

@@ -1,0 +1,207 @@
+#include "app/startup.h"
+
+#include <QObject>
+
+#include "app/client.h"
+#include "app/pending_parts.h"
+#include "app/settings.h"
+#include "app/text_format.h"
+#include "server/connect_server.h"
+#include "server/login.h"
+
+namespace tandril {
+
+std::vector<std::filesystem::path> PreviousInstallFolders(const Client& client) {
+    // The profile folder plays the part of the program's current folder and is searched first.
+    std::vector<std::filesystem::path> folders{client.state.profileFolder};
+    std::error_code ec;
+    auto cwd = std::filesystem::current_path(ec);
+    if (!ec && !std::filesystem::equivalent(cwd, client.state.profileFolder, ec)) folders.push_back(cwd);
+    return folders;
+}
+
+namespace {
+
+void GoOnline(Client& c) {
+    ConnectingDialogModel& d = c.dialog;
+    c.link.EnableServerNotifications();
+    d.SetStatus("Logged in! Sharing Files...");
+    AnnounceSharedFiles(c);
+    c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", c.state.userName.c_str(), c.state.sharedFileCount.load()));
+    d.SetStatus("Starting Application!");
+    RestartWaitingTransfers(c);
+    c.main.SetPagesVisible(true);
+    d.PostClose(1);
+    if (c.state.accountOrigin != 0) {
+        OpenChannelList(c);
+    } else if (c.state.settings.autoJoin) {
+        JoinStoredChannels(c);
+    }
+}
+
+// No stored account: an earlier installation, else the registration wizard. True when an
+// account is loaded; false when start-up ends here (offline, or exiting).
+bool FindAccount(Client& c, bool& online) {
+    ConnectingDialogModel& d = c.dialog;
+    AppState& s = c.state;
+    for (;;) {
+        s.ClearAccount();
+        d.SetStatus("Loading Notification List...");
+        LoadHotList(c);
+        d.SetStatus("Searching for previous installs...");
+        std::optional<std::filesystem::path> found;
+        for (const auto& folder : PreviousInstallFolders(c)) {
+            if (ImportPreviousInstall(folder, s, c.ui)) {
+                found = folder;
+                break;
+            }
+        }
+        if (!found) {
+            s.ClearAccount();
+            d.SetDialogVisible(false);
+            if (RegistrationWizard(c)) {
+                d.SetDialogVisible(true);
+                if (s.dataPort != 0) StartDataPortListener(c);
+                d.SetStatus("Building My Files...");
+                BuildMyFiles(c);
+                online = true;
+                return false;
+            }
+            d.SetDialogVisible(true);
+            c.main.SetPagesVisible(true);
+            return false;
+        }
+        ImportProxyFile(*found, s);
+        d.SetDialogVisible(false);
+        if (!c.ui.AcceptTermsOfUse()) {
+            c.PostToGui([&c] { ExitApplication(c); });
+            return false;
+        }
+        d.SetDialogVisible(true);
+        SaveSettings(c.store, s, c.ui);
+        d.SetStatus("Loading registration data...");
+        if (LoadSettings(c.store, s, c.ui)) return true;
+    }
+}
+
+}  // namespace
+
+void StartupDriver(Client& c) {
+    ConnectingDialogModel& d = c.dialog;
+    AppState& s = c.state;
+    c.main.SetPagesVisible(false);
+    d.SetStatus("Loading registration data...");
+    if (!LoadSettings(c.store, s, c.ui)) {
+        bool online = false;
+        if (!FindAccount(c, online)) {
+            if (online) GoOnline(c);
+            return;
+        }
+    }
+    if (s.dataPort != 0) StartDataPortListener(c);
+    d.SetStatus("Building My Files...");
+    BuildMyFiles(c);
+    d.SetStatus("Loading Notification List...");
+    LoadHotList(c);
+    d.SetStatus("Resolving server...");
+    if (server::ConnectServer(c, &d)) {
+        d.SetStatus("Connexion au Serveur...");
+        if (server::LoginToServer(c, true)) {
+            GoOnline(c);
+            return;
+        }
+        d.SetStatus("Impossible de se connecter !");
+    } else {
+        d.SetStatus(s.settings.proxyVersion != 0 ? "Unable to Connect to Proxy!" : "Impossible de se connecter !");
+    }
+    c.main.SetPagesVisible(true);
+    d.SetButtonText("OK");
+}
+
+void StartClient(Client& client, std::vector<std::string> arguments) {
+    client.ReportStoreProblems();
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(&client.dialog, &ConnectingDialogModel::closed, &client,
+                                   [&client, connection, arguments] {
+                                       QObject::disconnect(*connection);
+                                       HandleCommandLine(client, arguments);
+                                   });
+    client.RunConnectingDialog(StartupDriver);
+}
+
+namespace {
+
+const char* OutboundQuestion(int downloads, int uploads) {
+    if (downloads == 0) {
+        return uploads == 1 ? "You have %d outbound transfer in progress. Would you like to unshare your files, then "
+                              "have the application Exit automatically once these outbound transfers are complete?"
+                            : "You have %d outbound transfers in progress. Would you like to unshare your files, then "
+                              "have the application Exit automatically once these outbound transfers are complete?";
+    }
+    static const char* const kWithDownloads[2][2] = {
+        {"You have %d inbound transfer and %d outbound transfer in progress. Would you like to unshare your files, then "
+         "have the application Exit automatically once these outbound transfers are complete?",
+         "You have %d inbound transfer and %d outbound transfers in progress. Would you like to unshare your files, then "
+         "have the application Exit automatically once these outbound transfers are complete?"},
+        {"You have %d inbound transfers and %d outbound transfer in progress. Would you like to unshare your files, then "
+         "have the application Exit automatically once these outbound transfers are complete?",
+         "You have %d inbound transfers and %d outbound transfers in progress. Would you like to unshare your files, "
+         "then have the application Exit automatically once these outbound transfers are complete?"}};
+    return kWithDownloads[downloads == 1 ? 0 : 1][uploads == 1 ? 0 : 1];
+}
+
+void LeaveAfterUploads(Client& c) {
+    c.state.exitAfterUploads = true;
+    UnshareAllFiles(c);
+    c.SetStatusText(0, Format(99, "Online (%s): Going Offline after Outbound Transfers Complete.", c.state.userName.c_str()));
+}
+
+}  // namespace
+
+bool ConfirmExit(Client& c) {
+    int uploads = c.state.Uploads();
+    int downloads = c.state.Downloads();
+    if (uploads > 0) {
+        std::string text = downloads == 0 ? Format(1000, OutboundQuestion(0, uploads), uploads)
+                                           : Format(1000, OutboundQuestion(downloads, uploads), downloads, uploads);
+        Answer a = c.ui.Ask({text, "Transfers in Progress!", Buttons::YesNoCancel, Icon::Exclamation});
+        if (a == Answer::No) return true;
+        // Cancel, like Yes, unshares and defers the exit: the user asked to leave, not to stay.
+        LeaveAfterUploads(c);
+        return false;
+    }
+    if (downloads > 0) {
+        std::string text = Format(1000, downloads == 1 ? "You have %d download in progress. Are you sure you want to exit?"
+                                                       : "You have %d downloads in progress. Are you sure you want to exit?",
+                                  downloads);
+        return c.ui.Ask({text, "Transfers in Progress!", Buttons::YesNo, Icon::Exclamation}) != Answer::No;
+    }
+    return true;
+}
+
+void GoOffline(Client& c) {
+    Answer a = c.ui.Ask({"Would you like to unshare your files, then have the application Exit automatically once these "
+                         "outbound transfers are complete?",
+                         "Go Offline?", Buttons::YesNo, Icon::Question});
+    if (a != Answer::Yes) return;
+    if (c.state.Uploads() > 0) {
+        LeaveAfterUploads(c);
+    } else {
+        ExitApplication(c);
+    }
+}
+
+void ExitApplication(Client& c) {
+    if (c.windowGeometry) {
+        if (auto geometry = c.windowGeometry()) SaveWindowPlacement(c.store, geometry->first, geometry->second);
+    }
+    if (c.state.accountOrigin == 0) SaveSettings(c.store, c.state, c.ui);
+    SaveIncompleteDownloads(c);
+    CloseChannelWindowsSilently(c);
+    c.link.DisableServerNotifications();
+    c.link.Close();
+    c.state.quitting = true;
+    Q_EMIT c.exitRequested(0);
+}
+
+}  // namespace tandril

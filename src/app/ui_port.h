@@ -1,0 +1,35 @@
+#pragma once
+// The one boundary through which the core asks the person at the screen. Every call may come from
+// any thread; the blocking ones return the answer. The Qt skin shows real dialogs; tests script the
+// answers; the command-line front end answers from its options.
+
+#include <string>
+
+namespace tandril {
+
+enum class AlertKind { Modal = 1, Modeless = 2 };
+enum class Buttons { Ok, YesNo, YesNoCancel };
+enum class Icon { Information, Question, Exclamation, Error };
+enum class Answer { Ok, Yes, No, Cancel };
+
+struct Question {
+    std::string text;
+    std::string caption;
+    Buttons buttons = Buttons::YesNo;
+    Icon icon = Icon::Question;
+};
+
+class UiPort {
+public:
+    virtual ~UiPort() = default;
+
+    // The notification box "Tandril Notification". A modal alert returns when it was closed.
+    virtual void ShowAlert(AlertKind kind, const std::string& text) = 0;
+    virtual Answer Ask(const Question& question) = 0;
+    // The terms-of-use dialog: true for "&Oui", false for "&Non".
+    virtual bool AcceptTermsOfUse() = 0;
+    // The fatal-error box (caption "Tandril", error icon); returns when it was closed.
+    virtual void ShowFatalError(const std::string& text) = 0;
+};
+
+}  // namespace tandril

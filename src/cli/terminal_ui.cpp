@@ -1,0 +1,32 @@
+#include "cli/terminal_ui.h"
+
+#include <cstdio>
+
+namespace tandril::cli {
+
+void TerminalUi::Print(const std::string& line) {
+    std::scoped_lock lock(lock_);
+    std::fprintf(stdout, "%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void TerminalUi::ShowAlert(AlertKind, const std::string& text) { Print("[Tandril Notification] " + text); }
+
+Answer TerminalUi::Ask(const Question& q) {
+    if (q.buttons == Buttons::Ok) {
+        Print("[" + q.caption + "] " + q.text);
+        return Answer::Ok;
+    }
+    Answer a = defaultAnswer_ == Answer::Cancel && q.buttons != Buttons::YesNoCancel ? Answer::No : defaultAnswer_;
+    Print("[" + q.caption + "] " + q.text + " -> " + (a == Answer::Yes ? "Yes" : a == Answer::No ? "No" : "Cancel"));
+    return a;
+}
+
+bool TerminalUi::AcceptTermsOfUse() {
+    Print(std::string("[Terms of use] -> ") + (acceptTerms_ ? "Oui" : "Non"));
+    return acceptTerms_;
+}
+
+void TerminalUi::ShowFatalError(const std::string& text) { Print("[Tandril] " + text); }
+
+}  // namespace tandril::cli

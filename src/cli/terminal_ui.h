@@ -1,0 +1,26 @@
+#pragma once
+// The command-line front end's answers: printed questions answered from its options, alerts and
+// status texts on standard output.
+
+#include <mutex>
+
+#include "app/ui_port.h"
+
+namespace tandril::cli {
+
+class TerminalUi : public UiPort {
+public:
+    TerminalUi(Answer defaultAnswer, bool acceptTerms) : defaultAnswer_(defaultAnswer), acceptTerms_(acceptTerms) {}
+    void ShowAlert(AlertKind kind, const std::string& text) override;
+    Answer Ask(const Question& question) override;
+    bool AcceptTermsOfUse() override;
+    void ShowFatalError(const std::string& text) override;
+    void Print(const std::string& line);
+
+private:
+    std::mutex lock_;
+    Answer defaultAnswer_;
+    bool acceptTerms_;
+};
+
+}  // namespace tandril::cli

@@ -1,0 +1,80 @@
+#include "server/connect_server.h"
+
+#include <sys/socket.h>
+
+#include "app/client.h"
+#include "app/text_format.h"
+#include "server/redirector_reply.h"
+
+namespace tandril::server {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kRedirectorWait = 20s;
+constexpr auto kConnectTimeout = 20s;
+
+// Every outgoing connection of the program goes through here; the proxy joins it later.
+platform::ConnectResult ConnectOut(Client& client, platform::Endpoint to, platform::Socket& out) {
+    if (client.state.settings.proxyVersion != 0) return platform::ConnectResult::Failed;  // no proxy client yet
+    return platform::ConnectBlocking(to, kConnectTimeout, out);
+}
+
+}  // namespace
+
+std::optional<platform::Endpoint> AskRedirector(Client& client, std::uint32_t redirector, ConnectingDialogModel* status) {
+    int retries = 0;
+    for (;;) {
+        platform::Socket s;
+        auto port = static_cast<std::uint16_t>(client.state.endpoints.redirectorPort);
+        if (ConnectOut(client, {redirector, port}, s) != platform::ConnectResult::Connected) return std::nullopt;
+        if (platform::WaitReadable(s.fd(), kRedirectorWait) != platform::WaitResult::Ready) return std::nullopt;
+        char buf[100];
+        ssize_t n = ::recv(s.fd(), buf, 99, 0);
+        if (n <= 0) return std::nullopt;
+        s.reset();
+        RedirectorReply reply = ParseRedirectorReply(std::string_view(buf, static_cast<std::size_t>(n)));
+        if (reply.kind == RedirectorReply::Server) {
+            auto address = platform::ParseDottedAddress(reply.address);
+            if (!address || reply.port <= 0 || reply.port > 65535) return std::nullopt;
+            return platform::Endpoint{*address, static_cast<std::uint16_t>(reply.port)};
+        }
+        if (reply.kind != RedirectorReply::Wait) return std::nullopt;
+        ++retries;
+        if (status) status->SetSecondLine(Format(99, "Waiting %d seconds (%d) Server Busy...", reply.waitSeconds, retries));
+        client.Sleep(std::chrono::seconds(reply.waitSeconds));
+        if (client.state.quitting) return std::nullopt;
+    }
+}
+
+int ConnectServer(Client& client, ConnectingDialogModel* status) {
+    client.link.Close();
+    if (status) status->SetStatus("Resolving server...");
+    const NetworkEndpoints& ends = client.state.endpoints;
+    bool fallbackInUse = false;
+    auto redirector = platform::ResolveHostBlocking(ends.primaryRedirector);
+    if (!redirector) {
+        fallbackInUse = true;
+        redirector = platform::ResolveHostBlocking(ends.fallbackRedirector);
+        if (!redirector) {
+            client.ui.ShowAlert(AlertKind::Modal, Format(511, "Unable to resolve address %s!", ends.primaryRedirector.c_str()));
+            return 0;
+        }
+    }
+    if (status) status->SetStatus("Cherche un serveur rapide");
+    auto server = AskRedirector(client, *redirector, status);
+    if (!server && !fallbackInUse) {
+        redirector = platform::ResolveHostBlocking(ends.fallbackRedirector);
+        if (!redirector) return 0;
+        server = AskRedirector(client, *redirector, status);
+    }
+    if (!server) return 0;
+    if (status) status->SetStatus("Connexion au Serveur...");
+    platform::Socket s;
+    if (ConnectOut(client, *server, s) != platform::ConnectResult::Connected) return 0;
+    client.link.Attach(std::move(s));
+    return 1;
+}
+
+}  // namespace tandril::server

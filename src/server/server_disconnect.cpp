@@ -1,0 +1,32 @@
+#include "server/server_disconnect.h"
+
+#include <ctime>
+
+#include "app/client.h"
+#include "app/pending_parts.h"
+#include "app/text_format.h"
+
+namespace tandril::server {
+
+void ServerDisconnect(Client& client, bool notice) {
+    AppState& s = client.state;
+    std::string when = CTimeText(std::time(nullptr));
+    std::string text = Format(99, s.connected ? "Disconnected from server! (%s)" : "Unable to reconnect to server! (%s)",
+                              when.c_str());
+    client.link.DisableServerNotifications();
+    // The socket is closed whether or not the login had finished, so none is left behind.
+    client.link.Close();
+    s.connected = false;
+    CloseChannelWindowsSilently(client);
+    if (notice) client.personal.ShowSystemLine(text);
+    client.SetStatusText(0, Format(99, "Disconnected (%s).", s.userName.c_str()));
+    client.SetStatusText(1, "");
+    ClearOnlineViews(client);
+}
+
+void ApplyReconnectRule(Client& client) {
+    if (client.state.suppressReconnectOnce.exchange(false)) return;
+    StartReconnectThread(client);
+}
+
+}  // namespace tandril::server

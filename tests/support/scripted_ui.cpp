@@ -1,0 +1,77 @@
+#include "support/scripted_ui.h"
+
+#include <QEventLoop>
+#include <thread>
+
+namespace tandril::test {
+
+void ScriptedUi::Record(Event e) {
+    std::scoped_lock lock(lock_);
+    events_.push_back(std::move(e));
+}
+
+void ScriptedUi::ShowAlert(AlertKind kind, const std::string& text) {
+    Record({kind == AlertKind::Modal ? "alert" : "alert-modeless", text, "Tandril Notification"});
+}
+
+Answer ScriptedUi::Ask(const Question& q) {
+    Record({"question", q.text, q.caption});
+    std::scoped_lock lock(lock_);
+    if (script_.empty()) return defaultAnswer;
+    Answer a = script_.front();
+    script_.pop_front();
+    return a;
+}
+
+bool ScriptedUi::AcceptTermsOfUse() {
+    Record({"terms", acceptTerms ? "Oui" : "Non", ""});
+    return acceptTerms;
+}
+
+void ScriptedUi::ShowFatalError(const std::string& text) { Record({"fatal", text, "Tandril"}); }
+
+void ScriptedUi::Script(std::vector<Answer> answers) {
+    std::scoped_lock lock(lock_);
+    script_.assign(answers.begin(), answers.end());
+}
+
+void ScriptedUi::Watch(Client& client) {
+    auto d = Qt::DirectConnection;
+    QObject::connect(&client.dialog, &ConnectingDialogModel::statusChanged, &client,
+                     [this](const QString& t) { Record({"dialog", t.toStdString(), ""}); }, d);
+    QObject::connect(&client.dialog, &ConnectingDialogModel::secondLineChanged, &client,
+                     [this](const QString& t) { Record({"dialog2", t.toStdString(), ""}); }, d);
+    QObject::connect(&client.dialog, &ConnectingDialogModel::buttonTextChanged, &client,
+                     [this](const QString& t) { Record({"button", t.toStdString(), ""}); }, d);
+    QObject::connect(&client.dialog, &ConnectingDialogModel::closed, &client,
+                     [this](int r) { Record({"closed", std::to_string(r), ""}); }, d);
+    QObject::connect(&client.main, &MainViewModel::statusTextChanged, &client,
+                     [this](int part, const QString& t) { Record({"status" + std::to_string(part), t.toStdString(), ""}); }, d);
+    QObject::connect(&client.personal, &chat::PersonalMessages::lineAdded, &client,
+                     [this](const QString& t) { Record({"line", t.toStdString(), ""}); }, d);
+}
+
+std::vector<ScriptedUi::Event> ScriptedUi::Events() const {
+    std::scoped_lock lock(lock_);
+    return events_;
+}
+
+std::vector<std::string> ScriptedUi::Texts(const std::string& kind) const {
+    std::vector<std::string> texts;
+    for (const auto& e : Events()) {
+        if (e.kind == kind) texts.push_back(e.text);
+    }
+    return texts;
+}
+
+bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    auto until = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= until) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+}  // namespace tandril::test

@@ -1,0 +1,52 @@
+#pragma once
+// The test front end: records every alert, question, status text and dialog text a user would
+// see, and answers questions from a script.
+
+#include <QCoreApplication>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/client.h"
+#include "app/ui_port.h"
+
+namespace tandril::test {
+
+class ScriptedUi : public UiPort {
+public:
+    void ShowAlert(AlertKind kind, const std::string& text) override;
+    Answer Ask(const Question& question) override;
+    bool AcceptTermsOfUse() override;
+    void ShowFatalError(const std::string& text) override;
+
+    // Answers, used in order; once they run out every question gets `defaultAnswer`.
+    void Script(std::vector<Answer> answers);
+    Answer defaultAnswer = Answer::Yes;
+    bool acceptTerms = true;
+
+    // Records the client's view models: the dialog's status lines, the status bar, system lines.
+    void Watch(Client& client);
+
+    struct Event {
+        std::string kind;  // "alert", "question", "terms", "fatal", "dialog", "dialog2", "button", "status0", "status1", "line", "closed"
+        std::string text;
+        std::string caption;
+    };
+    std::vector<Event> Events() const;
+    std::vector<std::string> Texts(const std::string& kind) const;
+    void Record(Event e);
+
+private:
+    mutable std::mutex lock_;
+    std::vector<Event> events_;
+    std::deque<Answer> script_;
+};
+
+// Runs the Qt event loop until `done` holds or the time is up; returns `done()`.
+bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+}  // namespace tandril::test
