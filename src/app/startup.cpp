@@ -114,6 +114,7 @@ void StartupDriver(Client& c) {
     } else {
         d.SetStatus(s.settings.proxyVersion != 0 ? "Unable to Connect to Proxy!" : "Impossible de se connecter !");
     }
+    c.link.Close();  // a refused login leaves no half-open session behind
     c.main.SetPagesVisible(true);
     d.SetButtonText("OK");
 }

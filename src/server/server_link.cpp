@@ -188,8 +188,8 @@ void ServerLink::ProcessInbox() {
     // they have been handed over, one per turn.
     if (notifier_) notifier_->setEnabled(!more && !lost);
     if (haveFrame) {
-        if (more) QMetaObject::invokeMethod(this, [this] { ProcessInbox(); }, Qt::QueuedConnection);
         if (callbacks_.frameArrived) callbacks_.frameArrived(type, payload);
+        if (more) QMetaObject::invokeMethod(this, [this] { ProcessInbox(); }, Qt::QueuedConnection);
     } else if (lost) {
         armed_ = false;
         notifier_.reset();

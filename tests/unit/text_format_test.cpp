@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include "app/text_format.h"
+
+using namespace tandril;
+
+TEST(TextFormat, GroupsThousandsWithCommas) {
+    struct Case {
+        std::string in, out;
+    };
+    for (const Case& c : {Case{"1234567", "1,234,567"}, Case{"89", "89"}, Case{"1234", "1,234"}, Case{"123", "123"},
+                          Case{"1000", "1,000"}, Case{"", "0"}}) {
+        EXPECT_EQ(GroupThousands(c.in), c.out) << c.in;
+    }
+    std::string long40(40, '9');  // 53 characters with commas: left as it was
+    EXPECT_EQ(GroupThousands(long40), long40);
+}
+
+TEST(TextFormat, FormatCutsWithoutSplittingCharacters) {
+    EXPECT_EQ(Format(5, "%s", "abcdefgh"), "abcde");
+    EXPECT_EQ(Format(2, "%s", "é"), "é");
+    EXPECT_EQ(Format(1, "%s", "é"), "");
+    EXPECT_EQ(Format(99, "Online (%s): Sharing %d files.", "bob", 12), "Online (bob): Sharing 12 files.");
+}
+
+TEST(TextFormat, CTimeTextHasTheStandardForm) {
+    std::string t = CTimeText(0);
+    EXPECT_EQ(t.size(), 25u);
+    EXPECT_EQ(t.back(), '\n');
+}
