@@ -122,6 +122,13 @@ bool DevServer::WaitFor(const std::string& user, int type, std::chrono::millisec
     });
 }
 
+bool DevServer::WaitOffline(const std::string& user, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(lock_);
+    return changed_.wait_for(lock, timeout, [&] {
+        return std::none_of(connections_.begin(), connections_.end(), [&](auto& c) { return c->user == user; });
+    });
+}
+
 void DevServer::AcceptRedirector() {
     platform::Socket peer(::accept4(redirector_.fd(), nullptr, nullptr, SOCK_CLOEXEC));
     if (!peer) return;

@@ -61,6 +61,8 @@ public:
     int RedirectorRequests() const;
     // Waits until `user` sent a frame of `type` (or is online, for type -1); false on time-out.
     bool WaitFor(const std::string& user, int type, std::chrono::milliseconds timeout) const;
+    // Waits until `user` has no connection left; false on time-out.
+    bool WaitOffline(const std::string& user, std::chrono::milliseconds timeout) const;
 
 private:
     struct Connection {

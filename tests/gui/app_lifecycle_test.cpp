@@ -1,0 +1,60 @@
+// The real Qt application, started on the offscreen platform against devserver.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include "app/config_store.h"
+#include "app/settings.h"
+#include "devserver/dev_server.h"
+#include "support/child_process.h"
+#include "support/scripted_ui.h"
+#include "support/test_profile.h"
+
+using namespace tandril;
+using namespace std::chrono_literals;
+using test::ChildProcess;
+
+namespace {
+
+std::vector<std::string> Environment(const test::TestProfile& runtime) {
+    return {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtime.path().string()};
+}
+
+std::vector<std::string> Command(const test::TestProfile& profile, const devserver::DevServer& server,
+                                 std::vector<std::string> more = {}) {
+    std::vector<std::string> argv = {TANDRIL_GUI_BINARY, "--profile", profile.path().string(), "--redirector",
+                                     "127.0.0.1:" + std::to_string(server.RedirectorPort())};
+    argv.insert(argv.end(), more.begin(), more.end());
+    return argv;
+}
+
+}  // namespace
+
+TEST(Application, StartsOnlineHandsLinksToTheRunningInstanceAndExitsCleanly) {
+    test::TestProfile profile, runtime;
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    {
+        AppState account;
+        account.userName = "kim";
+        account.password = "pw";
+        ConfigStore store(profile.path());
+        test::ScriptedUi quiet;
+        ASSERT_TRUE(SaveSettings(store, account, quiet));
+    }
+    ChildProcess first(Command(profile, server), Environment(runtime));
+    ASSERT_TRUE(first.Started());
+    ASSERT_TRUE(server.WaitFor("kim", -1, 20s)) << "the client did not log in";
+
+    ChildProcess second(Command(profile, server, {"-p", "tdl:search?artist=x"}), Environment(runtime));
+    EXPECT_EQ(second.Wait(20s), 0);
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(server.IsOnline("kim"));  // still the one session of the first instance
+
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.Wait(20s), 0);
+    EXPECT_TRUE(server.WaitOffline("kim", 5s));
+    ConfigStore saved(profile.path());
+    auto root = saved.OpenKey(kRootKey);
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(saved.GetValue(*root, "WinCx").has_value());  // the exit saved the window's placement
+}
