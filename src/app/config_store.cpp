@@ -101,6 +101,12 @@ std::filesystem::path ConfigStore::FileOf(Hive hive) const {
 
 void ConfigStore::Load(Hive h) {
     auto path = FileOf(h);
+    // A rewrite cut short by a crash leaves its temporary file; the real file is intact.
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, ec)) {
+        std::string name = entry.path().filename().string();
+        if (name.starts_with(path.filename().string() + ".tmp")) std::filesystem::remove(entry.path(), ec);
+    }
     auto text = platform::ReadWholeFile(path);
     if (!text) return;
     std::vector<std::string> problems;

@@ -6,6 +6,7 @@
 #include "app/pending_parts.h"
 #include "app/settings.h"
 #include "app/text_format.h"
+#include "platform/socket.h"
 #include "server/connect_server.h"
 #include "server/login.h"
 
@@ -90,6 +91,7 @@ void StartupDriver(Client& c) {
     ConnectingDialogModel& d = c.dialog;
     AppState& s = c.state;
     c.main.SetPagesVisible(false);
+    platform::InitNetworking();
     d.SetStatus("Loading registration data...");
     if (!LoadSettings(c.store, s, c.ui)) {
         bool online = false;
@@ -104,6 +106,7 @@ void StartupDriver(Client& c) {
     d.SetStatus("Loading Notification List...");
     LoadHotList(c);
     d.SetStatus("Resolving server...");
+    platform::InitNetworking();
     if (server::ConnectServer(c, &d)) {
         d.SetStatus("Connexion au Serveur...");
         if (server::LoginToServer(c, true)) {

@@ -60,7 +60,12 @@ int main(int argc, char** argv) {
         auto instance = ListenForLaterStarts(client);
         ExitOnTerminationSignals(client);
         StartClient(client, options.arguments);
-        app.exec();
+        try {
+            app.exec();
+        } catch (...) {
+            client.FatalError();  // an error no handler could deal with
+            exitCode = 1;
+        }
         instance.reset();
     }
     return exitCode;

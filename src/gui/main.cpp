@@ -68,7 +68,12 @@ int main(int argc, char** argv) {
         ExitOnTerminationSignals(client);
         window.ShowWithSavedPlacement();
         StartClient(client, options.arguments);
-        app.exec();
+        try {
+            app.exec();
+        } catch (...) {
+            client.FatalError();  // an error no handler could deal with
+            exitCode = 1;
+        }
         instance.reset();
     }
     return exitCode;

@@ -9,9 +9,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace tandril::platform {
+
+bool InitNetworking() {
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
     if (this != &other) reset(other.release());

@@ -10,6 +10,10 @@
 
 namespace tandril::platform {
 
+// Prepares the process for networking: a peer that closes while we write must fail that write,
+// not end the program. Always succeeds on Linux; safe to call more than once.
+bool InitNetworking();
+
 class Socket {
 public:
     Socket() = default;

@@ -247,7 +247,9 @@ TEST(ConfirmExit, AsksWithTheTextsForTheRunningTransfers) {
             EXPECT_EQ(ui.Texts("status0").back(), "Online (hana): Going Offline after Outbound Transfers Complete.");
         }
         for (const auto& e : events) {
-            if (e.kind == "question") EXPECT_EQ(e.caption, "Transfers in Progress!");
+            if (e.kind == "question") {
+                EXPECT_EQ(e.caption, "Transfers in Progress!");
+            }
         }
     }
 }

@@ -124,4 +124,7 @@ TEST(ConfigStore, RewriteSurvivesAKillAtAnyMoment) {
         ASSERT_TRUE(big) << "round " << round;
         EXPECT_TRUE(*big == fill('a') || *big == fill('b')) << "round " << round;
     }
+    for (const auto& entry : std::filesystem::directory_iterator(profile.path())) {
+        EXPECT_EQ(entry.path().filename(), "machine.reg");  // no temporary file is left to pile up
+    }
 }
