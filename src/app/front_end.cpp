@@ -1,13 +1,17 @@
 #include "app/front_end.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "app/client.h"
 #include "app/settings.h"
+#include "app/single_instance.h"
 #include "app/startup.h"
+#include "platform/profile_folder.h"
 
 namespace tandril {
 
@@ -85,6 +89,41 @@ void ExitOnTerminationSignals(Client& client) {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+}
+
+std::optional<std::filesystem::path> PrepareStart(const FrontEndOptions& options, const char* usage, int& exitCode) {
+    if (!options.error.empty() || ExtraOption(options, "help")) {
+        std::fprintf(stderr, "%s%s%s", usage, options.error.c_str(), options.error.empty() ? "" : "\n");
+        exitCode = options.error.empty() ? 0 : 2;
+        return std::nullopt;
+    }
+    auto profile = platform::ChooseProfileFolder(options.profile);
+    std::error_code ec;
+    std::filesystem::create_directories(profile, ec);
+    SingleInstanceOptions rule{profile, std::filesystem::read_symlink("/proc/self/exe", ec)};
+    if (ApplySingleInstanceRule(rule, options.arguments) == InstanceDecision::EndThisProcess) {
+        exitCode = 0;
+        return std::nullopt;
+    }
+    return profile;
+}
+
+int RunClient(Client& client, const std::vector<std::string>& arguments) {
+    int exitCode = 0;
+    QObject::connect(&client, &Client::exitRequested, &client, [&exitCode](int code) {
+        exitCode = code;
+        QCoreApplication::exit(code);
+    });
+    auto laterStarts = ListenForLaterStarts(client);
+    ExitOnTerminationSignals(client);
+    StartClient(client, arguments);
+    try {
+        QCoreApplication::exec();
+    } catch (...) {
+        client.FatalError();
+        exitCode = 1;
+    }
+    return exitCode;
 }
 
 }  // namespace tandril

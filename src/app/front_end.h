@@ -29,4 +29,13 @@ std::optional<std::string> ExtraOption(const FrontEndOptions& options, const std
 // SIGINT and SIGTERM end the program the way the "Quitter" command does, settings saved.
 void ExitOnTerminationSignals(Client& client);
 
+// What both front ends do first: usage errors and --help (printed with `usage`), the profile
+// folder, and the single-instance rule. Nullopt when this process should end with `exitCode`.
+std::optional<std::filesystem::path> PrepareStart(const FrontEndOptions& options, const char* usage, int& exitCode);
+
+// Runs the client until it asks to end: later starts are listened for, the termination signals
+// handled, start-up begun; an error that escapes every handler ends it through the fatal-error
+// box. Returns the exit code.
+int RunClient(Client& client, const std::vector<std::string>& arguments);
+
 }  // namespace tandril

@@ -273,3 +273,27 @@ TEST(ExitApplication, SavesTheSettingsUnlessTheWizardDidAndEndsWithZero) {
         EXPECT_EQ(store.OpenKey("Software\\Tandril\\ivan").has_value(), origin == 0);
     }
 }
+
+TEST(GoOffline, LeavesAtOnceOrAfterTheUploads) {
+    struct Case {
+        int uploads;
+        Answer answer;
+        bool exitsNow;
+        bool deferred;
+    };
+    for (const Case& c : {Case{0, Answer::Yes, true, false}, Case{2, Answer::Yes, false, true}, Case{2, Answer::No, false, false}}) {
+        test::TestProfile profile;
+        ScriptedUi ui;
+        Client client(ui, ClientOptions{profile.path()});
+        std::optional<int> code;
+        QObject::connect(&client, &Client::exitRequested, &client, [&](int e) { code = e; });
+        client.state.uploads = c.uploads;
+        ui.Script({c.answer});
+        GoOffline(client);
+        auto events = ui.Events();
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events[0].caption, "Go Offline?");
+        EXPECT_EQ(code.has_value(), c.exitsNow) << c.uploads;
+        EXPECT_EQ(client.state.exitAfterUploads.load(), c.deferred) << c.uploads;
+    }
+}
