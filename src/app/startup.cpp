@@ -40,9 +40,11 @@ void GoOnline(Client& c) {
     }
 }
 
-// No stored account: an earlier installation, else the registration wizard. True when an
-// account is loaded; false when start-up ends here (offline, or exiting).
-bool FindAccount(Client& c, bool& online) {
+enum class AccountSearch { Loaded, OnlineThroughWizard, Stopped };
+
+// No stored account: an earlier installation, else the registration wizard. Stopped means that
+// start-up ends here, offline or exiting.
+AccountSearch FindAccount(Client& c) {
     ConnectingDialogModel& d = c.dialog;
     AppState& s = c.state;
     for (;;) {
@@ -65,23 +67,22 @@ bool FindAccount(Client& c, bool& online) {
                 if (s.dataPort != 0) StartDataPortListener(c);
                 d.SetStatus("Building My Files...");
                 BuildMyFiles(c);
-                online = true;
-                return false;
+                return AccountSearch::OnlineThroughWizard;
             }
             d.SetDialogVisible(true);
             c.main.SetPagesVisible(true);
-            return false;
+            return AccountSearch::Stopped;
         }
         ImportProxyFile(*found, s);
         d.SetDialogVisible(false);
         if (!c.ui.AcceptTermsOfUse()) {
             c.PostToGui([&c] { ExitApplication(c); });
-            return false;
+            return AccountSearch::Stopped;
         }
         d.SetDialogVisible(true);
         SaveSettings(c.store, s, c.ui);
         d.SetStatus("Loading registration data...");
-        if (LoadSettings(c.store, s, c.ui)) return true;
+        if (LoadSettings(c.store, s, c.ui)) return AccountSearch::Loaded;
     }
 }
 
@@ -94,10 +95,10 @@ void StartupDriver(Client& c) {
     platform::InitNetworking();
     d.SetStatus("Loading registration data...");
     if (!LoadSettings(c.store, s, c.ui)) {
-        bool online = false;
-        if (!FindAccount(c, online)) {
-            if (online) GoOnline(c);
-            return;
+        switch (FindAccount(c)) {
+            case AccountSearch::Loaded: break;
+            case AccountSearch::OnlineThroughWizard: GoOnline(c); return;
+            case AccountSearch::Stopped: return;
         }
     }
     if (s.dataPort != 0) StartDataPortListener(c);
