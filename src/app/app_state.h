@@ -31,6 +31,16 @@ struct NetworkEndpoints {
     int redirectorPort = kDefaultRedirectorPort;
 };
 
+// The community's web pages, opened in the desktop's browser; configuration values.
+struct WebAddresses {
+    std::string home = "https://www.tandril.invalid/";
+    std::string discover = "https://www.tandril.invalid/discover";
+    std::string help = "https://www.tandril.invalid/help";
+    std::string shop = "https://shop.tandril.invalid/";
+};
+// The second text of the tray icon's tooltip "Tandril %s %s".
+inline constexpr const char* kTrayTooltipText = "- music sharing";
+
 // The user's settings (values of the per-user configuration key) with their defaults.
 struct Settings {
     std::string savePath;
@@ -61,6 +71,7 @@ struct Settings {
 struct AppState {
     std::filesystem::path profileFolder;
     NetworkEndpoints endpoints;
+    WebAddresses web;
 
     // Connection state; set and read from the GUI thread and from workers.
     std::atomic<bool> connected{false};
@@ -72,6 +83,7 @@ struct AppState {
     std::atomic<bool> exitAfterUploads{false};
 
     // Window state.
+    std::atomic<bool> mainWindowVisible{false};
     std::atomic<bool> mainWindowMinimised{false};
     std::atomic<bool> mainWindowMaximised{false};
     std::atomic<bool> trayIconShown{false};

@@ -9,6 +9,8 @@ int InvalidPasswordDialog(Client& client) { return client.state.connected ? 1 : 
 void HandleUpgradeOffer(Client&, const std::string&) {}
 void StartConnectivityProbe(Client&, int, const std::string&) {}
 void StartReconnectThread(Client&) {}
+void SetDataPortAgain(Client&) {}
+void StartPendingSearch(Client&) {}
 
 void StartDataPortListener(Client&) {}
 void BuildMyFiles(Client&) {}

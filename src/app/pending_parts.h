@@ -17,6 +17,10 @@ int InvalidPasswordDialog(Client& client);         // today: 0, stays offline
 void HandleUpgradeOffer(Client& client, const std::string& payload);
 void StartConnectivityProbe(Client& client, int type, const std::string& payload);
 void StartReconnectThread(Client& client);
+// Restarts the data-port listener and tells the server the port (nothing is sent while offline).
+void SetDataPortAgain(Client& client);
+// The search that the user asked for while offline, once the client is online.
+void StartPendingSearch(Client& client);
 
 // Library, transfers and chat.
 void StartDataPortListener(Client& client);

@@ -39,6 +39,18 @@ bool MainViewModel::PagesVisible() const {
     return pagesVisible_;
 }
 
+void MainViewModel::ShowPage(int page, bool activate) { Q_EMIT pageRequested(page, activate); }
+
+void MainViewModel::SetCurrentPage(int page) {
+    std::scoped_lock lock(lock_);
+    currentPage_ = page;
+}
+
+int MainViewModel::CurrentPage() const {
+    std::scoped_lock lock(lock_);
+    return currentPage_;
+}
+
 void ConnectingDialogModel::SetStatus(const std::string& text) {
     {
         std::scoped_lock lock(lock_);

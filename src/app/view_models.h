@@ -19,14 +19,25 @@ public:
     void SetPagesVisible(bool visible);
     bool PagesVisible() const;
 
+    // The page switcher's numbers: 0 home page, 1 chat, 2 my files, 3 search, 4 hot list,
+    // 5 transfers, 6 discover, 7 help page.
+    enum Page { HomePage = 0, ChatPage, MyFilesPage, SearchPage, HotListPage, TransfersPage, DiscoverPage, HelpPage };
+    // Asks the window to show a page (and select its tab); callable from any thread.
+    void ShowPage(int page, bool activate = true);
+    // The page of the tab the user sees, kept up to date by the window.
+    void SetCurrentPage(int page);
+    int CurrentPage() const;
+
 Q_SIGNALS:
     void statusTextChanged(int part, const QString& text);
     void pagesVisibleChanged(bool visible);
+    void pageRequested(int page, bool activate);
 
 private:
     mutable std::mutex lock_;
     std::string status_[2];
     bool pagesVisible_ = true;
+    int currentPage_ = ChatPage;
 };
 
 // The modal progress dialog "Statut Utilisateur".

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     Client client(ui, ClientOptions{*profile, options.endpoints});
     gui::MainWindow window(client);
     gui::ConnectingDialog dialog(client, &window);
-    ui.SetMainWindow(&window);
+    ui.SetMainWindow(&window, [&client] { return client.state.mainWindowVisible && !client.state.mainWindowMinimised; });
     QObject::connect(&client, &Client::exitRequested, &window, [&] {
         ui.ShutDown();
         dialog.hide();

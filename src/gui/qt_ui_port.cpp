@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QThread>
 
+#include "gui/notification_box.h"
+
 namespace tandril::gui {
 
 namespace {
@@ -31,25 +33,33 @@ auto QtUiPort::OnGuiThread(F&& f) -> decltype(f()) {
     return result;
 }
 
+void QtUiPort::SetMainWindow(QWidget* window, std::function<bool()> windowShown) {
+    mainWindow_ = window;
+    windowShown_ = std::move(windowShown);
+}
+
 void QtUiPort::ShowAlert(AlertKind kind, const std::string& text) {
     if (shuttingDown_) return;
     QString shown = QString::fromStdString(text).left(kMaxAlertText);
-    // Modal only while the main window is on screen; a hidden or minimised window gets a notice
-    // that shows without blocking, so that nobody waits on a box they cannot see.
-    OnGuiThread([&] {
-        bool windowShown = mainWindow_ && mainWindow_->isVisible() && !mainWindow_->isMinimized();
-        auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Tandril Notification"), shown, QMessageBox::Ok,
-                                    windowShown ? mainWindow_.data() : nullptr);
+    // Modal only while the main window is on screen; otherwise (or for a modeless notice) the box
+    // is shown without blocking anyone, so that nobody waits on a box they cannot see.
+    bool modal = kind == AlertKind::Modal && windowShown_ && windowShown_();
+    if (modal) {
+        OnGuiThread([&] {
+            NotificationBox box(shown, mainWindow_.data());
+            box.exec();
+            return 0;
+        });
+        return;
+    }
+    QMetaObject::invokeMethod(this, [this, shown] {
+        if (shuttingDown_) return;
+        auto* box = new NotificationBox(shown, mainWindow_.data());
         box->setAttribute(Qt::WA_DeleteOnClose);
-        if (kind == AlertKind::Modal && windowShown) {
-            box->exec();
-        } else {
-            box->setModal(false);
-            box->show();
-            box->raise();
-        }
-        return 0;
-    });
+        box->setModal(false);
+        box->show();
+        box->raise();
+    }, Qt::QueuedConnection);
 }
 
 Answer QtUiPort::Ask(const Question& q) {

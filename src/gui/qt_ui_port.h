@@ -1,11 +1,12 @@
 #pragma once
-// The UI port drawn with Qt dialogs. A worker thread that asks blocks until the GUI thread has
-// the answer; modeless notices are shown without blocking anyone.
+// The UI port drawn with Qt dialogs. A worker thread that asks a question blocks until the GUI
+// thread has the answer; a notice that is not modal is posted and never blocks its caller.
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 
 #include "app/ui_port.h"
 
@@ -15,7 +16,8 @@ class QtUiPort : public QObject, public UiPort {
     Q_OBJECT
 public:
     explicit QtUiPort(QObject* parent = nullptr) : QObject(parent) {}
-    void SetMainWindow(QWidget* window) { mainWindow_ = window; }
+    // `windowShown` says, from any thread, whether the main window is visible and not minimised.
+    void SetMainWindow(QWidget* window, std::function<bool()> windowShown);
     // Once the program is ending, questions get their default answer and nothing new is shown.
     void ShutDown() { shuttingDown_ = true; }
 
@@ -29,6 +31,7 @@ private:
     auto OnGuiThread(F&& f) -> decltype(f());
 
     QPointer<QWidget> mainWindow_;
+    std::function<bool()> windowShown_;
     std::atomic<bool> shuttingDown_{false};
 };
 

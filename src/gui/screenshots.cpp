@@ -1,0 +1,66 @@
+// tandril-screenshots DIR: renders the main window on each page, the connecting dialog and a
+// notification box to PNG files in DIR, for the README and for reviewing the look. Runs with no
+// network and a throw-away profile.
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/client.h"
+#include "gui/connecting_dialog.h"
+#include "gui/main_window.h"
+#include "gui/notification_box.h"
+#include "gui/qt_ui_port.h"
+#include "gui/tray_icon.h"
+
+using namespace tandril;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tandril-screenshots DIR\n");
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(QStringLiteral("."))) return 1;
+    QTemporaryDir profile;
+    gui::QtUiPort ui;
+    Client client(ui, ClientOptions{profile.path().toStdString()});
+    gui::MainWindow window(client, gui::SkinOptions{.trayAvailable = false, .openUrl = [](const QUrl&) {}});
+    window.resize(900, 600);
+    window.show();
+    client.SetStatusText(0, "Online (demo): Sharing 1234 files.");
+    client.SetStatusText(1, "Currently 1,234,567 users sharing 89,012,345 files (1,234 gigs)");
+    QCoreApplication::processEvents();
+
+    bool ok = true;
+    auto save = [&](QWidget& widget, const QString& name) {
+        QCoreApplication::processEvents();
+        QString path = out.filePath(name);
+        ok = widget.grab().save(path) && ok;
+        std::printf("%s\n", path.toLocal8Bit().constData());
+    };
+    const char* names[] = {"page-1-chat.png", "page-2-my-files.png", "page-3-search.png", "page-4-hot-list.png", "page-5-transfers.png"};
+    for (int page = 1; page <= 5; ++page) {
+        window.ShowPage(page, false);
+        save(window, QString::fromLatin1(names[page - 1]));
+    }
+
+    gui::ConnectingDialog dialog(client, &window);
+    client.dialog.MarkOpen();
+    client.dialog.SetStatus("Cherche un serveur rapide");
+    client.dialog.SetSecondLine("Waiting 30 seconds (1) Server Busy...");
+    save(dialog, QStringLiteral("connecting-dialog.png"));
+    client.dialog.SetStatus("Impossible de se connecter !");
+    client.dialog.SetSecondLine("");
+    client.dialog.SetButtonText("OK");
+    save(dialog, QStringLiteral("connecting-dialog-failed.png"));
+    dialog.hide();
+
+    gui::NotificationBox box(QStringLiteral("You must first connect to the server!"), &window);
+    box.show();
+    save(box, QStringLiteral("notification-box.png"));
+    return ok ? 0 : 1;
+}

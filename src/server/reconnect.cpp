@@ -1,0 +1,51 @@
+#include "server/reconnect.h"
+
+#include <ctime>
+
+#include "app/client.h"
+#include "app/pending_parts.h"
+#include "app/text_format.h"
+#include "server/connect_server.h"
+#include "server/login.h"
+
+namespace tandril::server {
+
+void ConnectCommand(Client& client) {
+    SetDataPortAgain(client);
+    if (client.state.connected) {
+        client.personal.ShowSystemLine("You are already connected!");
+    } else {
+        client.RunConnectingDialog(ReconnectDriver);
+    }
+}
+
+void ReconnectDriver(Client& c) {
+    AppState& s = c.state;
+    std::string when = CTimeText(std::time(nullptr));
+    auto fail = [&] {
+        c.link.Close();  // nothing half-open stays behind a failed login
+        c.personal.ShowInBothWindows(Format(255, "Unable to reconnect to server! (%s)", when.c_str()));
+        s.connectInProgress = false;
+        c.dialog.PostClose(0);
+        s.searchRequestedWhileOffline = false;
+    };
+    s.connectInProgress = true;
+    c.dialog.SetStatus("Connecting to server...");
+    if (!ConnectServer(c, &c.dialog)) return fail();
+    c.dialog.SetStatus("Connexion au Serveur...");
+    s.connected = false;
+    if (!LoginToServer(c, false)) return fail();
+
+    c.personal.ShowInBothWindows("Connecté au serveur!");
+    c.dialog.SetStatus("Logged in! Sharing files...");
+    AnnounceSharedFiles(c);
+    c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", s.userName.c_str(), s.sharedFileCount.load()));
+    RestartWaitingTransfers(c);
+    if (s.settings.autoJoin) JoinStoredChannels(c);
+    s.connectInProgress = false;
+    c.dialog.PostClose(1);
+    c.link.EnableServerNotifications();
+    if (s.searchRequestedWhileOffline.exchange(false)) StartPendingSearch(c);
+}
+
+}  // namespace tandril::server
