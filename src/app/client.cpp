@@ -10,7 +10,8 @@
 namespace tandril {
 
 Client::Client(UiPort& uiPort, ClientOptions options)
-    : ui(uiPort), store(options.profileFolder), options_(std::move(options)),
+    : ui(uiPort), store(options.profileFolder), chat(schemes, [this] { return state.settings.swearFilter; }),
+      options_(std::move(options)),
       random_(static_cast<unsigned>(std::time(nullptr))) {
     state.profileFolder = options_.profileFolder;
     state.endpoints = options_.endpoints;

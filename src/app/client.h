@@ -18,7 +18,8 @@
 #include "app/ui_port.h"
 #include "app/view_models.h"
 #include "app/window_placement.h"
-#include "chat/system_lines.h"
+#include "chat/chat_windows.h"
+#include "chat/color_scheme.h"
 #include "server/server_link.h"
 
 namespace tandril {
@@ -44,7 +45,8 @@ public:
     ConfigStore store;
     MainViewModel main;
     ConnectingDialogModel dialog;
-    chat::PersonalMessages personal;
+    chat::ColorSchemes schemes;
+    chat::ChatWindows chat;
     server::ServerLink link;
 
     // The skin tells where the main window stands, for saving its placement at exit.
@@ -74,6 +76,8 @@ Q_SIGNALS:
     void raiseRequested();
     // A link reached the URL protocol handler.
     void linkReceived(const QString& link);
+    // The current colour scheme changed: views take its background and colours.
+    void schemeApplied();
 
 private:
     ClientOptions options_;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include "app/account.h"
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "app/settings.h"
@@ -80,9 +81,9 @@ AccountSearch FindAccount(Client& c) {
             return AccountSearch::Stopped;
         }
         d.SetDialogVisible(true);
-        SaveSettings(c.store, s, c.ui);
+        SaveAccount(c);
         d.SetStatus("Loading registration data...");
-        if (LoadSettings(c.store, s, c.ui)) return AccountSearch::Loaded;
+        if (LoadAccount(c)) return AccountSearch::Loaded;
     }
 }
 
@@ -94,7 +95,7 @@ void StartupDriver(Client& c) {
     c.main.SetPagesVisible(false);
     platform::InitNetworking();
     d.SetStatus("Loading registration data...");
-    if (!LoadSettings(c.store, s, c.ui)) {
+    if (!LoadAccount(c)) {
         switch (FindAccount(c)) {
             case AccountSearch::Loaded: break;
             case AccountSearch::OnlineThroughWizard: GoOnline(c); return;
@@ -200,7 +201,7 @@ void ExitApplication(Client& c) {
     if (c.windowGeometry) {
         if (auto geometry = c.windowGeometry()) SaveWindowPlacement(c.store, geometry->first, geometry->second);
     }
-    if (c.state.accountOrigin == 0) SaveSettings(c.store, c.state, c.ui);
+    if (c.state.accountOrigin == 0) SaveAccount(c);
     SaveIncompleteDownloads(c);
     CloseChannelWindowsSilently(c);
     c.link.DisableServerNotifications();

@@ -23,8 +23,10 @@ class UiPort {
 public:
     virtual ~UiPort() = default;
 
-    // The notification box "Tandril Notification". A modal alert returns when it was closed.
-    virtual void ShowAlert(AlertKind kind, const std::string& text) = 0;
+    // The notification box "Tandril Notification", with the error icon unless another is given.
+    // A modal alert returns when it was closed.
+    virtual void ShowAlert(AlertKind kind, const std::string& text, Icon icon) = 0;
+    void ShowAlert(AlertKind kind, const std::string& text) { ShowAlert(kind, text, Icon::Error); }
     virtual Answer Ask(const Question& question) = 0;
     // The terms-of-use dialog: true for "&Oui", false for "&Non".
     virtual bool AcceptTermsOfUse() = 0;

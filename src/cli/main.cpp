@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
     QObject::connect(&client.dialog, &ConnectingDialogModel::secondLineChanged, &client, print("[Statut Utilisateur] "));
     QObject::connect(&client.main, &MainViewModel::statusTextChanged, &client,
                      [&ui](int part, const QString& t) { ui.Print("[status " + std::to_string(part) + "] " + t.toStdString()); });
-    QObject::connect(&client.personal, &chat::PersonalMessages::lineAdded, &client, print("[Private] "));
+    QObject::connect(&client.chat, &chat::ChatWindows::lineShown, &client,
+                     [&ui](const QString& window, const QString& line) { ui.Print("[" + window.toStdString() + "] " + line.toStdString()); });
     QObject::connect(&client, &Client::linkReceived, &client, print("[link] "));
     if (ExtraOption(options, "exit-after-startup")) {
         // Ends once start-up is over, online (the dialog closed) or not (its button says "OK").

@@ -10,7 +10,7 @@ void TerminalUi::Print(const std::string& line) {
     std::fflush(stdout);
 }
 
-void TerminalUi::ShowAlert(AlertKind, const std::string& text) { Print("[Tandril Notification] " + text); }
+void TerminalUi::ShowAlert(AlertKind, const std::string& text, Icon) { Print("[Tandril Notification] " + text); }
 
 Answer TerminalUi::Ask(const Question& q) {
     if (q.buttons == Buttons::Ok) {

@@ -11,7 +11,8 @@ namespace tandril::cli {
 class TerminalUi : public UiPort {
 public:
     TerminalUi(Answer defaultAnswer, bool acceptTerms) : defaultAnswer_(defaultAnswer), acceptTerms_(acceptTerms) {}
-    void ShowAlert(AlertKind kind, const std::string& text) override;
+    using UiPort::ShowAlert;
+    void ShowAlert(AlertKind kind, const std::string& text, Icon icon) override;
     Answer Ask(const Question& question) override;
     bool AcceptTermsOfUse() override;
     void ShowFatalError(const std::string& text) override;

@@ -10,12 +10,15 @@
 
 namespace tandril::gui {
 
-NotificationBox::NotificationBox(const QString& text, QWidget* owner) : QDialog(owner) {
+NotificationBox::NotificationBox(const QString& text, QWidget* owner, Icon icon) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Tandril Notification"));
     setObjectName(QStringLiteral("NotificationBox"));
-    auto* icon = new QLabel(this);
+    auto* iconLabel = new QLabel(this);
     int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, this).pixmap(iconSize, iconSize));
+    auto standard = icon == Icon::Exclamation ? QStyle::SP_MessageBoxWarning
+                    : icon == Icon::Information ? QStyle::SP_MessageBoxInformation
+                                                : QStyle::SP_MessageBoxCritical;
+    iconLabel->setPixmap(style()->standardIcon(standard, nullptr, this).pixmap(iconSize, iconSize));
     // The text is shown as it is: what the server sends is never taken as markup.
     auto* field = new QPlainTextEdit(text, this);
     field->setReadOnly(true);
@@ -34,7 +37,7 @@ NotificationBox::NotificationBox(const QString& text, QWidget* owner) : QDialog(
     field->setFixedSize(width, std::min(lines, 12) * metrics.lineSpacing() + 12);
 
     auto* row = new QHBoxLayout;
-    row->addWidget(icon, 0, Qt::AlignTop);
+    row->addWidget(iconLabel, 0, Qt::AlignTop);
     row->addWidget(field, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);

@@ -4,12 +4,14 @@
 
 #include <QDialog>
 
+#include "app/ui_port.h"
+
 namespace tandril::gui {
 
 class NotificationBox : public QDialog {
     Q_OBJECT
 public:
-    NotificationBox(const QString& text, QWidget* owner);
+    NotificationBox(const QString& text, QWidget* owner, Icon icon = Icon::Error);
 };
 
 }  // namespace tandril::gui

@@ -38,7 +38,7 @@ void QtUiPort::SetMainWindow(QWidget* window, std::function<bool()> windowShown)
     windowShown_ = std::move(windowShown);
 }
 
-void QtUiPort::ShowAlert(AlertKind kind, const std::string& text) {
+void QtUiPort::ShowAlert(AlertKind kind, const std::string& text, Icon icon) {
     if (shuttingDown_) return;
     QString shown = QString::fromStdString(text).left(kMaxAlertText);
     // Modal only while the main window is on screen; otherwise (or for a modeless notice) the box
@@ -46,15 +46,15 @@ void QtUiPort::ShowAlert(AlertKind kind, const std::string& text) {
     bool modal = kind == AlertKind::Modal && windowShown_ && windowShown_();
     if (modal) {
         OnGuiThread([&] {
-            NotificationBox box(shown, mainWindow_.data());
+            NotificationBox box(shown, mainWindow_.data(), icon);
             box.exec();
             return 0;
         });
         return;
     }
-    QMetaObject::invokeMethod(this, [this, shown] {
+    QMetaObject::invokeMethod(this, [this, shown, icon] {
         if (shuttingDown_) return;
-        auto* box = new NotificationBox(shown, mainWindow_.data());
+        auto* box = new NotificationBox(shown, mainWindow_.data(), icon);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setModal(false);
         box->show();

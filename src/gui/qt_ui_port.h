@@ -21,7 +21,8 @@ public:
     // Once the program is ending, questions get their default answer and nothing new is shown.
     void ShutDown() { shuttingDown_ = true; }
 
-    void ShowAlert(AlertKind kind, const std::string& text) override;
+    using UiPort::ShowAlert;
+    void ShowAlert(AlertKind kind, const std::string& text, Icon icon) override;
     Answer Ask(const Question& question) override;
     bool AcceptTermsOfUse() override;
     void ShowFatalError(const std::string& text) override;

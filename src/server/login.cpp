@@ -32,7 +32,7 @@ int LoginToServer(Client& client, bool interactive) {
             if (interactive) {
                 client.ui.ShowAlert(AlertKind::Modal, reply);
             } else if (!reply.empty()) {
-                client.personal.ShowInBothWindows(Format(127, "Unable to login: %s", reply.c_str()));
+                client.chat.ShowInBothWindows(Format(127, "Unable to login: %s", reply.c_str()));
             }
             return 0;
         case 5:

@@ -13,7 +13,7 @@ namespace tandril::server {
 void ConnectCommand(Client& client) {
     SetDataPortAgain(client);
     if (client.state.connected) {
-        client.personal.ShowSystemLine("You are already connected!");
+        client.chat.ShowSystemLine("You are already connected!");
     } else {
         client.RunConnectingDialog(ReconnectDriver);
     }
@@ -24,7 +24,7 @@ void ReconnectDriver(Client& c) {
     std::string when = CTimeText(std::time(nullptr));
     auto fail = [&] {
         c.link.Close();  // nothing half-open stays behind a failed login
-        c.personal.ShowInBothWindows(Format(255, "Unable to reconnect to server! (%s)", when.c_str()));
+        c.chat.ShowInBothWindows(Format(255, "Unable to reconnect to server! (%s)", when.c_str()));
         s.connectInProgress = false;
         c.dialog.PostClose(0);
         s.searchRequestedWhileOffline = false;
@@ -36,7 +36,7 @@ void ReconnectDriver(Client& c) {
     s.connected = false;
     if (!LoginToServer(c, false)) return fail();
 
-    c.personal.ShowInBothWindows("Connecté au serveur!");
+    c.chat.ShowInBothWindows("Connecté au serveur!");
     c.dialog.SetStatus("Logged in! Sharing files...");
     AnnounceSharedFiles(c);
     c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", s.userName.c_str(), s.sharedFileCount.load()));

@@ -18,7 +18,7 @@ void ServerDisconnect(Client& client, bool notice) {
     client.link.Close();
     s.connected = false;
     CloseChannelWindowsSilently(client);
-    if (notice) client.personal.ShowSystemLine(text);
+    if (notice) client.chat.ShowSystemLine(text);
     client.SetStatusText(0, Format(99, "Disconnected (%s).", s.userName.c_str()));
     client.SetStatusText(1, "");
     ClearOnlineViews(client);

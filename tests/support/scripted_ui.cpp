@@ -10,8 +10,8 @@ void ScriptedUi::Record(Event e) {
     events_.push_back(std::move(e));
 }
 
-void ScriptedUi::ShowAlert(AlertKind kind, const std::string& text) {
-    Record({kind == AlertKind::Modal ? "alert" : "alert-modeless", text, "Tandril Notification"});
+void ScriptedUi::ShowAlert(AlertKind kind, const std::string& text, Icon icon) {
+    Record({kind == AlertKind::Modal ? "alert" : "alert-modeless", text, icon == Icon::Error ? "Tandril Notification" : "Tandril Notification (warning)"});
 }
 
 Answer ScriptedUi::Ask(const Question& q) {
@@ -47,8 +47,8 @@ void ScriptedUi::Watch(Client& client) {
                      [this](int r) { Record({"closed", std::to_string(r), ""}); }, d);
     QObject::connect(&client.main, &MainViewModel::statusTextChanged, &client,
                      [this](int part, const QString& t) { Record({"status" + std::to_string(part), t.toStdString(), ""}); }, d);
-    QObject::connect(&client.personal, &chat::PersonalMessages::lineAdded, &client,
-                     [this](const QString& t) { Record({"line", t.toStdString(), ""}); }, d);
+    QObject::connect(&client.chat, &chat::ChatWindows::lineShown, &client,
+                     [this](const QString& window, const QString& t) { Record({"line", t.toStdString(), window.toStdString()}); }, d);
 }
 
 std::vector<ScriptedUi::Event> ScriptedUi::Events() const {

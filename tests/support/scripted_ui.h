@@ -18,7 +18,8 @@ namespace tandril::test {
 
 class ScriptedUi : public UiPort {
 public:
-    void ShowAlert(AlertKind kind, const std::string& text) override;
+    using UiPort::ShowAlert;
+    void ShowAlert(AlertKind kind, const std::string& text, Icon icon) override;
     Answer Ask(const Question& question) override;
     bool AcceptTermsOfUse() override;
     void ShowFatalError(const std::string& text) override;

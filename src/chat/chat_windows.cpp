@@ -1,0 +1,94 @@
+#include "chat/chat_windows.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+#include "app/text_format.h"
+#include "server/get_field.h"
+
+namespace tandril::chat {
+
+void ChannelWindow::RememberTyped(const std::string& line) {
+    if (!line.empty()) history_.push_back(line);
+    cursor_.reset();
+}
+
+std::optional<std::string> ChannelWindow::BrowseOlder() {
+    if (cursor_) {
+        if (*cursor_ == 0) {
+            cursor_.reset();
+            return std::string();
+        }
+        return history_[--*cursor_];
+    }
+    if (history_.empty()) return std::nullopt;
+    cursor_ = history_.size() - 1;
+    return history_.back();
+}
+
+std::optional<std::string> ChannelWindow::BrowseNewer() {
+    if (cursor_) {
+        if (*cursor_ + 1 >= history_.size()) {
+            cursor_.reset();
+            return std::string();
+        }
+        return history_[++*cursor_];
+    }
+    if (history_.empty()) return std::nullopt;
+    cursor_ = 0;
+    return history_.front();
+}
+
+ChatWindows::ChatWindows(const ColorSchemes& schemes, std::function<bool()> swearFilter)
+    : schemes_(schemes), swearFilter_(std::move(swearFilter)) {
+    windows_.emplace_back(kPrivateWindow);
+    current_ = &windows_.front();
+    SetTopic(Personal(), "Personal Messages");
+}
+
+ChannelWindow* ChatWindows::Find(std::string_view name) {
+    for (auto& w : windows_) {
+        if (server::EqualsNoCase(w.name, name)) return &w;
+    }
+    return nullptr;
+}
+
+void ChatWindows::Activate(ChannelWindow& window) {
+    current_ = &window;
+    Q_EMIT currentChanged();
+}
+
+void ChatWindows::OnGuiThread(std::function<void()> fn) {
+    if (QThread::currentThread() == thread()) {
+        fn();
+    } else {
+        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+    }
+}
+
+void ChatWindows::AppendLine(ChannelWindow& window, std::string_view item, const std::string& text, bool markAddresses) {
+    AppendChatLine(window.chatView, schemes_.Current(), item, text, {markAddresses, swearFilter_ && swearFilter_()});
+    Q_EMIT lineShown(QString::fromStdString(window.name), window.chatView.Lines().back().plain.trimmed());
+}
+
+void ChatWindows::ShowSystemLine(const std::string& windowName, const std::string& text) {
+    OnGuiThread([this, windowName, text] {
+        if (ChannelWindow* window = Find(windowName)) AppendLine(*window, "System message", Format(kMaxChatLine, "* %s", text.c_str()), true);
+    });
+}
+
+void ChatWindows::ShowInBothWindows(const std::string& text) {
+    OnGuiThread([this, text] {
+        ShowSystemLine(kPrivateWindow, text);
+        if (current_ != &Personal()) ShowSystemLine(current_->name, text);
+    });
+}
+
+void ChatWindows::SetTopic(ChannelWindow& window, const std::string& topic) {
+    window.topic = server::CutText(topic, 99);
+    ClearChatControl(window.topicView);
+    AppendChatLine(window.topicView, schemes_.Current(), "Topic", Format(kMaxChatLine, "%s:   %s", window.name.c_str(), window.topic.c_str()),
+                   {true, swearFilter_ && swearFilter_()});
+}
+
+}  // namespace tandril::chat

@@ -1,0 +1,79 @@
+#pragma once
+// The chat windows: the personal-messages window "Private", always first, and one window per
+// joined channel. Lines are drawn on the GUI thread; other threads' lines are handed over to it.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "chat/chat_line.h"
+#include "chat/chat_view.h"
+#include "chat/color_scheme.h"
+
+namespace tandril::chat {
+
+inline constexpr const char* kPrivateWindow = "Private";
+inline constexpr std::size_t kMaxInputLine = 199;
+
+class ChannelWindow {
+public:
+    explicit ChannelWindow(std::string windowName) : name(std::move(windowName)) {}
+    bool IsPersonal() const { return name == kPrivateWindow; }
+
+    std::string name;   // at most 24 characters
+    std::string topic;  // at most 99 characters
+    ChatView topicView;
+    ChatView chatView;
+
+    // The input line's history: every non-empty line typed, oldest first.
+    void RememberTyped(const std::string& line);
+    // Up and down arrows: nullopt leaves the input as it is; an empty text clears it.
+    std::optional<std::string> BrowseOlder();
+    std::optional<std::string> BrowseNewer();
+    const std::vector<std::string>& History() const { return history_; }
+
+private:
+    std::vector<std::string> history_;
+    std::optional<std::size_t> cursor_;
+};
+
+class ChatWindows : public QObject {
+    Q_OBJECT
+public:
+    // `swearFilter` tells, when a line is drawn, whether the filter setting is on.
+    ChatWindows(const ColorSchemes& schemes, std::function<bool()> swearFilter);
+
+    ChannelWindow& Personal() { return windows_.front(); }
+    ChannelWindow& Current() { return *current_; }
+    ChannelWindow* Find(std::string_view name);
+    const std::list<ChannelWindow>& Windows() const { return windows_; }
+    void Activate(ChannelWindow& window);
+
+    // "* text" in the "System message" look, addresses marked. From any thread.
+    void ShowSystemLine(const std::string& windowName, const std::string& text);
+    void ShowSystemLine(const std::string& text) { ShowSystemLine(kPrivateWindow, text); }
+    // The personal-messages window, and the current window too when that is another one.
+    void ShowInBothWindows(const std::string& text);
+    // One line in a window's chat view; GUI thread.
+    void AppendLine(ChannelWindow& window, std::string_view item, const std::string& text, bool markAddresses);
+    // The topic line: "%s:   %s" with the window's name, addresses marked.
+    void SetTopic(ChannelWindow& window, const std::string& topic);
+
+Q_SIGNALS:
+    void lineShown(const QString& window, const QString& line);
+    void currentChanged();
+
+private:
+    void OnGuiThread(std::function<void()> fn);
+
+    const ColorSchemes& schemes_;
+    std::function<bool()> swearFilter_;
+    std::list<ChannelWindow> windows_;
+    ChannelWindow* current_;
+};
+
+}  // namespace tandril::chat
