@@ -68,8 +68,6 @@ public:
     bool italic = false;
 
     friend void CopyColorScheme(const ColorScheme& from, ColorScheme& to);
-// SetSchemeColor that tells the user when the table is full.
-bool SetSchemeColor(ColorScheme& scheme, std::string_view item, std::uint32_t color, bool rebuild, UiPort& ui);
 
 private:
     int IndexLocked(std::string_view item) const;
@@ -81,6 +79,8 @@ private:
 };
 
 void CopyColorScheme(const ColorScheme& from, ColorScheme& to);
+// SetSchemeColor that tells the user when the table is full.
+bool SetSchemeColor(ColorScheme& scheme, std::string_view item, std::uint32_t color, bool rebuild, UiPort& ui);
 
 // The three schemes of a client and which one is current.
 class ColorSchemes {
