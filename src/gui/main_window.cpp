@@ -38,7 +38,7 @@ MainWindow::MainWindow(Client& client, SkinOptions options) : client_(client), o
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("mainTabs"));
-    tabs_->addTab(new ChatPage(client, tabs_), QStringLiteral("&Chat"));
+    tabs_->addTab(new ChatPage(client, options_.openUrl, tabs_), QStringLiteral("&Chat"));
     tabs_->addTab(new MyFilesPage(client, tabs_), QStringLiteral("&Fichiers"));
     tabs_->addTab(new SearchPage(client, tabs_), QStringLiteral("&Search"));
     tabs_->addTab(new HotListPage(client, tabs_), QStringLiteral("&Favoris "));

@@ -42,6 +42,27 @@ int main(int argc, char** argv) {
         ok = widget.grab().save(path) && ok;
         std::printf("%s\n", path.toLocal8Bit().constData());
     };
+    // The chat page in both fixed schemes, with lines of several kinds.
+    auto fillChat = [&](const char* schemeName) {
+        client.schemes.SelectCurrent(schemeName);
+        Q_EMIT client.schemeApplied();
+        chat::ChannelWindow& personal = client.chat.Personal();
+        chat::ClearChatControl(personal.chatView);
+        client.chat.ShowSystemLine("Connecté au serveur!");
+        client.chat.ShowSystemLine("Welcome! The rules are at www.tandril.invalid/rules, have fun.");
+        client.chat.AppendLine(personal, "My message", "<demo> hello everybody {and you}", false);
+        client.chat.AppendLine(personal, "User message", "<kim> hi demo, try http://example.org/music", false);
+        client.chat.AppendLine(personal, "Emotion (/me)", "* kim waves", false);
+        client.chat.AppendLine(personal, "MOTD", "* Message of the day: share what you love.", true);
+        client.chat.ShowSystemLine("[Thu Dec 10 12:00:00 2026] Received pong from server: 0 seconds!");
+        window.ShowPage(1, false);
+    };
+    fillChat(chat::kSchemeWhite);
+    save(window, QStringLiteral("chat-white.png"));
+    fillChat(chat::kSchemeBlack);
+    save(window, QStringLiteral("chat-black.png"));
+    fillChat(chat::kSchemeWhite);
+
     const char* names[] = {"page-1-chat.png", "page-2-my-files.png", "page-3-search.png", "page-4-hot-list.png", "page-5-transfers.png"};
     for (int page = 1; page <= 5; ++page) {
         window.ShowPage(page, false);

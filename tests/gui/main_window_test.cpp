@@ -17,42 +17,13 @@
 #include "gui/tray_icon.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
+#include "support/test_window.h"
 
 using namespace tandril;
 using namespace std::chrono_literals;
 using test::RunUntil;
+using test::Window;
 
-namespace {
-
-struct Window {
-    explicit Window(bool tray = false)
-        : client(ui, ClientOptions{profile.path()}),
-          window(client, gui::SkinOptions{.trayAvailable = tray, .openUrl = [this](const QUrl& u) { opened.push_back(u.toString().toStdString()); }}) {
-        ui.Watch(client);
-        QObject::connect(&client, &Client::exitRequested, &client, [this](int) { exited = true; });
-        client.state.userName = "lea";
-        window.resize(800, 500);
-        window.show();
-        QCoreApplication::processEvents();
-    }
-    QAction* Action(const QString& text) {
-        for (QAction* menu : window.menuBar()->actions()) {
-            for (QAction* a : menu->menu()->actions()) {
-                if (a->text() == text) return a;
-            }
-        }
-        return nullptr;
-    }
-
-    test::TestProfile profile;
-    test::ScriptedUi ui;
-    Client client;
-    std::vector<std::string> opened;
-    gui::MainWindow window;
-    bool exited = false;
-};
-
-}  // namespace
 
 TEST(MainWindow, TitleMinimumSizeAndTheFiveTabsInOrder) {
     Window w;

@@ -1,0 +1,28 @@
+#pragma once
+// A chat window's input line: at most 199 characters, Enter hands the line over, the up and down
+// arrows browse the window's history.
+
+#include <QLineEdit>
+
+#include "chat/chat_windows.h"
+
+namespace tandril::gui {
+
+class ChatInput : public QLineEdit {
+    Q_OBJECT
+public:
+    ChatInput(chat::ChannelWindow& window, QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    void lineEntered(const QString& line);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Show(const std::optional<std::string>& entry);
+
+    chat::ChannelWindow& window_;
+};
+
+}  // namespace tandril::gui
