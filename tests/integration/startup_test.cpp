@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/account.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "devserver/dev_server.h"
@@ -296,4 +297,23 @@ TEST(GoOffline, LeavesAtOnceOrAfterTheUploads) {
         EXPECT_EQ(code.has_value(), c.exitsNow) << c.uploads;
         EXPECT_EQ(client.state.exitAfterUploads.load(), c.deferred) << c.uploads;
     }
+}
+
+TEST(Account, SchemesAreSavedAndLoadedWithTheSettings) {
+    test::TestProfile profile;
+    {
+        ScriptedUi ui;
+        Client client(ui, ClientOptions{profile.path()});
+        client.state.userName = "jo";
+        client.state.password = "pw";
+        client.schemes.custom.SetSchemeColor("Topic", chat::Rgb(7, 8, 9), true);
+        client.schemes.SelectCurrent(chat::kSchemeBlack);
+        ASSERT_TRUE(SaveAccount(client));
+    }
+    ScriptedUi ui;
+    Client client(ui, ClientOptions{profile.path()});
+    ASSERT_TRUE(LoadAccount(client));
+    ASSERT_TRUE(RunUntil([&] { return &client.schemes.Current() == &client.schemes.black; }, 5s));
+    EXPECT_EQ(client.schemes.custom.SchemeColor("Topic"), chat::Rgb(7, 8, 9));
+    EXPECT_EQ(client.state.settings.currentScheme, chat::kSchemeBlack);
 }
