@@ -10,6 +10,13 @@ export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
 
+# The proxy tests run a real SOCKS server; its user-and-password method checks system accounts,
+# so a throwaway account is made for them.
+if [ "$(id -u)" -eq 0 ]; then
+  id tandril-socks >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin tandril-socks
+  echo 'tandril-socks:socks-test-pw' | chpasswd
+fi
+
 echo "== build and test"
 bash scripts/build.sh release
 ctest --test-dir build/release -j2 --output-on-failure

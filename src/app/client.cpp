@@ -67,11 +67,15 @@ void Client::StartWorker(std::function<void()> fn) {
 
 void Client::Sleep(std::chrono::milliseconds delay) {
     using namespace std::chrono;
-    auto scaled = duration_cast<milliseconds>(duration<double, std::milli>(delay.count() * options_.timeScale));
-    auto until = steady_clock::now() + scaled;
+    auto until = steady_clock::now() + Scaled(delay);
     while (!state.quitting && steady_clock::now() < until) {
         std::this_thread::sleep_for(std::min<milliseconds>(milliseconds(50), duration_cast<milliseconds>(until - steady_clock::now())));
     }
+}
+
+std::chrono::milliseconds Client::Scaled(std::chrono::milliseconds delay) const {
+    using namespace std::chrono;
+    return std::max(milliseconds(1), duration_cast<milliseconds>(duration<double, std::milli>(delay.count() * options_.timeScale)));
 }
 
 unsigned Client::Random() {

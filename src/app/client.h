@@ -61,6 +61,8 @@ public:
     void StartWorker(std::function<void()> fn);
     // Waits for a protocol delay, scaled by the time scale; returns early when the client quits.
     void Sleep(std::chrono::milliseconds delay);
+    // A protocol wait or time-out as this client counts it (tests shorten them).
+    std::chrono::milliseconds Scaled(std::chrono::milliseconds delay) const;
     unsigned Random();
     void SetStatusText(int part, const std::string& text) { main.SetStatusText(part, text); }
 

@@ -4,6 +4,7 @@
 
 #include "app/client.h"
 #include "app/text_format.h"
+#include "server/proxy_client.h"
 #include "server/redirector_reply.h"
 
 namespace tandril::server {
@@ -13,23 +14,17 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto kRedirectorWait = 20s;
-constexpr auto kConnectTimeout = 20s;
-
-// Every outgoing connection of the program goes through here; the proxy joins it later.
-platform::ConnectResult ConnectOut(Client& client, platform::Endpoint to, platform::Socket& out) {
-    if (client.state.settings.proxyVersion != 0) return platform::ConnectResult::Failed;  // no proxy client yet
-    return platform::ConnectBlocking(to, kConnectTimeout, out);
-}
 
 }  // namespace
 
 std::optional<platform::Endpoint> AskRedirector(Client& client, std::uint32_t redirector, ConnectingDialogModel* status) {
     int retries = 0;
     for (;;) {
-        platform::Socket s;
         auto port = static_cast<std::uint16_t>(client.state.endpoints.redirectorPort);
-        if (ConnectOut(client, {redirector, port}, s) != platform::ConnectResult::Connected) return std::nullopt;
-        if (platform::WaitReadable(s.fd(), kRedirectorWait) != platform::WaitResult::Ready) return std::nullopt;
+        ProxyOutcome connection = ConnectThroughProxy(client, {redirector, port}, false);
+        if (connection.status != 1) return std::nullopt;
+        platform::Socket& s = connection.socket;
+        if (platform::WaitReadable(s.fd(), client.Scaled(kRedirectorWait)) != platform::WaitResult::Ready) return std::nullopt;
         char buf[100];
         ssize_t n = ::recv(s.fd(), buf, 99, 0);
         if (n <= 0) return std::nullopt;
@@ -71,9 +66,9 @@ int ConnectServer(Client& client, ConnectingDialogModel* status) {
     }
     if (!server) return 0;
     if (status) status->SetStatus("Connexion au Serveur...");
-    platform::Socket s;
-    if (ConnectOut(client, *server, s) != platform::ConnectResult::Connected) return 0;
-    client.link.Attach(std::move(s));
+    ProxyOutcome connection = ConnectThroughProxy(client, *server, false);
+    if (connection.status != 1) return 0;
+    client.link.Attach(std::move(connection.socket));
     return 1;
 }
 
