@@ -107,6 +107,11 @@ bool DevServer::IsOnline(const std::string& user) const {
     return std::any_of(connections_.begin(), connections_.end(), [&](auto& c) { return c->user == user; });
 }
 
+int DevServer::RefusedBeforeLogin() const {
+    std::scoped_lock lock(lock_);
+    return refusedBeforeLogin_;
+}
+
 int DevServer::RedirectorRequests() const {
     std::scoped_lock lock(lock_);
     return redirectorRequests_;
@@ -158,8 +163,14 @@ void DevServer::LoginAs(Connection& c, const std::string& user) {
 }
 
 // Runs with lock_ held.
-void DevServer::Handle(Connection& c, const Frame& f) {
+bool DevServer::Handle(Connection& c, const Frame& f) {
     (c.user.empty() ? c.sent : framesByUser_[c.user]).push_back(f);
+    static constexpr int kBeforeLogin[] = {2, 6, 7, 11, 300};
+    if (options_.loginCommandsOnly && c.user.empty() && std::find(std::begin(kBeforeLogin), std::end(kBeforeLogin), f.type) == std::end(kBeforeLogin)) {
+        Reply(c, 0, "invalid command");
+        ++refusedBeforeLogin_;
+        return false;
+    }
     auto field = [&](int n) { return GetField(f.payload, n, 512).value_or(""); };
     switch (f.type) {
         case 2: {  // log in: user password port "version" speed 4853 0
@@ -212,6 +223,7 @@ void DevServer::Handle(Connection& c, const Frame& f) {
         default:
             break;
     }
+    return true;
 }
 
 void DevServer::Run(std::stop_token stop) {
@@ -254,7 +266,10 @@ void DevServer::Run(std::stop_token stop) {
                 if (parsed.status != server::FrameStatus::Complete) break;
                 Frame f{parsed.type, std::string(parsed.payload)};
                 c.inbox.erase(0, parsed.consumed);
-                Handle(c, f);
+                if (!Handle(c, f)) {
+                    broken = true;
+                    break;
+                }
             }
             if (broken) connections_.erase(it);
         }

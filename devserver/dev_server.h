@@ -27,6 +27,9 @@ struct DevServerOptions {
     std::uint16_t serverPort = 0;       // 0: any free port
     std::uint16_t redirectorPort = 0;   // 0: any free port
     int statsIntervalMs = 0;            // 214 statistics to every logged-in user; 0: never
+    // Like some of the network's servers: before a login only 2, 6, 7, 11 and 300 are taken;
+    // anything else is answered with error 0 "invalid command" and the connection is closed.
+    bool loginCommandsOnly = false;
 };
 
 class DevServer {
@@ -59,6 +62,8 @@ public:
     std::vector<Frame> FramesFrom(const std::string& user) const;
     bool IsOnline(const std::string& user) const;
     int RedirectorRequests() const;
+    // Frames refused with "invalid command" before a login (loginCommandsOnly).
+    int RefusedBeforeLogin() const;
     // Waits until `user` sent a frame of `type` (or is online, for type -1); false on time-out.
     bool WaitFor(const std::string& user, int type, std::chrono::milliseconds timeout) const;
     // Waits until `user` has no connection left; false on time-out.
@@ -73,7 +78,8 @@ private:
     };
     void Run(std::stop_token stop);
     void AcceptRedirector();
-    void Handle(Connection& c, const Frame& f);
+    // False when the connection is to be closed.
+    bool Handle(Connection& c, const Frame& f);
     void Reply(Connection& c, int type, const std::string& payload);
     void LoginAs(Connection& c, const std::string& user);
     void Wake();
@@ -93,6 +99,7 @@ private:
     std::deque<std::pair<std::string, std::string>> outbox_;  // user, bytes
     std::vector<std::string> disconnects_;
     int redirectorRequests_ = 0;
+    int refusedBeforeLogin_ = 0;
     std::jthread thread_;
 };
 

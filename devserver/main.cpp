@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
             std::string a = next();
             auto colon = a.find(':');
             accounts.emplace_back(a.substr(0, colon), colon == std::string::npos ? "" : a.substr(colon + 1));
+        } else if (arg == "--login-commands-only") {
+            options.loginCommandsOnly = true;
         } else if (arg == "--wait") {
             std::string w = next();
             auto colon = w.find(':');
@@ -34,7 +36,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr,
                          "devserver: a development index server and redirector (a project tool, not a product)\n"
                          "usage: devserver [--port N] [--redirector-port N] [--stats-seconds N]\n"
-                         "                 [--account USER:PASSWORD]... [--wait COUNT:SECONDS]\n");
+                         "                 [--account USER:PASSWORD]... [--wait COUNT:SECONDS] [--login-commands-only]\n");
             return arg == "--help" ? 0 : 2;
         }
     }

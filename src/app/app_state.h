@@ -6,6 +6,7 @@
 #include <atomic>
 #include <filesystem>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,12 @@ struct AppState {
 
     Settings settings;
     std::vector<std::string> sharedFolders;
+
+    // The index server of the current connection, and the servers that take nothing but a login
+    // before one (920 is left out with them for the rest of the run).
+    std::mutex serversLock;
+    std::pair<std::uint32_t, std::uint16_t> server{0, 0};
+    std::set<std::pair<std::uint32_t, std::uint16_t>> serversWithout920;
     std::atomic<int> sharedFileCount{0};
 
     // Running transfers, each counter behind its own lock.

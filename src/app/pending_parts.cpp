@@ -5,10 +5,8 @@
 namespace tandril {
 
 int RegistrationWizard(Client&) { return 0; }
-int InvalidPasswordDialog(Client& client) { return client.state.connected ? 1 : 0; }
 void HandleUpgradeOffer(Client&, const std::string&) {}
-void StartConnectivityProbe(Client&, int, const std::string&) {}
-void StartReconnectThread(Client&) {}
+void HandleLaterMessage(Client&, int, const std::string&) {}
 void SetDataPortAgain(Client&) {}
 void StartPendingSearch(Client&) {}
 

@@ -13,10 +13,9 @@ class Client;
 
 // Registration and login helpers.
 int RegistrationWizard(Client& client);            // today: 0, the wizard was left
-int InvalidPasswordDialog(Client& client);         // today: 0, stays offline
 void HandleUpgradeOffer(Client& client, const std::string& payload);
-void StartConnectivityProbe(Client& client, int type, const std::string& payload);
-void StartReconnectThread(Client& client);
+// Server messages whose handlers come with their parts (search, transfers, channels, ...).
+void HandleLaterMessage(Client& client, int type, const std::string& payload);
 // Restarts the data-port listener and tells the server the port (nothing is sent while offline).
 void SetDataPortAgain(Client& client);
 // The search that the user asked for while offline, once the client is online.

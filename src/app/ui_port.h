@@ -32,6 +32,16 @@ public:
     virtual bool AcceptTermsOfUse() = 0;
     // The fatal-error box (caption "Tandril", error icon); returns when it was closed.
     virtual void ShowFatalError(const std::string& text) = 0;
+
+    // "Mot de Passe Invalide!": the user name and password to try, or another way out.
+    struct Credentials {
+        enum Button { Ok, Cancel, NewUser } button = Cancel;
+        std::string user;
+        std::string password;
+    };
+    virtual Credentials AskInvalidPassword(const std::string& user, const std::string& password) = 0;
+    // "Conflit avec le Firewall!": true for "&Je ne suis pas protégé par un Firewall!".
+    virtual bool AskBothFirewalled(const std::string& user) = 0;
 };
 
 }  // namespace tandril

@@ -29,4 +29,15 @@ bool TerminalUi::AcceptTermsOfUse() {
 
 void TerminalUi::ShowFatalError(const std::string& text) { Print("[Tandril] " + text); }
 
+UiPort::Credentials TerminalUi::AskInvalidPassword(const std::string& user, const std::string&) {
+    // Unattended, there is no other password to try: the program ends, as "Annuler" does.
+    Print("[Mot de Passe Invalide!] " + user + " -> Annuler");
+    return {Credentials::Cancel, user, ""};
+}
+
+bool TerminalUi::AskBothFirewalled(const std::string& user) {
+    Print("[Conflit avec le Firewall!] " + user + " -> OK");
+    return false;
+}
+
 }  // namespace tandril::cli

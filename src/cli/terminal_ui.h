@@ -16,6 +16,8 @@ public:
     Answer Ask(const Question& question) override;
     bool AcceptTermsOfUse() override;
     void ShowFatalError(const std::string& text) override;
+    Credentials AskInvalidPassword(const std::string& user, const std::string& password) override;
+    bool AskBothFirewalled(const std::string& user) override;
     void Print(const std::string& line);
 
 private:

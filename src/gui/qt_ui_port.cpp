@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include "gui/notification_box.h"
+#include "gui/server_dialogs.h"
 
 namespace tandril::gui {
 
@@ -99,6 +100,26 @@ void QtUiPort::ShowFatalError(const std::string& text) {
     OnGuiThread([&] {
         QMessageBox::critical(nullptr, QStringLiteral("Tandril"), QString::fromStdString(text));
         return 0;
+    });
+}
+
+}  // namespace tandril::gui
+
+namespace tandril::gui {
+
+UiPort::Credentials QtUiPort::AskInvalidPassword(const std::string& user, const std::string& password) {
+    if (shuttingDown_) return {Credentials::Cancel, user, password};
+    return OnGuiThread([&] {
+        InvalidPasswordDialog dialog(QString::fromStdString(user), QString::fromStdString(password), mainWindow_.data());
+        return dialog.Ask();
+    });
+}
+
+bool QtUiPort::AskBothFirewalled(const std::string& user) {
+    if (shuttingDown_) return false;
+    return OnGuiThread([&] {
+        BothFirewalledDialog dialog(QString::fromStdString(user), mainWindow_.data());
+        return dialog.exec() == QDialog::Accepted;
     });
 }
 

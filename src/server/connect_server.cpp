@@ -69,6 +69,8 @@ int ConnectServer(Client& client, ConnectingDialogModel* status) {
     ProxyOutcome connection = ConnectThroughProxy(client, *server, false);
     if (connection.status != 1) return 0;
     client.link.Attach(std::move(connection.socket));
+    std::scoped_lock lock(client.state.serversLock);
+    client.state.server = {server->address, server->port};
     return 1;
 }
 

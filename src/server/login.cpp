@@ -3,18 +3,51 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
+#include "server/connectivity_probes.h"
 #include "server/get_field.h"
+#include "server/invalid_password.h"
+#include "server/proxy_client.h"
 #include "server/server_disconnect.h"
 
 namespace tandril::server {
 
-int LoginToServer(Client& client, bool interactive) {
+namespace {
+
+// Sends the login and reads the answer; 920 goes first unless this server refuses it.
+int SendLogin(Client& client, bool with920, std::string& reply) {
     AppState& s = client.state;
-    client.link.SendServerMessage(920, "1");
+    if (with920) client.link.SendServerMessage(920, "1");
     client.link.SendServerMessage(2, Format(std::string::npos, "%s %s %d \"%s\" %d %lu %d", s.userName.c_str(),
                                             s.password.c_str(), s.dataPort, kVersionText, s.lineSpeed, 4853UL, 0));
+    return client.link.ReceiveServerMessage(reply, 100);
+}
+
+}  // namespace
+
+int LoginToServer(Client& client, bool interactive) {
+    AppState& s = client.state;
+    std::pair<std::uint32_t, std::uint16_t> server;
+    bool with920;
+    {
+        std::scoped_lock lock(s.serversLock);
+        server = s.server;
+        with920 = !s.serversWithout920.count(server);
+    }
     std::string reply;
-    int type = client.link.ReceiveServerMessage(reply, 100);
+    int type = SendLogin(client, with920, reply);
+    if (with920 && type == 0 && ContainsNoCase(reply, "invalid command")) {
+        // Some servers take nothing but a login before one and close the connection on 920:
+        // connect to the same server again at once and log in without it from now on.
+        {
+            std::scoped_lock lock(s.serversLock);
+            s.serversWithout920.insert(server);
+        }
+        ProxyOutcome again = ConnectThroughProxy(client, {server.first, server.second}, false);
+        if (again.status != 1) return 0;
+        client.link.Attach(std::move(again.socket));
+        reply.clear();
+        type = SendLogin(client, false, reply);
+    }
     switch (type) {
         case -1:
             return 0;

@@ -19,6 +19,29 @@ void ConnectCommand(Client& client) {
     }
 }
 
+void ReconnectThread(Client& c) {
+    AppState& s = c.state;
+    if (s.connected) return;
+    while (!s.quitting) {
+        unsigned base = s.mainWindowMinimised ? 3600 : 300;
+        c.Sleep(std::chrono::seconds(base + c.Random() % 900));
+        if (s.quitting || s.connectInProgress || s.connected) return;
+        SetDataPortAgain(c);
+        if (s.connected) {
+            c.chat.ShowSystemLine("You are already connected!");
+        } else {
+            // The connecting dialog runs its worker on this thread.
+            c.dialog.MarkOpen();
+            ReconnectDriver(c);
+        }
+        if (s.connected) return;
+    }
+}
+
+void StartReconnectThread(Client& client) {
+    client.StartWorker([&client] { ReconnectThread(client); });
+}
+
 void ReconnectDriver(Client& c) {
     AppState& s = c.state;
     std::string when = CTimeText(std::time(nullptr));

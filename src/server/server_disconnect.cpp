@@ -5,6 +5,7 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
+#include "server/reconnect.h"
 
 namespace tandril::server {
 

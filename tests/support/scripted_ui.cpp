@@ -30,6 +30,16 @@ bool ScriptedUi::AcceptTermsOfUse() {
 
 void ScriptedUi::ShowFatalError(const std::string& text) { Record({"fatal", text, "Tandril"}); }
 
+UiPort::Credentials ScriptedUi::AskInvalidPassword(const std::string& user, const std::string& password) {
+    Record({"invalid-password", user + " " + password, "Mot de Passe Invalide!"});
+    return invalidPasswordAnswer;
+}
+
+bool ScriptedUi::AskBothFirewalled(const std::string& user) {
+    Record({"both-firewalled", user, "Conflit avec le Firewall!"});
+    return notFirewalledAnswer;
+}
+
 void ScriptedUi::Script(std::vector<Answer> answers) {
     std::scoped_lock lock(lock_);
     script_.assign(answers.begin(), answers.end());

@@ -23,6 +23,10 @@ public:
     Answer Ask(const Question& question) override;
     bool AcceptTermsOfUse() override;
     void ShowFatalError(const std::string& text) override;
+    Credentials AskInvalidPassword(const std::string& user, const std::string& password) override;
+    bool AskBothFirewalled(const std::string& user) override;
+    Credentials invalidPasswordAnswer{Credentials::Cancel, "", ""};
+    bool notFirewalledAnswer = false;
 
     // Answers, used in order; once they run out every question gets `defaultAnswer`.
     void Script(std::vector<Answer> answers);

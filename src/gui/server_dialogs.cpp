@@ -1,0 +1,65 @@
+#include "gui/server_dialogs.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/app_state.h"
+
+namespace tandril::gui {
+
+InvalidPasswordDialog::InvalidPasswordDialog(const QString& user, const QString& password, QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("Mot de Passe Invalide!"));
+    setObjectName(QStringLiteral("InvalidPasswordDialog"));
+    user_ = new QLineEdit(user, this);
+    user_->setMaxLength(static_cast<int>(kMaxUserName));
+    password_ = new QLineEdit(password, this);
+    password_->setMaxLength(static_cast<int>(kMaxPassword));
+    password_->setEchoMode(QLineEdit::Password);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("User Name:"), user_);
+    form->addRow(QStringLiteral("Password:"), password_);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("&Annuler"), QDialogButtonBox::RejectRole);
+    QPushButton* newUser = buttons->addButton(QStringLiteral("Nouvel &Utilisateur"), QDialogButtonBox::ActionRole);
+    connect(ok, &QPushButton::clicked, this, [this] { chosen_ = UiPort::Credentials::Ok; accept(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { chosen_ = UiPort::Credentials::Cancel; reject(); });
+    connect(newUser, &QPushButton::clicked, this, [this] { chosen_ = UiPort::Credentials::NewUser; accept(); });
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+UiPort::Credentials InvalidPasswordDialog::Ask() {
+    chosen_ = UiPort::Credentials::Cancel;
+    exec();
+    return {chosen_, user_->text().trimmed().toStdString(), password_->text().toStdString()};
+}
+
+BothFirewalledDialog::BothFirewalledDialog(const QString& user, QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("Conflit avec le Firewall!"));
+    setObjectName(QStringLiteral("BothFirewalledDialog"));
+    auto* text = new QLabel(QStringLiteral(
+        "You will be unable to download files from this user because you are both firewalled.  If you are not "
+        "firewalled or have NO IDEA what firewalled even means, just click the [I am not Firewalled!] button and "
+        "continue!"), this);
+    text->setWordWrap(true);
+    auto* name = new QLineEdit(user, this);
+    name->setReadOnly(true);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::RejectRole);
+    QPushButton* notFirewalled = buttons->addButton(QStringLiteral("&Je ne suis pas protégé par un Firewall!"), QDialogButtonBox::AcceptRole);
+    connect(ok, &QPushButton::clicked, this, &QDialog::reject);
+    connect(notFirewalled, &QPushButton::clicked, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(name);
+    layout->addWidget(buttons);
+    setMinimumWidth(420);
+}
+
+}  // namespace tandril::gui

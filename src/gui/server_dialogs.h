@@ -1,0 +1,34 @@
+#pragma once
+// Dialogs the server link asks through the UI port.
+
+#include <QDialog>
+
+#include "app/ui_port.h"
+
+class QLineEdit;
+
+namespace tandril::gui {
+
+// "Mot de Passe Invalide!": user name and password, "&OK", "&Annuler", "Nouvel &Utilisateur".
+class InvalidPasswordDialog : public QDialog {
+    Q_OBJECT
+public:
+    InvalidPasswordDialog(const QString& user, const QString& password, QWidget* owner);
+    UiPort::Credentials Ask();
+    QLineEdit* User() const { return user_; }
+    QLineEdit* Password() const { return password_; }
+
+private:
+    QLineEdit* user_;
+    QLineEdit* password_;
+    UiPort::Credentials::Button chosen_ = UiPort::Credentials::Cancel;
+};
+
+// "Conflit avec le Firewall!": accepted when the user says the computer is not firewalled.
+class BothFirewalledDialog : public QDialog {
+    Q_OBJECT
+public:
+    BothFirewalledDialog(const QString& user, QWidget* owner);
+};
+
+}  // namespace tandril::gui

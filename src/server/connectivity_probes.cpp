@@ -1,0 +1,64 @@
+#include "server/connectivity_probes.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+
+#include "app/client.h"
+#include "app/settings.h"
+#include "server/get_field.h"
+#include "server/wire_text.h"
+
+namespace tandril::server {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// 900: connect out to the address and port, then send the text.
+void OutboundProbe(Client& client, std::string address, int port, std::string text) {
+    auto ip = platform::ParseDottedAddress(address);
+    if (!ip || port <= 0 || port > 65535) return;
+    platform::Socket s;
+    // Retried while it is in progress for up to 20 seconds.
+    auto deadline = std::chrono::steady_clock::now() + client.Scaled(20s);
+    while (platform::ConnectBlocking({*ip, static_cast<std::uint16_t>(port)}, client.Scaled(1s), s) != platform::ConnectResult::Connected) {
+        if (std::chrono::steady_clock::now() >= deadline || client.state.quitting) return;
+        client.Sleep(1s);
+    }
+    platform::SendAllBlocking(s.fd(), Utf8ToCp1252(text));
+}
+
+// 901: listen on the port for one connection within the time-out and send it the text.
+void InboundProbe(Client& client, int port, int seconds, std::string text) {
+    if (port <= 0 || port > 65535 || seconds < 0) return;
+    platform::Socket listener = platform::ListenTcp(static_cast<std::uint16_t>(port), false, 5);
+    if (!listener) return;
+    auto deadline = std::chrono::steady_clock::now() + client.Scaled(std::chrono::seconds(seconds));
+    while (!client.state.quitting) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return;
+        if (platform::WaitReadable(listener.fd(), std::min<std::chrono::milliseconds>(left, 200ms)) == platform::WaitResult::Ready) break;
+    }
+    platform::Socket peer(::accept(listener.fd(), nullptr, nullptr));
+    if (peer) platform::SendAllBlocking(peer.fd(), Utf8ToCp1252(text));
+}
+
+}  // namespace
+
+void StartConnectivityProbe(Client& client, int type, const std::string& payload) {
+    auto f1 = GetField(payload, 1, 128), f2 = GetField(payload, 2, 32), f3 = GetField(payload, 3, 128);
+    if (!f1 || !f2 || !f3) return;
+    if (type == 900) {
+        client.StartWorker([&client, address = *f1, port = static_cast<int>(DecimalValue(*f2)), text = *f3] {
+            OutboundProbe(client, address, port, text);
+        });
+    } else if (type == 901) {
+        client.StartWorker([&client, port = static_cast<int>(DecimalValue(*f1)), seconds = static_cast<int>(DecimalValue(*f2)), text = *f3] {
+            InboundProbe(client, port, seconds, text);
+        });
+    }
+}
+
+}  // namespace tandril::server

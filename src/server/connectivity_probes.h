@@ -1,0 +1,15 @@
+#pragma once
+// The server's reachability tests (900 outbound, 901 inbound). Each runs on a thread of its own
+// with its own copy of the payload, and fails silently.
+
+#include <string>
+
+namespace tandril {
+class Client;
+}
+
+namespace tandril::server {
+
+void StartConnectivityProbe(Client& client, int type, const std::string& payload);
+
+}  // namespace tandril::server
