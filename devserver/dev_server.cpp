@@ -57,9 +57,9 @@ void DevServer::AddAccount(const std::string& user, const std::string& password)
     accounts_[user] = password;
 }
 
-void DevServer::RefuseLogin(const std::string& user, const std::string& text) {
+void DevServer::AnswerLogin(const std::string& user, int type, const std::string& payload) {
     std::scoped_lock lock(lock_);
-    refusals_[user] = text;
+    loginAnswers_[user] = Frame{type, payload};
 }
 
 void DevServer::AnswerWait(int count, int seconds) {
@@ -175,9 +175,11 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
     switch (f.type) {
         case 2: {  // log in: user password port "version" speed 4853 0
             std::string user = field(1), password = field(2);
-            if (auto refusal = refusals_.find(user); refusal != refusals_.end()) {
-                Reply(c, 0, refusal->second);
-                refusals_.erase(refusal);
+            if (auto answer = loginAnswers_.find(user); answer != loginAnswers_.end()) {
+                Frame scripted = answer->second;
+                loginAnswers_.erase(answer);
+                if (scripted.type == 900 || scripted.type == 901) LoginAs(c, user);  // a probe counts as logged in
+                Reply(c, scripted.type, scripted.payload);
                 break;
             }
             auto account = accounts_.find(user);

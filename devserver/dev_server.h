@@ -46,7 +46,9 @@ public:
     // Scripting.
     void AddAccount(const std::string& user, const std::string& password);
     // The next login of `user` is refused with an error (type 0) carrying `text`.
-    void RefuseLogin(const std::string& user, const std::string& text);
+    void RefuseLogin(const std::string& user, const std::string& text) { AnswerLogin(user, 0, text); }
+    // The next login of `user` is answered with this frame instead of 3.
+    void AnswerLogin(const std::string& user, int type, const std::string& payload);
     // The next `count` redirector answers are "WAIT seconds".
     void AnswerWait(int count, int seconds);
     // The next redirector answer is exactly `text`.
@@ -93,7 +95,7 @@ private:
     mutable std::condition_variable changed_;
     std::vector<std::unique_ptr<Connection>> connections_;
     std::map<std::string, std::string> accounts_;
-    std::map<std::string, std::string> refusals_;
+    std::map<std::string, Frame> loginAnswers_;
     std::map<std::string, std::vector<Frame>> framesByUser_;
     std::deque<std::string> redirectorScript_;
     std::deque<std::pair<std::string, std::string>> outbox_;  // user, bytes

@@ -5,48 +5,16 @@
 #include "app/startup.h"
 #include "devserver/dev_server.h"
 #include "support/scripted_ui.h"
+#include "support/session.h"
 #include "support/test_profile.h"
 
 using namespace tandril;
 using namespace std::chrono_literals;
 using test::RunUntil;
 using test::ScriptedUi;
+using test::Session;
 
 namespace {
-
-// One headless client against its own devserver, watched through the scripted UI.
-struct Session {
-    explicit Session(devserver::DevServerOptions serverOptions = {}) : server(serverOptions) {
-        EXPECT_TRUE(server.Ok());
-        ClientOptions options{profile.path()};
-        options.endpoints.primaryRedirector = "127.0.0.1";
-        options.endpoints.fallbackRedirector = "127.0.0.1";
-        options.endpoints.redirectorPort = server.RedirectorPort();
-        options.timeScale = 0.001;
-        options.serverStallTimeout = 5s;
-        client = std::make_unique<Client>(ui, options);
-        ui.Watch(*client);
-        QObject::connect(client.get(), &Client::exitRequested, client.get(), [this](int code) { exitCode = code; });
-    }
-    void StoreAccount(const std::string& user, const std::string& password) {
-        AppState s;
-        s.userName = user;
-        s.password = password;
-        s.lineSpeed = 8;
-        ScriptedUi quiet;
-        ASSERT_TRUE(SaveSettings(client->store, s, quiet));
-    }
-    bool StartAndWaitForTheDialogToFinish() {
-        StartClient(*client, {});
-        return RunUntil([&] { return !client->dialog.IsOpen() || client->dialog.ButtonText() == "OK"; });
-    }
-
-    test::TestProfile profile;
-    devserver::DevServer server;
-    ScriptedUi ui;
-    std::unique_ptr<Client> client;
-    std::optional<int> exitCode;
-};
 
 const std::vector<std::string> kOnlineSteps = {
     "Building My Files...",        "Loading Notification List...", "Resolving server...", "Resolving server...",

@@ -1,0 +1,57 @@
+#pragma once
+// One headless client against its own devserver, watched through the scripted UI. Every wait of
+// the protocol runs a thousand times faster than for real.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+#include "app/client.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "devserver/dev_server.h"
+#include "support/scripted_ui.h"
+#include "support/test_profile.h"
+
+namespace tandril::test {
+
+// One headless client against its own devserver, watched through the scripted UI.
+struct Session {
+    explicit Session(devserver::DevServerOptions serverOptions = {}, double timeScale = 0.001) : server(serverOptions) {
+        EXPECT_TRUE(server.Ok());
+        ClientOptions options{profile.path()};
+        options.endpoints.primaryRedirector = "127.0.0.1";
+        options.endpoints.fallbackRedirector = "127.0.0.1";
+        options.endpoints.redirectorPort = server.RedirectorPort();
+        options.timeScale = timeScale;
+        options.serverStallTimeout = std::chrono::seconds(5);
+        client = std::make_unique<Client>(ui, options);
+        ui.Watch(*client);
+        QObject::connect(client.get(), &Client::exitRequested, client.get(), [this](int code) { exitCode = code; });
+    }
+    void StoreAccount(const std::string& user, const std::string& password) {
+        AppState s;
+        s.userName = user;
+        s.password = password;
+        s.lineSpeed = 8;
+        ScriptedUi quiet;
+        ASSERT_TRUE(SaveSettings(client->store, s, quiet));
+    }
+    bool StartAndWaitForTheDialogToFinish() {
+        StartClient(*client, {});
+        return RunUntil([&] { return !client->dialog.IsOpen() || client->dialog.ButtonText() == "OK"; });
+    }
+    bool GoOnline(const std::string& user, const std::string& password = "pw") {
+        StoreAccount(user, password);
+        return StartAndWaitForTheDialogToFinish() && client->state.connected && server.WaitFor(user, -1, std::chrono::seconds(5));
+    }
+
+    TestProfile profile;
+    devserver::DevServer server;
+    ScriptedUi ui;
+    std::unique_ptr<Client> client;
+    std::optional<int> exitCode;
+};
+
+}  // namespace tandril::test
