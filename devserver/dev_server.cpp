@@ -219,6 +219,24 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             }
             break;
         }
+        case 4:  // version check: any client version is welcome here
+            Reply(c, 4, "ok");
+            break;
+        case 300: {  // reachability test: connect to the first candidate port that answers
+            if (!options_.dataPortsReachable) break;
+            for (int n = 1;; ++n) {
+                auto port = GetField(f.payload, n, 16);
+                if (!port) break;
+                platform::Socket probe;
+                if (platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(std::stoi(*port))}, std::chrono::seconds(1), probe) ==
+                    platform::ConnectResult::Connected) {
+                    break;
+                }
+            }
+            break;
+        }
+        case 15:  // optional personal data: kept with the frames
+            break;
         case 750:  // server ping: echoed
             Reply(c, 750, f.payload);
             break;

@@ -30,6 +30,8 @@ struct DevServerOptions {
     // Like some of the network's servers: before a login only 2, 6, 7, 11 and 300 are taken;
     // anything else is answered with error 0 "invalid command" and the connection is closed.
     bool loginCommandsOnly = false;
+    // Whether the reachability test (300) finds the client's candidate ports.
+    bool dataPortsReachable = true;
 };
 
 class DevServer {

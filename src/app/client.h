@@ -32,6 +32,8 @@ struct ClientOptions {
     double timeScale = 1.0;
     // How long a silent server may keep a read or a write waiting before it counts as gone.
     std::chrono::milliseconds serverStallTimeout{std::chrono::seconds(60)};
+    // The ports offered to the server's reachability test, in order.
+    std::vector<int> dataPortCandidates{6699, 6700, 80, 21, 23};
 };
 
 class Client : public QObject {
@@ -64,6 +66,7 @@ public:
     // A protocol wait or time-out as this client counts it (tests shorten them).
     std::chrono::milliseconds Scaled(std::chrono::milliseconds delay) const;
     unsigned Random();
+    const std::vector<int>& DataPortCandidates() const { return options_.dataPortCandidates; }
     void SetStatusText(int part, const std::string& text) { main.SetStatusText(part, text); }
 
     // Reports a damaged settings file (if any) to the user.

@@ -4,12 +4,12 @@
 
 namespace tandril {
 
-int RegistrationWizard(Client&) { return 0; }
 void HandleUpgradeOffer(Client&, const std::string&) {}
 void HandleLaterMessage(Client&, int, const std::string&) {}
 void SetDataPortAgain(Client&) {}
 void StartPendingSearch(Client&) {}
 
+void ScanDisksForSharedFolders(Client&, std::vector<std::string>&) {}
 void StartDataPortListener(Client&) {}
 void BuildMyFiles(Client&) {}
 void LoadHotList(Client&) {}

@@ -12,7 +12,6 @@ namespace tandril {
 class Client;
 
 // Registration and login helpers.
-int RegistrationWizard(Client& client);            // today: 0, the wizard was left
 void HandleUpgradeOffer(Client& client, const std::string& payload);
 // Server messages whose handlers come with their parts (search, transfers, channels, ...).
 void HandleLaterMessage(Client& client, int type, const std::string& payload);
@@ -22,6 +21,8 @@ void SetDataPortAgain(Client& client);
 void StartPendingSearch(Client& client);
 
 // Library, transfers and chat.
+// Adds the folders that a scan of the disks proposes for sharing.
+void ScanDisksForSharedFolders(Client& client, std::vector<std::string>& folders);
 void StartDataPortListener(Client& client);
 void BuildMyFiles(Client& client);
 void LoadHotList(Client& client);

@@ -10,6 +10,7 @@
 #include "platform/socket.h"
 #include "server/connect_server.h"
 #include "server/login.h"
+#include "server/registration.h"
 
 namespace tandril {
 
@@ -21,8 +22,6 @@ std::vector<std::filesystem::path> PreviousInstallFolders(const Client& client) 
     if (!ec && !std::filesystem::equivalent(cwd, client.state.profileFolder, ec)) folders.push_back(cwd);
     return folders;
 }
-
-namespace {
 
 void GoOnline(Client& c) {
     ConnectingDialogModel& d = c.dialog;
@@ -40,6 +39,8 @@ void GoOnline(Client& c) {
         JoinStoredChannels(c);
     }
 }
+
+namespace {
 
 enum class AccountSearch { Loaded, OnlineThroughWizard, Stopped };
 
@@ -63,7 +64,7 @@ AccountSearch FindAccount(Client& c) {
         if (!found) {
             s.ClearAccount();
             d.SetDialogVisible(false);
-            if (RegistrationWizard(c)) {
+            if (server::RegistrationWizard(c)) {
                 d.SetDialogVisible(true);
                 if (s.dataPort != 0) StartDataPortListener(c);
                 d.SetStatus("Building My Files...");

@@ -3,7 +3,9 @@
 // any thread; the blocking ones return the answer. The Qt skin shows real dialogs; tests script the
 // answers; the command-line front end answers from its options.
 
+#include <map>
 #include <string>
+#include <vector>
 
 namespace tandril {
 
@@ -17,6 +19,22 @@ struct Question {
     std::string caption;
     Buttons buttons = Buttons::YesNo;
     Icon icon = Icon::Question;
+};
+
+// The registration wizard's pages and what they edit.
+enum class WizardPage { Connection, Account, OptionalInfo, SharedFolders, DownloadFolder };
+enum class WizardButton { Next, Back, Cancel };
+struct WizardData {
+    int lineSpeed = 0;
+    bool newUser = true;
+    std::string user;
+    std::string password;
+    std::string password2;
+    std::string email;
+    bool newsletter = false;
+    std::map<std::string, std::string> personal;  // AGE, CTY, EDU, GEN, SEX, ZIP
+    std::vector<std::string> sharedFolders;
+    std::string saveFolder;
 };
 
 class UiPort {
@@ -42,6 +60,15 @@ public:
     virtual Credentials AskInvalidPassword(const std::string& user, const std::string& password) = 0;
     // "Conflit avec le Firewall!": true for "&Je ne suis pas protégé par un Firewall!".
     virtual bool AskBothFirewalled(const std::string& user) = 0;
+
+    // One page of the registration wizard, modal; the page edits `data` and says which button.
+    virtual WizardButton ShowWizardPage(WizardPage page, WizardData& data) = 0;
+    // The wizard's small wait window with one line of text; empty text closes it. Never blocks.
+    virtual void ShowWaitWindow(const std::string& text) = 0;
+    // "Paramètres Serveur de vos fichiers": the port typed, or 0 for a firewalled computer.
+    virtual int AskDataPortSettings() = 0;
+    // "Problème d'enregistrement": true for "&Recommencer", false for "&Quitter".
+    virtual bool AskRetryRegistration() = 0;
 };
 
 }  // namespace tandril

@@ -35,6 +35,20 @@ UiPort::Credentials TerminalUi::AskInvalidPassword(const std::string& user, cons
     return {Credentials::Cancel, user, ""};
 }
 
+WizardButton TerminalUi::ShowWizardPage(WizardPage, WizardData&) {
+    // Registering takes a person at the screen: unattended, the wizard is cancelled.
+    Print("[Registration] an account is needed; register with the desktop client -> Annuler");
+    return WizardButton::Cancel;
+}
+
+void TerminalUi::ShowWaitWindow(const std::string& text) {
+    if (!text.empty()) Print("[Registration] " + text);
+}
+
+int TerminalUi::AskDataPortSettings() { return 0; }
+
+bool TerminalUi::AskRetryRegistration() { return false; }
+
 bool TerminalUi::AskBothFirewalled(const std::string& user) {
     Print("[Conflit avec le Firewall!] " + user + " -> OK");
     return false;

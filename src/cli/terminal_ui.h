@@ -18,6 +18,10 @@ public:
     void ShowFatalError(const std::string& text) override;
     Credentials AskInvalidPassword(const std::string& user, const std::string& password) override;
     bool AskBothFirewalled(const std::string& user) override;
+    WizardButton ShowWizardPage(WizardPage page, WizardData& data) override;
+    void ShowWaitWindow(const std::string& text) override;
+    int AskDataPortSettings() override;
+    bool AskRetryRegistration() override;
     void Print(const std::string& line);
 
 private:

@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "gui/connecting_dialog.h"
 #include "gui/main_window.h"
+#include "gui/proxy_dialog.h"
 #include "gui/qt_ui_port.h"
 
 using namespace tandril;
@@ -38,6 +39,10 @@ int main(int argc, char** argv) {
     gui::MainWindow window(client);
     gui::ConnectingDialog dialog(client, &window);
     ui.SetMainWindow(&window, [&client] { return client.state.mainWindowVisible && !client.state.mainWindowMinimised; });
+    ui.SetProxySettingsOpener([&] {
+        gui::ProxyDialog proxy(client, &window);
+        proxy.exec();
+    });
     QObject::connect(&client, &Client::exitRequested, &window, [&] {
         ui.ShutDown();
         dialog.hide();

@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include "gui/notification_box.h"
+#include "gui/registration_pages.h"
 #include "gui/server_dialogs.h"
 
 namespace tandril::gui {
@@ -119,6 +120,43 @@ bool QtUiPort::AskBothFirewalled(const std::string& user) {
     if (shuttingDown_) return false;
     return OnGuiThread([&] {
         BothFirewalledDialog dialog(QString::fromStdString(user), mainWindow_.data());
+        return dialog.exec() == QDialog::Accepted;
+    });
+}
+
+WizardButton QtUiPort::ShowWizardPage(WizardPage page, WizardData& data) {
+    if (shuttingDown_) return WizardButton::Cancel;
+    return OnGuiThread([&] {
+        WizardPageDialog dialog(page, data, openProxySettings_, mainWindow_.data());
+        return dialog.Ask();
+    });
+}
+
+void QtUiPort::ShowWaitWindow(const std::string& text) {
+    QMetaObject::invokeMethod(this, [this, text = QString::fromStdString(text)] {
+        if (text.isEmpty() || shuttingDown_) {
+            if (waitWindow_) waitWindow_->deleteLater();
+            return;
+        }
+        if (!waitWindow_) waitWindow_ = new WaitWindow(mainWindow_.data());
+        static_cast<WaitWindow*>(waitWindow_.data())->SetText(text);
+        waitWindow_->show();
+    }, Qt::QueuedConnection);
+}
+
+int QtUiPort::AskDataPortSettings() {
+    if (shuttingDown_) return 0;
+    return OnGuiThread([&] {
+        DataPortDialog dialog(mainWindow_.data());
+        dialog.exec();
+        return dialog.Port();
+    });
+}
+
+bool QtUiPort::AskRetryRegistration() {
+    if (shuttingDown_) return false;
+    return OnGuiThread([&] {
+        RegistrationProblemDialog dialog(mainWindow_.data());
         return dialog.exec() == QDialog::Accepted;
     });
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QDialog>
 #include <QWidget>
 #include <atomic>
 #include <functional>
@@ -28,6 +29,12 @@ public:
     void ShowFatalError(const std::string& text) override;
     Credentials AskInvalidPassword(const std::string& user, const std::string& password) override;
     bool AskBothFirewalled(const std::string& user) override;
+    WizardButton ShowWizardPage(WizardPage page, WizardData& data) override;
+    void ShowWaitWindow(const std::string& text) override;
+    int AskDataPortSettings() override;
+    bool AskRetryRegistration() override;
+    // What "Configurer Proxy..." on the wizard's first page opens.
+    void SetProxySettingsOpener(std::function<void()> open) { openProxySettings_ = std::move(open); }
 
 private:
     template <typename F>
@@ -36,6 +43,8 @@ private:
     QPointer<QWidget> mainWindow_;
     std::function<bool()> windowShown_;
     std::atomic<bool> shuttingDown_{false};
+    std::function<void()> openProxySettings_;
+    QPointer<QDialog> waitWindow_;
 };
 
 }  // namespace tandril::gui

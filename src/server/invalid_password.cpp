@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "server/get_field.h"
 #include "server/reconnect.h"
+#include "server/registration.h"
 
 namespace tandril::server {
 
@@ -28,7 +29,14 @@ int InvalidPasswordDialog(Client& c) {
             return c.state.connected ? 1 : 0;
         case UiPort::Credentials::NewUser:
             c.state.ClearAccount();
-            return RegistrationWizard(c);
+            if (!RegistrationWizard(c)) return 0;
+            c.dialog.SetDialogVisible(true);
+            if (c.state.dataPort != 0) StartDataPortListener(c);
+            c.dialog.SetStatus("Building My Files...");
+            BuildMyFiles(c);
+            GoOnline(c);
+            SaveAccount(c);
+            return 1;
         case UiPort::Credentials::Cancel:
             c.dialog.SetDialogVisible(true);
             c.PostToGui([&c] { ExitApplication(c); });

@@ -35,6 +35,34 @@ UiPort::Credentials ScriptedUi::AskInvalidPassword(const std::string& user, cons
     return invalidPasswordAnswer;
 }
 
+WizardButton ScriptedUi::ShowWizardPage(WizardPage page, WizardData& data) {
+    static const char* const kNames[] = {"Informations sur votre connexion", "Configuration de Tandril", "Informations Optionnelles",
+                                         "Dossiers Partagés", "Répertoire de Téléchargement"};
+    Record({"page", kNames[static_cast<int>(page)], ""});
+    std::function<WizardButton(WizardPage, WizardData&)> next;
+    {
+        std::scoped_lock lock(lock_);
+        if (wizardScript.empty()) return WizardButton::Cancel;
+        next = std::move(wizardScript.front());
+        wizardScript.pop_front();
+    }
+    return next(page, data);
+}
+
+void ScriptedUi::ShowWaitWindow(const std::string& text) {
+    if (!text.empty()) Record({"wait", text, ""});
+}
+
+int ScriptedUi::AskDataPortSettings() {
+    Record({"data-port-settings", std::to_string(dataPortAnswer), "Paramètres Serveur de vos fichiers"});
+    return dataPortAnswer;
+}
+
+bool ScriptedUi::AskRetryRegistration() {
+    Record({"registration-problem", retryAnswer ? "Recommencer" : "Quitter", "Problème d'enregistrement"});
+    return retryAnswer;
+}
+
 bool ScriptedUi::AskBothFirewalled(const std::string& user) {
     Record({"both-firewalled", user, "Conflit avec le Firewall!"});
     return notFirewalledAnswer;

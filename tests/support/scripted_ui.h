@@ -25,6 +25,14 @@ public:
     void ShowFatalError(const std::string& text) override;
     Credentials AskInvalidPassword(const std::string& user, const std::string& password) override;
     bool AskBothFirewalled(const std::string& user) override;
+    WizardButton ShowWizardPage(WizardPage page, WizardData& data) override;
+    void ShowWaitWindow(const std::string& text) override;
+    int AskDataPortSettings() override;
+    bool AskRetryRegistration() override;
+    // The wizard's pages, answered in order; once the script runs out a page is cancelled.
+    std::deque<std::function<WizardButton(WizardPage, WizardData&)>> wizardScript;
+    int dataPortAnswer = 0;
+    bool retryAnswer = false;
     Credentials invalidPasswordAnswer{Credentials::Cancel, "", ""};
     bool notFirewalledAnswer = false;
 

@@ -1,0 +1,343 @@
+#include "server/registration.h"
+
+#include <sys/socket.h>
+
+#include "app/account.h"
+#include "app/client.h"
+#include "app/pending_parts.h"
+#include "app/startup.h"
+#include "app/text_format.h"
+#include "server/connect_server.h"
+#include "server/connectivity_probes.h"
+#include "server/get_field.h"
+#include "server/invalid_password.h"
+#include "server/registration_lists.h"
+#include "server/server_disconnect.h"
+
+namespace tandril::server {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kAttemptsBeforeAsking = 5;
+
+// Why the wizard stops: the user left (the program exits), or another dialog took over.
+struct Left {
+    int result = 0;
+};
+
+class Wizard {
+public:
+    explicit Wizard(Client& c) : c_(c), s_(c.state) {}
+    int Run();
+
+private:
+    bool ConfirmCancel();
+    void Leave();
+    // Connects until it works; from the sixth failure on the user is asked first.
+    void ConnectUntilConnected();
+    void CountFailedAttempt();
+    // One request and its answer under a wait text; a failed receive reconnects and asks again.
+    int Exchange(const char* waitText, int type, const std::string& payload, std::string& reply, std::size_t size);
+    bool CheckVersion();
+    bool CheckAccount();
+    bool CheckOptionalInfo();
+    void ChooseDataPort();
+    int RegisterOrLogIn();
+
+    Client& c_;
+    AppState& s_;
+    WizardData data_;
+    int failedAttempts_ = 0;
+    bool scanAsked_ = false;
+};
+
+bool Wizard::ConfirmCancel() {
+    Answer a = c_.ui.Ask({"You must register to access the Tandril network.  Are you sure you want to cancel?",
+                          "Cancel Registration?", Buttons::YesNo, Icon::Exclamation});
+    return a == Answer::Yes;
+}
+
+void Wizard::Leave() {
+    c_.ui.ShowWaitWindow("");
+    c_.PostToGui([&c = c_] { ExitApplication(c); });
+    throw Left{0};
+}
+
+void Wizard::CountFailedAttempt() {
+    if (++failedAttempts_ <= kAttemptsBeforeAsking) return;
+    c_.dialog.SetDialogVisible(true);
+    if (!c_.ui.AskRetryRegistration()) Leave();
+    c_.dialog.SetStatus("Authenticating...");
+}
+
+void Wizard::ConnectUntilConnected() {
+    while (!ConnectServer(c_, &c_.dialog)) {
+        if (s_.quitting) throw Left{0};
+        CountFailedAttempt();
+        c_.Sleep(1s);
+    }
+}
+
+int Wizard::Exchange(const char* waitText, int type, const std::string& payload, std::string& reply, std::size_t size) {
+    for (;;) {
+        if (!c_.link.IsOpen()) {
+            c_.ui.ShowWaitWindow("Connecting to server...");
+            ConnectUntilConnected();
+        }
+        c_.ui.ShowWaitWindow(waitText);
+        c_.link.SendServerMessage(static_cast<std::uint16_t>(type), payload);
+        int answer = c_.link.ReceiveServerMessage(reply, size);
+        if (answer >= 0) return answer;
+        c_.link.Close();
+        CountFailedAttempt();
+    }
+}
+
+bool Wizard::CheckVersion() {
+    s_.lineSpeed = data_.lineSpeed;
+    std::string reply;
+    int type = Exchange("Checking Version...", 4, Format(std::string::npos, "\"%s\" %d", kVersionText, data_.lineSpeed), reply, 99);
+    c_.ui.ShowWaitWindow("");
+    if (type == 5) {
+        c_.dialog.SetDialogVisible(true);
+        HandleUpgradeOffer(c_, reply);
+        throw Left{0};
+    }
+    return true;
+}
+
+bool Wizard::CheckAccount() {
+    if (data_.newsletter) {
+        std::string question = "Please confirm that you wish subscribe to the Tandril newsletter.  ";
+        if (!data_.newUser) question += "If you have registered with this name in the past it is not neccessary to do so again, press \"No\". ";
+        if (c_.ui.Ask({question, "Confirm a Server request", Buttons::YesNo, Icon::Question}) == Answer::Yes) {
+            c_.link.SendServerMessage(704, data_.email);
+        }
+    }
+    s_.accountOrigin = data_.newUser ? 1 : 2;
+    std::string problem = CheckAccountPage(data_.newUser, data_.user, data_.password, data_.password2, data_.email);
+    if (!problem.empty()) {
+        c_.ui.ShowAlert(AlertKind::Modal, problem);
+        return false;
+    }
+    std::string reply;
+    if (data_.newUser) {
+        for (;;) {
+            int type = Exchange("Checking user name...", 7, data_.user, reply, 100);
+            if (type == 8) break;
+            if (type == 9 || type == 10) {
+                c_.ui.ShowWaitWindow("");
+                c_.ui.ShowAlert(AlertKind::Modal, Format(511, type == 9 ? "Name %s is in use by another Tandril user!  Please choose another."
+                                                                       : "Name %s contains invalid characters! Please choose another name!",
+                                                          data_.user.c_str()));
+                return false;
+            }
+            c_.link.Close();  // anything else: connect again and ask again
+        }
+    } else {
+        for (;;) {
+            int type = Exchange("Verifying Password...", 11, Format(std::string::npos, "%s %s", data_.user.c_str(), data_.password.c_str()), reply, 100);
+            if (type == 12) break;
+            if (type == 0 && ContainsNoCase(reply, "password")) {
+                c_.ui.ShowWaitWindow("");
+                c_.ui.ShowAlert(AlertKind::Modal, Format(511, "Error: %s!", reply.c_str()));
+                return false;
+            }
+            c_.link.Close();
+        }
+    }
+    c_.ui.ShowWaitWindow("");
+    s_.userName = data_.user;
+    s_.password = data_.password;
+    s_.email = data_.email;
+    return true;
+}
+
+bool Wizard::CheckOptionalInfo() {
+    if (EqualsNoCase(data_.personal["AGE"], AgeChoices().front())) {
+        c_.ui.Ask({"Due to the new COPPA legislation children under the age of 13 are not allowed to use Tandril. We are sorry "
+                   "for the inconvenience.",
+                   "Tandril", Buttons::Ok, Icon::Information});
+        Leave();
+    }
+    return true;
+}
+
+void Wizard::ChooseDataPort() {
+    c_.dialog.SetDialogVisible(true);
+    int port = 0;
+    if (s_.settings.proxyVersion == 0) port = FindDataPort(c_, c_.DataPortCandidates());
+    if (port == 0) {
+        port = c_.ui.AskDataPortSettings();
+        if (port < 0 || port >= 65535) port = 0;
+    }
+    s_.dataPort = port;
+    c_.dialog.SetStatus(port != 0 ? Format(99, "Using port %d!", port) : "Classified as 'firewalled'!");
+}
+
+int Wizard::RegisterOrLogIn() {
+    for (;;) {
+        if (!c_.link.IsOpen()) ConnectUntilConnected();
+        std::string reply;
+        int type;
+        if (data_.newUser) {
+            c_.link.SendServerMessage(6, Format(std::string::npos, "%s %s %d \"%s\" %d %s %d", s_.userName.c_str(), s_.password.c_str(),
+                                                s_.dataPort, kVersionText, s_.lineSpeed, s_.email.c_str(), 0));
+            type = c_.link.ReceiveServerMessage(reply, 500);
+        } else {
+            c_.link.SendServerMessage(920, "1");
+            c_.link.SendServerMessage(2, Format(std::string::npos, "%s %s %d \"%s\" %d %lu %d", s_.userName.c_str(), s_.password.c_str(),
+                                                s_.dataPort, kVersionText, s_.lineSpeed, 4853UL, 0));
+            while ((type = c_.link.ReceiveServerMessage(reply, 100)) == 900 || type == 901) StartConnectivityProbe(c_, type, reply);
+        }
+        if (type == 3) return 1;
+        if (type == 5) {
+            SaveAccount(c_);
+            HandleUpgradeOffer(c_, reply);
+            throw Left{0};
+        }
+        if (type == 0 && !data_.newUser && ContainsNoCase(reply, "invalid password")) {
+            ServerDisconnect(c_, false);
+            throw Left{InvalidPasswordDialog(c_)};
+        }
+        if (type == 0) c_.ui.ShowAlert(AlertKind::Modal, reply);
+        c_.link.Close();
+        CountFailedAttempt();
+    }
+}
+
+int Wizard::Run() {
+    s_.accountOrigin = 1;
+    if (!c_.ui.AcceptTermsOfUse()) Leave();
+    data_.lineSpeed = s_.lineSpeed;
+    data_.sharedFolders = s_.sharedFolders;
+    data_.saveFolder = s_.settings.savePath;
+    const WizardPage order[] = {WizardPage::Connection, WizardPage::Account, WizardPage::OptionalInfo, WizardPage::SharedFolders,
+                                WizardPage::DownloadFolder};
+    int page = 0;
+    while (page < 5) {
+        WizardPage current = order[page];
+        if (current == WizardPage::OptionalInfo && !data_.newUser) {
+            page += 1;  // only new users see this page, in either direction
+            continue;
+        }
+        if (current == WizardPage::SharedFolders && !scanAsked_) {
+            scanAsked_ = true;
+            Answer a = c_.ui.Ask({"Would you like to scan your disks for files to share with the Tandril community?\nPlease remove any "
+                                  "directories you do not wish to share after the scan is completed!",
+                                  "Scan for files?", Buttons::YesNo, Icon::Exclamation});
+            if (a == Answer::Yes) ScanDisksForSharedFolders(c_, data_.sharedFolders);
+        }
+        WizardButton button = c_.ui.ShowWizardPage(current, data_);
+        if (button == WizardButton::Cancel) {
+            if (ConfirmCancel()) Leave();
+            continue;
+        }
+        if (button == WizardButton::Back) {
+            page = std::max(0, page - 1);
+            if (order[page] == WizardPage::OptionalInfo && !data_.newUser) page -= 1;
+            continue;
+        }
+        bool ok = current == WizardPage::Connection ? CheckVersion()
+                  : current == WizardPage::Account  ? CheckAccount()
+                  : current == WizardPage::OptionalInfo ? CheckOptionalInfo()
+                                                       : true;
+        if (ok) ++page;
+    }
+    s_.sharedFolders = data_.sharedFolders;
+    s_.settings.savePath = CutText(data_.saveFolder, kMaxPath);
+    ChooseDataPort();
+    RegisterOrLogIn();
+    if (s_.email.empty()) s_.email = kDefaultEmail;
+    if (data_.newUser) c_.link.SendServerMessage(15, PersonalDataPayload(data_.personal));
+    s_.connected = true;
+    WatchHotListUsers(c_);
+    SaveAccount(c_);
+    return 1;
+}
+
+}  // namespace
+
+std::string CheckAccountPage(bool newUser, std::string& user, std::string& password, std::string& password2, std::string& email) {
+    user = std::string(Trim(user));
+    password = std::string(Trim(password));
+    password2 = std::string(Trim(password2));
+    email = std::string(Trim(email));
+    if (user.empty()) return "You must choose a user name!";
+    if (password.empty()) return "You must type a password in the first password box!";
+    if (!newUser) return "";
+    if (password2.empty()) return "You must type a password in the second password box!";
+    if (email.empty()) return "You must type an email address in the Email Box!";
+    if (password != password2) {
+        password.clear();
+        password2.clear();
+        return "Password #1 and password #2 do not match!  Please re-enter your passwords.";
+    }
+    if (email.find('@') == std::string::npos || email.find('.') == std::string::npos) return "Specified email address is invalid!";
+    return "";
+}
+
+std::string PersonalDataPayload(const std::map<std::string, std::string>& data) {
+    std::string payload;
+    for (const auto& [key, value] : data) {
+        if (!payload.empty()) payload += " ";
+        payload += "\"" + key + "\" \"" + value + "\"";
+    }
+    return payload;
+}
+
+int FindDataPort(Client& c, const std::vector<int>& candidates) {
+    if (c.state.settings.proxyVersion != 0) return 0;
+    c.dialog.SetStatus("Finding acceptable local data port...");
+    c.dialog.SetProgress(0, 15);
+    std::vector<std::pair<int, platform::Socket>> listeners;
+    std::string text;
+    for (int port : candidates) {
+        platform::Socket s = platform::ListenTcp(static_cast<std::uint16_t>(port), false);
+        if (!s) continue;
+        if (text.size() + std::to_string(port).size() + 1 < 98) text += std::to_string(port) + " ";
+        listeners.emplace_back(port, std::move(s));
+    }
+    int sent = 0;
+    while (!c.link.SendServerMessage(300, std::string(Trim(text)))) {
+        if (++sent >= 5 || c.state.quitting) return 0;
+        ConnectServer(c, &c.dialog);
+    }
+    int found = 0;
+    for (int pass = 1; pass <= 15 && found == 0 && !c.state.quitting; ++pass) {
+        for (auto& [port, listener] : listeners) {
+            if (platform::WaitReadable(listener.fd(), 0ms) != platform::WaitResult::Ready) continue;
+            platform::Socket accepted(::accept(listener.fd(), nullptr, nullptr));
+            if (accepted) {
+                found = port;
+                break;
+            }
+        }
+        if (found) break;
+        c.dialog.SetProgress(pass, 15);
+        if (pass < 15) c.Sleep(1s);
+    }
+    listeners.clear();
+    c.dialog.SetProgress(0, 15);
+    if (found) {
+        c.dialog.SetStatus("Found acceptable data port!");
+        c.dialog.SetSecondLine(Format(99, "Using Port %d.", found));
+        c.Sleep(500ms);
+    } else {
+        c.dialog.SetStatus("");
+    }
+    c.dialog.SetSecondLine("");
+    return found;
+}
+
+int RegistrationWizard(Client& client) {
+    try {
+        return Wizard(client).Run();
+    } catch (const Left& left) {
+        return left.result;
+    }
+}
+
+}  // namespace tandril::server

@@ -1,0 +1,276 @@
+// The registration wizard against devserver, every page answered by the scripted UI.
+#include <gtest/gtest.h>
+
+#include "server/proxy_settings.h"
+#include "server/registration.h"
+#include "support/session.h"
+
+using namespace tandril;
+using namespace std::chrono_literals;
+using test::RunUntil;
+using test::Session;
+
+namespace {
+
+using Page = std::function<WizardButton(WizardPage, WizardData&)>;
+
+Page Next(std::function<void(WizardData&)> fill = {}, WizardPage expected = WizardPage::Connection, bool check = false) {
+    return [=](WizardPage page, WizardData& data) {
+        if (check) EXPECT_EQ(static_cast<int>(page), static_cast<int>(expected));
+        if (fill) fill(data);
+        return WizardButton::Next;
+    };
+}
+
+Page Press(WizardButton button) {
+    return [button](WizardPage, WizardData&) { return button; };
+}
+
+void NewAccount(WizardData& d, const std::string& user) {
+    d.newUser = true;
+    d.user = user;
+    d.password = "secret";
+    d.password2 = "secret";
+    d.email = user + "@example.org";
+}
+
+// A session whose client has ephemeral ports to offer to the reachability test.
+struct Registration : Session {
+    explicit Registration(devserver::DevServerOptions options = {}) : Session(options) {
+        for (int i = 0; i < 2; ++i) {
+            platform::Socket probe = platform::ListenTcp(0, false);
+            ports.push_back(platform::LocalPort(probe));
+        }
+        ClientOptions o{profile.path()};
+        o.endpoints.primaryRedirector = o.endpoints.fallbackRedirector = "127.0.0.1";
+        o.endpoints.redirectorPort = server.RedirectorPort();
+        o.timeScale = 0.001;
+        o.dataPortCandidates = ports;
+        client = std::make_unique<Client>(ui, o);
+        ui.Watch(*client);
+        QObject::connect(client.get(), &Client::exitRequested, client.get(), [this](int code) { exitCode = code; });
+    }
+    bool Start() {
+        StartClient(*client, {});
+        return RunUntil([&] { return exitCode.has_value() || !client->dialog.IsOpen() || client->dialog.ButtonText() == "OK"; }, 20s);
+    }
+    std::vector<int> ports;
+};
+
+std::vector<devserver::Frame> FramesOfType(const devserver::DevServer& server, const std::string& user, int type) {
+    std::vector<devserver::Frame> out;
+    for (const auto& f : server.FramesFrom(user)) {
+        if (f.type == type) out.push_back(f);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(Registration, ANewUserGoesThroughEveryPageAndComesOnline) {
+    Registration r;
+    r.ui.wizardScript = {
+        Next([](WizardData& d) { d.lineSpeed = 8; }, WizardPage::Connection, true),
+        Next([](WizardData& d) { NewAccount(d, "newbie"); }, WizardPage::Account, true),
+        Next([](WizardData& d) { d.personal = {{"AGE", "18 à  25 ans  "}, {"CTY", "France"}, {"EDU", ""}, {"GEN", "Jazz"}, {"SEX", ""}, {"ZIP", "75001"}}; },
+             WizardPage::OptionalInfo, true),
+        Next({}, WizardPage::SharedFolders, true),
+        Next([](WizardData& d) { d.saveFolder = "/tmp/downloads"; }, WizardPage::DownloadFolder, true),
+    };
+    ASSERT_TRUE(r.Start());
+    ASSERT_TRUE(r.client->state.connected);
+    EXPECT_EQ(r.ui.Texts("terms"), std::vector<std::string>{"Oui"});
+    EXPECT_EQ(r.ui.Texts("question"), (std::vector<std::string>{
+        "Would you like to scan your disks for files to share with the Tandril community?\nPlease remove any directories you do not wish to share after the scan is completed!"}));
+    EXPECT_EQ(r.ui.Texts("wait"), (std::vector<std::string>{"Connecting to server...", "Checking Version...", "Checking user name..."}));
+
+    int port = r.ports[0];
+    auto dialog = r.ui.Texts("dialog");
+    auto has = [&](const std::string& text) { return std::find(dialog.begin(), dialog.end(), text) != dialog.end(); };
+    EXPECT_TRUE(has("Finding acceptable local data port..."));
+    EXPECT_TRUE(has("Found acceptable data port!"));
+    EXPECT_TRUE(has("Using port " + std::to_string(port) + "!"));
+    EXPECT_TRUE(has("Logged in! Sharing Files..."));
+    EXPECT_EQ(r.client->state.dataPort, port);
+
+    auto frames = r.server.FramesFrom("newbie");
+    auto payloadOf = [&](int type) {
+        auto f = FramesOfType(r.server, "newbie", type);
+        return f.empty() ? std::string("<none>") : f.front().payload;
+    };
+    EXPECT_EQ(payloadOf(4), "\"v2.0 BETA 9.4\" 8");
+    EXPECT_EQ(payloadOf(7), "newbie");
+    EXPECT_EQ(payloadOf(300), std::to_string(r.ports[0]) + " " + std::to_string(r.ports[1]));
+    EXPECT_EQ(payloadOf(6), "newbie secret " + std::to_string(port) + " \"v2.0 BETA 9.4\" 8 newbie@example.org 0");
+    EXPECT_EQ(payloadOf(15), "\"AGE\" \"18 \xe0  25 ans  \" \"CTY\" \"France\" \"EDU\" \"\" \"GEN\" \"Jazz\" \"SEX\" \"\" \"ZIP\" \"75001\"");
+    // The new account is stored.
+    ConfigStore saved(r.profile.path());
+    AppState loaded;
+    test::ScriptedUi quiet;
+    ASSERT_TRUE(LoadSettings(saved, loaded, quiet));
+    EXPECT_EQ(loaded.userName, "newbie");
+    EXPECT_EQ(loaded.password, "secret");
+    EXPECT_EQ(loaded.settings.savePath, "/tmp/downloads");
+    EXPECT_EQ(loaded.lineSpeed, 8);
+}
+
+TEST(Registration, EveryRefusalOfTheAccountPageKeepsTheUserThere) {
+    devserver::DevServerOptions options;
+    Registration r(options);
+    r.server.AddAccount("taken", "pw");
+    struct Attempt {
+        std::function<void(WizardData&)> fill;
+        std::string alert;
+    };
+    const std::vector<Attempt> attempts = {
+        {[](WizardData& d) { NewAccount(d, "  "); }, "You must choose a user name!"},
+        {[](WizardData& d) { NewAccount(d, "ok"); d.password = ""; }, "You must type a password in the first password box!"},
+        {[](WizardData& d) { NewAccount(d, "ok"); d.password2 = ""; }, "You must type a password in the second password box!"},
+        {[](WizardData& d) { NewAccount(d, "ok"); d.email = ""; }, "You must type an email address in the Email Box!"},
+        {[](WizardData& d) { NewAccount(d, "ok"); d.password2 = "other"; }, "Password #1 and password #2 do not match!  Please re-enter your passwords."},
+        {[](WizardData& d) { NewAccount(d, "ok"); d.email = "ok@example"; }, "Specified email address is invalid!"},
+        {[](WizardData& d) { NewAccount(d, "ok"); d.email = "ok.example.org"; }, "Specified email address is invalid!"},
+        {[](WizardData& d) { NewAccount(d, "taken"); }, "Name taken is in use by another Tandril user!  Please choose another."},
+        {[](WizardData& d) { NewAccount(d, "bad*name"); }, "Name bad*name contains invalid characters! Please choose another name!"},
+        {[](WizardData& d) { d.newUser = false; d.user = "taken"; d.password = "wrong"; }, "Error: invalid password!"},
+    };
+    r.ui.wizardScript.push_back(Next());
+    for (const auto& a : attempts) r.ui.wizardScript.push_back(Next(a.fill));
+    r.ui.wizardScript.push_back(Next([](WizardData& d) { d.newUser = false; d.user = "taken"; d.password = "pw"; }));
+    r.ui.wizardScript.push_back(Next());  // shared folders (no optional page for an existing user)
+    r.ui.wizardScript.push_back(Next());  // download folder
+    ASSERT_TRUE(r.Start());
+    std::vector<std::string> expected;
+    for (const auto& a : attempts) expected.push_back(a.alert);
+    EXPECT_EQ(r.ui.Texts("alert"), expected);
+    ASSERT_TRUE(r.client->state.connected);
+    EXPECT_EQ(r.client->state.accountOrigin, 2);
+    auto pages = r.ui.Texts("page");
+    EXPECT_EQ(std::count(pages.begin(), pages.end(), "Informations Optionnelles"), 0);
+    EXPECT_EQ(std::count(pages.begin(), pages.end(), "Configuration de Tandril"), static_cast<long>(attempts.size()) + 1);
+    auto logins = FramesOfType(r.server, "taken", 2);
+    ASSERT_EQ(logins.size(), 1u);
+    EXPECT_TRUE(logins[0].payload.starts_with("taken pw "));
+    EXPECT_TRUE(FramesOfType(r.server, "taken", 15).empty());  // personal data only for a new account
+}
+
+TEST(Registration, BackCancelAndTheNewsletter) {
+    Registration r;
+    r.ui.Script({Answer::No, Answer::Yes});  // keep registering; then yes to the newsletter
+    r.ui.wizardScript = {
+        Next(),
+        Press(WizardButton::Back),     // back to the first page
+        Press(WizardButton::Cancel),   // "Are you sure?" No: the page comes again
+        Next(),
+        Next([](WizardData& d) { NewAccount(d, "reader"); d.newsletter = true; }),
+        Press(WizardButton::Back),     // optional page -> account page
+        Next([](WizardData& d) { NewAccount(d, "reader"); d.newsletter = false; }),
+        Next(),
+        Next(),
+        Next(),
+    };
+    ASSERT_TRUE(r.Start());
+    EXPECT_TRUE(r.client->state.connected);
+    auto questions = r.ui.Events();
+    std::vector<std::string> captions;
+    for (const auto& e : questions) {
+        if (e.kind == "question") captions.push_back(e.caption);
+    }
+    EXPECT_EQ(captions, (std::vector<std::string>{"Cancel Registration?", "Confirm a Server request", "Scan for files?"}));
+    EXPECT_EQ(FramesOfType(r.server, "reader", 704).front().payload, "reader@example.org");
+    auto pages = r.ui.Texts("page");
+    EXPECT_EQ(pages, (std::vector<std::string>{"Informations sur votre connexion", "Configuration de Tandril", "Informations sur votre connexion",
+                                               "Informations sur votre connexion", "Configuration de Tandril", "Informations Optionnelles",
+                                               "Configuration de Tandril", "Informations Optionnelles", "Dossiers Partagés",
+                                               "Répertoire de Téléchargement"}));
+}
+
+TEST(Registration, CancellingOrAChildEndsTheProgramBeforeRegistering) {
+    {
+        Registration r;
+        r.ui.wizardScript = {Press(WizardButton::Cancel)};  // the confirmation is answered Yes
+        ASSERT_TRUE(r.Start());
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_FALSE(r.client->state.connected);
+    }
+    {
+        Registration r;
+        r.ui.wizardScript = {Next(), Next([](WizardData& d) { NewAccount(d, "kid"); }),
+                             Next([](WizardData& d) { d.personal["AGE"] = "12 OU MOINS"; })};
+        ASSERT_TRUE(r.Start());
+        EXPECT_EQ(r.exitCode, 0);
+        auto events = r.ui.Events();
+        auto coppa = std::find_if(events.begin(), events.end(), [](auto& e) { return e.kind == "question"; });
+        ASSERT_NE(coppa, events.end());
+        EXPECT_EQ(coppa->text, "Due to the new COPPA legislation children under the age of 13 are not allowed to use Tandril. We are sorry for the inconvenience.");
+        EXPECT_EQ(coppa->caption, "Tandril");
+        EXPECT_TRUE(FramesOfType(r.server, "kid", 6).empty());
+        EXPECT_FALSE(r.server.IsOnline("kid"));
+    }
+}
+
+TEST(Registration, AnUnreachableComputerIsClassifiedFirewalled) {
+    devserver::DevServerOptions options;
+    options.dataPortsReachable = false;
+    Registration r(options);
+    r.ui.dataPortAnswer = 0;
+    r.ui.wizardScript = {Next(), Next([](WizardData& d) { NewAccount(d, "walled"); }), Next(), Next(), Next()};
+    ASSERT_TRUE(r.Start());
+    ASSERT_TRUE(r.client->state.connected);
+    EXPECT_EQ(r.ui.Texts("data-port-settings"), std::vector<std::string>{"0"});
+    auto dialog = r.ui.Texts("dialog");
+    EXPECT_NE(std::find(dialog.begin(), dialog.end(), "Classified as 'firewalled'!"), dialog.end());
+    EXPECT_EQ(FramesOfType(r.server, "walled", 6).front().payload, "walled secret 0 \"v2.0 BETA 9.4\" 0 walled@example.org 0");
+}
+
+TEST(Registration, AServerThatCannotBeReachedAsksTheUserAfterFiveTries) {
+    Registration r;
+    r.client->state.endpoints.redirectorPort = 1;  // nothing answers
+    r.ui.retryAnswer = false;                      // "&Quitter"
+    r.ui.wizardScript = {Next()};
+    ASSERT_TRUE(r.Start());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.ui.Texts("registration-problem"), std::vector<std::string>{"Quitter"});
+}
+
+TEST(ProxySettings, ApplyChecksWhatWasTyped) {
+    struct Case {
+        server::ProxyForm form;
+        int result;
+        std::string alert;
+        int version;
+    };
+    const Case cases[] = {
+        {{0, "ignored", "1", "", "", false}, 0, "", 0},
+        {{2, "  ", "1080", "", "", true}, 2, "You must enter a Proxy server or choose 'No proxy server' from the list!", 0},
+        {{2, "127.0.0.1", " ", "", "", true}, 2, "You must enter a Proxy port or choose 'No proxy server' from the list!", 0},
+        {{2, "no-such-host.invalid", "1080", "", "", true}, 2, "Unable to resolve address: no-such-host.invalid", 0},
+        {{2, "127.0.0.1", "4", "", "", true}, 2, "Your proxy port 4 appears to be invalid!", 0},
+        {{2, "127.0.0.1", "65535", "", "", true}, 2, "Your proxy port 65535 appears to be invalid!", 0},
+        {{1, " 127.0.0.1 ", "1080", "user", "pw", false}, 0, "", 4},
+        {{2, "127.0.0.1", "1080", "user", "pw", true}, 0, "", 5},
+    };
+    for (const Case& c : cases) {
+        test::TestProfile profile;
+        test::ScriptedUi ui;
+        Client client(ui, ClientOptions{profile.path()});
+        client.state.dataPort = 6699;
+        EXPECT_EQ(server::ApplyProxySettings(client, c.form), c.result) << c.form.server;
+        EXPECT_EQ(ui.Texts("alert"), c.alert.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.alert}) << c.form.server;
+        const Settings& s = client.state.settings;
+        EXPECT_EQ(s.proxyVersion, c.version) << c.form.server;
+        if (c.result == 0 && c.version != 0) {
+            EXPECT_EQ(s.proxyServer, "127.0.0.1");
+            EXPECT_EQ(s.proxyPort, 1080);
+            EXPECT_EQ(client.state.dataPort, 0);  // behind a proxy the computer is firewalled
+            EXPECT_EQ(s.proxyUser, c.version == 5 ? "user" : "");
+            EXPECT_EQ(s.proxyTransfers, c.form.transfersThroughProxy);
+        }
+        if (c.version == 0 && c.result == 0) EXPECT_TRUE(s.proxyTransfers);
+    }
+}
+
+TEST(Registration, PersonalDataPayloadIsInKeyOrder) {
+    EXPECT_EQ(server::PersonalDataPayload({}), "");
+    EXPECT_EQ(server::PersonalDataPayload({{"ZIP", "1"}, {"AGE", "x"}}), "\"AGE\" \"x\" \"ZIP\" \"1\"");
+}
