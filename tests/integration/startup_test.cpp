@@ -85,14 +85,15 @@ TEST(Startup, DecliningTheTermsEndsTheProgram) {
     EXPECT_FALSE(s.server.IsOnline("bob"));
 }
 
-TEST(Startup, WithoutAnyAccountTheSearchEndsOfflineUntilRegistrationExists) {
+TEST(Startup, WithoutAnyAccountTheRegistrationWizardFollowsTheSearch) {
     Session s;
+    s.ui.Script({Answer::Yes});  // cancelling the wizard: "Are you sure?" Yes
     StartClient(*s.client, {});
-    ASSERT_TRUE(RunUntil([&] { return s.ui.Texts("dialog").size() >= 4; }));
-    ASSERT_TRUE(RunUntil([&] { return s.client->main.PagesVisible(); }));
+    ASSERT_TRUE(RunUntil([&] { return s.exitCode.has_value(); }));
     EXPECT_EQ(s.ui.Texts("dialog"), (std::vector<std::string>{"Chargement...", "Loading registration data...",
                                                              "Loading Notification List...", "Searching for previous installs..."}));
-    EXPECT_TRUE(s.ui.Texts("question").empty());
+    EXPECT_EQ(s.ui.Texts("page"), std::vector<std::string>{"Informations sur votre connexion"});
+    EXPECT_EQ(s.ui.Texts("question"), std::vector<std::string>{"You must register to access the Tandril network.  Are you sure you want to cancel?"});
     EXPECT_FALSE(s.client->state.connected);
     EXPECT_EQ(PreviousInstallFolders(*s.client).front(), s.profile.path());  // the profile folder is searched first
 }
