@@ -12,6 +12,9 @@
 #include "gui/connecting_dialog.h"
 #include "gui/main_window.h"
 #include "gui/notification_box.h"
+#include "gui/proxy_dialog.h"
+#include "gui/registration_pages.h"
+#include "gui/server_dialogs.h"
 #include "gui/qt_ui_port.h"
 #include "gui/tray_icon.h"
 
@@ -83,5 +86,41 @@ int main(int argc, char** argv) {
     gui::NotificationBox box(QStringLiteral("You must first connect to the server!"), &window);
     box.show();
     save(box, QStringLiteral("notification-box.png"));
+    box.hide();
+
+    // The registration wizard's pages and the dialogs of the server link.
+    WizardData data;
+    data.lineSpeed = 8;
+    data.user = "demo";
+    data.email = "demo@example.org";
+    data.sharedFolders = {"/home/demo/Music", "/home/demo/Concerts"};
+    data.saveFolder = "/home/demo/Downloads";
+    const std::pair<WizardPage, const char*> pages[] = {
+        {WizardPage::Connection, "wizard-1-connection.png"}, {WizardPage::Account, "wizard-2-account.png"},
+        {WizardPage::OptionalInfo, "wizard-3-optional.png"},  {WizardPage::SharedFolders, "wizard-4-shared-folders.png"},
+        {WizardPage::DownloadFolder, "wizard-5-download-folder.png"}};
+    for (auto [page, name] : pages) {
+        gui::WizardPageDialog dialog(page, data, {}, &window);
+        dialog.show();
+        save(dialog, QString::fromLatin1(name));
+    }
+    auto shoot = [&](QDialog& dialog, const char* name) {
+        dialog.show();
+        save(dialog, QString::fromLatin1(name));
+        dialog.hide();
+    };
+    client.state.settings.proxyVersion = 5;
+    client.state.settings.proxyServer = "proxy.example.org";
+    client.state.settings.proxyPort = 1080;
+    gui::ProxyDialog proxy(client, &window);
+    shoot(proxy, "proxy-settings.png");
+    gui::DataPortDialog dataPort(&window);
+    shoot(dataPort, "data-port-settings.png");
+    gui::RegistrationProblemDialog problem(&window);
+    shoot(problem, "registration-problem.png");
+    gui::InvalidPasswordDialog invalid(QStringLiteral("demo"), QStringLiteral("secret"), &window);
+    shoot(invalid, "invalid-password.png");
+    gui::BothFirewalledDialog firewalled(QStringLiteral("kim"), &window);
+    shoot(firewalled, "both-firewalled.png");
     return ok ? 0 : 1;
 }
