@@ -6,7 +6,6 @@ namespace tandril {
 
 void HandleUpgradeOffer(Client&, const std::string&) {}
 void HandleLaterMessage(Client&, int, const std::string&) {}
-void SetDataPortAgain(Client&) {}
 void StartPendingSearch(Client&) {}
 
 void ScanDisksForSharedFolders(Client&, std::vector<std::string>&) {}

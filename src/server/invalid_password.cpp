@@ -6,6 +6,7 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "app/startup.h"
+#include "server/account_changes.h"
 #include "server/get_field.h"
 #include "server/reconnect.h"
 #include "server/registration.h"
@@ -20,7 +21,7 @@ int InvalidPasswordDialog(Client& c) {
             c.state.userName = CutText(answer.user, kMaxUserName);
             c.state.password = CutText(answer.password, kMaxPassword);
             SaveAccount(c);
-            SetDataPortAgain(c);
+            SetDataPort(c, c.state.dataPort);
             if (c.state.connected) {
                 c.chat.ShowSystemLine("You are already connected!");
             } else {

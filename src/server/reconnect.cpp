@@ -5,13 +5,14 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
+#include "server/account_changes.h"
 #include "server/connect_server.h"
 #include "server/login.h"
 
 namespace tandril::server {
 
 void ConnectCommand(Client& client) {
-    SetDataPortAgain(client);
+    SetDataPort(client, client.state.dataPort);
     if (client.state.connected) {
         client.chat.ShowSystemLine("You are already connected!");
     } else {
@@ -26,7 +27,7 @@ void ReconnectThread(Client& c) {
         unsigned base = s.mainWindowMinimised ? 3600 : 300;
         c.Sleep(std::chrono::seconds(base + c.Random() % 900));
         if (s.quitting || s.connectInProgress || s.connected) return;
-        SetDataPortAgain(c);
+        SetDataPort(c, c.state.dataPort);
         if (s.connected) {
             c.chat.ShowSystemLine("You are already connected!");
         } else {
