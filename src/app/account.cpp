@@ -8,11 +8,14 @@ namespace tandril {
 bool LoadAccount(Client& c) {
     if (!LoadSettings(c.store, c.state, c.ui)) return false;
     chat::LoadColorScheme(c.schemes.custom, chat::kSchemeCustom, c.store, c.state.userName);
-    c.PostToGui([&c, name = c.state.settings.currentScheme] {
-        c.schemes.SelectCurrent(name);
-        Q_EMIT c.schemeApplied();
-    });
+    c.PostToGui([&c, name = c.state.settings.currentScheme] { ApplyColorScheme(c, name); });
     return true;
+}
+
+void ApplyColorScheme(Client& c, const std::string& schemeName) {
+    c.schemes.SelectCurrent(schemeName);
+    c.state.settings.currentScheme = c.schemes.Current().name;
+    Q_EMIT c.schemeApplied();
 }
 
 bool SaveAccount(Client& c) {

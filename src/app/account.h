@@ -1,6 +1,8 @@
 #pragma once
 // The stored account with everything kept beside it: the settings and the colour schemes.
 
+#include <string>
+
 namespace tandril {
 
 class Client;
@@ -9,5 +11,7 @@ class Client;
 bool LoadAccount(Client& client);
 // Settings with the current scheme's name, and the custom scheme.
 bool SaveAccount(Client& client);
+// Makes the scheme of that name current and has every view take its colours (GUI thread).
+void ApplyColorScheme(Client& client, const std::string& schemeName);
 
 }  // namespace tandril

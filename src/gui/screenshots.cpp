@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/account.h"
 #include "app/client.h"
 #include "gui/connecting_dialog.h"
 #include "gui/main_window.h"
@@ -47,8 +48,7 @@ int main(int argc, char** argv) {
     };
     // The chat page in both fixed schemes, with lines of several kinds.
     auto fillChat = [&](const char* schemeName) {
-        client.schemes.SelectCurrent(schemeName);
-        Q_EMIT client.schemeApplied();
+        ApplyColorScheme(client, schemeName);
         chat::ChannelWindow& personal = client.chat.Personal();
         chat::ClearChatControl(personal.chatView);
         client.chat.ShowSystemLine("Connecté au serveur!");

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "app/account.h"
 #include "app/client.h"
 #include "chat/chat_line.h"
 #include "gui/chat/chat_view_widget.h"
@@ -164,9 +165,7 @@ void ThemesPage::ChooseFont() {
 
 void ThemesPage::Apply() {
     chat::CopyColorScheme(working_, client_.schemes.custom);
-    client_.schemes.SelectCurrent(schemes_->currentText().toStdString());
-    client_.state.settings.currentScheme = client_.schemes.Current().name;
-    Q_EMIT client_.schemeApplied();
+    ApplyColorScheme(client_, schemes_->currentText().toStdString());
 }
 
 }  // namespace tandril::gui
