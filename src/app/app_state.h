@@ -6,6 +6,7 @@
 #include <atomic>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,11 +26,18 @@ inline constexpr std::size_t kMaxPassword = 19;
 inline constexpr std::size_t kMaxEmail = 99;
 inline constexpr std::size_t kMaxPath = 349;
 
-// Where the client finds the network: configuration values, overridable on the command line.
+// Where the client finds the network: configuration values ("Redirector", "Redirector2" and
+// "RedirectorPort" under Software\Tandril), which the command line can override.
 struct NetworkEndpoints {
     std::string primaryRedirector = "redirector.tandril.invalid";
     std::string fallbackRedirector = "redirector2.tandril.invalid";
     int redirectorPort = kDefaultRedirectorPort;
+};
+
+struct EndpointOverrides {
+    std::optional<std::string> primaryRedirector;
+    std::optional<std::string> fallbackRedirector;
+    std::optional<int> redirectorPort;
 };
 
 // The community's web pages, opened in the desktop's browser; configuration values.

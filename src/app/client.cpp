@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "app/fatal_error.h"
+#include "app/settings.h"
 #include "server/dispatcher.h"
 #include "server/server_disconnect.h"
 
@@ -14,7 +15,11 @@ Client::Client(UiPort& uiPort, ClientOptions options)
       options_(std::move(options)),
       random_(static_cast<unsigned>(std::time(nullptr))) {
     state.profileFolder = options_.profileFolder;
-    state.endpoints = options_.endpoints;
+    state.endpoints = ReadNetworkEndpoints(store);
+    const EndpointOverrides& given = options_.endpoints;
+    if (given.primaryRedirector) state.endpoints.primaryRedirector = *given.primaryRedirector;
+    if (given.fallbackRedirector) state.endpoints.fallbackRedirector = *given.fallbackRedirector;
+    if (given.redirectorPort) state.endpoints.redirectorPort = *given.redirectorPort;
     link.SetStallTimeout(options_.serverStallTimeout);
     link.SetCallbacks({
         .sendFailed = [this] { server::ServerDisconnect(*this, true); },

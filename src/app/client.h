@@ -26,7 +26,7 @@ namespace tandril {
 
 struct ClientOptions {
     std::filesystem::path profileFolder;
-    NetworkEndpoints endpoints;
+    EndpointOverrides endpoints;
     // Every wait of the protocol (redirector busy, reconnect delays) is multiplied by this; tests
     // shorten them instead of sleeping for real.
     double timeScale = 1.0;

@@ -17,7 +17,7 @@ namespace tandril {
 
 namespace {
 
-void SetRedirector(NetworkEndpoints& ends, const std::string& value) {
+void SetRedirector(EndpointOverrides& ends, const std::string& value) {
     auto colon = value.rfind(':');
     if (colon == std::string::npos) {
         ends.primaryRedirector = value;

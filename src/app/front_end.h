@@ -15,7 +15,7 @@ class Client;
 
 struct FrontEndOptions {
     std::optional<std::filesystem::path> profile;
-    NetworkEndpoints endpoints;
+    EndpointOverrides endpoints;
     std::vector<std::string> arguments;  // what is left: "-P link", "UPGRADE path", a link
     std::vector<std::string> extra;      // --name=value options the front end reads itself
     std::string error;                   // not empty when the command line was not understood

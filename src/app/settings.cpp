@@ -72,6 +72,19 @@ inline constexpr std::array<const char*, 6> kSearchFilterNames = {"lsopt", "lsch
 
 }  // namespace
 
+NetworkEndpoints ReadNetworkEndpoints(const ConfigStore& store) {
+    NetworkEndpoints ends;
+    auto root = store.OpenKey(kRootKey);
+    if (!root) return ends;
+    if (auto v = store.GetValue(*root, "Redirector"); v && !Trim(*v).empty()) ends.primaryRedirector = std::string(Trim(*v));
+    if (auto v = store.GetValue(*root, "Redirector2"); v && !Trim(*v).empty()) ends.fallbackRedirector = std::string(Trim(*v));
+    if (auto v = store.GetValue(*root, "RedirectorPort")) {
+        long long port = DecimalValue(*v);
+        if (port > 0 && port < 65536) ends.redirectorPort = static_cast<int>(port);
+    }
+    return ends;
+}
+
 long long DecimalValue(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

@@ -27,6 +27,9 @@ std::string UnscramblePassword(std::string_view text);
 // The older "Hash" form of the scrambled password back to the password.
 std::string PasswordFromOldHash(std::string_view hash);
 
+// The redirectors from the store, the built-in ones where it names none.
+NetworkEndpoints ReadNetworkEndpoints(const ConfigStore& store);
+
 // The decimal rule: leading blanks, a sign and digits; anything else reads as 0.
 long long DecimalValue(std::string_view text);
 // An address kept as a 32-bit number in the old files, with the first octet in the low byte.

@@ -321,3 +321,22 @@ TEST(ImportProxyFile, ConvertsTheNumericAddress) {
     ImportProxyFile(oneLine.profile.path(), oneLine.state);
     EXPECT_EQ(oneLine.state.settings.proxyVersion, 0);
 }
+
+TEST(NetworkEndpoints, TheRedirectorsAreConfigurationValues) {
+    Fixture none;
+    NetworkEndpoints defaults = ReadNetworkEndpoints(none.store);
+    EXPECT_EQ(defaults.redirectorPort, 8875);
+    EXPECT_FALSE(defaults.primaryRedirector.empty());
+
+    Fixture f;
+    ConfigKey root = f.store.CreateKey(kRootKey);
+    f.store.SetValue(root, "Redirector", " redir.example.org ");
+    f.store.SetValue(root, "Redirector2", "10.1.2.3");
+    f.store.SetValue(root, "RedirectorPort", "9000");
+    NetworkEndpoints ends = ReadNetworkEndpoints(f.store);
+    EXPECT_EQ(ends.primaryRedirector, "redir.example.org");
+    EXPECT_EQ(ends.fallbackRedirector, "10.1.2.3");
+    EXPECT_EQ(ends.redirectorPort, 9000);
+    f.store.SetValue(root, "RedirectorPort", "70000");
+    EXPECT_EQ(ReadNetworkEndpoints(f.store).redirectorPort, 8875);  // not a port: the default stays
+}
