@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   dante-server passwd
-  libssl-dev lame
+  libssl-dev lame ffmpeg
 )
 
 missing=()

@@ -21,6 +21,12 @@ struct MediaInfo {
 // Nullopt when the file is not MPEG audio the walk accepts. `size` is the file's size in bytes.
 std::optional<MediaInfo> InspectMp3File(const std::filesystem::path& path, std::uint32_t size);
 
+// A Windows Media audio file, read from its ASF header: length from the play duration less the
+// preroll, bitrate from the maximum bitrate, frequency from the first stream, which must be
+// audio. A protected file is accepted with every value kDrmValue (shown "DRM"). No hash is set.
+inline constexpr std::uint32_t kDrmValue = 0xFFFFFFFFu;
+std::optional<MediaInfo> InspectWmaFile(const std::filesystem::path& path);
+
 // The standard bitrate nearest to `kbits` (the smaller on a tie); 0 when none is within 1000.
 std::uint32_t NearestStandardBitrate(std::uint32_t kbits);
 
