@@ -46,6 +46,7 @@ struct WebAddresses {
     std::string discover = "https://www.tandril.invalid/discover";
     std::string help = "https://www.tandril.invalid/help";
     std::string shop = "https://shop.tandril.invalid/";
+    std::string download = "https://www.tandril.invalid/download";
 };
 // The second text of the tray icon's tooltip "Tandril %s %s".
 inline constexpr const char* kTrayTooltipText = "- music sharing";

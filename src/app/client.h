@@ -20,6 +20,7 @@
 #include "app/window_placement.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
+#include "library/file_types.h"
 #include "server/server_link.h"
 
 namespace tandril {
@@ -50,6 +51,8 @@ public:
     chat::ColorSchemes schemes;
     chat::ChatWindows chat;
     server::ServerLink link;
+    // The shareable file types, loaded at start-up.
+    library::FileTypeTable fileTypes;
 
     // The skin tells where the main window stands, for saving its placement at exit.
     std::function<std::optional<std::pair<WindowRect, ScreenArea>>()> windowGeometry;

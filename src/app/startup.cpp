@@ -125,8 +125,24 @@ void StartupDriver(Client& c) {
     d.SetButtonText("OK");
 }
 
+bool LoadFileTypesOrEnd(Client& client) {
+    library::RegisterBundledFileTypes(client.store, library::BundledPluginFolder());
+    if (auto table = library::LoadFileTypes(client.store)) {
+        client.fileTypes = std::move(*table);
+        return true;
+    }
+    Answer a = client.ui.Ask({"Tandril could not find the TVM files required for file sharing and validation.\n"
+                              "Please get a new copy of Tandril from its web site and install it again.\n"
+                              "Press OK to open your browser at that site.",
+                              "TVM's not found.", Buttons::OkCancel, Icon::Error});
+    if (a == Answer::Ok) client.ui.OpenUrl(client.state.web.download);
+    client.PostToGui([&client] { Q_EMIT client.exitRequested(1); });
+    return false;
+}
+
 void StartClient(Client& client, std::vector<std::string> arguments) {
     client.ReportStoreProblems();
+    if (!LoadFileTypesOrEnd(client)) return;
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = QObject::connect(&client.dialog, &ConnectingDialogModel::closed, &client,
                                    [&client, connection, arguments] {

@@ -10,6 +10,9 @@ class Client;
 
 // The connecting dialog's worker at start-up: account, library, connect, log in, announce.
 void StartupDriver(Client& client);
+// Registers the bundled file types on a first run and loads them; without any the user is told
+// and the program ends with exit code 1 (false).
+bool LoadFileTypesOrEnd(Client& client);
 // Opens the connecting dialog with StartupDriver; the command-line arguments go to the link
 // handler once the dialog has closed.
 void StartClient(Client& client, std::vector<std::string> arguments);

@@ -10,7 +10,7 @@
 namespace tandril {
 
 enum class AlertKind { Modal = 1, Modeless = 2 };
-enum class Buttons { Ok, YesNo, YesNoCancel };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Icon { Information, Question, Exclamation, Error };
 enum class Answer { Ok, Yes, No, Cancel };
 
@@ -48,6 +48,8 @@ public:
     virtual Answer Ask(const Question& question) = 0;
     // The terms-of-use dialog: true for "&Oui", false for "&Non".
     virtual bool AcceptTermsOfUse() = 0;
+    // The desktop's "open" for a web address.
+    virtual void OpenUrl(const std::string& url) = 0;
     // The fatal-error box (caption "Tandril", error icon); returns when it was closed.
     virtual void ShowFatalError(const std::string& text) = 0;
 

@@ -13,7 +13,7 @@ void TerminalUi::Print(const std::string& line) {
 void TerminalUi::ShowAlert(AlertKind, const std::string& text, Icon) { Print("[Tandril Notification] " + text); }
 
 Answer TerminalUi::Ask(const Question& q) {
-    if (q.buttons == Buttons::Ok) {
+    if (q.buttons == Buttons::Ok || q.buttons == Buttons::OkCancel) {
         Print("[" + q.caption + "] " + q.text);
         return Answer::Ok;
     }

@@ -16,6 +16,7 @@ public:
     Answer Ask(const Question& question) override;
     bool AcceptTermsOfUse() override;
     void ShowFatalError(const std::string& text) override;
+    void OpenUrl(const std::string& url) override { Print("[open] " + url); }
     Credentials AskInvalidPassword(const std::string& user, const std::string& password) override;
     bool AskBothFirewalled(const std::string& user) override;
     WizardButton ShowWizardPage(WizardPage page, WizardData& data) override;

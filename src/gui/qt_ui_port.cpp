@@ -1,6 +1,8 @@
 #include "gui/qt_ui_port.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -71,6 +73,7 @@ Answer QtUiPort::Ask(const Question& q) {
                         mainWindow_.data());
         switch (q.buttons) {
             case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+            case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
             case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
             case Buttons::YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
         }
@@ -107,6 +110,10 @@ void QtUiPort::ShowFatalError(const std::string& text) {
 }  // namespace tandril::gui
 
 namespace tandril::gui {
+
+void QtUiPort::OpenUrl(const std::string& url) {
+    QMetaObject::invokeMethod(this, [url = QString::fromStdString(url)] { QDesktopServices::openUrl(QUrl(url)); }, Qt::QueuedConnection);
+}
 
 UiPort::Credentials QtUiPort::AskInvalidPassword(const std::string& user, const std::string& password) {
     if (shuttingDown_) return {Credentials::Cancel, user, password};

@@ -11,6 +11,7 @@
 
 #include "library/file_hash.h"
 #include "library/media_inspection.h"
+#include "support/media_fixtures.h"
 #include "support/test_profile.h"
 
 using namespace tandril;
@@ -24,26 +25,6 @@ std::string Slurp(const std::filesystem::path& p) {
 }
 
 void Write(const std::filesystem::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
-
-// Encodes `seconds` of a tone with lame and returns the file; extra options choose the format.
-std::filesystem::path Encode(const test::TestProfile& dir, const std::string& name, double seconds, int rate, const std::string& options) {
-    auto raw = dir.path() / (name + ".raw");
-    {
-        std::ofstream out(raw, std::ios::binary);
-        int samples = static_cast<int>(seconds * rate);
-        for (int i = 0; i < samples; ++i) {
-            // A sweep, so that the encoder has something to spend bits on.
-            double t = static_cast<double>(i) / rate;
-            auto v = static_cast<int16_t>(9000 * std::sin(2 * M_PI * (220 + 40 * t) * t) + 3000 * std::sin(2 * M_PI * 3300 * t * (1 + (i % 7) * 0.01)));
-            out.write(reinterpret_cast<const char*>(&v), 2);
-        }
-    }
-    auto mp3 = dir.path() / (name + ".mp3");
-    std::string command = "lame --quiet -r -s " + std::to_string(rate / 1000.0) + " --bitwidth 16 --signed --little-endian -m m " +
-                          options + " '" + raw.string() + "' '" + mp3.string() + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return mp3;
-}
 
 // The first frame: after an ID3v2 tag, the first 0xFF followed by a byte above 0xF0.
 std::size_t FirstSync(const std::string& data) {
@@ -105,7 +86,7 @@ bool IsDigestOfARunFrom(const std::string& data, std::size_t start, const std::s
 class Mp3Inspection : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (std::system("command -v lame >/dev/null") != 0) GTEST_SKIP() << "lame is not installed (scripts/setup.sh installs it)";
+        if (!test::HaveLame()) GTEST_SKIP() << "lame is not installed (scripts/setup.sh installs it)";
     }
     test::TestProfile dir;
 };
@@ -135,7 +116,7 @@ TEST_F(Mp3Inspection, ConstantBitrateFiles) {
         {"junk", 25, 44100, "-b 128 --cbr -t", 128, 44100, false, 777},
     };
     for (const Case& c : cases) {
-        auto path = Encode(dir, c.name, c.seconds, c.rate, c.options);
+        auto path = test::EncodeMp3(dir, c.name, c.seconds, c.rate, c.options);
         std::string data = Slurp(path);
         if (c.leading) {
             data = std::string(c.leading, 'J') + data;
@@ -159,8 +140,8 @@ TEST_F(Mp3Inspection, ConstantBitrateFiles) {
 }
 
 TEST_F(Mp3Inspection, TagsInFrontChangeNeitherDigestNorCount) {
-    auto plain = Encode(dir, "plain", 20, 44100, "-b 128 --cbr -t");
-    auto tagged = Encode(dir, "tagged", 20, 44100, "-b 128 --cbr -t --id3v2-only --id3v2-utf16 --tt Something --ta Someone");
+    auto plain = test::EncodeMp3(dir, "plain", 20, 44100, "-b 128 --cbr -t");
+    auto tagged = test::EncodeMp3(dir, "tagged", 20, 44100, "-b 128 --cbr -t --id3v2-only --id3v2-utf16 --tt Something --ta Someone");
     auto a = InspectMp3File(plain, static_cast<std::uint32_t>(std::filesystem::file_size(plain)));
     auto b = InspectMp3File(tagged, static_cast<std::uint32_t>(std::filesystem::file_size(tagged)));
     ASSERT_TRUE(a && b);
@@ -168,7 +149,7 @@ TEST_F(Mp3Inspection, TagsInFrontChangeNeitherDigestNorCount) {
 }
 
 TEST_F(Mp3Inspection, VariableBitrateIsWalkedToTheEndAndAveraged) {
-    auto path = Encode(dir, "vbr", 30, 44100, "-V 2 -t");
+    auto path = test::EncodeMp3(dir, "vbr", 30, 44100, "-V 2 -t");
     std::string data = Slurp(path);
     auto info = InspectMp3File(path, static_cast<std::uint32_t>(data.size()));
     ASSERT_TRUE(info);
@@ -190,7 +171,7 @@ TEST_F(Mp3Inspection, VariableBitrateIsWalkedToTheEndAndAveraged) {
 }
 
 TEST_F(Mp3Inspection, RejectsWhatIsNotEnoughMpegAudio) {
-    auto full = Encode(dir, "four", 3, 44100, "-b 128 --cbr -t");
+    auto full = test::EncodeMp3(dir, "four", 3, 44100, "-b 128 --cbr -t");
     std::string data = Slurp(full);
     std::size_t sync = FirstSync(data);
     // Four frames of 417 or 418 bytes, cut at the fifth: fewer than 5 frames.

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "library/media_inspection.h"
+#include "support/media_fixtures.h"
 #include "support/test_profile.h"
 
 using namespace tandril;
@@ -16,13 +17,10 @@ namespace {
 class WmaInspection : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (std::system("command -v ffmpeg >/dev/null") != 0) GTEST_SKIP() << "ffmpeg is not installed (scripts/setup.sh installs it)";
+        if (!test::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed (scripts/setup.sh installs it)";
     }
     std::filesystem::path Make(const std::string& name, const std::string& inputsAndOptions) {
-        auto path = dir.path() / name;
-        std::string command = "ffmpeg -nostdin -loglevel error -y " + inputsAndOptions + " '" + path.string() + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return path;
+        return test::MakeWithFfmpeg(dir, name, inputsAndOptions);
     }
     test::TestProfile dir;
 };
