@@ -8,7 +8,6 @@ void HandleUpgradeOffer(Client&, const std::string&) {}
 void HandleLaterMessage(Client&, int, const std::string&) {}
 void StartPendingSearch(Client&) {}
 
-void ScanDisksForSharedFolders(Client&, std::vector<std::string>&) {}
 void StartDataPortListener(Client&) {}
 void BuildMyFiles(Client&) {}
 void LoadHotList(Client&) {}

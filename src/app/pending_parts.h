@@ -19,8 +19,6 @@ void HandleLaterMessage(Client& client, int type, const std::string& payload);
 void StartPendingSearch(Client& client);
 
 // Library, transfers and chat.
-// Adds the folders that a scan of the disks proposes for sharing.
-void ScanDisksForSharedFolders(Client& client, std::vector<std::string>& folders);
 void StartDataPortListener(Client& client);
 void BuildMyFiles(Client& client);
 void LoadHotList(Client& client);

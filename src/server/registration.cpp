@@ -7,6 +7,7 @@
 #include "app/pending_parts.h"
 #include "app/startup.h"
 #include "app/text_format.h"
+#include "library/scan_drives.h"
 #include "server/connect_server.h"
 #include "server/connectivity_probes.h"
 #include "server/get_field.h"
@@ -228,7 +229,7 @@ int Wizard::Run() {
             Answer a = c_.ui.Ask({"Would you like to scan your disks for files to share with the Tandril community?\nPlease remove any "
                                   "directories you do not wish to share after the scan is completed!",
                                   "Scan for files?", Buttons::YesNo, Icon::Exclamation});
-            if (a == Answer::Yes) ScanDisksForSharedFolders(c_, data_.sharedFolders);
+            if (a == Answer::Yes) library::ScanDrives(c_, data_.sharedFolders);
         }
         WizardButton button = c_.ui.ShowWizardPage(current, data_);
         if (button == WizardButton::Cancel) {

@@ -69,6 +69,7 @@ std::vector<devserver::Frame> FramesOfType(const devserver::DevServer& server, c
 
 TEST(Registration, ANewUserGoesThroughEveryPageAndComesOnline) {
     Registration r;
+    r.ui.Script({Answer::No});  // no disk scan
     r.ui.wizardScript = {
         Next([](WizardData& d) { d.lineSpeed = 8; }, WizardPage::Connection, true),
         Next([](WizardData& d) { NewAccount(d, "newbie"); }, WizardPage::Account, true),
@@ -134,6 +135,7 @@ TEST(Registration, EveryRefusalOfTheAccountPageKeepsTheUserThere) {
         {[](WizardData& d) { NewAccount(d, "bad*name"); }, "Name bad*name contains invalid characters! Please choose another name!"},
         {[](WizardData& d) { d.newUser = false; d.user = "taken"; d.password = "wrong"; }, "Error: invalid password!"},
     };
+    r.ui.Script({Answer::No});  // no disk scan
     r.ui.wizardScript.push_back(Next());
     for (const auto& a : attempts) r.ui.wizardScript.push_back(Next(a.fill));
     r.ui.wizardScript.push_back(Next([](WizardData& d) { d.newUser = false; d.user = "taken"; d.password = "pw"; }));
@@ -156,7 +158,7 @@ TEST(Registration, EveryRefusalOfTheAccountPageKeepsTheUserThere) {
 
 TEST(Registration, BackCancelAndTheNewsletter) {
     Registration r;
-    r.ui.Script({Answer::No, Answer::Yes});  // keep registering; then yes to the newsletter
+    r.ui.Script({Answer::No, Answer::Yes, Answer::No});  // keep registering; yes to the newsletter; no disk scan
     r.ui.wizardScript = {
         Next(),
         Press(WizardButton::Back),     // back to the first page
@@ -214,6 +216,7 @@ TEST(Registration, AnUnreachableComputerIsClassifiedFirewalled) {
     options.dataPortsReachable = false;
     Registration r(options);
     r.ui.dataPortAnswer = 0;
+    r.ui.Script({Answer::No});  // no disk scan
     r.ui.wizardScript = {Next(), Next([](WizardData& d) { NewAccount(d, "walled"); }), Next(), Next(), Next()};
     ASSERT_TRUE(r.Start());
     ASSERT_TRUE(r.client->state.connected);

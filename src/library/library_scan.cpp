@@ -1,0 +1,150 @@
+#include "library/library_scan.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "app/config_store.h"
+#include "server/get_field.h"
+
+namespace tandril::library {
+
+namespace fs = std::filesystem;
+using server::CutText;
+using server::EqualsNoCase;
+
+namespace {
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+}  // namespace
+
+std::vector<std::string> ScanTypeNames(const ConfigStore& store) {
+    std::vector<std::string> names;
+    auto key = store.OpenKey(kFileTypesKey);
+    if (!key) return names;
+    std::string list = CutText(store.GetValue(*key, "FilesToScan").value_or(""), 512);
+    std::stringstream pieces(list);
+    for (std::string piece; std::getline(pieces, piece, ';');) names.push_back(piece);
+    return names;
+}
+
+bool IsExcludedDirectory(const std::string& folder) {
+    static const char* const kExcluded[] = {"C:\\recycled", "c:\\windows\\tempor~1", "c:\\windows\\temporary internet files", "c:\\recycler",
+                                            "/proc", "/sys", "/dev", "/run"};
+    return std::any_of(std::begin(kExcluded), std::end(kExcluded), [&](const char* e) { return EqualsNoCase(folder, e); });
+}
+
+int WalkDirectory(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending) {
+    if (folder.empty() || IsExcludedDirectory(folder) || !context.fileTypes) return 0;
+    std::error_code ec;
+    fs::directory_iterator listing(folder, fs::directory_options::skip_permission_denied, ec);
+    if (ec) return 0;
+    int count = 0;
+    for (const fs::directory_entry& entry : listing) {
+        std::string name = entry.path().filename().string();
+        std::error_code typeError;
+        bool isLink = entry.is_symlink(typeError);
+        if (entry.is_directory(typeError)) {
+            if (!name.starts_with(".") && !isLink) count += WalkDirectory(context, CutText(Join(folder, name), 259), pending);
+            continue;
+        }
+        if (!entry.is_regular_file(typeError)) continue;
+        auto dot = name.rfind('.');
+        std::string extension = dot == std::string::npos ? name : name.substr(dot);
+        const FileType* type = context.fileTypes->FindFileType(extension);
+        if (!type || std::none_of(context.scanTypes.begin(), context.scanTypes.end(), [&](const std::string& n) { return EqualsNoCase(n, type->name); })) {
+            continue;
+        }
+        std::string path = CutText(Join(folder, name), 349);
+        if (context.isShared && context.isShared(path)) continue;
+        if (std::any_of(pending.begin(), pending.end(), [&](const PendingFile& p) { return EqualsNoCase(p.path, path); })) continue;
+        std::uintmax_t size = entry.file_size(typeError);
+        pending.push_back(PendingFile{path, "WMA-FILE", static_cast<std::uint32_t>(size & 0xFFFFFFFFu)});
+        ++count;
+    }
+    return count;
+}
+
+std::optional<std::string> CommonParentFolder(const std::string& a, const std::string& b) {
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+    if (i == a.size() && i < b.size() && IsSeparator(b[i]) && a.size() >= 4) return a;
+    if (i == b.size() && i < a.size() && IsSeparator(a[i]) && b.size() >= 4) return b;
+    std::size_t cut = std::min(i, a.size());
+    while (cut > 0 && !IsSeparator(a[cut])) --cut;
+    if (cut < 4 || cut >= 348) return std::nullopt;
+    return a.substr(0, cut);
+}
+
+bool MostSubfoldersHaveFiles(const std::string& folder, const std::vector<PendingFile>& pending) {
+    if (folder.empty()) return false;
+    std::error_code ec;
+    fs::directory_iterator listing(folder, fs::directory_options::skip_permission_denied, ec);
+    if (ec) return false;
+    int populated = 0, empty = 0;
+    for (const fs::directory_entry& entry : listing) {
+        std::string name = entry.path().filename().string();
+        std::error_code typeError;
+        if (!entry.is_directory(typeError) || name.starts_with(".")) continue;
+        std::string prefix = Join(folder, name) + "/";
+        bool has = std::any_of(pending.begin(), pending.end(), [&](const PendingFile& p) { return p.path.starts_with(prefix); });
+        (has ? populated : empty) += 1;
+    }
+    return populated >= empty;
+}
+
+std::vector<std::string> CollapseScanFolders(const std::vector<PendingFile>& pending) {
+    std::vector<std::string> folders;
+    for (const PendingFile& p : pending) {
+        auto slash = p.path.find_last_of("/\\");
+        std::string folder = CutText(p.path.substr(0, slash == std::string::npos ? 0 : slash), 348);
+        if (std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return EqualsNoCase(f, folder); })) folders.push_back(folder);
+    }
+    std::vector<std::string> rejected;
+    bool merged = true;
+    while (merged) {
+        merged = false;
+        for (std::size_t ai = 0; ai < folders.size() && !merged; ++ai) {
+            for (std::size_t bi = 0; bi < folders.size() && !merged; ++bi) {
+                const std::string& a = folders[ai];
+                const std::string& b = folders[bi];
+                if (a == b) continue;
+                auto parent = CommonParentFolder(a, b);
+                if (!parent) continue;
+                if (std::any_of(rejected.begin(), rejected.end(), [&](const std::string& r) { return EqualsNoCase(r, *parent); })) continue;
+                if (MostSubfoldersHaveFiles(*parent, pending)) {
+                    std::string keepA = a, keepB = b;
+                    std::erase(folders, keepA);
+                    std::erase(folders, keepB);
+                    folders.push_back(*parent);
+                    merged = true;  // start the pass again from the first folder
+                } else {
+                    rejected.push_back(*parent);
+                }
+            }
+        }
+    }
+    return folders;
+}
+
+std::vector<std::string> DiskRoots(const std::string& mountsText) {
+    static const char* const kVirtual[] = {"proc", "sysfs", "tmpfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "overlay", "squashfs",
+                                           "securityfs", "debugfs", "tracefs", "mqueue", "hugetlbfs", "pstore", "bpf", "autofs",
+                                           "configfs", "fusectl", "binfmt_misc", "efivarfs", "ramfs", "rpc_pipefs", "nsfs"};
+    std::vector<std::string> roots;
+    std::stringstream lines(mountsText);
+    for (std::string line; std::getline(lines, line);) {
+        std::stringstream fields(line);
+        std::string device, mountPoint, type;
+        if (!(fields >> device >> mountPoint >> type)) continue;
+        if (std::any_of(std::begin(kVirtual), std::end(kVirtual), [&](const char* v) { return type == v; })) continue;
+        if (std::find(roots.begin(), roots.end(), mountPoint) == roots.end()) roots.push_back(mountPoint);
+    }
+    return roots;
+}
+
+}  // namespace tandril::library

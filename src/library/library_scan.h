@@ -1,0 +1,49 @@
+#pragma once
+// Finding the files to share: the recursive walk of a shared folder, and the whole-disk scan that
+// proposes folders to share.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "library/file_types.h"
+
+namespace tandril::library {
+
+// A file found by a walk and not yet inspected.
+struct PendingFile {
+    std::string path;               // at most 349 characters
+    std::string hash = "WMA-FILE";  // the placeholder until it is inspected
+    std::uint32_t size = 0;         // the low 32 bits of the file's size
+};
+
+struct ScanContext {
+    const FileTypeTable* fileTypes = nullptr;
+    // The names of "FilesToScan".
+    std::vector<std::string> scanTypes;
+    // True for a path the shared list already holds.
+    std::function<bool(const std::string&)> isShared;
+};
+
+// "FilesToScan" from the store, split at ';'.
+std::vector<std::string> ScanTypeNames(const ConfigStore& store);
+
+bool IsExcludedDirectory(const std::string& folder);
+// Walks `folder` and everything below it; returns how many candidates it added to `pending`.
+// Linked folders are not followed, so a link loop cannot keep a walk going.
+int WalkDirectory(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending);
+
+// The deepest folder that holds both `a` and `b`, when it has at least 4 characters.
+std::optional<std::string> CommonParentFolder(const std::string& a, const std::string& b);
+bool MostSubfoldersHaveFiles(const std::string& folder, const std::vector<PendingFile>& pending);
+// The folders that hold the pending files, merged into common parents where most subfolders hold
+// candidates.
+std::vector<std::string> CollapseScanFolders(const std::vector<PendingFile>& pending);
+
+// The mount points of real disks, from /proc/self/mounts (or the given mounts text).
+std::vector<std::string> DiskRoots(const std::string& mountsText);
+
+}  // namespace tandril::library
