@@ -107,6 +107,8 @@ struct AppState {
     int accountOrigin = 0;
 
     Settings settings;
+    // The shared folders, each shared with everything below it; guarded by its lock.
+    std::mutex sharedFoldersLock;
     std::vector<std::string> sharedFolders;
 
     // The index server of the current connection, and the servers that take nothing but a login

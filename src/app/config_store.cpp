@@ -293,6 +293,26 @@ void ConfigStore::DeleteValue(const ConfigKey& key, std::string_view name) {
     if (removed > 0) Data(key.hive).dirty = true;
 }
 
+std::vector<std::string> ConfigStore::ValueNames(const ConfigKey& key) const {
+    std::scoped_lock lock(lock_);
+    std::vector<std::string> names;
+    if (const Key* k = FindKey(key.hive, key.path)) {
+        for (const Value& v : k->values) names.push_back(v.name);
+    }
+    return names;
+}
+
+void ConfigStore::DeleteKey(std::string_view path) {
+    std::scoped_lock lock(lock_);
+    std::string below = std::string(path) + "\\";
+    for (Hive h : {Hive::Machine, Hive::User}) {
+        auto removed = std::erase_if(Data(h).keys, [&](const Key& k) {
+            return EqualsNoCase(k.path, path) || (k.path.size() > below.size() && EqualsNoCase(std::string_view(k.path).substr(0, below.size()), below));
+        });
+        if (removed > 0) Data(h).dirty = true;
+    }
+}
+
 std::vector<std::string> ConfigStore::SubKeys(const ConfigKey& key) const {
     std::scoped_lock lock(lock_);
     std::vector<std::string> names;

@@ -37,6 +37,10 @@ public:
     void SetValue(const ConfigKey& key, std::string_view name, std::string_view text);
     void SetNumberValue(const ConfigKey& key, std::string_view name, std::uint32_t number);
     void DeleteValue(const ConfigKey& key, std::string_view name);
+    // Names of the key's values, in the order they were written.
+    std::vector<std::string> ValueNames(const ConfigKey& key) const;
+    // Removes the key with its values and every key below it.
+    void DeleteKey(std::string_view path);
     // Names of the direct sub-keys, in the order they were created.
     std::vector<std::string> SubKeys(const ConfigKey& key) const;
 

@@ -44,7 +44,7 @@ void AddSharedFolders(std::vector<std::string>& folders, std::string_view list) 
         if (folder.empty()) continue;
         bool known = false;
         for (const auto& f : folders) known = known || server::EqualsNoCase(f, folder);
-        if (!known) folders.emplace_back(CutText(folder, kMaxPath));
+        if (!known) folders.emplace_back(CutText(folder, 348));
     }
 }
 
@@ -229,6 +229,7 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui) {
     state.dataPort = PortOrFirewalled(*waitPort);
     state.lineSpeed = static_cast<int>(*lineSpeed);
     state.settings = s;
+    std::scoped_lock lock(state.sharedFoldersLock);
     state.sharedFolders = folders;
     return true;
 }
