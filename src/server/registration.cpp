@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "app/text_format.h"
 #include "library/scan_drives.h"
+#include "library/shared_folders.h"
 #include "server/connect_server.h"
 #include "server/connectivity_probes.h"
 #include "server/get_field.h"
@@ -213,7 +214,7 @@ int Wizard::Run() {
     s_.accountOrigin = 1;
     if (!c_.ui.AcceptTermsOfUse()) Leave();
     data_.lineSpeed = s_.lineSpeed;
-    data_.sharedFolders = s_.sharedFolders;
+    data_.sharedFolders = library::SharedFolderList(s_);
     data_.saveFolder = s_.settings.savePath;
     const WizardPage order[] = {WizardPage::Connection, WizardPage::Account, WizardPage::OptionalInfo, WizardPage::SharedFolders,
                                 WizardPage::DownloadFolder};
@@ -247,7 +248,8 @@ int Wizard::Run() {
                                                        : true;
         if (ok) ++page;
     }
-    s_.sharedFolders = data_.sharedFolders;
+    library::ClearSharedFolders(s_);
+    for (const std::string& folder : data_.sharedFolders) library::AddSharedFolder(s_, folder);
     s_.settings.savePath = CutText(data_.saveFolder, kMaxPath);
     ChooseDataPort();
     RegisterOrLogIn();
