@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/text_format.h"
+#include "library/shared_folders.h"
 #include "server/get_field.h"
 
 namespace tandril {
@@ -33,19 +34,6 @@ int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
-}
-
-// Adds folders from a ';'-separated list, skipping blanks and folders already listed.
-void AddSharedFolders(std::vector<std::string>& folders, std::string_view list) {
-    while (!list.empty()) {
-        auto semi = list.find(';');
-        std::string_view folder = Trim(list.substr(0, semi));
-        list = semi == std::string_view::npos ? std::string_view() : list.substr(semi + 1);
-        if (folder.empty()) continue;
-        bool known = false;
-        for (const auto& f : folders) known = known || server::EqualsNoCase(f, folder);
-        if (!known) folders.emplace_back(CutText(folder, 348));
-    }
 }
 
 int PortOrFirewalled(long long port) { return port < 0 || port >= 65535 ? 0 : static_cast<int>(port); }
@@ -154,7 +142,7 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui) {
 
     // Read into copies; the account is taken only when every required value is there.
     Settings s = state.settings;
-    std::vector<std::string> folders = state.sharedFolders;
+    std::string libPath;
 
     auto userName = r.Text("CompName", kMaxUserName);
     if (!userName) return false;
@@ -168,8 +156,8 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui) {
     auto savePath = r.Text("SavePath", kMaxPath);
     if (!savePath) return false;
     s.savePath = *savePath;
-    if (auto libPath = r.Text("LibPath", kMaxValue); libPath && !libPath->empty()) {
-        AddSharedFolders(folders, *libPath);
+    if (auto oldList = r.Text("LibPath", kMaxValue); oldList && !oldList->empty()) {
+        libPath = *oldList;
         store.SetValue(*userKey, "LibPath", "");
         store.Flush();
     }
@@ -229,8 +217,7 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui) {
     state.dataPort = PortOrFirewalled(*waitPort);
     state.lineSpeed = static_cast<int>(*lineSpeed);
     state.settings = s;
-    std::scoped_lock lock(state.sharedFoldersLock);
-    state.sharedFolders = folders;
+    library::AddFoldersFromText(state, libPath);
     return true;
 }
 
@@ -322,7 +309,7 @@ bool ImportPreviousInstall(const std::filesystem::path& folder, AppState& state,
     if (user && password && folders && savePath && port && player && email && maxDown && maxUp && speed && swear) {
         state.userName = *user;
         state.password = *password;
-        AddSharedFolders(state.sharedFolders, *folders);
+        library::AddFoldersFromText(state, *folders);
         state.settings.savePath = *savePath;
         state.dataPort = PortOrFirewalled(DecimalValue(*port));
         state.settings.player = *player;
