@@ -112,6 +112,11 @@ int DevServer::RefusedBeforeLogin() const {
     return refusedBeforeLogin_;
 }
 
+std::vector<SharedFile> DevServer::SharedFilesOf(const std::string& user) const {
+    std::scoped_lock lock(lock_);
+    return shares_.FilesOf(user);
+}
+
 int DevServer::RedirectorRequests() const {
     std::scoped_lock lock(lock_);
     return redirectorRequests_;
@@ -237,6 +242,15 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         }
         case 15:  // optional personal data: kept with the frames
             break;
+        case 870:  // share a batch of one folder
+            shares_.ShareBatch(c.user, f.payload);
+            break;
+        case 100:  // share one file
+            shares_.ShareOne(c.user, f.payload);
+            break;
+        case 102:  // stop sharing one file: the payload is the bare name
+            if (!shares_.Unshare(c.user, f.payload)) Reply(c, 404, "Not sharing that file");
+            break;
         case 750:  // server ping: echoed
             Reply(c, 750, f.payload);
             break;
@@ -303,6 +317,11 @@ void DevServer::Run(std::stop_token stop) {
             std::erase_if(connections_, [&](auto& c) { return c->user == user; });
         }
         disconnects_.clear();
+        std::set<std::string> online;
+        for (auto& c : connections_) {
+            if (!c->user.empty()) online.insert(c->user);
+        }
+        shares_.KeepOnly(online);
         if (options_.statsIntervalMs > 0 && std::chrono::steady_clock::now() >= nextStats) {
             nextStats = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statsIntervalMs);
             int online = 0;

@@ -10,10 +10,12 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "devserver/share_index.h"
 #include "platform/socket.h"
 
 namespace tandril::devserver {
@@ -70,6 +72,8 @@ public:
     int RefusedBeforeLogin() const;
     // Waits until `user` sent a frame of `type` (or is online, for type -1); false on time-out.
     bool WaitFor(const std::string& user, int type, std::chrono::milliseconds timeout) const;
+    // The files `user` shares now, in the order they were shared.
+    std::vector<SharedFile> SharedFilesOf(const std::string& user) const;
     // Waits until `user` has no connection left; false on time-out.
     bool WaitOffline(const std::string& user, std::chrono::milliseconds timeout) const;
 
@@ -99,6 +103,7 @@ private:
     std::map<std::string, std::string> accounts_;
     std::map<std::string, Frame> loginAnswers_;
     std::map<std::string, std::vector<Frame>> framesByUser_;
+    ShareIndex shares_;
     std::deque<std::string> redirectorScript_;
     std::deque<std::pair<std::string, std::string>> outbox_;  // user, bytes
     std::vector<std::string> disconnects_;

@@ -21,6 +21,8 @@
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
 #include "library/file_types.h"
+#include "library/library_view.h"
+#include "library/shared_list.h"
 #include "server/server_link.h"
 
 namespace tandril {
@@ -53,6 +55,9 @@ public:
     server::ServerLink link;
     // The shareable file types, loaded at start-up.
     library::FileTypeTable fileTypes;
+    // The files this user shares, and the library view's rows.
+    library::SharedList sharedList;
+    library::LibraryView libraryView;
 
     // The skin tells where the main window stands, for saving its placement at exit.
     std::function<std::optional<std::pair<WindowRect, ScreenArea>>()> windowGeometry;

@@ -9,11 +9,8 @@ void HandleLaterMessage(Client&, int, const std::string&) {}
 void StartPendingSearch(Client&) {}
 
 void StartDataPortListener(Client&) {}
-void BuildMyFiles(Client&) {}
 void LoadHotList(Client&) {}
 void WatchHotListUsers(Client&) {}
-void AnnounceSharedFiles(Client&) {}
-void UnshareAllFiles(Client&) {}
 void RestartWaitingTransfers(Client&) {}
 void OpenChannelList(Client&) {}
 void JoinStoredChannels(Client&) {}

@@ -20,11 +20,8 @@ void StartPendingSearch(Client& client);
 
 // Library, transfers and chat.
 void StartDataPortListener(Client& client);
-void BuildMyFiles(Client& client);
 void LoadHotList(Client& client);
 void WatchHotListUsers(Client& client);
-void AnnounceSharedFiles(Client& client);
-void UnshareAllFiles(Client& client);
 void RestartWaitingTransfers(Client& client);
 void OpenChannelList(Client& client);
 void JoinStoredChannels(Client& client);

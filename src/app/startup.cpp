@@ -4,6 +4,7 @@
 
 #include "app/account.h"
 #include "app/client.h"
+#include "library/my_files.h"
 #include "app/pending_parts.h"
 #include "app/settings.h"
 #include "app/text_format.h"
@@ -27,7 +28,7 @@ void GoOnline(Client& c) {
     ConnectingDialogModel& d = c.dialog;
     c.link.EnableServerNotifications();
     d.SetStatus("Logged in! Sharing Files...");
-    AnnounceSharedFiles(c);
+    library::AnnounceSharedFiles(c, true);
     c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", c.state.userName.c_str(), c.state.sharedFileCount.load()));
     d.SetStatus("Starting Application!");
     RestartWaitingTransfers(c);
@@ -68,7 +69,7 @@ AccountSearch FindAccount(Client& c) {
                 d.SetDialogVisible(true);
                 if (s.dataPort != 0) StartDataPortListener(c);
                 d.SetStatus("Building My Files...");
-                BuildMyFiles(c);
+                library::BuildMyFiles(c);
                 return AccountSearch::OnlineThroughWizard;
             }
             d.SetDialogVisible(true);
@@ -105,7 +106,7 @@ void StartupDriver(Client& c) {
     }
     if (s.dataPort != 0) StartDataPortListener(c);
     d.SetStatus("Building My Files...");
-    BuildMyFiles(c);
+    library::BuildMyFiles(c);
     d.SetStatus("Loading Notification List...");
     LoadHotList(c);
     d.SetStatus("Resolving server...");
@@ -175,7 +176,7 @@ const char* OutboundQuestion(int downloads, int uploads) {
 
 void LeaveAfterUploads(Client& c) {
     c.state.exitAfterUploads = true;
-    UnshareAllFiles(c);
+    library::UnshareAllFiles(c);
     c.SetStatusText(0, Format(99, "Online (%s): Going Offline after Outbound Transfers Complete.", c.state.userName.c_str()));
 }
 

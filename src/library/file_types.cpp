@@ -76,6 +76,9 @@ std::optional<FileTypeTable> LoadFileTypes(const ConfigStore& store) {
             continue;
         }
         type.module = std::make_shared<PluginModule>(handle);
+        std::filesystem::path icon = std::filesystem::path(type.modulePath).replace_extension(".png");
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(icon, ec)) type.iconPath = icon.string();
         table.slots[i] = std::move(type);
     }
     bool anyLoaded = std::any_of(table.slots.begin(), table.slots.end(), [](const auto& s) { return s.has_value(); });

@@ -34,6 +34,8 @@ struct FileType {
     std::string url;         // "No URL" for none
     int imageIndex = 0;
     std::shared_ptr<PluginModule> module;
+    // The type's icon: a PNG beside the module with the module's base name; empty when none.
+    std::string iconPath;
 };
 
 class FileTypeTable {

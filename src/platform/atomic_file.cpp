@@ -52,9 +52,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents) {
-    std::filesystem::path temp = path;
-    temp += ".tmp" + std::to_string(::getpid());
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents, std::filesystem::path temp) {
+    if (temp.empty()) {
+        temp = path;
+        temp += ".tmp" + std::to_string(::getpid());
+    }
     {
         Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
         if (fd.get() < 0) return false;

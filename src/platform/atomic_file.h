@@ -11,6 +11,7 @@
 namespace tandril::platform {
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents);
+// `scratch` names the temporary file when the data file has a known one (such as tmp.dat).
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents, std::filesystem::path scratch = {});
 
 }  // namespace tandril::platform

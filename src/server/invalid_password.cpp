@@ -4,6 +4,7 @@
 
 #include "app/account.h"
 #include "app/client.h"
+#include "library/my_files.h"
 #include "app/pending_parts.h"
 #include "app/startup.h"
 #include "server/account_changes.h"
@@ -34,7 +35,7 @@ int InvalidPasswordDialog(Client& c) {
             c.dialog.SetDialogVisible(true);
             if (c.state.dataPort != 0) StartDataPortListener(c);
             c.dialog.SetStatus("Building My Files...");
-            BuildMyFiles(c);
+            library::BuildMyFiles(c);
             GoOnline(c);
             SaveAccount(c);
             return 1;

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "app/client.h"
+#include "library/my_files.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
 #include "server/account_changes.h"
@@ -62,7 +63,7 @@ void ReconnectDriver(Client& c) {
 
     c.chat.ShowInBothWindows("Connecté au serveur!");
     c.dialog.SetStatus("Logged in! Sharing files...");
-    AnnounceSharedFiles(c);
+    library::AnnounceSharedFiles(c, true);
     c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", s.userName.c_str(), s.sharedFileCount.load()));
     RestartWaitingTransfers(c);
     if (s.settings.autoJoin) JoinStoredChannels(c);

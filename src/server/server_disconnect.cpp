@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "app/client.h"
+#include "library/my_files.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
 #include "server/reconnect.h"
@@ -18,6 +19,7 @@ void ServerDisconnect(Client& client, bool notice) {
     // The socket is closed whether or not the login had finished, so none is left behind.
     client.link.Close();
     s.connected = false;
+    library::ForgetAnnouncements(client);
     CloseChannelWindowsSilently(client);
     if (notice) client.chat.ShowSystemLine(text);
     client.SetStatusText(0, Format(99, "Disconnected (%s).", s.userName.c_str()));

@@ -1,0 +1,74 @@
+#include "devserver/share_index.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+#include "server/get_field.h"
+#include "server/wire_text.h"
+
+namespace tandril::devserver {
+namespace {
+
+template <typename T>
+std::optional<T> NumberField(const std::string& payload, int n) {
+    auto text = server::GetField(payload, n, 32);
+    T value{};
+    if (!text || text->empty()) return std::nullopt;
+    auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
+    if (ec != std::errc() || end != text->data() + text->size()) return std::nullopt;
+    return value;
+}
+
+// The five values that follow a name at field `n`.
+std::optional<SharedFile> FileAt(const std::string& payload, const std::string& name, int n) {
+    auto hash = server::GetField(payload, n, 64);
+    auto size = NumberField<std::uint32_t>(payload, n + 1);
+    auto bitrate = NumberField<int>(payload, n + 2), frequency = NumberField<int>(payload, n + 3), length = NumberField<int>(payload, n + 4);
+    if (!hash || hash->empty() || !size || !bitrate || !frequency || !length) return std::nullopt;
+    return SharedFile{server::Cp1252ToUtf8(name), *hash, *size, *bitrate, *frequency, *length};
+}
+
+}  // namespace
+
+void ShareIndex::Add(const std::string& user, SharedFile file) {
+    auto& files = files_[user];
+    std::erase_if(files, [&](const SharedFile& f) { return server::EqualsNoCase(f.virtualName, file.virtualName); });
+    files.push_back(std::move(file));
+}
+
+void ShareIndex::ShareBatch(const std::string& user, const std::string& payload) {
+    auto prefix = server::GetField(payload, 1, 2048);
+    if (!prefix || prefix->empty()) return;
+    for (int n = 2;; n += 6) {
+        auto name = server::GetField(payload, n, 2048);
+        if (!name || name->empty()) return;
+        auto file = FileAt(payload, *prefix + *name, n + 1);
+        if (!file) return;
+        Add(user, std::move(*file));
+    }
+}
+
+void ShareIndex::ShareOne(const std::string& user, const std::string& payload) {
+    auto name = server::GetField(payload, 1, 2048);
+    if (!name || name->empty()) return;
+    if (auto file = FileAt(payload, *name, 2)) Add(user, std::move(*file));
+}
+
+bool ShareIndex::Unshare(const std::string& user, const std::string& payload) {
+    auto it = files_.find(user);
+    if (it == files_.end()) return false;
+    const std::string name = server::Cp1252ToUtf8(payload);
+    return std::erase_if(it->second, [&](const SharedFile& f) { return server::EqualsNoCase(f.virtualName, name); }) > 0;
+}
+
+void ShareIndex::KeepOnly(const std::set<std::string>& onlineUsers) {
+    std::erase_if(files_, [&](const auto& entry) { return !onlineUsers.count(entry.first); });
+}
+
+std::vector<SharedFile> ShareIndex::FilesOf(const std::string& user) const {
+    auto it = files_.find(user);
+    return it == files_.end() ? std::vector<SharedFile>{} : it->second;
+}
+
+}  // namespace tandril::devserver

@@ -1,0 +1,41 @@
+#pragma once
+// What each logged-in user shares, as the index server learns it from 870 (a batch of one
+// folder), 100 (one file) and 102 (withdraw one file, the bare virtual name as the payload).
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tandril::devserver {
+
+struct SharedFile {
+    std::string virtualName;  // "n:\n\folder\file.mp3", UTF-8
+    std::string hash;
+    std::uint32_t size = 0;
+    int bitrate = 0;
+    int frequency = 0;
+    int length = 0;
+};
+
+class ShareIndex {
+public:
+    // Payloads as sent (Windows-1252). A malformed file entry ends the batch; those before it stay.
+    void ShareBatch(const std::string& user, const std::string& payload);
+    void ShareOne(const std::string& user, const std::string& payload);
+    // False when the user shares no file of that name (answered with 404 "Not sharing that file").
+    bool Unshare(const std::string& user, const std::string& payload);
+    // A user who left shares nothing.
+    void KeepOnly(const std::set<std::string>& onlineUsers);
+
+    // In the order they were shared.
+    std::vector<SharedFile> FilesOf(const std::string& user) const;
+    const std::map<std::string, std::vector<SharedFile>>& All() const { return files_; }
+
+private:
+    void Add(const std::string& user, SharedFile file);
+    std::map<std::string, std::vector<SharedFile>> files_;
+};
+
+}  // namespace tandril::devserver

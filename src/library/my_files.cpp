@@ -1,0 +1,495 @@
+#include "library/my_files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/client.h"
+#include "app/text_format.h"
+#include "library/file_hash.h"
+#include "library/resume_list.h"
+#include "library/shared_folders.h"
+#include "platform/atomic_file.h"
+#include "server/get_field.h"
+
+namespace tandril::library {
+
+using server::CutText;
+using server::EqualsNoCase;
+
+namespace {
+
+std::filesystem::path DataFile(Client& c, const char* name) { return c.state.profileFolder / name; }
+
+// The low 32 bits of a regular file's size, as a directory listing gives it.
+std::optional<std::uint32_t> CurrentSize(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint32_t>(st.st_size);
+}
+
+bool Readable(const std::string& path) { return ::access(path.c_str(), R_OK) == 0; }
+
+std::string FileNameOf(std::string_view path) {
+    std::size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// From the last '.' of the file name, the '.' included; empty when there is none (or the name
+// starts with its only '.').
+std::string Extension(std::string_view path) {
+    std::string name = FileNameOf(path);
+    std::size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot);
+}
+
+// The announcement and shared.dat quote names and separate fields with blanks: a name with a
+// double quote, a backslash or a control character could not be read back as the same file.
+bool IsShareablePath(std::string_view path) {
+    return std::none_of(path.begin(), path.end(), [](char ch) {
+        auto c = static_cast<unsigned char>(ch);
+        return c < 0x20 || c == 0x7F || c == '"' || c == '\\';
+    });
+}
+
+// A plug-in's hash goes into blank-separated fields: blanks and quotes in it would shift them.
+std::string CleanHash(std::string hash, std::string_view fallback) {
+    for (char& ch : hash) {
+        if (static_cast<unsigned char>(ch) <= ' ' || ch == '"') ch = '_';
+    }
+    return hash.empty() ? std::string(fallback) : CutText(hash, kMaxFileHash);
+}
+
+std::int32_t Signed(std::uint32_t value) { return static_cast<std::int32_t>(value); }
+
+std::int32_t Number(const std::vector<std::string>& tokens, std::size_t index) {
+    std::int32_t value = 0;
+    if (index < tokens.size()) std::from_chars(tokens[index].data(), tokens[index].data() + tokens[index].size(), value);
+    return value;
+}
+
+// The file's type says whether it is shared and, for media types, with which values.
+bool InspectWithFileType(Client& c, SharedFileRecord& record, std::uint32_t size) {
+    std::string extension = Extension(record.path);
+    if (extension.empty()) return false;
+    const FileType* type = c.fileTypes.FindFileType(extension);
+    if (!type) return false;
+    if (!IsMediaType(*type)) return (ValidateFile(*type, record.path) & 0x80000000u) != 0;
+    MediaInfo info;
+    if ((ExtractMediaInfo(*type, record.path, size, info) & 0x80000000u) == 0) return false;
+    record.bitrate = Signed(info.bitrate);
+    record.frequency = Signed(info.frequency);
+    record.length = Signed(info.length);
+    record.hash = CleanHash(info.hash, record.hash);
+    return true;
+}
+
+bool InFolder(std::string_view path, std::string_view folder, bool ignoreCase) {
+    while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
+    if (folder.empty() || path.size() <= folder.size()) return false;
+    std::string_view head = path.substr(0, folder.size());
+    bool same = ignoreCase ? EqualsNoCase(head, folder) : head == folder;
+    return same && (path[folder.size()] == '/' || folder == "/");
+}
+
+// What the save folder adds to the shared folders: only when its files are shared.
+std::string SharedSaveFolder(Client& c) {
+    return ShareSaveFolder(c.store) ? c.state.settings.savePath : std::string();
+}
+
+// 870 goes out only while the user offers upload slots.
+ShareBatch::Send BatchSender(Client& c) {
+    if (c.state.settings.maxUploads == 0) return {};
+    return [&c](const std::string& payload) { c.link.SendServerMessage(870, payload); };
+}
+
+// Library lock held. A file joins a batch only inside a connection: after a disconnect the next
+// login announces everything again.
+void AddToShareBatch(Client& c, SharedFileRecord& record) {
+    if (!c.state.connected) return;
+    SharedList& list = c.sharedList;
+    std::string name = list.VirtualName(record);
+    std::string prefix = name.substr(0, name.size() - ShareName(record.path).size());
+    list.batch.Add(prefix, ShareEntry(record), BatchSender(c));
+    record.announced = true;
+}
+
+void FlushShareBatch(Client& c) {
+    if (c.state.connected) c.sharedList.batch.Flush(BatchSender(c));
+}
+
+void SendUnshare(Client& c, SharedFileRecord& record) {
+    // The servers take the whole payload of 102 as the name: no quotes.
+    c.link.SendServerMessage(102, c.sharedList.VirtualName(record));
+}
+
+void LowerSharedCount(Client& c) {
+    int count = c.state.sharedFileCount.load();
+    while (count > 0 && !c.state.sharedFileCount.compare_exchange_weak(count, count - 1)) {
+    }
+}
+
+std::string SharedDatText(SharedList& list) {
+    std::string text;
+    for (const SharedFileRecord& r : list.records()) text += SharedDatLine(r);
+    return text;
+}
+
+// Library lock held.
+bool SaveSharedListLocked(Client& c) {
+    return platform::WriteFileAtomically(DataFile(c, "shared.dat"), SharedDatText(c.sharedList), DataFile(c, "tmp.dat"));
+}
+
+void AppendSharedLine(Client& c, const SharedFileRecord& record) {
+    std::ofstream out(DataFile(c, "shared.dat"), std::ios::app | std::ios::binary);
+    out << SharedDatLine(record);
+}
+
+// A shared.dat line whose file is still there, still shared and of the same size.
+void ReloadSharedDatLine(Client& c, const std::string& line) {
+    std::vector<std::string> tokens = SharedDatTokens(line);
+    if (tokens.empty()) return;
+    SharedFileRecord record;
+    record.path = CutText(tokens[0], kMaxSharedPath);
+    if (c.sharedList.Find(record.path) || !IsShareablePath(record.path) || !IsInSharedFolder(c, record.path)) return;
+    if (!Readable(record.path)) return;
+    auto size = CurrentSize(record.path);
+    std::uint32_t stored = 0;
+    if (!size || tokens.size() < 3) return;
+    auto [end, ec] = std::from_chars(tokens[2].data(), tokens[2].data() + tokens[2].size(), stored);
+    if (ec != std::errc() || end != tokens[2].data() + tokens[2].size() || stored != *size) return;
+    record.hash = tokens.size() > 1 ? CutText(tokens[1], kMaxFileHash) : std::string();
+    record.size = stored;
+    record.bitrate = Number(tokens, 3);
+    record.frequency = Number(tokens, 4);
+    record.length = Number(tokens, 5);
+    // A hash with '-' (the MD5 form, the placeholder) is trusted; any other goes through its
+    // plug-in again.
+    if (record.hash.find('-') == std::string::npos && !InspectWithFileType(c, record, stored)) return;
+    c.sharedList.Append(std::move(record));
+    ++c.state.sharedFileCount;
+}
+
+// What a worker found for one pending file.
+struct Inspected {
+    bool accepted = false;
+    SharedFileRecord record;
+};
+
+Inspected InspectPending(Client& c, const PendingFile& file) {
+    Inspected result;
+    result.record.path = file.path;
+    result.record.hash = file.hash;
+    auto size = CurrentSize(file.path);
+    if (!size || !IsShareablePath(file.path)) return result;
+    result.record.size = *size;
+    result.accepted = InspectWithFileType(c, result.record, *size);
+    return result;
+}
+
+// Inspects every pending file on all cores; the progress shows files done so far.
+std::vector<Inspected> InspectAll(Client& c, const std::vector<PendingFile>& pending) {
+    const std::size_t count = pending.size();
+    std::vector<Inspected> results(count);
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    std::mutex progressLock;
+    std::size_t shown = 0;
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < count;) {
+            results[i] = InspectPending(c, pending[i]);
+            std::size_t finished = ++done;
+            std::scoped_lock lock(progressLock);
+            if (finished <= shown) continue;
+            shown = finished;
+            c.dialog.SetSecondLine(Format(64, "%zu of %zu", finished, count));
+            c.dialog.SetProgress(static_cast<int>(finished), static_cast<int>(count));
+        }
+    };
+    std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, count);
+    {
+        std::vector<std::jthread> workers;
+        for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(work);
+        work();
+    }
+    return results;
+}
+
+int LoadNewFilesLocked(Client& c, std::vector<PendingFile>& pending) {
+    if (pending.empty()) return 0;
+    const int count = static_cast<int>(pending.size());
+    c.dialog.SetProgress(0, count);
+    c.dialog.SetSecondLine(Format(64, "0 of %d", count));
+    std::vector<Inspected> results = InspectAll(c, pending);
+    pending.clear();
+    int accepted = 0;
+    for (Inspected& r : results) {
+        // The same file can come from two walks (the save folder inside a shared folder).
+        if (!r.accepted || c.sharedList.Find(r.record.path)) continue;
+        SharedFileRecord& record = c.sharedList.Append(std::move(r.record));
+        c.sharedList.VirtualName(record);
+        ++c.state.sharedFileCount;
+        ++accepted;
+    }
+    c.dialog.SetSecondLine("");
+    c.dialog.SetProgress(0, count);
+    if (c.sharedList.size() > 0) SaveSharedListLocked(c);
+    return accepted;
+}
+
+int RescanLocked(Client& c, std::vector<PendingFile>& pending) {
+    std::vector<std::string> folders = SharedFolderList(c.state);
+    std::string saveFolder = SharedSaveFolder(c);
+    if (!saveFolder.empty()) folders.push_back(saveFolder);
+    ScanContext context{&c.fileTypes, ScanTypeNames(c.store),
+                        [&c](const std::string& path) { return c.sharedList.Find(path) != nullptr; }};
+    int found = 0;
+    for (const std::string& folder : folders) found += WalkDirectory(context, folder, pending);
+    return found;
+}
+
+void RefreshLibraryViewLocked(Client& c) {
+    std::vector<LibraryRow> rows;
+    for (SharedFileRecord& r : c.sharedList.records()) {
+        if (r.listed) continue;
+        rows.push_back(MakeLibraryRow(r, c.fileTypes));
+        r.listed = true;
+    }
+    c.libraryView.AddRows(std::move(rows));
+}
+
+void PruneSharedListLocked(Client& c) {
+    std::scoped_lock folderLock(c.state.sharedFoldersLock);
+    const std::vector<std::string>& folders = c.state.sharedFolders;
+    std::vector<std::string> gone;
+    for (SharedFileRecord& r : c.sharedList.records()) {
+        bool inFolder = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) { return InFolder(r.path, f, true); });
+        if (inFolder && Readable(r.path)) continue;
+        LowerSharedCount(c);
+        if (c.state.connected && r.announced) SendUnshare(c, r);
+        c.libraryView.RemoveRow(r.path);
+        gone.push_back(r.path);
+    }
+    for (const std::string& path : gone) c.sharedList.Remove(path);
+    if (!gone.empty() && c.state.connected) ShowSharingStatus(c);
+}
+
+}  // namespace
+
+void ShowSharingStatus(Client& c) {
+    c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", c.state.userName.c_str(), c.state.sharedFileCount.load()));
+}
+
+bool IsInSharedFolder(Client& c, std::string_view path) {
+    std::string saveFolder = SharedSaveFolder(c);
+    if (!saveFolder.empty() && InFolder(path, saveFolder, false)) return true;
+    std::scoped_lock lock(c.state.sharedFoldersLock);
+    return std::any_of(c.state.sharedFolders.begin(), c.state.sharedFolders.end(),
+                       [&](const std::string& f) { return InFolder(path, f, false); });
+}
+
+void BuildMyFiles(Client& c) {
+    std::scoped_lock lock(c.sharedList.lock);
+    if (auto text = platform::ReadWholeFile(DataFile(c, "shared.dat"))) {
+        std::istringstream in(*text);
+        for (std::string line; std::getline(in, line);) ReloadSharedDatLine(c, line);
+    }
+    std::vector<PendingFile> pending;
+    RescanLocked(c, pending);
+    LoadNewFilesLocked(c, pending);
+    SaveSharedListLocked(c);
+    RefreshLibraryViewLocked(c);
+}
+
+int LoadNewFiles(Client& c, std::vector<PendingFile>& pending) {
+    std::scoped_lock lock(c.sharedList.lock);
+    return LoadNewFilesLocked(c, pending);
+}
+
+int RescanSharedFolders(Client& c, std::vector<PendingFile>& pending) {
+    std::scoped_lock lock(c.sharedList.lock);
+    return RescanLocked(c, pending);
+}
+
+bool SaveSharedList(Client& c) {
+    std::scoped_lock lock(c.sharedList.lock);
+    return SaveSharedListLocked(c);
+}
+
+int AnnounceSharedFiles(Client& c, bool withDialog) {
+    std::scoped_lock lock(c.sharedList.lock);
+    c.state.sharedFileCount = 0;
+    if (c.state.settings.maxUploads < 1) return 0;
+    std::vector<std::string> incomplete = IncompletePaths(c.state.profileFolder);
+    const int total = static_cast<int>(c.sharedList.size());
+    if (withDialog) c.dialog.SetProgress(0, total);
+    int step = 0;
+    for (SharedFileRecord& r : c.sharedList.records()) {
+        ++c.state.sharedFileCount;
+        bool resuming = std::find(incomplete.begin(), incomplete.end(), r.path) != incomplete.end();
+        if (!r.announced && !resuming) AddToShareBatch(c, r);
+        if (withDialog) c.dialog.SetProgress(++step, total);
+    }
+    FlushShareBatch(c);
+    if (c.state.connected) ShowSharingStatus(c);
+    if (withDialog) c.dialog.SetProgress(0, total);
+    return 1;
+}
+
+void UnshareAllFiles(Client& c) {
+    std::scoped_lock lock(c.sharedList.lock);
+    for (SharedFileRecord& r : c.sharedList.records()) {
+        if (!c.state.connected || !r.announced) continue;
+        SendUnshare(c, r);
+        r.announced = false;
+        LowerSharedCount(c);
+    }
+    ShowSharingStatus(c);
+}
+
+void ForgetAnnouncements(Client& c) {
+    std::scoped_lock lock(c.sharedList.lock);
+    for (SharedFileRecord& r : c.sharedList.records()) r.announced = false;
+    c.sharedList.batch.Clear();
+}
+
+void PruneSharedList(Client& c) {
+    std::scoped_lock lock(c.sharedList.lock);
+    PruneSharedListLocked(c);
+}
+
+void InspectDownloadedFile(Client& c, const std::string& path, std::uint32_t size) {
+    std::scoped_lock lock(c.sharedList.lock);
+    bool shared = ShareSaveFolder(c.store);
+    if (!shared) {
+        std::scoped_lock folderLock(c.state.sharedFoldersLock);
+        const std::string& saveFolder = c.state.settings.savePath;
+        shared = std::any_of(c.state.sharedFolders.begin(), c.state.sharedFolders.end(),
+                             [&](const std::string& f) { return saveFolder.find(f) != std::string::npos; });
+    }
+    if (shared && IsShareablePath(path)) {
+        SharedFileRecord record{.hash = "x", .path = CutText(path, kMaxSharedPath), .size = size};
+        std::string extension = Extension(path);
+        extension = extension.empty() ? extension : extension.substr(1);
+        std::optional<MediaInfo> info;
+        if (extension.size() >= 2 && EqualsNoCase(extension.substr(0, 2), "MP")) info = InspectMp3File(path, size);
+        if (!info && EqualsNoCase(extension, "WMA")) info = InspectWmaFile(path);
+        if (info) {
+            record.bitrate = Signed(info->bitrate);
+            record.frequency = Signed(info->frequency);
+            record.length = Signed(info->length);
+            if (!info->hash.empty()) record.hash = info->hash;
+            // The same path downloaded again replaces the file it overwrote.
+            if (SharedFileRecord* old = c.sharedList.Find(record.path)) {
+                if (c.state.connected && old->announced) SendUnshare(c, *old);
+                c.libraryView.RemoveRow(old->path);
+                c.sharedList.Remove(old->path);
+                LowerSharedCount(c);
+            }
+            SharedFileRecord& added = c.sharedList.Append(std::move(record));
+            ++c.state.sharedFileCount;
+            AppendSharedLine(c, added);
+            c.libraryView.AddRows({MakeLibraryRow(added, c.fileTypes)});
+            added.listed = true;
+            AddToShareBatch(c, added);
+            if (c.state.connected) ShowSharingStatus(c);
+        }
+    }
+    FlushShareBatch(c);
+}
+
+void RefreshLibraryView(Client& c) {
+    std::scoped_lock lock(c.sharedList.lock);
+    RefreshLibraryViewLocked(c);
+}
+
+void ReloadSharedFiles(Client& c) {
+    std::vector<PendingFile> pending;
+    {
+        std::scoped_lock lock(c.sharedList.lock);
+        PruneSharedListLocked(c);
+        RescanLocked(c, pending);
+        c.dialog.SetStatus("Loading new files...");
+        LoadNewFilesLocked(c, pending);
+        SaveSharedListLocked(c);
+        RefreshLibraryViewLocked(c);
+    }
+    c.dialog.SetStatus("Sharing new files...");
+    AnnounceSharedFiles(c, true);
+    c.dialog.PostClose(1);
+}
+
+std::string VirtualName(Client& c, const std::string& path) {
+    std::scoped_lock lock(c.sharedList.lock);
+    SharedFileRecord* record = c.sharedList.Find(path);
+    return record ? c.sharedList.VirtualName(*record) : std::string();
+}
+
+std::string ResolveVirtualName(Client& c, const std::string& name) {
+    std::scoped_lock lock(c.sharedList.lock);
+    return c.sharedList.ResolveVirtualName(name);
+}
+
+bool RenameLibraryFile(Client& c, const std::string& path, const std::string& newName) {
+    // A name is a name: a separator or an empty name would move the file or make none.
+    if (newName.empty() || newName.find('/') != std::string::npos || newName == "." || newName == "..") {
+        c.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to rename file. %s", std::strerror(EINVAL)));
+        return false;
+    }
+    const std::string newPath = CutText(path.substr(0, path.rfind('/') + 1) + newName + Extension(path), kMaxSharedPath);
+    std::error_code ec;
+    if (std::filesystem::exists(newPath, ec)) {
+        c.ui.ShowAlert(AlertKind::Modal, "File already exists! Please try again.");
+        return false;
+    }
+    Answer a = c.ui.Ask({Format(600, "Rename '%s' to '%s'?", FileNameOf(path).c_str(), FileNameOf(newPath).c_str()), "Rename file?",
+                         Buttons::YesNo, Icon::Exclamation});
+    if (a != Answer::Yes) return false;
+    if (::rename(path.c_str(), newPath.c_str()) != 0) {
+        c.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to rename file. %s", std::strerror(errno)));
+        return false;
+    }
+    {
+        std::scoped_lock lock(c.sharedList.lock);
+        if (SharedFileRecord* record = c.sharedList.Find(path)) {
+            bool announced = record->announced && c.state.connected;
+            if (announced) SendUnshare(c, *record);
+            c.sharedList.Rename(*record, newPath);
+            if (announced) c.link.SendServerMessage(100, "\"" + c.sharedList.VirtualName(*record) + "\"" + FileValues(*record));
+            SaveSharedListLocked(c);
+        }
+    }
+    c.libraryView.RenameRow(path, newPath, ShareName(newPath));
+    return true;
+}
+
+bool DeleteLibraryFile(Client& c, const std::string& path) {
+    const std::string name = FileNameOf(path);
+    Answer a = c.ui.Ask({Format(600, "Delete %s from file list and disk?", name.c_str()), "Delete File", Buttons::YesNo, Icon::Exclamation});
+    if (a != Answer::Yes) return false;
+    if (::unlink(path.c_str()) != 0) {
+        c.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to delete %s!", name.c_str()));
+        return false;
+    }
+    c.libraryView.RemoveRow(path);
+    ForgetIncomplete(c.state.profileFolder, path);
+    std::scoped_lock lock(c.sharedList.lock);
+    LowerSharedCount(c);
+    if (SharedFileRecord* record = c.sharedList.Find(path)) {
+        if (c.state.connected) ShowSharingStatus(c);
+        if (c.state.connected && record->announced) SendUnshare(c, *record);
+        c.sharedList.Remove(path);
+        SaveSharedListLocked(c);
+    }
+    return true;
+}
+
+}  // namespace tandril::library

@@ -1,0 +1,147 @@
+#include "library/shared_list.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "app/text_format.h"
+#include "server/get_field.h"
+
+namespace tandril::library {
+
+using server::CutText;
+
+std::string ShareName(std::string_view path) {
+    if (std::count(path.begin(), path.end(), '/') >= 3) {
+        std::size_t last = path.rfind('/');
+        std::size_t before = path.rfind('/', last - 1);
+        std::string name(path.substr(before + 1));
+        name[last - before - 1] = '\\';
+        return name;
+    }
+    std::size_t last = path.rfind('/');
+    return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
+}
+
+std::string FolderPart(std::string_view path) {
+    std::size_t nameLength = ShareName(path).size();
+    return CutText(path.substr(0, path.size() - std::min(nameLength, path.size())), kMaxSharedPath);
+}
+
+std::string FileValues(const SharedFileRecord& r) {
+    return " " + r.hash + " " + std::to_string(r.size) + " " + std::to_string(r.bitrate) + " " + std::to_string(r.frequency) + " " +
+           std::to_string(r.length);
+}
+
+std::string ShareEntry(const SharedFileRecord& r) { return " \"" + ShareName(r.path) + "\"" + FileValues(r); }
+
+std::string SharedDatLine(const SharedFileRecord& r) { return "\"" + r.path + "\"" + FileValues(r) + "\n"; }
+
+std::vector<std::string> SharedDatTokens(std::string_view line) {
+    line = line.substr(0, line.find_first_of("\r\n"));
+    line = server::Trim(line);
+    std::vector<std::string> tokens;
+    std::size_t pos = 0;
+    while (true) {
+        while (pos < line.size() && line[pos] == ' ') ++pos;
+        if (pos >= line.size()) return tokens;
+        std::size_t begin = pos, end;
+        if (line[pos] == '"') {
+            begin = pos + 1;
+            end = std::min(line.find('"', begin), line.size());
+            pos = end < line.size() ? end + 1 : end;
+        } else {
+            end = std::min(line.find(' ', pos), line.size());
+            pos = end;
+        }
+        tokens.emplace_back(line.substr(begin, end - begin));
+    }
+}
+
+std::uint32_t FolderIndexTable::Assign(const std::string& folder) {
+    for (const Entry& e : entries_) {
+        if (server::EqualsNoCase(e.folder, folder)) return e.number;
+    }
+    entries_.push_back({++counter_, CutText(folder, kMaxSharedPath)});
+    return counter_;
+}
+
+const std::string* FolderIndexTable::Folder(std::uint32_t number) const {
+    for (const Entry& e : entries_) {
+        if (e.number == number) return &e.folder;
+    }
+    return nullptr;
+}
+
+void ShareBatch::Add(const std::string& prefix, const std::string& entry, const Send& send) {
+    const std::size_t need = entry.size();
+    bool otherFolder = !text_.empty() && !server::EqualsNoCase(std::string_view(text_).substr(1, prefix.size()), prefix);
+    if (otherFolder || need + text_.size() >= kShareBatchSize) Flush(send);
+    if (text_.empty()) text_ = "\"" + prefix + "\"";
+    if (need + text_.size() < kShareBatchSize) text_ += entry;
+}
+
+void ShareBatch::Flush(const Send& send) {
+    if (text_.empty()) return;
+    if (send) send(text_);
+    text_.clear();
+}
+
+std::string SharedList::Key(std::string_view path) {
+    std::string key(path);
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+SharedFileRecord* SharedList::Find(std::string_view path) {
+    auto it = byPath_.find(Key(path));
+    return it == byPath_.end() ? nullptr : &*it->second;
+}
+
+SharedFileRecord& SharedList::Append(SharedFileRecord record) {
+    std::string key = Key(record.path);
+    records_.push_back(std::move(record));
+    byPath_[key] = std::prev(records_.end());
+    return records_.back();
+}
+
+void SharedList::Remove(std::string_view path) {
+    auto it = byPath_.find(Key(path));
+    if (it == byPath_.end()) return;
+    records_.erase(it->second);
+    byPath_.erase(it);
+}
+
+void SharedList::Rename(SharedFileRecord& record, std::string newPath) {
+    auto it = byPath_.find(Key(record.path));
+    if (it == byPath_.end()) return;
+    auto position = it->second;
+    byPath_.erase(it);
+    record.path = CutText(newPath, kMaxSharedPath);
+    byPath_[Key(record.path)] = position;
+}
+
+std::string SharedList::VirtualName(SharedFileRecord& record) {
+    if (record.folderNumber == 0) record.folderNumber = folders.Assign(FolderPart(record.path));
+    const unsigned n = record.folderNumber;
+    return CutText(Format(32, "%u:\\%u\\", n, n) + ShareName(record.path), kMaxSharedPath);
+}
+
+std::string SharedList::ResolveVirtualName(const std::string& name) const {
+    std::size_t digits = 0;
+    while (digits < name.size() && std::isdigit(static_cast<unsigned char>(name[digits]))) ++digits;
+    if (digits == 0 || digits >= name.size() || name[digits] != ':') return name;
+    std::uint32_t number = 0;
+    auto [end, ec] = std::from_chars(name.data(), name.data() + digits, number);
+    if (ec != std::errc()) return name;
+    const std::string* folder = folders.Folder(number);
+    if (!folder) return name;
+    std::size_t first = name.find('\\');
+    std::size_t second = first == std::string::npos ? first : name.find('\\', first + 1);
+    if (second == std::string::npos) return name;
+    std::string rest = name.substr(second + 1);
+    std::replace(rest.begin(), rest.end(), '\\', '/');
+    return CutText(*folder + rest, kMaxSharedPath);
+}
+
+}  // namespace tandril::library

@@ -1,0 +1,109 @@
+#pragma once
+// The shared list: every file the user shares, with the values announced for it, the numbers of
+// the folders its virtual names are built from, and the share batch being filled for the server.
+// One lock (the library lock) serialises every operation on them; callers hold it throughout.
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tandril::library {
+
+inline constexpr std::size_t kMaxSharedPath = 349;
+// A share batch (message 870) stays below this many bytes.
+inline constexpr std::size_t kShareBatchSize = 2032;
+
+struct SharedFileRecord {
+    std::string hash;
+    std::string path;  // local, with '/'
+    std::uint32_t size = 0;
+    std::int32_t bitrate = 0;    // -1: protected, shown "DRM"
+    std::int32_t frequency = 0;
+    std::int32_t length = 0;
+    std::uint32_t folderNumber = 0;  // 0: not yet assigned
+    bool announced = false;          // in a share message of the current connection
+    bool listed = false;             // has a row in the library view
+};
+
+// The name under which other users see a file: its last two path components joined by '\' when
+// the path has at least three separators, else just the file name.
+std::string ShareName(std::string_view path);
+// The path without its share name, ending in '/'.
+std::string FolderPart(std::string_view path);
+// " hash size bitrate frequency length", as every announcement gives them.
+std::string FileValues(const SharedFileRecord& record);
+// " \"name\"" and the values: one file of a share batch.
+std::string ShareEntry(const SharedFileRecord& record);
+
+// shared.dat: one line per file, "\"path\" hash size bitrate frequency length".
+std::string SharedDatLine(const SharedFileRecord& record);
+// Blank-separated tokens; one that begins with '"' runs to the next '"'. The line is cut at its
+// first CR or LF and trimmed first.
+std::vector<std::string> SharedDatTokens(std::string_view line);
+
+// Folder numbers for virtual names: handed out from 1 and never reused during a run.
+class FolderIndexTable {
+public:
+    std::uint32_t Assign(const std::string& folder);
+    const std::string* Folder(std::uint32_t number) const;
+
+private:
+    struct Entry {
+        std::uint32_t number;
+        std::string folder;
+    };
+    std::vector<Entry> entries_;
+    std::uint32_t counter_ = 0;
+};
+
+// The share batch: "\"n:\\n\\\"" and the entries of one folder, sent as 870 before it would
+// reach kShareBatchSize bytes or before a file of another folder joins it.
+class ShareBatch {
+public:
+    using Send = std::function<void(const std::string& payload)>;
+    // `send` is empty when nothing may be sent (no upload slots): a full batch is then dropped.
+    void Add(const std::string& prefix, const std::string& entry, const Send& send);
+    void Flush(const Send& send);
+    void Clear() { text_.clear(); }
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+class SharedList {
+public:
+    using Records = std::list<SharedFileRecord>;
+
+    // The library lock.
+    std::mutex lock;
+    FolderIndexTable folders;
+    ShareBatch batch;
+
+    Records& records() { return records_; }
+    std::size_t size() const { return records_.size(); }
+    // By path, case ignored.
+    SharedFileRecord* Find(std::string_view path);
+    SharedFileRecord& Append(SharedFileRecord record);
+    void Remove(std::string_view path);
+    void Rename(SharedFileRecord& record, std::string newPath);
+
+    // Numbers the record's folder (when not done yet) and gives its virtual name,
+    // "n:\n\share name".
+    std::string VirtualName(SharedFileRecord& record);
+    // "n:\n\rest" back to the folder's path and the rest (with '/'); anything else unchanged.
+    std::string ResolveVirtualName(const std::string& name) const;
+
+private:
+    static std::string Key(std::string_view path);
+    Records records_;
+    std::unordered_map<std::string, Records::iterator> byPath_;
+};
+
+}  // namespace tandril::library
