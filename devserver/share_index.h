@@ -17,6 +17,7 @@ struct SharedFile {
     int bitrate = 0;
     int frequency = 0;
     int length = 0;
+    bool operator==(const SharedFile&) const = default;
 };
 
 class ShareIndex {

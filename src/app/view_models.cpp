@@ -16,6 +16,8 @@ void MainViewModel::SetStatusText(int part, const std::string& text) {
     std::string cut = server::CutText(text, kMaxStatusText);
     {
         std::scoped_lock lock(lock_);
+        // Several steps of one change write the same text; the bar changes once.
+        if (status_[part] == cut) return;
         status_[part] = cut;
     }
     Q_EMIT statusTextChanged(part, Q(cut));

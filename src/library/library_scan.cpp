@@ -1,6 +1,8 @@
 #include "library/library_scan.h"
 
 #include <algorithm>
+#include <cctype>
+#include <unordered_set>
 #include <sstream>
 
 #include "app/config_store.h"
@@ -38,18 +40,32 @@ bool IsExcludedDirectory(const std::string& folder) {
     return std::any_of(std::begin(kExcluded), std::end(kExcluded), [&](const char* e) { return EqualsNoCase(folder, e); });
 }
 
-int WalkDirectory(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending) {
-    if (folder.empty() || IsExcludedDirectory(folder) || !context.fileTypes) return 0;
+namespace {
+
+std::string LowerKey(std::string_view path) {
+    std::string key(path);
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+// `known` holds the paths (lower case) already pending, so that none is collected twice.
+int Walk(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending, std::unordered_set<std::string>& known) {
+    if (folder.empty() || IsExcludedDirectory(folder)) return 0;
     std::error_code ec;
     fs::directory_iterator listing(folder, fs::directory_options::skip_permission_denied, ec);
     if (ec) return 0;
+    // In name order, as the disks of the network's first users listed them: the same tree gives
+    // the same folder numbers and the same announcements on every run.
+    std::vector<fs::directory_entry> entries;
+    for (const fs::directory_entry& entry : listing) entries.push_back(entry);
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
     int count = 0;
-    for (const fs::directory_entry& entry : listing) {
+    for (const fs::directory_entry& entry : entries) {
         std::string name = entry.path().filename().string();
         std::error_code typeError;
         bool isLink = entry.is_symlink(typeError);
         if (entry.is_directory(typeError)) {
-            if (!name.starts_with(".") && !isLink) count += WalkDirectory(context, CutText(Join(folder, name), 259), pending);
+            if (!name.starts_with(".") && !isLink) count += Walk(context, CutText(Join(folder, name), 259), pending, known);
             continue;
         }
         if (!entry.is_regular_file(typeError)) continue;
@@ -61,12 +77,21 @@ int WalkDirectory(const ScanContext& context, const std::string& folder, std::ve
         }
         std::string path = CutText(Join(folder, name), 349);
         if (context.isShared && context.isShared(path)) continue;
-        if (std::any_of(pending.begin(), pending.end(), [&](const PendingFile& p) { return EqualsNoCase(p.path, path); })) continue;
+        if (!known.insert(LowerKey(path)).second) continue;
         std::uintmax_t size = entry.file_size(typeError);
         pending.push_back(PendingFile{path, "WMA-FILE", static_cast<std::uint32_t>(size & 0xFFFFFFFFu)});
         ++count;
     }
     return count;
+}
+
+}  // namespace
+
+int WalkDirectory(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending) {
+    if (!context.fileTypes) return 0;
+    std::unordered_set<std::string> known;
+    for (const PendingFile& p : pending) known.insert(LowerKey(p.path));
+    return Walk(context, folder, pending, known);
 }
 
 std::optional<std::string> CommonParentFolder(const std::string& a, const std::string& b) {

@@ -114,3 +114,23 @@ TEST(DevServer, LoginRefusalsAndScriptedFrames) {
     refused.Send(2, "bo x 0 \"v\" 0 4853 0");
     EXPECT_EQ(refused.Receive(), (std::pair<int, std::string>{0, "Server is full"}));
 }
+
+TEST(ShareIndex, KeepsEachUsersFilesAndWithdrawsThemByTheBareName) {
+    devserver::ShareIndex index;
+    index.ShareBatch("ann", "\"1:\\1\\\" \"Rock\\a.mp3\" h-1 100 128 44100 60 \"Rock\\b c.mp3\" h-2 200 192 48000 61");
+    index.ShareOne("ann", "\"2:\\2\\x.mp3\" h-3 300 -1 -1 -1");
+    index.ShareBatch("bob", "\"1:\\1\\\" \"y.mp3\" h-4 400 128 44100 60 \"broken.mp3\" h-5 notanumber 1 2 3 \"after.mp3\" h 1 2 3 4");
+    auto ann = index.FilesOf("ann");
+    ASSERT_EQ(ann.size(), 3u);
+    EXPECT_EQ(ann[1], (devserver::SharedFile{"1:\\1\\Rock\\b c.mp3", "h-2", 200, 192, 48000, 61}));
+    EXPECT_EQ(ann[2], (devserver::SharedFile{"2:\\2\\x.mp3", "h-3", 300, -1, -1, -1}));
+    EXPECT_EQ(index.FilesOf("bob").size(), 1u);  // a malformed entry ends its batch
+    // The whole payload of 102 is the name: a quoted name matches nothing.
+    EXPECT_FALSE(index.Unshare("ann", "\"1:\\1\\Rock\\a.mp3\""));
+    EXPECT_TRUE(index.Unshare("ann", "1:\\1\\Rock\\a.mp3"));
+    EXPECT_FALSE(index.Unshare("ann", "1:\\1\\Rock\\a.mp3"));
+    EXPECT_EQ(index.FilesOf("ann").size(), 2u);
+    index.KeepOnly({"bob"});
+    EXPECT_TRUE(index.FilesOf("ann").empty());
+    EXPECT_EQ(index.FilesOf("bob").size(), 1u);
+}

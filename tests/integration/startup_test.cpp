@@ -168,7 +168,7 @@ TEST(Session, LosingTheServerOrItsFramingGoesOfflineWithANotice) {
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_TRUE(lines[0].starts_with("* Disconnected from server! (")) << lines[0];
         EXPECT_EQ(s.ui.Texts("status0").back(), "Disconnected (gus).");
-        EXPECT_EQ(s.ui.Texts("status1").back(), "");
+        EXPECT_EQ(s.client->main.StatusText(1), "");
         EXPECT_EQ(s.client->link.SendServerMessage(750, "1"), 0);
     }
 }
