@@ -304,8 +304,8 @@ void BuildMyFiles(Client& c) {
     }
     std::vector<PendingFile> pending;
     RescanLocked(c, pending);
-    LoadNewFilesLocked(c, pending);
-    SaveSharedListLocked(c);
+    // Loading new files rewrites shared.dat already whenever it accepted one.
+    if (LoadNewFilesLocked(c, pending) == 0) SaveSharedListLocked(c);
     RefreshLibraryViewLocked(c);
 }
 
