@@ -34,7 +34,8 @@ struct WizardData {
     bool newsletter = false;
     std::map<std::string, std::string> personal;  // AGE, CTY, EDU, GEN, SEX, ZIP
     std::vector<std::string> sharedFolders;
-    std::string saveFolder;
+    std::string saveFolder;  // empty: none ticked
+    bool dontShareSaveFolder = false;
 };
 
 class UiPort {

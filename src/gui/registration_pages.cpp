@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_state.h"
+#include "gui/library/folder_tree.h"
 #include "server/registration_lists.h"
 
 namespace tandril::gui {
@@ -196,40 +197,29 @@ void WizardPageDialog::BuildOptionalInfo() {
 }
 
 void WizardPageDialog::BuildSharedFolders() {
-    auto* list = new QListWidget(content_);
-    for (const auto& folder : data_.sharedFolders) list->addItem(Q(folder));
-    auto* add = new QPushButton(QStringLiteral("Ajouter..."), content_);
-    auto* remove = new QPushButton(QStringLiteral("Enlever"), content_);
-    connect(add, &QPushButton::clicked, this, [this, list] {
-        QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Dossiers Partagés"));
-        if (!folder.isEmpty() && list->findItems(folder, Qt::MatchFixedString).isEmpty()) list->addItem(folder);
-    });
-    connect(remove, &QPushButton::clicked, this, [list] { delete list->currentItem(); });
-    auto* side = new QVBoxLayout;
-    side->addWidget(add);
-    side->addWidget(remove);
-    side->addStretch();
-    auto* layout = new QHBoxLayout(content_);
-    layout->addWidget(list, 1);
-    layout->addLayout(side);
-    store_ = [this, list] {
+    auto* tree = new FolderTree(content_);
+    for (const auto& folder : data_.sharedFolders) tree->Tick(Q(folder));
+    auto* layout = new QVBoxLayout(content_);
+    layout->addWidget(tree, 1);
+    store_ = [this, tree] {
         data_.sharedFolders.clear();
-        for (int i = 0; i < list->count(); ++i) data_.sharedFolders.push_back(list->item(i)->text().toStdString());
+        for (const QString& folder : tree->TickedFolders()) data_.sharedFolders.push_back(folder.toStdString());
     };
 }
 
 void WizardPageDialog::BuildDownloadFolder() {
-    auto* folder = new QLineEdit(Q(data_.saveFolder), content_);
-    folder->setMaxLength(static_cast<int>(kMaxPath));
-    auto* browse = new QPushButton(QStringLiteral("Parcourir..."), content_);
-    connect(browse, &QPushButton::clicked, this, [this, folder] {
-        QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Répertoire de Téléchargement"), folder->text());
-        if (!chosen.isEmpty()) folder->setText(chosen);
-    });
-    auto* layout = new QHBoxLayout(content_);
-    layout->addWidget(folder, 1);
-    layout->addWidget(browse);
-    store_ = [this, folder] { data_.saveFolder = folder->text().trimmed().toStdString(); };
+    auto* tree = new FolderTree(content_);
+    if (!data_.saveFolder.empty()) tree->Tick(Q(data_.saveFolder));
+    auto* dontShare = new QCheckBox(QStringLiteral("Ne pas partager les fichiers du répertoire de téléchargement."), content_);
+    dontShare->setChecked(data_.dontShareSaveFolder);
+    auto* layout = new QVBoxLayout(content_);
+    layout->addWidget(tree, 1);
+    layout->addWidget(dontShare);
+    store_ = [this, tree, dontShare] {
+        QStringList ticked = tree->TickedFolders();
+        data_.saveFolder = ticked.isEmpty() ? std::string() : ticked.front().toStdString();
+        data_.dontShareSaveFolder = dontShare->isChecked();
+    };
 }
 
 WaitWindow::WaitWindow(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "app/client.h"
 #include "gui/connecting_dialog.h"
 #include "gui/main_window.h"
+#include "gui/library/folder_tree.h"
 #include "gui/notification_box.h"
 #include "gui/proxy_dialog.h"
 #include "gui/registration_pages.h"
@@ -66,6 +68,23 @@ int main(int argc, char** argv) {
     save(window, QStringLiteral("chat-black.png"));
     fillChat(chat::kSchemeWhite);
 
+    // A small library on the my-files page.
+    {
+        std::vector<library::LibraryRow> rows;
+        const std::tuple<const char*, std::uint32_t, int, int, int> files[] = {
+            {"/home/demo/Music/Nova Drift/Harbour Lights.mp3", 4812345, 192, 44100, 201},
+            {"/home/demo/Music/Nova Drift/Low Tide.mp3", 3921004, 160, 44100, 196},
+            {"/home/demo/Music/Quiet Hours/Paper Boats.mp3", 6011230, 256, 48000, 188},
+            {"/home/demo/Music/Quiet Hours/Night Bus.wma", 3400111, -1, -1, -1},
+            {"/home/demo/Music/Ember & Oak/Kindling.mp3", 2950012, 128, 44100, 184},
+            {"/home/demo/Concerts/Live at the Pier/Opening.mp3", 9120334, 320, 44100, 228},
+        };
+        for (auto [path, size, bitrate, frequency, length] : files) {
+            library::SharedFileRecord r{.hash = "x", .path = path, .size = size, .bitrate = bitrate, .frequency = frequency, .length = length};
+            rows.push_back(library::MakeLibraryRow(r, client.fileTypes));
+        }
+        client.libraryView.AddRows(std::move(rows));
+    }
     const char* names[] = {"page-1-chat.png", "page-2-my-files.png", "page-3-search.png", "page-4-hot-list.png", "page-5-transfers.png"};
     for (int page = 1; page <= 5; ++page) {
         window.ShowPage(page, false);
@@ -93,8 +112,9 @@ int main(int argc, char** argv) {
     data.lineSpeed = 8;
     data.user = "demo";
     data.email = "demo@example.org";
-    data.sharedFolders = {"/home/demo/Music", "/home/demo/Concerts"};
-    data.saveFolder = "/home/demo/Downloads";
+    // Folders that every machine has, so that the tree shows each state.
+    data.sharedFolders = {"/usr/share/doc", "/usr/share/fonts"};
+    data.saveFolder = "/tmp";
     const std::pair<WizardPage, const char*> pages[] = {
         {WizardPage::Connection, "wizard-1-connection.png"}, {WizardPage::Account, "wizard-2-account.png"},
         {WizardPage::OptionalInfo, "wizard-3-optional.png"},  {WizardPage::SharedFolders, "wizard-4-shared-folders.png"},
@@ -102,6 +122,11 @@ int main(int argc, char** argv) {
     for (auto [page, name] : pages) {
         gui::WizardPageDialog dialog(page, data, {}, &window);
         dialog.show();
+        // The folder tree lists folders in the background.
+        QElapsedTimer listing;
+        listing.start();
+        while (listing.elapsed() < 1500) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (auto* tree = dialog.findChild<gui::FolderTree*>()) tree->ShowFirstTicked();
         save(dialog, QString::fromLatin1(name));
     }
     auto shoot = [&](QDialog& dialog, const char* name) {

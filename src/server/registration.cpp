@@ -45,6 +45,7 @@ private:
     bool CheckVersion();
     bool CheckAccount();
     bool CheckOptionalInfo();
+    bool CheckSaveFolder();
     void ChooseDataPort();
     int RegisterOrLogIn();
 
@@ -157,6 +158,20 @@ bool Wizard::CheckAccount() {
     return true;
 }
 
+// No folder ticked: the default one, or back to the page.
+bool Wizard::CheckSaveFolder() {
+    if (!data_.saveFolder.empty()) return true;
+    Answer a = c_.ui.Ask({Format(600, "You did not choose a save folder!  Would you like to use '%s' as your folder to save new files?",
+                                 library::kDefaultSaveFolderName),
+                          "Save folder not specified!", Buttons::YesNo, Icon::Question});
+    if (a != Answer::Yes) return false;
+    std::filesystem::path folder = s_.profileFolder / library::kDefaultSaveFolderName;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    data_.saveFolder = std::filesystem::absolute(folder, ec).string();
+    return true;
+}
+
 bool Wizard::CheckOptionalInfo() {
     if (EqualsNoCase(data_.personal["AGE"], AgeChoices().front())) {
         c_.ui.Ask({"Due to the new COPPA legislation children under the age of 13 are not allowed to use Tandril. We are sorry "
@@ -216,6 +231,7 @@ int Wizard::Run() {
     data_.lineSpeed = s_.lineSpeed;
     data_.sharedFolders = library::SharedFolderList(s_);
     data_.saveFolder = s_.settings.savePath;
+    data_.dontShareSaveFolder = !library::ShareSaveFolder(c_.store);
     const WizardPage order[] = {WizardPage::Connection, WizardPage::Account, WizardPage::OptionalInfo, WizardPage::SharedFolders,
                                 WizardPage::DownloadFolder};
     int page = 0;
@@ -245,12 +261,14 @@ int Wizard::Run() {
         bool ok = current == WizardPage::Connection ? CheckVersion()
                   : current == WizardPage::Account  ? CheckAccount()
                   : current == WizardPage::OptionalInfo ? CheckOptionalInfo()
+                  : current == WizardPage::DownloadFolder ? CheckSaveFolder()
                                                        : true;
         if (ok) ++page;
     }
     library::ClearSharedFolders(s_);
     for (const std::string& folder : data_.sharedFolders) library::AddSharedFolder(s_, folder);
-    s_.settings.savePath = CutText(data_.saveFolder, kMaxPath);
+    library::SetSaveFolder(s_, c_.ui, data_.saveFolder);
+    library::SetShareSaveFolder(c_.store, s_, c_.ui, !data_.dontShareSaveFolder);
     ChooseDataPort();
     RegisterOrLogIn();
     if (s_.email.empty()) s_.email = kDefaultEmail;

@@ -5,6 +5,7 @@
 #include "server/registration.h"
 #include "support/session.h"
 
+namespace fs = std::filesystem;
 using namespace tandril;
 using namespace std::chrono_literals;
 using test::RunUntil;
@@ -158,7 +159,9 @@ TEST(Registration, EveryRefusalOfTheAccountPageKeepsTheUserThere) {
 
 TEST(Registration, BackCancelAndTheNewsletter) {
     Registration r;
-    r.ui.Script({Answer::No, Answer::Yes, Answer::No});  // keep registering; yes to the newsletter; no disk scan
+    // Keep registering; yes to the newsletter; no disk scan; no save folder: first stay on the
+    // page, then take the default one.
+    r.ui.Script({Answer::No, Answer::Yes, Answer::No, Answer::No, Answer::Yes});
     r.ui.wizardScript = {
         Next(),
         Press(WizardButton::Back),     // back to the first page
@@ -169,22 +172,28 @@ TEST(Registration, BackCancelAndTheNewsletter) {
         Next([](WizardData& d) { NewAccount(d, "reader"); d.newsletter = false; }),
         Next(),
         Next(),
-        Next(),
+        Next([](WizardData& d) { d.saveFolder.clear(); }),
+        Next([](WizardData& d) { d.saveFolder.clear(); }),
     };
     ASSERT_TRUE(r.Start());
     EXPECT_TRUE(r.client->state.connected);
+    EXPECT_EQ(r.client->state.settings.savePath, fs::absolute(r.profile.path() / "My Files").string());
+    EXPECT_TRUE(fs::is_directory(r.profile.path() / "My Files"));
     auto questions = r.ui.Events();
     std::vector<std::string> captions;
     for (const auto& e : questions) {
         if (e.kind == "question") captions.push_back(e.caption);
     }
-    EXPECT_EQ(captions, (std::vector<std::string>{"Cancel Registration?", "Confirm a Server request", "Scan for files?"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"Cancel Registration?", "Confirm a Server request", "Scan for files?",
+                                                  "Save folder not specified!", "Save folder not specified!"}));
+    EXPECT_EQ(r.ui.Texts("question").back(),
+              "You did not choose a save folder!  Would you like to use 'My Files' as your folder to save new files?");
     EXPECT_EQ(FramesOfType(r.server, "reader", 704).front().payload, "reader@example.org");
     auto pages = r.ui.Texts("page");
     EXPECT_EQ(pages, (std::vector<std::string>{"Informations sur votre connexion", "Configuration de Tandril", "Informations sur votre connexion",
                                                "Informations sur votre connexion", "Configuration de Tandril", "Informations Optionnelles",
                                                "Configuration de Tandril", "Informations Optionnelles", "Dossiers Partagés",
-                                               "Répertoire de Téléchargement"}));
+                                               "Répertoire de Téléchargement", "Répertoire de Téléchargement"}));
 }
 
 TEST(Registration, CancellingOrAChildEndsTheProgramBeforeRegistering) {

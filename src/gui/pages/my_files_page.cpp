@@ -1,9 +1,94 @@
 #include "gui/pages/my_files_page.h"
 
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/client.h"
+#include "gui/library/library_model.h"
+#include "library/my_files.h"
+
 namespace tandril::gui {
 
 MyFilesPage::MyFilesPage(Client& client, QWidget* parent) : QWidget(parent), client_(client) {
     setObjectName(QStringLiteral("MyFilesPage"));
+    model_ = new LibraryModel(client.libraryView, FileTypeImages(client.fileTypes), this);
+    sorted_ = new LibrarySortModel(this);
+    sorted_->setSourceModel(model_);
+    list_ = new QTreeView(this);
+    list_->setObjectName(QStringLiteral("LibraryList"));
+    list_->setModel(sorted_);
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);  // thousands of rows scroll without measuring each
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->installEventFilter(this);
+    QHeaderView* header = list_->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    const int widths[] = {320, 90, 60, 75, 60};
+    for (int i = 0; i < LibraryModel::ColumnCount; ++i) list_->setColumnWidth(i, widths[i]);
+    connect(header, &QHeaderView::sectionClicked, this, [this, header](int column) {
+        sorted_->HeaderClicked(column);
+        header->setSortIndicatorShown(true);
+        header->setSortIndicator(column, sorted_->sortOrder());
+    });
+    connect(list_, &QWidget::customContextMenuRequested, this, &MyFilesPage::ShowMenu);
+    connect(model_, &LibraryModel::renameRequested, this, [this](const QString& path, const QString& name) {
+        library::RenameLibraryFile(client_, path.toStdString(), name.toStdString());
+    });
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list_);
+}
+
+QStringList MyFilesPage::SelectedPaths() const {
+    QStringList paths;
+    for (const QModelIndex& index : list_->selectionModel()->selectedRows()) paths << index.data(LibraryModel::kPathRole).toString();
+    return paths;
+}
+
+void MyFilesPage::ShowMenu(const QPoint& at) {
+    QMenu menu(this);
+    const bool selected = !SelectedPaths().isEmpty();
+    menu.addAction(QStringLiteral("&Rafraîchir la Liste"), this, &MyFilesPage::RefreshLibrary);
+    menu.addAction(QStringLiteral("Re&nommer le Fichier..."), this, &MyFilesPage::RenameSelected)->setEnabled(selected);
+    menu.addAction(QStringLiteral("&Effacer le Fichier"), this, &MyFilesPage::DeleteSelected)->setEnabled(selected);
+    menu.exec(list_->viewport()->mapToGlobal(at));
+}
+
+void MyFilesPage::RefreshLibrary() { client_.RunConnectingDialog(library::ReloadSharedFiles); }
+
+void MyFilesPage::RenameSelected() {
+    QStringList paths = SelectedPaths();
+    if (paths.isEmpty()) return;
+    const std::string path = paths.front().toStdString();
+    QString offered = QFileInfo(paths.front()).completeBaseName();
+    // Asked again after each failed attempt, until the user cancels.
+    for (;;) {
+        bool ok = false;
+        QString name = QInputDialog::getText(this, QStringLiteral("Rename file?"), QStringLiteral("New file name:"), QLineEdit::Normal, offered, &ok);
+        if (!ok || library::RenameLibraryFile(client_, path, name.toStdString())) return;
+        offered = name;
+    }
+}
+
+void MyFilesPage::DeleteSelected() {
+    for (const QString& path : SelectedPaths()) library::DeleteLibraryFile(client_, path.toStdString());
+    list_->clearSelection();
+}
+
+bool MyFilesPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        DeleteSelected();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace tandril::gui

@@ -1,20 +1,40 @@
 #pragma once
 #include <QWidget>
 
+class QTreeView;
+
 namespace tandril {
 class Client;
 }
 
 namespace tandril::gui {
 
-// The page behind the tab &Fichiers; its part of the client fills it in.
+class LibraryModel;
+class LibrarySortModel;
+
+// The page behind the tab &Fichiers: the library view, the files this user shares.
 class MyFilesPage : public QWidget {
     Q_OBJECT
 public:
     MyFilesPage(Client& client, QWidget* parent = nullptr);
+    QTreeView* LibraryList() const { return list_; }
+
+    // The view's actions, also reachable from its menu and the Delete key.
+    void RefreshLibrary();
+    void RenameSelected();
+    void DeleteSelected();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QStringList SelectedPaths() const;
+    void ShowMenu(const QPoint& at);
+
     Client& client_;
+    LibraryModel* model_;
+    LibrarySortModel* sorted_;
+    QTreeView* list_;
 };
 
 }  // namespace tandril::gui
