@@ -77,6 +77,23 @@ bool SaveSharedFolders(ConfigStore& store, AppState& state, UiPort& ui) {
     return true;
 }
 
+bool RemoveFoldersNotIn(AppState& state, const std::vector<std::string>& ticked) {
+    std::scoped_lock lock(state.sharedFoldersLock);
+    auto listed = [](const std::vector<std::string>& list, const std::string& folder) {
+        return std::any_of(list.begin(), list.end(), [&](const std::string& f) { return EqualsNoCase(f, folder); });
+    };
+    std::vector<std::string>& folders = state.sharedFolders;
+    const std::size_t before = folders.size();
+    std::erase_if(folders, [&](const std::string& f) { return !listed(ticked, f); });
+    bool changed = folders.size() != before;
+    for (const std::string& folder : ticked) {
+        if (listed(folders, folder)) continue;
+        folders.push_back(CutText(folder, kMaxFolder));
+        changed = true;
+    }
+    return changed;
+}
+
 void SetSaveFolder(AppState& state, UiPort& ui, std::optional<std::string> folder) {
     std::string& current = state.settings.savePath;
     if (!folder) {

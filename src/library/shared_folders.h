@@ -23,6 +23,9 @@ bool IsSharedFolder(AppState& state, std::string_view folder);
 void AddSharedFolder(AppState& state, std::string_view folder);
 void ClearSharedFolders(AppState& state);
 std::vector<std::string> SharedFolderList(AppState& state);
+// The folders ticked in a folder tree become the list: the others leave it, new ones join it.
+// True when the list changed.
+bool RemoveFoldersNotIn(AppState& state, const std::vector<std::string>& ticked);
 // ';'-separated folders, blanks trimmed, each cut to 348 characters, known ones skipped.
 void AddFoldersFromText(AppState& state, std::string_view text);
 

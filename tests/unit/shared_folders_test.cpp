@@ -75,3 +75,13 @@ TEST(SharedFolders, TheSaveFolderIsSharedOnRequestAndMyFilesIsTheDefault) {
     EXPECT_FALSE(ShareSaveFolder(store));
     EXPECT_FALSE(IsSharedFolder(state, myFiles));
 }
+
+TEST(SharedFolders, TheTickedFoldersReplaceTheList) {
+    AppState state;
+    AddFoldersFromText(state, "/music/a;/music/b;/music/c");
+    EXPECT_FALSE(RemoveFoldersNotIn(state, {"/MUSIC/B", "/music/a", "/music/c"}));  // the same folders, other case and order
+    EXPECT_TRUE(RemoveFoldersNotIn(state, {"/music/c", "/concerts"}));
+    EXPECT_EQ(SharedFolderList(state), (std::vector<std::string>{"/music/c", "/concerts"}));
+    EXPECT_TRUE(RemoveFoldersNotIn(state, {}));
+    EXPECT_TRUE(SharedFolderList(state).empty());
+}
