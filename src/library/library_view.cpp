@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 
 #include "app/text_format.h"
 #include "library/file_types.h"
@@ -61,10 +62,12 @@ void LibraryView::AddRows(std::vector<LibraryRow> rows) {
     Q_EMIT changed();
 }
 
-void LibraryView::RemoveRow(const std::string& path) {
+void LibraryView::RemoveRows(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
     {
+        std::unordered_set<std::string> gone(paths.begin(), paths.end());
         std::scoped_lock lock(lock_);
-        std::erase_if(rows_, [&](const LibraryRow& r) { return r.path == path; });
+        std::erase_if(rows_, [&](const LibraryRow& r) { return gone.count(r.path) > 0; });
     }
     Q_EMIT changed();
 }

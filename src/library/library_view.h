@@ -34,7 +34,7 @@ class LibraryView : public QObject {
 public:
     // Each row goes before the first row whose name is not less than its own (case ignored).
     void AddRows(std::vector<LibraryRow> rows);
-    void RemoveRow(const std::string& path);
+    void RemoveRows(const std::vector<std::string>& paths);
     void RenameRow(const std::string& oldPath, const std::string& newPath, const std::string& newName);
     std::vector<LibraryRow> Rows() const;
 

@@ -115,10 +115,7 @@ ShareBatch::Send BatchSender(Client& c) {
 // login announces everything again.
 void AddToShareBatch(Client& c, SharedFileRecord& record) {
     if (!c.state.connected) return;
-    SharedList& list = c.sharedList;
-    std::string name = list.VirtualName(record);
-    std::string prefix = name.substr(0, name.size() - ShareName(record.path).size());
-    list.batch.Add(prefix, ShareEntry(record), BatchSender(c));
+    c.sharedList.batch.Add(c.sharedList.FolderPrefix(record), ShareEntry(record), BatchSender(c));
     record.announced = true;
 }
 
@@ -166,7 +163,7 @@ void ReloadSharedDatLine(Client& c, const std::string& line) {
     if (!size || tokens.size() < 3) return;
     auto [end, ec] = std::from_chars(tokens[2].data(), tokens[2].data() + tokens[2].size(), stored);
     if (ec != std::errc() || end != tokens[2].data() + tokens[2].size() || stored != *size) return;
-    record.hash = tokens.size() > 1 ? CutText(tokens[1], kMaxFileHash) : std::string();
+    record.hash = CleanHash(tokens[1], "x");
     record.size = stored;
     record.bitrate = Number(tokens, 3);
     record.frequency = Number(tokens, 4);
@@ -275,9 +272,9 @@ void PruneSharedListLocked(Client& c) {
         if (inFolder && Readable(r.path)) continue;
         LowerSharedCount(c);
         if (c.state.connected && r.announced) SendUnshare(c, r);
-        c.libraryView.RemoveRow(r.path);
         gone.push_back(r.path);
     }
+    c.libraryView.RemoveRows(gone);
     for (const std::string& path : gone) c.sharedList.Remove(path);
     if (!gone.empty() && c.state.connected) ShowSharingStatus(c);
 }
@@ -390,7 +387,7 @@ void InspectDownloadedFile(Client& c, const std::string& path, std::uint32_t siz
             // The same path downloaded again replaces the file it overwrote.
             if (SharedFileRecord* old = c.sharedList.Find(record.path)) {
                 if (c.state.connected && old->announced) SendUnshare(c, *old);
-                c.libraryView.RemoveRow(old->path);
+                c.libraryView.RemoveRows({old->path});
                 c.sharedList.Remove(old->path);
                 LowerSharedCount(c);
             }
@@ -479,7 +476,7 @@ bool DeleteLibraryFile(Client& c, const std::string& path) {
         c.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to delete %s!", name.c_str()));
         return false;
     }
-    c.libraryView.RemoveRow(path);
+    c.libraryView.RemoveRows({path});
     ForgetIncomplete(c.state.profileFolder, path);
     std::scoped_lock lock(c.sharedList.lock);
     LowerSharedCount(c);

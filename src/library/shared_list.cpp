@@ -121,10 +121,14 @@ void SharedList::Rename(SharedFileRecord& record, std::string newPath) {
     byPath_[Key(record.path)] = position;
 }
 
-std::string SharedList::VirtualName(SharedFileRecord& record) {
+std::string SharedList::FolderPrefix(SharedFileRecord& record) {
     if (record.folderNumber == 0) record.folderNumber = folders.Assign(FolderPart(record.path));
     const unsigned n = record.folderNumber;
-    return CutText(Format(32, "%u:\\%u\\", n, n) + ShareName(record.path), kMaxSharedPath);
+    return Format(32, "%u:\\%u\\", n, n);
+}
+
+std::string SharedList::VirtualName(SharedFileRecord& record) {
+    return CutText(FolderPrefix(record) + ShareName(record.path), kMaxSharedPath);
 }
 
 std::string SharedList::ResolveVirtualName(const std::string& name) const {

@@ -97,6 +97,8 @@ public:
     // Numbers the record's folder (when not done yet) and gives its virtual name,
     // "n:\n\share name".
     std::string VirtualName(SharedFileRecord& record);
+    // "n:\n\": the part of the virtual name before the share name.
+    std::string FolderPrefix(SharedFileRecord& record);
     // "n:\n\rest" back to the folder's path and the rest (with '/'); anything else unchanged.
     std::string ResolveVirtualName(const std::string& name) const;
 

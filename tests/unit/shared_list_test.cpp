@@ -89,8 +89,7 @@ TEST(ShareBatch, FlushesWhenFolderChanges) {
     Sent sent;
     for (const char* path : {"/A/x/1.mp3", "/A/x/2.mp3", "/B/y/3.mp3"}) {
         SharedFileRecord& r = list.Append(Record(path));
-        std::string name = list.VirtualName(r);
-        list.batch.Add(name.substr(0, name.size() - ShareName(path).size()), ShareEntry(r), sent.send);
+        list.batch.Add(list.FolderPrefix(r), ShareEntry(r), sent.send);
     }
     ASSERT_EQ(sent.batches.size(), 1u);
     const std::string values = " 0123456789abcdef0123456789abcdef-1000 1000 128 44100 245";

@@ -22,11 +22,16 @@ std::vector<QIcon> FileTypeImages(const library::FileTypeTable& types) {
 
 LibraryModel::LibraryModel(library::LibraryView& view, std::vector<QIcon> images, QObject* parent)
     : QAbstractTableModel(parent), view_(view), images_(std::move(images)) {
-    connect(&view_, &library::LibraryView::changed, this, &LibraryModel::Reload, Qt::QueuedConnection);
+    // Many changes in a row (a prune, a refresh) make one reload.
+    connect(&view_, &library::LibraryView::changed, this, [this] {
+        if (reloadPending_.exchange(true)) return;
+        QMetaObject::invokeMethod(this, &LibraryModel::Reload, Qt::QueuedConnection);
+    });
     Reload();
 }
 
 void LibraryModel::Reload() {
+    reloadPending_ = false;
     beginResetModel();
     rows_ = view_.Rows();
     endResetModel();

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QSortFilterProxyModel>
+#include <atomic>
 #include <vector>
 
 #include "library/library_view.h"
@@ -43,6 +44,7 @@ private:
     library::LibraryView& view_;
     std::vector<QIcon> images_;
     std::vector<library::LibraryRow> rows_;
+    std::atomic<bool> reloadPending_{false};
 };
 
 // Clicking a header sorts by its column, clicking it again reverses; until then the rows keep
