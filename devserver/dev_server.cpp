@@ -1,6 +1,7 @@
 #include "devserver/dev_server.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -160,8 +161,13 @@ void DevServer::Reply(Connection& c, int type, const std::string& payload) {
     platform::SendAllBlocking(c.socket.fd(), server::EncodeFrame(static_cast<std::uint16_t>(type), payload));
 }
 
-void DevServer::LoginAs(Connection& c, const std::string& user) {
+void DevServer::LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed) {
     c.user = user;
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    UserLine& line = lines_[user];
+    if (::getpeername(c.socket.fd(), reinterpret_cast<sockaddr*>(&peer), &length) == 0) line.address = peer.sin_addr.s_addr;
+    line.lineSpeed = std::atoi(lineSpeed.c_str());
     auto& frames = framesByUser_[user];
     frames.insert(frames.end(), c.sent.begin(), c.sent.end());
     c.sent.clear();
@@ -183,7 +189,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             if (auto answer = loginAnswers_.find(user); answer != loginAnswers_.end()) {
                 Frame scripted = answer->second;
                 loginAnswers_.erase(answer);
-                if (scripted.type == 900 || scripted.type == 901) LoginAs(c, user);  // a probe counts as logged in
+                if (scripted.type == 900 || scripted.type == 901) LoginAs(c, user, field(5));  // a probe counts as logged in
                 Reply(c, scripted.type, scripted.payload);
                 break;
             }
@@ -193,7 +199,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
                 break;
             }
             if (account == accounts_.end()) accounts_[user] = password;  // an open server: first login registers
-            LoginAs(c, user);
+            LoginAs(c, user, field(5));
             Reply(c, 3, user + "@devserver.invalid");
             break;
         }
@@ -205,7 +211,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
                 Reply(c, 0, "Name already registered");
             } else {
                 accounts_[user] = field(2);
-                LoginAs(c, user);
+                LoginAs(c, user, field(5));
                 Reply(c, 3, field(6));
             }
             break;
@@ -242,6 +248,16 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         }
         case 15:  // optional personal data: kept with the frames
             break;
+        case 200: {  // search: the matching files of every user, then the end of the search
+            auto query = ParseSearchQuery(f.payload);
+            if (!query) {
+                Reply(c, 404, "Error: invalid comparison for search");
+            } else {
+                for (const std::string& result : shares_.Search(*query, lines_)) Reply(c, 201, result);
+            }
+            Reply(c, 202, "");
+            break;
+        }
         case 870:  // share a batch of one folder
             shares_.ShareBatch(c.user, f.payload);
             break;

@@ -89,7 +89,7 @@ private:
     // False when the connection is to be closed.
     bool Handle(Connection& c, const Frame& f);
     void Reply(Connection& c, int type, const std::string& payload);
-    void LoginAs(Connection& c, const std::string& user);
+    void LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed);
     void Wake();
 
     DevServerOptions options_;
@@ -104,6 +104,7 @@ private:
     std::map<std::string, Frame> loginAnswers_;
     std::map<std::string, std::vector<Frame>> framesByUser_;
     ShareIndex shares_;
+    std::map<std::string, UserLine> lines_;
     std::deque<std::string> redirectorScript_;
     std::deque<std::pair<std::string, std::string>> outbox_;  // user, bytes
     std::vector<std::string> disconnects_;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +21,25 @@ struct SharedFile {
     bool operator==(const SharedFile&) const = default;
 };
 
+// What a user logged in with, for the results of other users' searches.
+struct UserLine {
+    std::uint32_t address = 0;  // IPv4 as the results carry it (the bytes of the address in memory order)
+    int lineSpeed = 0;
+};
+
+// A search (message 200): every FILENAME CONTAINS word must be in the name (case ignored),
+// LINESPEED and BITRATE compare with "AT BEST", "EQUAL TO" or "AT LEAST".
+struct SearchQuery {
+    std::vector<std::string> words;
+    int maxResults = 100;
+    std::string lineSpeedComparison;
+    int lineSpeed = 0;
+    std::string bitrateComparison;
+    int bitrate = 0;
+};
+// Nullopt for a query the servers refuse (another comparison word, a clause it does not know).
+std::optional<SearchQuery> ParseSearchQuery(const std::string& payload);
+
 class ShareIndex {
 public:
     // Payloads as sent (Windows-1252). A malformed file entry ends the batch; those before it stay.
@@ -32,6 +52,8 @@ public:
 
     // In the order they were shared.
     std::vector<SharedFile> FilesOf(const std::string& user) const;
+    // The 201 payloads (Windows-1252) of the matching files, users in name order.
+    std::vector<std::string> Search(const SearchQuery& query, const std::map<std::string, UserLine>& users) const;
     const std::map<std::string, std::vector<SharedFile>>& All() const { return files_; }
 
 private:

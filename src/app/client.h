@@ -23,6 +23,7 @@
 #include "library/file_types.h"
 #include "library/library_view.h"
 #include "library/shared_list.h"
+#include "search/search_session.h"
 #include "server/server_link.h"
 
 namespace tandril {
@@ -58,6 +59,7 @@ public:
     // The files this user shares, and the library view's rows.
     library::SharedList sharedList;
     library::LibraryView libraryView;
+    search::SearchSession search;
 
     // The skin tells where the main window stands, for saving its placement at exit.
     std::function<std::optional<std::pair<WindowRect, ScreenArea>>()> windowGeometry;

@@ -6,7 +6,6 @@ namespace tandril {
 
 void HandleUpgradeOffer(Client&, const std::string&) {}
 void HandleLaterMessage(Client&, int, const std::string&) {}
-void StartPendingSearch(Client&) {}
 
 void StartDataPortListener(Client&) {}
 void LoadHotList(Client&) {}

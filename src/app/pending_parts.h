@@ -15,8 +15,6 @@ class Client;
 void HandleUpgradeOffer(Client& client, const std::string& payload);
 // Server messages whose handlers come with their parts (search, transfers, channels, ...).
 void HandleLaterMessage(Client& client, int type, const std::string& payload);
-// The search that the user asked for while offline, once the client is online.
-void StartPendingSearch(Client& client);
 
 // Library, transfers and chat.
 void StartDataPortListener(Client& client);

@@ -7,6 +7,7 @@
 #include "app/pending_parts.h"
 #include "app/settings.h"
 #include "app/text_format.h"
+#include "search/search_session.h"
 #include "server/account_changes.h"
 #include "server/connectivity_probes.h"
 #include "server/get_field.h"
@@ -82,6 +83,8 @@ void ServerDispatcher(Client& client, int type, const std::string& payload) {
     switch (type) {
         case 0: OnError(client, payload); break;
         case 1: client.ui.ShowAlert(AlertKind::Modal, payload); break;
+        case 201: search::OnSearchResult(client, payload); break;
+        case 202: search::OnEndOfSearch(client); break;
         case 214: OnServerStatistics(client, payload); break;
         case 404: client.chat.ShowInBothWindows(payload); break;
         case 613: OnImposedDataPort(client, payload); break;

@@ -4,6 +4,7 @@
 
 #include "app/client.h"
 #include "library/my_files.h"
+#include "search/search_session.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
 #include "server/account_changes.h"
@@ -70,7 +71,7 @@ void ReconnectDriver(Client& c) {
     s.connectInProgress = false;
     c.dialog.PostClose(1);
     c.link.EnableServerNotifications();
-    if (s.searchRequestedWhileOffline.exchange(false)) StartPendingSearch(c);
+    if (s.searchRequestedWhileOffline.exchange(false)) search::StartSearch(c, c.search.pending);
 }
 
 }  // namespace tandril::server

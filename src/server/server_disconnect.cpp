@@ -4,6 +4,7 @@
 
 #include "app/client.h"
 #include "library/my_files.h"
+#include "search/search_session.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
 #include "server/reconnect.h"
@@ -20,6 +21,7 @@ void ServerDisconnect(Client& client, bool notice) {
     client.link.Close();
     s.connected = false;
     library::ForgetAnnouncements(client);
+    search::ResetSearchButton(client);
     CloseChannelWindowsSilently(client);
     if (notice) client.chat.ShowSystemLine(text);
     client.SetStatusText(0, Format(99, "Disconnected (%s).", s.userName.c_str()));

@@ -1,0 +1,35 @@
+#pragma once
+// The query of message 200, built clause by clause from the search page's fields, and the
+// line-speed names that the query, the results and the user's own setting share.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tandril::search {
+
+// "Unknown" for a code outside the table.
+std::string LineSpeedName(int code);
+// 0 for a name not in the table (case ignored).
+int LineSpeedCode(std::string_view name);
+
+// The comparison words as the lists show them, and the words the servers take for them.
+inline constexpr const char* kAtMost = "Inférieur";
+inline constexpr const char* kEqualTo = "Egale à ";
+inline constexpr const char* kAtLeast = "Supéri.";
+// Empty for a word that is not one of the three.
+std::string ProtocolComparison(std::string_view shown);
+
+struct SearchFields {
+    std::string artist;
+    std::string title;
+    // Comparison words and values as selected; empty for no selection.
+    std::string lineSpeedComparison, lineSpeed;  // e.g. "Egale à ", "DSL"
+    std::string bitrateComparison, bitrate;      // e.g. "Inférieur", "128 KB/s"
+};
+
+inline constexpr int kMaxResults = 100;
+// The query, at most 2047 characters; nullopt when neither artist nor title is given.
+std::optional<std::string> BuildQuery(const SearchFields& fields);
+
+}  // namespace tandril::search

@@ -1,0 +1,119 @@
+#include "search/search_session.h"
+
+#include "app/client.h"
+#include "app/text_format.h"
+#include "server/reconnect.h"
+
+namespace tandril::search {
+
+template <typename Change>
+void SearchSession::Update(Change change) {
+    {
+        std::scoped_lock lock(lock_);
+        change(view_);
+    }
+    Q_EMIT changed();
+}
+
+SearchSession::View SearchSession::Snapshot() const {
+    std::scoped_lock lock(lock_);
+    return view_;
+}
+
+void SearchButton(Client& c, const SearchFields& fields) {
+    SearchSession& s = c.search;
+    if (!c.state.connected) {
+        s.pending = fields;
+        c.state.searchRequestedWhileOffline = true;
+        server::ConnectCommand(c);
+        return;
+    }
+    if (s.Idle()) {
+        s.idle_ = false;
+        StartSearch(c, fields);
+    } else {
+        CancelSearch(c);
+    }
+}
+
+void StartSearch(Client& c, const SearchFields& fields) {
+    SearchSession& s = c.search;
+    if (!c.state.connected) {
+        s.Update([](SearchSession::View& v) {
+            v.rows.clear();
+            v.results.clear();
+            v.message = "Non connecté au serveur!";
+        });
+        s.idle_ = true;
+        return;
+    }
+    std::optional<std::string> query = BuildQuery(fields);
+    if (!query) {
+        c.ui.ShowAlert(AlertKind::Modal, "Spécifiez un(e) artiste/musique à rechercher !");
+        s.idle_ = true;
+        return;
+    }
+    s.idle_ = false;
+    ++s.inProgress_;
+    s.Update([&](SearchSession::View& v) {
+        s.collected_.clear();
+        v.rows.clear();
+        v.results.clear();
+        v.message = "Performing search...";
+        v.info = "Searching...";
+        v.button = kCancelButton;
+        v.buttonEnabled = true;
+    });
+    c.link.SendServerMessage(200, *query);
+}
+
+void OnSearchResult(Client& c, const std::string& payload) {
+    SearchResult result = ParseSearchResult(payload);
+    std::scoped_lock lock(c.search.lock_);
+    c.search.collected_.push_back(std::move(result));
+}
+
+void OnEndOfSearch(Client& c) {
+    SearchSession& s = c.search;
+    int count = s.inProgress_.load();
+    while (count > 0 && !s.inProgress_.compare_exchange_weak(count, count - 1)) {
+    }
+    s.Update([&](SearchSession::View& v) {
+        v.button = kSearchButtonAfterSearch;
+        v.buttonEnabled = true;
+        v.results = std::move(s.collected_);
+        s.collected_.clear();
+        v.rows = v.results.empty() ? std::vector<ResultRow>{} : ShowSearchResults(v.results, s.options);
+        if (v.rows.empty()) {
+            v.message = "No matching files found!";
+            v.info = "Returned 0 results.";
+        } else {
+            v.message.clear();
+            v.info = Format(64, "Returned %d results.", static_cast<int>(v.rows.size()));
+        }
+    });
+    s.idle_ = true;
+}
+
+void CancelSearch(Client& c) {
+    SearchSession& s = c.search;
+    s.Update([&](SearchSession::View& v) {
+        s.collected_.clear();
+        v.rows.clear();
+        v.results.clear();
+        v.message = "Recherche annulé!";
+        v.info.clear();
+        v.button = kSearchButtonAfterSearch;
+        v.buttonEnabled = true;
+    });
+    s.idle_ = true;
+    int count = s.inProgress_.load();
+    while (count > 0 && !s.inProgress_.compare_exchange_weak(count, count - 1)) {
+    }
+}
+
+void ResetSearchButton(Client& c) {
+    c.search.Update([](SearchSession::View& v) { v.button = kSearchButtonAfterSearch; });
+}
+
+}  // namespace tandril::search

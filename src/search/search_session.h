@@ -1,0 +1,75 @@
+#pragma once
+// One search at a time: the query sent, the results collected until the end of the search, and
+// what the search page shows meanwhile (its rows, the "Search Info" text, the button's text).
+// Kept in the core so that the page, the command line and the tests see the same thing.
+
+#include <QObject>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "search/search_query.h"
+#include "search/search_result.h"
+
+namespace tandril {
+class Client;
+}
+
+namespace tandril::search {
+
+inline constexpr const char* kSearchButton = "Ch&ercher!";
+inline constexpr const char* kSearchButtonAfterSearch = "Chercher!";
+inline constexpr const char* kCancelButton = "Ca&ncel";
+
+class SearchSession : public QObject {
+    Q_OBJECT
+public:
+    struct View {
+        std::vector<ResultRow> rows;
+        std::vector<SearchResult> results;  // the rows' data
+        std::string message;                // a single row in place of results ("Performing search...")
+        std::string info;                   // the "Search Info" box
+        std::string button = kSearchButton;
+        bool buttonEnabled = true;
+    };
+    View Snapshot() const;
+    bool Idle() const { return idle_; }
+    int InProgress() const { return inProgress_; }
+
+    // What the page chose; read when a search ends.
+    ShowOptions options;
+    // The fields of a search asked for while offline, run after the login.
+    SearchFields pending;
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    friend void SearchButton(Client&, const SearchFields&);
+    friend void StartSearch(Client&, const SearchFields&);
+    friend void OnSearchResult(Client&, const std::string&);
+    friend void OnEndOfSearch(Client&);
+    friend void CancelSearch(Client&);
+    friend void ResetSearchButton(Client&);
+    template <typename Change>
+    void Update(Change change);
+
+    mutable std::mutex lock_;  // the result-list lock
+    std::vector<SearchResult> collected_;
+    View view_;
+    std::atomic<bool> idle_{true};
+    std::atomic<int> inProgress_{0};
+};
+
+// The search button: offline it connects first and searches after the login; idle it searches;
+// while a search runs it cancels.
+void SearchButton(Client& client, const SearchFields& fields);
+void StartSearch(Client& client, const SearchFields& fields);
+void OnSearchResult(Client& client, const std::string& payload);
+void OnEndOfSearch(Client& client);
+void CancelSearch(Client& client);
+// After a disconnect the button reads "Chercher!" again.
+void ResetSearchButton(Client& client);
+
+}  // namespace tandril::search

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "devserver/dev_server.h"
+#include "library/shared_folders.h"
+#include "search/search_session.h"
+#include "support/media_fixtures.h"
+#include "support/scripted_ui.h"
+#include "support/test_profile.h"
+
+using namespace tandril;
+using namespace tandril::search;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// One client of a shared devserver, with its own profile.
+struct User {
+    User(devserver::DevServer& server, const std::string& name, int lineSpeed, std::vector<std::string> folders = {}) : name(name) {
+        ClientOptions options{profile.path()};
+        options.endpoints.primaryRedirector = options.endpoints.fallbackRedirector = "127.0.0.1";
+        options.endpoints.redirectorPort = server.RedirectorPort();
+        options.timeScale = 0.001;
+        client = std::make_unique<Client>(ui, options);
+        ui.Watch(*client);
+        AppState s;
+        s.userName = name;
+        s.password = "pw";
+        s.lineSpeed = lineSpeed;
+        s.sharedFolders = std::move(folders);
+        test::ScriptedUi quiet;
+        EXPECT_TRUE(SaveSettings(client->store, s, quiet));
+        EXPECT_TRUE(library::SaveSharedFolders(client->store, s, quiet));
+    }
+    bool GoOnline(devserver::DevServer& server) {
+        StartClient(*client, {});
+        return test::RunUntil([&] { return !client->dialog.IsOpen(); }) && client->state.connected && server.WaitFor(name, -1, 5s);
+    }
+    bool SearchAndWait(const SearchFields& fields) {
+        SearchButton(*client, fields);
+        return test::RunUntil([&] { return client->search.Idle() && client->search.Snapshot().info.starts_with("Returned"); });
+    }
+    std::string name;
+    test::TestProfile profile;
+    test::ScriptedUi ui;
+    std::unique_ptr<Client> client;
+};
+
+}  // namespace
+
+TEST(Search, AUserFindsAnotherUsersFilesThroughTheServer) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    test::TestProfile music;
+    fs::create_directories(music.path() / "Music/Rock");
+    fs::create_directories(music.path() / "Music/Jazz");
+    auto song = test::EncodeMp3(music, "song", 2, 44100, "-b 128 --cbr -t");
+    fs::copy_file(song, music.path() / "Music/Rock/Rock Anthem.mp3");
+    fs::copy_file(song, music.path() / "Music/Jazz/Blue Rock Waltz.mp3");
+    fs::copy_file(song, music.path() / "Music/Jazz/Quiet.mp3");
+
+    User ann(server, "ann", 8, {(music.path() / "Music").string()});   // DSL
+    User bob(server, "bob", 3, {(music.path() / "Music/Rock").string()});  // 33.6, shares the same Rock file
+    User cat(server, "cat", 10);                                        // searches
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(bob.GoOnline(server));
+    ASSERT_TRUE(cat.GoOnline(server));
+    ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 3 && server.SharedFilesOf("bob").size() == 1; }));
+
+    ASSERT_TRUE(cat.SearchAndWait({.artist = "rock"}));
+    SearchSession::View v = cat.client->search.Snapshot();
+    EXPECT_EQ(v.info, "Returned 3 results.");
+    EXPECT_EQ(v.button, kSearchButtonAfterSearch);
+    ASSERT_EQ(v.rows.size(), 3u);
+    // DSL before 33.6; among ann's files the order they arrived in.
+    EXPECT_EQ(v.rows[0].user, "ann");
+    EXPECT_EQ(v.rows[0].name, "Jazz\\Blue Rock Waltz.mp3");
+    EXPECT_EQ(v.rows[1].name, "Rock\\Rock Anthem.mp3");
+    EXPECT_EQ(v.rows[1].connection, "DSL");
+    EXPECT_EQ(v.rows[2].user, "bob");
+    EXPECT_EQ(v.rows[2].name, "Rock\\Rock Anthem.mp3");
+    EXPECT_EQ(v.rows[2].connection, "33.6");
+    EXPECT_EQ(v.rows[0].size, v.rows[2].size);
+    EXPECT_EQ(v.rows[0].bitrate, "128");
+    EXPECT_EQ(v.rows[0].frequency, "44100");
+    const SearchResult& first = v.results[v.rows[0].result];
+    EXPECT_EQ(first.hash, server.SharedFilesOf("ann")[0].hash);
+    EXPECT_EQ(first.address, 0x0100007Fu);  // 127.0.0.1 as the address's bytes in memory order
+    auto sent = server.FramesFrom("cat");
+    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](auto& f) { return f.type == 200 && f.payload == "FILENAME CONTAINS \"rock\" MAX_RESULTS 100 "; }));
+
+    // Both words must match; the protocol's comparison words filter on the server.
+    ASSERT_TRUE(cat.SearchAndWait({.artist = "rock", .title = "waltz"}));
+    EXPECT_EQ(cat.client->search.Snapshot().rows.size(), 1u);
+    ASSERT_TRUE(cat.SearchAndWait({.artist = "rock", .lineSpeedComparison = kAtLeast, .lineSpeed = "DSL"}));
+    EXPECT_EQ(cat.client->search.Snapshot().rows.size(), 2u);
+    ASSERT_TRUE(cat.SearchAndWait({.artist = "nothing like it"}));
+    v = cat.client->search.Snapshot();
+    EXPECT_EQ(v.message, "No matching files found!");
+    EXPECT_EQ(v.info, "Returned 0 results.");
+
+    // No artist and no title: nothing is sent.
+    SearchButton(*cat.client, {});
+    EXPECT_EQ(cat.ui.Texts("alert").back(), "Spécifiez un(e) artiste/musique à rechercher !");
+    EXPECT_TRUE(cat.client->search.Idle());
+}
+
+TEST(Search, TheServerRefusesTheListWordsAndUnknownClauses) {
+    EXPECT_TRUE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"AT LEAST\" 8 BITRATE \"EQUAL TO\" \"128\" "));
+    EXPECT_FALSE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 BITRATE \"Inférieur\" \"128\" "));
+    EXPECT_FALSE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" SIZE 3 "));
+}
