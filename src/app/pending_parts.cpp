@@ -17,12 +17,4 @@ void SaveIncompleteDownloads(Client&) {}
 void CloseChannelWindowsSilently(Client&) {}
 void ClearOnlineViews(Client&) {}
 
-void HandleCommandLine(Client& client, const std::vector<std::string>& arguments) {
-    if (!arguments.empty()) HandleProtocolUrl(client, arguments.front());
-}
-
-void HandleProtocolUrl(Client& client, const std::string& link) {
-    Q_EMIT client.linkReceived(QString::fromStdString(link));
-}
-
 }  // namespace tandril

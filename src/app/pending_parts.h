@@ -27,8 +27,4 @@ void SaveIncompleteDownloads(Client& client);
 void CloseChannelWindowsSilently(Client& client);
 void ClearOnlineViews(Client& client);
 
-// Links: the command line's arguments after start-up, and a link handed over by a second start.
-void HandleCommandLine(Client& client, const std::vector<std::string>& arguments);
-void HandleProtocolUrl(Client& client, const std::string& link);
-
 }  // namespace tandril

@@ -4,6 +4,7 @@
 
 #include "app/client.h"
 #include "app/pending_parts.h"
+#include "app/url_protocol.h"
 #include "app/startup.h"
 #include "platform/atomic_file.h"
 #include "server/get_field.h"

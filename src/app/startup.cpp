@@ -6,6 +6,7 @@
 #include "app/client.h"
 #include "library/my_files.h"
 #include "app/pending_parts.h"
+#include "app/url_protocol.h"
 #include "app/settings.h"
 #include "app/text_format.h"
 #include "platform/socket.h"

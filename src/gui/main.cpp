@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include "app/client.h"
 #include "app/front_end.h"
 #include "app/startup.h"
+#include "app/url_protocol.h"
 #include "gui/connecting_dialog.h"
 #include "gui/main_window.h"
 #include "gui/proxy_dialog.h"
@@ -34,6 +36,8 @@ int main(int argc, char** argv) {
     if (!profile) return exitCode;
 
     QApplication app(argc, argv);
+    RegisterUrlProtocol(QCoreApplication::applicationFilePath().toStdString(),
+                        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString());
     gui::QtUiPort ui;
     Client client(ui, ClientOptions{*profile, options.endpoints});
     gui::MainWindow window(client);

@@ -18,6 +18,28 @@ std::string Field(std::string_view text) {
 
 }  // namespace
 
+const std::vector<std::string>& ComparisonChoices() {
+    static const std::vector<std::string> list{kAtMost, kEqualTo, kAtLeast};
+    return list;
+}
+
+const std::vector<std::string>& BitrateChoices() {
+    static const std::vector<std::string> list{"256 KB/s", "192 KB/s", "160 KB/s", "128 KB/s", "112 KB/s", "96 KB/s", "80 KB/s",
+                                               "64 KB/s",  "56 KB/s",  "48 KB/s",  "32 KB/s",  "24 KB/s",  "20 KB/s"};
+    return list;
+}
+
+const std::vector<std::string>& ConnectionChoices() {
+    static const std::vector<std::string> list{"T3", "T1", "DSL", "Câble", "ISDN-128K", "ISDN-56K", "56K", "33.6", "28.8", "14.4"};
+    return list;
+}
+
+const std::vector<std::string>& ResponseTimeChoices() {
+    static const std::vector<std::string> list{"50 ms",  "75 ms",  "100 ms", "150 ms", "200 ms", "250 ms", "300 ms", "350 ms",
+                                               "400 ms", "450 ms", "500 ms", "600 ms", "700 ms", "800 ms", "900 ms", "1 seconde"};
+    return list;
+}
+
 std::string LineSpeedName(int code) {
     return code >= 0 && code < static_cast<int>(std::size(kLineSpeeds)) ? kLineSpeeds[code] : "Unknown";
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tandril::search {
 
@@ -19,6 +20,12 @@ inline constexpr const char* kEqualTo = "Egale à ";
 inline constexpr const char* kAtLeast = "Supéri.";
 // Empty for a word that is not one of the three.
 std::string ProtocolComparison(std::string_view shown);
+
+// The search page's lists (each shown after an empty first entry).
+const std::vector<std::string>& ComparisonChoices();
+const std::vector<std::string>& BitrateChoices();
+const std::vector<std::string>& ConnectionChoices();
+const std::vector<std::string>& ResponseTimeChoices();
 
 struct SearchFields {
     std::string artist;

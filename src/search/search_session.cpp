@@ -20,6 +20,19 @@ SearchSession::View SearchSession::Snapshot() const {
     return view_;
 }
 
+void SearchSession::SetForm(const SearchFields& fields) {
+    {
+        std::scoped_lock lock(lock_);
+        form_ = fields;
+    }
+    Q_EMIT formChanged();
+}
+
+SearchFields SearchSession::Form() const {
+    std::scoped_lock lock(lock_);
+    return form_;
+}
+
 void SearchButton(Client& c, const SearchFields& fields) {
     SearchSession& s = c.search;
     if (!c.state.connected) {

@@ -39,11 +39,15 @@ public:
 
     // What the page chose; read when a search ends.
     ShowOptions options;
+    // The page's fields, when something other than the page fills them (a link).
+    void SetForm(const SearchFields& fields);
+    SearchFields Form() const;
     // The fields of a search asked for while offline, run after the login.
     SearchFields pending;
 
 Q_SIGNALS:
     void changed();
+    void formChanged();
 
 private:
     friend void SearchButton(Client&, const SearchFields&);
@@ -57,6 +61,7 @@ private:
 
     mutable std::mutex lock_;  // the result-list lock
     std::vector<SearchResult> collected_;
+    SearchFields form_;
     View view_;
     std::atomic<bool> idle_{true};
     std::atomic<int> inProgress_{0};

@@ -1,5 +1,7 @@
 // The real Qt application, started on the offscreen platform against devserver.
 #include <gtest/gtest.h>
+
+#include "platform/atomic_file.h"
 #include <signal.h>
 
 #include "app/config_store.h"
@@ -16,7 +18,7 @@ using test::ChildProcess;
 namespace {
 
 std::vector<std::string> Environment(const test::TestProfile& runtime) {
-    return {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtime.path().string()};
+    return {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtime.path().string(), "XDG_DATA_HOME=" + runtime.path().string()};
 }
 
 std::vector<std::string> Command(const test::TestProfile& profile, const devserver::DevServer& server,
@@ -45,10 +47,21 @@ TEST(Application, StartsOnlineHandsLinksToTheRunningInstanceAndExitsCleanly) {
     ASSERT_TRUE(first.Started());
     ASSERT_TRUE(server.WaitFor("kim", -1, 20s)) << "the client did not log in";
 
-    ChildProcess second(Command(profile, server, {"-p", "tdl:search?artist=x"}), Environment(runtime));
+    // The desktop hands tdl: links to the program.
+    auto entry = platform::ReadWholeFile(runtime.path() / "applications/tandril-tdl.desktop");
+    ASSERT_TRUE(entry);
+    EXPECT_NE(entry->find("MimeType=x-scheme-handler/tdl;"), std::string::npos);
+    EXPECT_NE(entry->find("\" -p %u"), std::string::npos);
+
+    ChildProcess second(Command(profile, server, {"-p", "tdl:SEARCH?ARTIST=pink+floyd"}), Environment(runtime));
     EXPECT_EQ(second.Wait(20s), 0);
     EXPECT_TRUE(first.Running());
     EXPECT_TRUE(server.IsOnline("kim"));  // still the one session of the first instance
+    // The running instance ran the link's search.
+    ASSERT_TRUE(server.WaitFor("kim", 200, 20s));
+    auto frames = server.FramesFrom("kim");
+    auto search = std::find_if(frames.begin(), frames.end(), [](auto& f) { return f.type == 200; });
+    EXPECT_EQ(search->payload, "FILENAME CONTAINS \"pink floyd\" MAX_RESULTS 100 ");
 
     first.Signal(SIGTERM);
     EXPECT_EQ(first.Wait(20s), 0);

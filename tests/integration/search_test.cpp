@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/url_protocol.h"
 #include "devserver/dev_server.h"
 #include "library/shared_folders.h"
 #include "search/search_session.h"
@@ -112,4 +113,68 @@ TEST(Search, TheServerRefusesTheListWordsAndUnknownClauses) {
     EXPECT_TRUE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"AT LEAST\" 8 BITRATE \"EQUAL TO\" \"128\" "));
     EXPECT_FALSE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 BITRATE \"Inférieur\" \"128\" "));
     EXPECT_FALSE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" SIZE 3 "));
+}
+
+TEST(Links, ParametersAndEscapes) {
+    struct Case {
+        const char* text;
+        const char* name;
+        std::size_t capacity;
+        std::optional<std::string> value;
+    } cases[] = {
+        {"tdl:SEARCH?ARTIST=abba&TITLE=waterloo&BITRATE=128", "title", 128, "waterloo"},
+        {"tdl:SEARCH?ARTIST=abba&&&TITLE=waterloo", "TITLE", 128, "waterloo"},  // runs of '&' count as one
+        {"tdl:SEARCH?TITLE=\"hey jude\"", "TITLE", 128, "hey jude"},
+        {"tdl:SEARCH?\"ART=IST\"=x", "ART=IST", 128, "x"},
+        {"tdl:SEARCH?ARTIST=", "ARTIST", 128, std::nullopt},
+        {"tdl:SEARCH?ARTIST", "ARTIST", 128, std::nullopt},
+        {"tdl:SEARCH?ARTIST=abcdef", "ARTIST", 4, "abc"},
+        {"ARTIST=direct", "artist", 128, "direct"},  // no '?': the whole text holds the parameters
+        {"tdl:SEARCH?TITLE=x", "ARTIST", 128, std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GetUrlParameter(c.text, c.name, c.capacity), c.value) << c.text;
+    EXPECT_EQ(DecodeUrl("tdl:SEARCH?TITLE=%22hey%20jude%22%zz%4"), "tdl:SEARCH?TITLE=\"hey jude\"%zz%4");
+}
+
+TEST(Links, ASearchLinkFillsThePageAndSearches) {
+    test::TestProfile profile;
+    test::ScriptedUi ui;
+    Client c(ui, ClientOptions{profile.path()});
+    std::vector<int> pagesAsked;
+    QObject::connect(&c.main, &MainViewModel::pageRequested, &c, [&](int page, bool) { pagesAsked.push_back(page); });
+    struct Case {
+        const char* link;
+        const char* artist;  // nullptr: the link does nothing
+        const char* title;
+        const char* bitrate;
+    } cases[] = {
+        {"tdl:SEARCH?ARTIST=pink+floyd", "pink floyd", "", ""},
+        {"tdl:search?artist=abba&title=waterloo&bitrate=128", "abba", "waterloo", "128 KB/s"},
+        {"tdl:SEARCH?TITLE=%22hey%20jude%22", "", "hey jude", ""},
+        {"tdl://SEARCH?ARTIST=abba", nullptr, nullptr, nullptr},  // the command word is //SEARCH
+        {"tdl:SEARCH", nullptr, nullptr, nullptr},
+        {"tdl:DOWNLOAD?HASH=abc-1", nullptr, nullptr, nullptr},
+        {"tdl:SEARCH?BITRATE=128", nullptr, nullptr, nullptr},
+    };
+    for (const Case& k : cases) {
+        c.search.SetForm({.artist = "before"});
+        pagesAsked.clear();
+        HandleProtocolUrl(c, k.link);
+        SearchFields form = c.search.Form();
+        if (!k.artist) {
+            EXPECT_EQ(form.artist, "before") << k.link;
+            EXPECT_TRUE(pagesAsked.empty()) << k.link;
+            continue;
+        }
+        EXPECT_EQ(form.artist, k.artist) << k.link;
+        EXPECT_EQ(form.title, k.title) << k.link;
+        EXPECT_EQ(form.bitrate, k.bitrate) << k.link;
+        EXPECT_EQ(form.bitrateComparison, *k.bitrate ? kAtMost : "") << k.link;
+        EXPECT_EQ(c.search.Snapshot().message, "Non connecté au serveur!") << k.link;  // offline
+        EXPECT_EQ(pagesAsked, std::vector<int>{MainViewModel::SearchPage}) << k.link;
+    }
+    HandleCommandLine(c, {"-x", "tdl:SEARCH?ARTIST=nope"});
+    EXPECT_EQ(c.search.Form().artist, "before");
+    HandleCommandLine(c, {"-P", "tdl:SEARCH?ARTIST=yes"});
+    EXPECT_EQ(c.search.Form().artist, "yes");
 }
