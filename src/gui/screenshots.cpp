@@ -13,6 +13,7 @@
 #include "app/client.h"
 #include "gui/connecting_dialog.h"
 #include "gui/main_window.h"
+#include "search/search_session.h"
 #include "gui/library/folder_tree.h"
 #include "gui/notification_box.h"
 #include "gui/proxy_dialog.h"
@@ -85,6 +86,15 @@ int main(int argc, char** argv) {
         }
         client.libraryView.AddRows(std::move(rows));
     }
+    // A finished search on the search page.
+    client.search.SetForm({.artist = "nova drift"});
+    for (const char* result : {"\"2:\\2\\Nova Drift\\Harbour Lights.mp3\" h-1 4812345 192 44100 201 kim 16777343 8 0",
+                               "\"5:\\5\\Albums\\Nova Drift - Low Tide.mp3\" h-2 3921004 160 44100 196 lou 16777343 4 0",
+                               "\"1:\\1\\Nova Drift\\Harbour Lights (live).mp3\" h-3 9120334 320 44100 228 ana 16777343 10 0",
+                               "\"3:\\3\\Misc\\nova drift - demo.wma\" h-4 1200444 -1 -1 -1 joe 16777343 2 0"}) {
+        search::OnSearchResult(client, result);
+    }
+    search::OnEndOfSearch(client);
     const char* names[] = {"page-1-chat.png", "page-2-my-files.png", "page-3-search.png", "page-4-hot-list.png", "page-5-transfers.png"};
     for (int page = 1; page <= 5; ++page) {
         window.ShowPage(page, false);

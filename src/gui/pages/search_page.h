@@ -1,20 +1,71 @@
 #pragma once
 #include <QWidget>
 
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+
 namespace tandril {
 class Client;
+namespace search {
+struct SearchFields;
 }
+}  // namespace tandril
 
 namespace tandril::gui {
 
-// The page behind the tab &Search; its part of the client fills it in.
+class ResultsModel;
+class ResultsSortModel;
+
+// The page behind the tab &Search: the search fields, the advanced filters, the file type and
+// the result list.
 class SearchPage : public QWidget {
     Q_OBJECT
 public:
     SearchPage(Client& client, QWidget* parent = nullptr);
 
+    QLineEdit* Artist() const { return artist_; }
+    QLineEdit* Title() const { return title_; }
+    QPushButton* SearchButton() const { return search_; }
+    QTreeView* Results() const { return results_; }
+    QLabel* Info() const { return info_; }
+    // The six filter lists, in the order of their stored names.
+    QComboBox* Filter(int index) const { return filters_[index]; }
+    QCheckBox* ByResponseTime() const { return byResponseTime_; }
+
+    search::SearchFields Fields() const;
+    // "You cannot clear fields until your current search is complete." while searching.
+    void ClearSearchFields();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void FillFileTypes();
+    void ShowAdvanced(bool shown);
+    void FillFromForm();
+    void SaveFilters();
+    void UpdateFromSession();
+    void FileTypeChosen();
+
     Client& client_;
+    QLineEdit* artist_;
+    QLineEdit* title_;
+    QLabel* artistLabel_;
+    QPushButton* search_;
+    QPushButton* advanced_;
+    QGroupBox* advancedBox_;
+    QComboBox* filters_[6];
+    QCheckBox* byResponseTime_;
+    QComboBox* fileType_;
+    QLabel* info_;
+    ResultsModel* model_;
+    ResultsSortModel* sorted_;
+    QTreeView* results_;
 };
 
 }  // namespace tandril::gui

@@ -1,0 +1,117 @@
+#include "gui/search/results_model.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <climits>
+
+namespace tandril::gui {
+namespace {
+
+// Fast, medium and slow connections.
+QIcon ConnectionImage(int image) {
+    static const QColor kColors[] = {QColor(0x2E, 0x9E, 0x44), QColor(0xF0, 0xA0, 0x30), QColor(0xC8, 0x3C, 0x32)};
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kColors[std::clamp(image, 0, 2)]);
+    painter.drawEllipse(1, 1, 10, 10);
+    return QIcon(pixmap);
+}
+
+qlonglong Digits(const std::string& text) {
+    qlonglong value = 0;
+    bool any = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            value = value * 10 + (c - '0');
+            any = true;
+        }
+    }
+    return any ? value : -1;  // "DRM" before every number
+}
+
+}  // namespace
+
+ResultsModel::ResultsModel(search::SearchSession& session, QObject* parent) : QAbstractTableModel(parent), session_(session) {
+    connect(&session_, &search::SearchSession::changed, this, [this] {
+        if (reloadPending_.exchange(true)) return;
+        QMetaObject::invokeMethod(this, &ResultsModel::Reload, Qt::QueuedConnection);
+    });
+    Reload();
+}
+
+void ResultsModel::Reload() {
+    reloadPending_ = false;
+    beginResetModel();
+    view_ = session_.Snapshot();
+    endResetModel();
+}
+
+void ResultsModel::SetMediaColumns(bool shown) {
+    mediaColumns_ = shown;
+    Q_EMIT headerDataChanged(Qt::Horizontal, Bitrate, Length);
+}
+
+int ResultsModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return view_.rows.empty() ? (view_.message.empty() ? 0 : 1) : static_cast<int>(view_.rows.size());
+}
+
+int ResultsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+QVariant ResultsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    if (view_.rows.empty()) {
+        return role == Qt::DisplayRole && index.column() == Name ? QString::fromStdString(view_.message) : QVariant();
+    }
+    const search::ResultRow& r = view_.rows[static_cast<std::size_t>(index.row())];
+    const search::SearchResult& result = view_.results[r.result];
+    auto text = [](const std::string& s) { return QString::fromStdString(s); };
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+            case Name: return text(r.name);
+            case Size: return text(r.size);
+            case Bitrate: return text(r.bitrate);
+            case Frequency: return text(r.frequency);
+            case Length: return text(r.length);
+            case User: return text(r.user);
+            case Connection: return text(r.connection);
+            case Ping: return text(r.ping);
+        }
+    }
+    if (role == Qt::DecorationRole && index.column() == Name) return ConnectionImage(r.image);
+    if (role == kSortRole) {
+        switch (index.column()) {
+            case User: return text(r.user).toCaseFolded();
+            case Connection: return result.lineSpeed;
+            case Ping: return r.ping == "N/A" ? QVariant(INT_MAX) : QVariant(result.ping);  // "N/A" after every number
+            case Name: return text(r.name).toCaseFolded();
+            case Size: return Digits(r.size);
+            case Bitrate: return Digits(r.bitrate);
+            case Frequency: return Digits(r.frequency);
+            case Length: return Digits(r.length);
+        }
+    }
+    if (role == Qt::TextAlignmentRole && index.column() >= Size && index.column() <= Length) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    static const char* const kHeaders[] = {"Nom     ", "Taille  ", "Bitrate", "Freq", "Length", "User", "Connection", "Ping"};
+    if (!mediaColumns_ && section >= Bitrate && section <= Length) return QString();
+    return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
+}
+
+void ResultsSortModel::HeaderClicked(int column) {
+    Qt::SortOrder order = sortColumn() == column && sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    setSortRole(ResultsModel::kSortRole);
+    sort(column, order);
+}
+
+}  // namespace tandril::gui
