@@ -68,6 +68,8 @@ void StartSearch(Client& c, const SearchFields& fields) {
     }
     s.idle_ = false;
     ++s.inProgress_;
+    const unsigned search = ++s.search_;
+    s.pinger_.reset();
     s.Update([&](SearchSession::View& v) {
         s.collected_.clear();
         v.rows.clear();
@@ -77,6 +79,11 @@ void StartSearch(Client& c, const SearchFields& fields) {
         v.button = kCancelButton;
         v.buttonEnabled = true;
     });
+    if (s.options.byResponseTime) {
+        s.pinger_ = std::make_unique<ResultPinger>(s.collected_, s.lock_, [&c, search] {
+            c.PostToGui([&c, search] { c.search.Finish(c, search); });
+        });
+    }
     c.link.SendServerMessage(200, *query);
 }
 
@@ -91,12 +98,24 @@ void OnEndOfSearch(Client& c) {
     int count = s.inProgress_.load();
     while (count > 0 && !s.inProgress_.compare_exchange_weak(count, count - 1)) {
     }
-    s.Update([&](SearchSession::View& v) {
+    // While users are still being measured the list waits for them; the pinger shows it.
+    if (s.pinger_) {
+        s.Update([](SearchSession::View& v) { v.buttonEnabled = false; });
+        s.pinger_->Stop();
+        return;
+    }
+    s.Finish(c, s.search_);
+}
+
+void SearchSession::Finish(Client&, unsigned search) {
+    if (search != search_) return;
+    pinger_.reset();
+    Update([&](SearchSession::View& v) {
         v.button = kSearchButtonAfterSearch;
         v.buttonEnabled = true;
-        v.results = std::move(s.collected_);
-        s.collected_.clear();
-        v.rows = v.results.empty() ? std::vector<ResultRow>{} : ShowSearchResults(v.results, s.options);
+        v.results = std::move(collected_);
+        collected_.clear();
+        v.rows = v.results.empty() ? std::vector<ResultRow>{} : ShowSearchResults(v.results, options);
         if (v.rows.empty()) {
             v.message = "No matching files found!";
             v.info = "Returned 0 results.";
@@ -105,11 +124,17 @@ void OnEndOfSearch(Client& c) {
             v.info = Format(64, "Returned %d results.", static_cast<int>(v.rows.size()));
         }
     });
-    s.idle_ = true;
+    idle_ = true;
 }
 
 void CancelSearch(Client& c) {
     SearchSession& s = c.search;
+    ++s.search_;
+    if (s.pinger_) {
+        s.pinger_->Stop();
+        s.pinger_->WaitDone(std::chrono::milliseconds(8000));
+        s.pinger_.reset();
+    }
     s.Update([&](SearchSession::View& v) {
         s.collected_.clear();
         v.rows.clear();

@@ -5,10 +5,12 @@
 
 #include <QObject>
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "search/result_pinger.h"
 #include "search/search_query.h"
 #include "search/search_result.h"
 
@@ -56,6 +58,8 @@ private:
     friend void OnEndOfSearch(Client&);
     friend void CancelSearch(Client&);
     friend void ResetSearchButton(Client&);
+    // Shows the collected results; `search` says which search they belong to.
+    void Finish(Client& client, unsigned search);
     template <typename Change>
     void Update(Change change);
 
@@ -65,6 +69,9 @@ private:
     View view_;
     std::atomic<bool> idle_{true};
     std::atomic<int> inProgress_{0};
+    // Which search the results belong to: a measurement finishing after a cancel shows nothing.
+    std::atomic<unsigned> search_{0};
+    std::unique_ptr<ResultPinger> pinger_;  // GUI thread only
 };
 
 // The search button: offline it connects first and searches after the login; idle it searches;

@@ -5,6 +5,7 @@
 #include "app/url_protocol.h"
 #include "devserver/dev_server.h"
 #include "library/shared_folders.h"
+#include "search/icmp_ping.h"
 #include "search/search_session.h"
 #include "support/media_fixtures.h"
 #include "support/scripted_ui.h"
@@ -102,6 +103,20 @@ TEST(Search, AUserFindsAnotherUsersFilesThroughTheServer) {
     v = cat.client->search.Snapshot();
     EXPECT_EQ(v.message, "No matching files found!");
     EXPECT_EQ(v.info, "Returned 0 results.");
+
+    // By response time every user is measured (all of them at 127.0.0.1 here: one address, one
+    // time for every row); without an ICMP socket every row shows "N/A".
+    cat.client->search.options.byResponseTime = true;
+    ASSERT_TRUE(cat.SearchAndWait({.artist = "rock"}));
+    v = cat.client->search.Snapshot();
+    ASSERT_EQ(v.rows.size(), 3u);
+    for (const ResultRow& row : v.rows) EXPECT_EQ(row.ping, v.rows[0].ping);
+    if (IcmpSocket::Open()) {
+        EXPECT_NE(v.rows[0].ping, "N/A");
+    } else {
+        EXPECT_EQ(v.rows[0].ping, "N/A");
+    }
+    cat.client->search.options.byResponseTime = false;
 
     // No artist and no title: nothing is sent.
     SearchButton(*cat.client, {});
