@@ -4,6 +4,7 @@
 // least that its part allows today, so that start-up and exit run end to end; each is replaced by
 // the real operation when its part arrives. None of them is finished work.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,12 @@ class Client;
 void HandleUpgradeOffer(Client& client, const std::string& payload);
 // Server messages whose handlers come with their parts (search, transfers, channels, ...).
 void HandleLaterMessage(Client& client, int type, const std::string& payload);
+
+// Downloads from search results: started now, queued with the file's hash, or played while they
+// arrive.
+void StartDownload(Client& client, const std::string& fileName, const std::string& user, std::uint32_t size);
+void EnqueueDownload(Client& client, const std::string& fileName, const std::string& user, std::uint32_t size, const std::string& hash);
+void StreamWhileDownloading(Client& client, const std::string& fileName, const std::string& user, std::uint32_t size);
 
 // Library, transfers and chat.
 void StartDataPortListener(Client& client);

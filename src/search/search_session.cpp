@@ -28,6 +28,15 @@ void SearchSession::SetForm(const SearchFields& fields) {
     Q_EMIT formChanged();
 }
 
+void SearchSession::Clear() {
+    Update([](View& v) {
+        v.rows.clear();
+        v.results.clear();
+        v.message.clear();
+        v.info.clear();
+    });
+}
+
 SearchFields SearchSession::Form() const {
     std::scoped_lock lock(lock_);
     return form_;

@@ -37,6 +37,8 @@ public:
     };
     View Snapshot() const;
     bool Idle() const { return idle_; }
+    // Empties the result list.
+    void Clear();
     int InProgress() const { return inProgress_; }
 
     // What the page chose; read when a search ends.

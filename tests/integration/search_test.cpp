@@ -6,6 +6,7 @@
 #include "devserver/dev_server.h"
 #include "library/shared_folders.h"
 #include "search/icmp_ping.h"
+#include "search/result_actions.h"
 #include "search/search_session.h"
 #include "support/media_fixtures.h"
 #include "support/scripted_ui.h"
@@ -93,6 +94,26 @@ TEST(Search, AUserFindsAnotherUsersFilesThroughTheServer) {
     EXPECT_EQ(first.address, 0x0100007Fu);  // 127.0.0.1 as the address's bytes in memory order
     auto sent = server.FramesFrom("cat");
     EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](auto& f) { return f.type == 200 && f.payload == "FILENAME CONTAINS \"rock\" MAX_RESULTS 100 "; }));
+
+    // Actions on selected results.
+    std::vector<SearchResult> chosen = {v.results[v.rows[0].result], v.results[v.rows[2].result]};
+    AddResultUsersToHotList(*cat.client, chosen);
+    EXPECT_EQ(cat.ui.Texts("question").back(), "Added 2 Users to your list.");
+    AddResultUsersToHotList(*cat.client, {chosen[0]});
+    EXPECT_EQ(cat.ui.Texts("question").back(), "Added 1 User to your list.");
+    AddResultUsersToHotList(*cat.client, {});
+    EXPECT_EQ(cat.ui.Texts("alert").back(), "Select one or more Users first.");
+    AskResultUsersInfo(*cat.client, chosen);
+    SearchResult wma = chosen[0];
+    wma.fileName = "1:\\1\\x\\y.WMA";
+    PlayResult(*cat.client, wma);
+    EXPECT_EQ(cat.ui.Texts("alert").back(), "WMA files cannot currently be streamed.");
+    ASSERT_TRUE(server.WaitFor("cat", 603, 5s));
+    std::vector<std::string> asked;
+    for (auto& f : server.FramesFrom("cat")) {
+        if (f.type == 207 || f.type == 603) asked.push_back(std::to_string(f.type) + " " + f.payload);
+    }
+    EXPECT_EQ(asked, (std::vector<std::string>{"207 ann", "207 bob", "207 ann", "603 ann", "603 bob"}));
 
     // Both words must match; the protocol's comparison words filter on the server.
     ASSERT_TRUE(cat.SearchAndWait({.artist = "rock", .title = "waltz"}));

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@
 #include "app/client.h"
 #include "gui/search/results_model.h"
 #include "library/file_types.h"
+#include "search/result_actions.h"
 #include "search/search_session.h"
 
 namespace tandril::gui {
@@ -89,6 +91,9 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     for (int i = 0; i < ResultsModel::ColumnCount; ++i) results_->setColumnWidth(i, widths[i]);
     results_->header()->setSectionsClickable(true);
     connect(results_->header(), &QHeaderView::sectionClicked, sorted_, &ResultsSortModel::HeaderClicked);
+    results_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(results_, &QWidget::customContextMenuRequested, this, &SearchPage::ShowResultMenu);
+    connect(results_, &QTreeView::doubleClicked, this, [this] { search::DownloadResults(client_, SelectedResults()); });
 
     auto* fields = new QGridLayout;
     fields->addWidget(artistLabel_, 0, 0);
@@ -103,6 +108,9 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     typeRow->addWidget(getPlugin);
     fields->addLayout(typeRow, 2, 1);
     fields->addWidget(clear, 2, 2);
+    auto* download = new QPushButton(QStringLiteral("&Télécharger"), this);
+    connect(download, &QPushButton::clicked, this, [this] { search::DownloadResults(client_, SelectedResults()); });
+    fields->addWidget(download, 3, 2);
     auto* top = new QHBoxLayout;
     top->addLayout(fields, 3);
     top->addWidget(infoBox, 1);
@@ -159,6 +167,29 @@ void SearchPage::showEvent(QShowEvent* event) {
 search::SearchFields SearchPage::Fields() const {
     return {artist_->text().toStdString(), title_->text().toStdString(), Chosen(filters_[0]), Chosen(filters_[1]),
             Chosen(filters_[2]), Chosen(filters_[3])};
+}
+
+std::vector<search::SearchResult> SearchPage::SelectedResults() const {
+    std::vector<search::SearchResult> selected;
+    for (const QModelIndex& index : results_->selectionModel()->selectedRows()) {
+        if (const search::SearchResult* r = model_->ResultAt(sorted_->mapToSource(index).row())) selected.push_back(*r);
+    }
+    return selected;
+}
+
+void SearchPage::ShowResultMenu(const QPoint& at) {
+    std::vector<search::SearchResult> selected = SelectedResults();
+    const bool any = !selected.empty() && client_.search.Idle();
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&Télécharger"), this, [this, selected] { search::DownloadResults(client_, selected); })->setEnabled(any);
+    menu.addAction(QStringLiteral("&Jouer le Fichier!"), this, [this, selected] { search::PlayResult(client_, selected.front()); })->setEnabled(any);
+    menu.addAction(QStringLiteral("Ajouter l'&Utilisateur aux Favoris"), this,
+                   [this, selected] { search::AddResultUsersToHotList(client_, selected); })->setEnabled(client_.search.Idle());
+    menu.addAction(QStringLiteral("&Voir les Infos sur l'Utilisateur"), this,
+                   [this, selected] { search::AskResultUsersInfo(client_, selected); })->setEnabled(any);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&Effacer les Résultats"), this, [this] { search::ClearResults(client_); })->setEnabled(client_.search.Idle());
+    menu.exec(results_->viewport()->mapToGlobal(at));
 }
 
 void SearchPage::ShowAdvanced(bool shown) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +14,7 @@ namespace tandril {
 class Client;
 namespace search {
 struct SearchFields;
+struct SearchResult;
 }
 }  // namespace tandril
 
@@ -38,6 +40,7 @@ public:
     QCheckBox* ByResponseTime() const { return byResponseTime_; }
 
     search::SearchFields Fields() const;
+    std::vector<search::SearchResult> SelectedResults() const;
     // "You cannot clear fields until your current search is complete." while searching.
     void ClearSearchFields();
 
@@ -51,6 +54,7 @@ private:
     void SaveFilters();
     void UpdateFromSession();
     void FileTypeChosen();
+    void ShowResultMenu(const QPoint& at);
 
     Client& client_;
     QLineEdit* artist_;

@@ -52,6 +52,13 @@ void ResultsModel::Reload() {
     endResetModel();
 }
 
+static const search::SearchResult* ResultAt_(const search::SearchSession::View& view, int row) {
+    if (row < 0 || row >= static_cast<int>(view.rows.size())) return nullptr;
+    return &view.results[view.rows[static_cast<std::size_t>(row)].result];
+}
+
+const search::SearchResult* ResultsModel::ResultAt(int row) const { return ResultAt_(view_, row); }
+
 void ResultsModel::SetMediaColumns(bool shown) {
     mediaColumns_ = shown;
     Q_EMIT headerDataChanged(Qt::Horizontal, Bitrate, Length);

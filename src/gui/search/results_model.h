@@ -21,6 +21,8 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // The result behind a row (none for the one-line message).
+    const search::SearchResult* ResultAt(int row) const;
     // Hides the media columns (no title, no width) for a type that is not a media type.
     void SetMediaColumns(bool shown);
 

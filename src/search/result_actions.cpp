@@ -1,0 +1,54 @@
+#include "search/result_actions.h"
+
+#include "app/client.h"
+#include "app/pending_parts.h"
+#include "app/text_format.h"
+#include "server/get_field.h"
+
+namespace tandril::search {
+
+void DownloadResults(Client& c, const std::vector<SearchResult>& results) {
+    if (!c.search.Idle() || results.empty()) return;
+    c.main.ShowPage(MainViewModel::TransfersPage);
+    for (const SearchResult& r : results) {
+        if (c.state.Downloads() < c.state.settings.maxDownloads) {
+            StartDownload(c, r.fileName, r.user, r.size);
+        } else {
+            EnqueueDownload(c, r.fileName, r.user, r.size, r.hash);
+        }
+    }
+}
+
+void AddResultUsersToHotList(Client& c, const std::vector<SearchResult>& results) {
+    if (!c.search.Idle()) return;
+    if (results.empty()) {
+        c.ui.ShowAlert(AlertKind::Modal, "Select one or more Users first.");
+        return;
+    }
+    for (const SearchResult& r : results) c.link.SendServerMessage(207, r.user);
+    const int count = static_cast<int>(results.size());
+    c.ui.Ask({Format(128, "Added %d %s to your list.", count, count == 1 ? "User" : "Users"), "Add Selected User to Hot List", Buttons::Ok,
+              Icon::Information});
+}
+
+void AskResultUsersInfo(Client& c, const std::vector<SearchResult>& results) {
+    if (!c.search.Idle()) return;
+    for (const SearchResult& r : results) c.link.SendServerMessage(603, r.user);
+}
+
+void PlayResult(Client& c, const SearchResult& result) {
+    if (!c.search.Idle()) return;
+    std::string_view name = result.fileName;
+    if (name.size() >= 4 && server::EqualsNoCase(name.substr(name.size() - 4), ".wma")) {
+        c.ui.ShowAlert(AlertKind::Modal, "WMA files cannot currently be streamed.");
+        return;
+    }
+    StreamWhileDownloading(c, result.fileName, result.user, result.size);
+}
+
+void ClearResults(Client& c) {
+    if (!c.search.Idle()) return;
+    c.search.Clear();
+}
+
+}  // namespace tandril::search
