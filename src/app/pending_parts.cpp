@@ -11,6 +11,9 @@ void StartDownload(Client&, const std::string&, const std::string&, std::uint32_
 void EnqueueDownload(Client&, const std::string&, const std::string&, std::uint32_t, const std::string&) {}
 void StreamWhileDownloading(Client&, const std::string&, const std::string&, std::uint32_t) {}
 
+void OpenInstantMessage(Client&, const std::string&) {}
+void BrowseUser(Client&, const std::string&) {}
+
 void StartDataPortListener(Client&) {}
 void LoadHotList(Client&) {}
 void WatchHotListUsers(Client&) {}

@@ -23,6 +23,10 @@ void StartDownload(Client& client, const std::string& fileName, const std::strin
 void EnqueueDownload(Client& client, const std::string& fileName, const std::string& user, std::uint32_t size, const std::string& hash);
 void StreamWhileDownloading(Client& client, const std::string& fileName, const std::string& user, std::uint32_t size);
 
+// A user met in a result: an instant message to them, or their shared files.
+void OpenInstantMessage(Client& client, const std::string& user);
+void BrowseUser(Client& client, const std::string& user);
+
 // Library, transfers and chat.
 void StartDataPortListener(Client& client);
 void LoadHotList(Client& client);

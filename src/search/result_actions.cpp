@@ -36,6 +36,14 @@ void AskResultUsersInfo(Client& c, const std::vector<SearchResult>& results) {
     for (const SearchResult& r : results) c.link.SendServerMessage(603, r.user);
 }
 
+void MessageResultUser(Client& c, const std::vector<SearchResult>& results) {
+    if (c.search.Idle() && !results.empty()) OpenInstantMessage(c, results.front().user);
+}
+
+void BrowseResultUser(Client& c, const std::vector<SearchResult>& results) {
+    if (c.search.Idle() && !results.empty()) BrowseUser(c, results.front().user);
+}
+
 void PlayResult(Client& c, const SearchResult& result) {
     if (!c.search.Idle()) return;
     std::string_view name = result.fileName;

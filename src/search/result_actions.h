@@ -19,6 +19,9 @@ void DownloadResults(Client& client, const std::vector<SearchResult>& results);
 void AddResultUsersToHotList(Client& client, const std::vector<SearchResult>& results);
 // 603 with each result's user.
 void AskResultUsersInfo(Client& client, const std::vector<SearchResult>& results);
+// An instant message to the first result's user; the first result's user's shared files.
+void MessageResultUser(Client& client, const std::vector<SearchResult>& results);
+void BrowseResultUser(Client& client, const std::vector<SearchResult>& results);
 // Play while downloading: not for Windows Media files.
 void PlayResult(Client& client, const SearchResult& result);
 void ClearResults(Client& client);

@@ -71,7 +71,8 @@ void ReconnectDriver(Client& c) {
     s.connectInProgress = false;
     c.dialog.PostClose(1);
     c.link.EnableServerNotifications();
-    if (s.searchRequestedWhileOffline.exchange(false)) search::StartSearch(c, c.search.pending);
+    // The search asked for while offline runs where every search runs: on the GUI thread.
+    if (s.searchRequestedWhileOffline.exchange(false)) c.PostToGui([&c] { search::StartSearch(c, c.search.pending); });
 }
 
 }  // namespace tandril::server

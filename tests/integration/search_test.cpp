@@ -145,6 +145,19 @@ TEST(Search, AUserFindsAnotherUsersFilesThroughTheServer) {
     EXPECT_TRUE(cat.client->search.Idle());
 }
 
+TEST(Search, SearchingWhileOfflineConnectsFirstThenSearches) {
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    User dan(server, "dan", 8);
+    ASSERT_TRUE(dan.GoOnline(server));
+    ASSERT_TRUE(server.Disconnect("dan"));
+    ASSERT_TRUE(test::RunUntil([&] { return !dan.client->state.connected; }));
+    ASSERT_TRUE(dan.SearchAndWait({.artist = "anything"}));
+    EXPECT_TRUE(dan.client->state.connected);
+    EXPECT_EQ(dan.client->search.Snapshot().message, "No matching files found!");
+    ASSERT_TRUE(server.WaitFor("dan", 200, 5s));
+}
+
 TEST(Search, TheServerRefusesTheListWordsAndUnknownClauses) {
     EXPECT_TRUE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"AT LEAST\" 8 BITRATE \"EQUAL TO\" \"128\" "));
     EXPECT_FALSE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 BITRATE \"Inférieur\" \"128\" "));

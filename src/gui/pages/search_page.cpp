@@ -185,8 +185,11 @@ void SearchPage::ShowResultMenu(const QPoint& at) {
     menu.addAction(QStringLiteral("&Jouer le Fichier!"), this, [this, selected] { search::PlayResult(client_, selected.front()); })->setEnabled(any);
     menu.addAction(QStringLiteral("Ajouter l'&Utilisateur aux Favoris"), this,
                    [this, selected] { search::AddResultUsersToHotList(client_, selected); })->setEnabled(client_.search.Idle());
+    menu.addAction(QStringLiteral("Envoyer un &Message Instantané"), this,
+                   [this, selected] { search::MessageResultUser(client_, selected); })->setEnabled(any);
     menu.addAction(QStringLiteral("&Voir les Infos sur l'Utilisateur"), this,
                    [this, selected] { search::AskResultUsersInfo(client_, selected); })->setEnabled(any);
+    menu.addAction(QStringLiteral("&Parcourir les Fichiers"), this, [this, selected] { search::BrowseResultUser(client_, selected); })->setEnabled(any);
     menu.addSeparator();
     menu.addAction(QStringLiteral("&Effacer les Résultats"), this, [this] { search::ClearResults(client_); })->setEnabled(client_.search.Idle());
     menu.exec(results_->viewport()->mapToGlobal(at));
