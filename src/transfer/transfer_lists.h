@@ -1,0 +1,54 @@
+#pragma once
+// The inbound (downloads, in queue order) and outbound (uploads) transfer lists, each behind its
+// own lock, the row ids their views use, and the progress refresh that workers call.
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "transfer/transfer_record.h"
+
+namespace tandril::transfer {
+
+class TransferLists {
+public:
+    using List = std::list<std::unique_ptr<TransferRecord>>;
+
+    // Recursive: a holder may call an operation that takes the lock again.
+    std::recursive_mutex& Lock(bool outbound) { return outbound ? outboundLock_ : inboundLock_; }
+    // The list itself, for a caller that holds its lock.
+    List& Of(bool outbound) { return outbound ? outbound_ : inbound_; }
+
+    // 1, 2, ... 1000, then 1 again.
+    std::uint32_t NextRowId();
+    TransferRecord& Append(std::unique_ptr<TransferRecord> record);
+    TransferRecord* FindByRowId(bool outbound, std::uint32_t rowId);
+    TransferRecord* Find(bool outbound, const std::string& nick, const std::string& remoteName);
+    void Remove(bool outbound, std::uint32_t rowId);
+    // Removes every record in Error, Complete or Cancelled from both lists; returns how many.
+    int ClearFinished();
+
+private:
+    std::recursive_mutex inboundLock_, outboundLock_;
+    List inbound_, outbound_;
+    std::mutex rowIdLock_;
+    std::uint32_t lastRowId_ = 0;
+};
+
+// The cells a progress refresh rewrites; a cell left empty keeps what it showed.
+struct ProgressCells {
+    std::string size;       // "1,048,576 of 3,145,728"
+    std::string speed;      // the peer's line-speed name
+    std::string rate;       // "12.34 k/s"
+    std::string timeLeft;   // "hh:mm:ss", only with a rate
+};
+
+// The refresh a worker runs after each block and once a second while it waits, at second `now`:
+// at most every two seconds, only while Transferring. False when 30 refreshes in a row measured
+// no progress at all: the transfer is to be abandoned as stalled.
+bool UpdateTransferProgress(TransferRecord& record, std::int64_t now, ProgressCells& cells);
+
+}  // namespace tandril::transfer
