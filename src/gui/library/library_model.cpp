@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStyle>
 
+#include "gui/header_sort_model.h"
 #include "library/file_types.h"
 
 namespace tandril::gui {
@@ -22,16 +23,11 @@ std::vector<QIcon> FileTypeImages(const library::FileTypeTable& types) {
 
 LibraryModel::LibraryModel(library::LibraryView& view, std::vector<QIcon> images, QObject* parent)
     : QAbstractTableModel(parent), view_(view), images_(std::move(images)) {
-    // Many changes in a row (a prune, a refresh) make one reload.
-    connect(&view_, &library::LibraryView::changed, this, [this] {
-        if (reloadPending_.exchange(true)) return;
-        QMetaObject::invokeMethod(this, &LibraryModel::Reload, Qt::QueuedConnection);
-    });
+    ConnectCoalesced(&view_, &library::LibraryView::changed, this, [this] { Reload(); });
     Reload();
 }
 
 void LibraryModel::Reload() {
-    reloadPending_ = false;
     beginResetModel();
     rows_ = view_.Rows();
     endResetModel();
@@ -92,10 +88,5 @@ bool LibraryModel::setData(const QModelIndex& index, const QVariant& value, int 
     return false;  // the row changes when the core has renamed the file
 }
 
-void LibrarySortModel::HeaderClicked(int column) {
-    Qt::SortOrder order = sortColumn() == column && sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    setSortRole(LibraryModel::kSortRole);
-    sort(column, order);
-}
 
 }  // namespace tandril::gui

@@ -4,8 +4,6 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
-#include <QSortFilterProxyModel>
-#include <atomic>
 #include <vector>
 
 #include "library/library_view.h"
@@ -44,16 +42,7 @@ private:
     library::LibraryView& view_;
     std::vector<QIcon> images_;
     std::vector<library::LibraryRow> rows_;
-    std::atomic<bool> reloadPending_{false};
 };
 
-// Clicking a header sorts by its column, clicking it again reverses; until then the rows keep
-// the order the core gave them.
-class LibrarySortModel : public QSortFilterProxyModel {
-    Q_OBJECT
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-    void HeaderClicked(int column);
-};
 
 }  // namespace tandril::gui

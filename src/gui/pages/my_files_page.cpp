@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/client.h"
+#include "gui/header_sort_model.h"
 #include "gui/library/library_model.h"
 #include "library/my_files.h"
 
@@ -17,7 +18,7 @@ namespace tandril::gui {
 MyFilesPage::MyFilesPage(Client& client, QWidget* parent) : QWidget(parent), client_(client) {
     setObjectName(QStringLiteral("MyFilesPage"));
     model_ = new LibraryModel(client.libraryView, FileTypeImages(client.fileTypes), this);
-    sorted_ = new LibrarySortModel(this);
+    sorted_ = new HeaderSortModel(LibraryModel::kSortRole, this);
     sorted_->setSourceModel(model_);
     list_ = new QTreeView(this);
     list_->setObjectName(QStringLiteral("LibraryList"));

@@ -10,7 +10,7 @@ class Client;
 namespace tandril::gui {
 
 class LibraryModel;
-class LibrarySortModel;
+class HeaderSortModel;
 
 // The page behind the tab &Fichiers: the library view, the files this user shares.
 class MyFilesPage : public QWidget {
@@ -33,7 +33,7 @@ private:
 
     Client& client_;
     LibraryModel* model_;
-    LibrarySortModel* sorted_;
+    HeaderSortModel* sorted_;
     QTreeView* list_;
 };
 

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/client.h"
+#include "gui/header_sort_model.h"
 #include "gui/search/results_model.h"
 #include "library/file_types.h"
 #include "search/result_actions.h"
@@ -79,7 +80,7 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     (new QVBoxLayout(infoBox))->addWidget(info_);
 
     model_ = new ResultsModel(client.search, this);
-    sorted_ = new ResultsSortModel(this);
+    sorted_ = new HeaderSortModel(ResultsModel::kSortRole, this);
     sorted_->setSourceModel(model_);
     results_ = new QTreeView(this);
     results_->setObjectName(QStringLiteral("SearchResults"));
@@ -90,7 +91,7 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     const int widths[] = {260, 80, 55, 55, 50, 90, 75, 45};
     for (int i = 0; i < ResultsModel::ColumnCount; ++i) results_->setColumnWidth(i, widths[i]);
     results_->header()->setSectionsClickable(true);
-    connect(results_->header(), &QHeaderView::sectionClicked, sorted_, &ResultsSortModel::HeaderClicked);
+    connect(results_->header(), &QHeaderView::sectionClicked, sorted_, &HeaderSortModel::HeaderClicked);
     results_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(results_, &QWidget::customContextMenuRequested, this, &SearchPage::ShowResultMenu);
     connect(results_, &QTreeView::doubleClicked, this, [this] { search::DownloadResults(client_, SelectedResults()); });

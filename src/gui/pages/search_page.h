@@ -21,7 +21,7 @@ struct SearchResult;
 namespace tandril::gui {
 
 class ResultsModel;
-class ResultsSortModel;
+class HeaderSortModel;
 
 // The page behind the tab &Search: the search fields, the advanced filters, the file type and
 // the result list.
@@ -68,7 +68,7 @@ private:
     QComboBox* fileType_;
     QLabel* info_;
     ResultsModel* model_;
-    ResultsSortModel* sorted_;
+    HeaderSortModel* sorted_;
     QTreeView* results_;
 };
 

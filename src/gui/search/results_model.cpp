@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <climits>
 
+#include "gui/header_sort_model.h"
+
 namespace tandril::gui {
 namespace {
 
@@ -38,15 +40,11 @@ qlonglong Digits(const std::string& text) {
 }  // namespace
 
 ResultsModel::ResultsModel(search::SearchSession& session, QObject* parent) : QAbstractTableModel(parent), session_(session) {
-    connect(&session_, &search::SearchSession::changed, this, [this] {
-        if (reloadPending_.exchange(true)) return;
-        QMetaObject::invokeMethod(this, &ResultsModel::Reload, Qt::QueuedConnection);
-    });
+    ConnectCoalesced(&session_, &search::SearchSession::changed, this, [this] { Reload(); });
     Reload();
 }
 
 void ResultsModel::Reload() {
-    reloadPending_ = false;
     beginResetModel();
     view_ = session_.Snapshot();
     endResetModel();
@@ -115,10 +113,5 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }
 
-void ResultsSortModel::HeaderClicked(int column) {
-    Qt::SortOrder order = sortColumn() == column && sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    setSortRole(ResultsModel::kSortRole);
-    sort(column, order);
-}
 
 }  // namespace tandril::gui

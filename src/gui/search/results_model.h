@@ -3,8 +3,6 @@
 // stands in for them), with the connection images and a value per column for sorting.
 
 #include <QAbstractTableModel>
-#include <QSortFilterProxyModel>
-#include <atomic>
 
 #include "search/search_session.h"
 
@@ -31,15 +29,7 @@ private:
     search::SearchSession& session_;
     search::SearchSession::View view_;
     bool mediaColumns_ = true;
-    std::atomic<bool> reloadPending_{false};
 };
 
-// A header click sorts by its column, a second click reverses.
-class ResultsSortModel : public QSortFilterProxyModel {
-    Q_OBJECT
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-    void HeaderClicked(int column);
-};
 
 }  // namespace tandril::gui
