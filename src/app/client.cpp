@@ -1,6 +1,5 @@
 #include "app/client.h"
 
-#include <QMetaObject>
 #include <ctime>
 
 #include "app/fatal_error.h"
@@ -11,7 +10,7 @@
 namespace tandril {
 
 Client::Client(UiPort& uiPort, ClientOptions options)
-    : ui(uiPort), store(options.profileFolder), chat(schemes, [this] { return state.settings.swearFilter; }),
+    : ui(uiPort), store(options.profileFolder), dialog(gui), chat(schemes, gui, [this] { return state.settings.swearFilter; }), link(gui),
       options_(std::move(options)),
       random_(static_cast<unsigned>(std::time(nullptr))) {
     state.profileFolder = options_.profileFolder;
@@ -62,7 +61,7 @@ void Client::CancelConnectingDialog() {
     dialog.PostClose(0);
 }
 
-void Client::PostToGui(std::function<void()> fn) { QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection); }
+void Client::PostToGui(std::function<void()> fn) { gui.Post(std::move(fn)); }
 
 void Client::StartWorker(std::function<void()> fn) {
     std::scoped_lock lock(workersLock_);

@@ -16,6 +16,7 @@
 #include "app/app_state.h"
 #include "app/config_store.h"
 #include "app/ui_port.h"
+#include "app/thread_queue.h"
 #include "app/view_models.h"
 #include "app/window_placement.h"
 #include "chat/chat_windows.h"
@@ -49,6 +50,8 @@ public:
     UiPort& ui;
     AppState state;
     ConfigStore store;
+    // Work handed to the GUI thread from any other.
+    ThreadQueue gui;
     MainViewModel main;
     ConnectingDialogModel dialog;
     chat::ColorSchemes schemes;

@@ -1,6 +1,5 @@
 #include "app/view_models.h"
 
-#include <QMetaObject>
 
 #include "server/get_field.h"
 
@@ -115,7 +114,7 @@ void ConnectingDialogModel::MarkOpen() {
 }
 
 void ConnectingDialogModel::PostClose(int result) {
-    QMetaObject::invokeMethod(this, [this, result] { CloseOnGuiThread(result); }, Qt::QueuedConnection);
+    gui_.Post([this, result] { CloseOnGuiThread(result); });
 }
 
 void ConnectingDialogModel::CloseOnGuiThread(int result) {

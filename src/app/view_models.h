@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 
+#include "app/thread_queue.h"
+
 namespace tandril {
 
 class MainViewModel : public QObject {
@@ -44,6 +46,8 @@ private:
 class ConnectingDialogModel : public QObject {
     Q_OBJECT
 public:
+    explicit ConnectingDialogModel(ThreadQueue& gui) : gui_(gui) {}
+
     void SetStatus(const std::string& text);
     void SetSecondLine(const std::string& text);
     void SetProgress(int value, int maximum);
@@ -71,6 +75,8 @@ Q_SIGNALS:
 
 private:
     void CloseOnGuiThread(int result);
+
+    ThreadQueue& gui_;
 
     mutable std::mutex lock_;
     bool open_ = false;

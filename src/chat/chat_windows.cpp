@@ -1,7 +1,5 @@
 #include "chat/chat_windows.h"
 
-#include <QMetaObject>
-#include <QThread>
 
 #include "app/text_format.h"
 #include "server/get_field.h"
@@ -39,8 +37,8 @@ std::optional<std::string> ChannelWindow::BrowseNewer() {
     return history_.front();
 }
 
-ChatWindows::ChatWindows(const ColorSchemes& schemes, std::function<bool()> swearFilter)
-    : schemes_(schemes), swearFilter_(std::move(swearFilter)) {
+ChatWindows::ChatWindows(const ColorSchemes& schemes, ThreadQueue& gui, std::function<bool()> swearFilter)
+    : schemes_(schemes), gui_(gui), swearFilter_(std::move(swearFilter)) {
     windows_.emplace_back(kPrivateWindow);
     current_ = &windows_.front();
     SetTopic(Personal(), "Personal Messages");
@@ -58,13 +56,7 @@ void ChatWindows::Activate(ChannelWindow& window) {
     Q_EMIT currentChanged();
 }
 
-void ChatWindows::OnGuiThread(std::function<void()> fn) {
-    if (QThread::currentThread() == thread()) {
-        fn();
-    } else {
-        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-    }
-}
+void ChatWindows::OnGuiThread(std::function<void()> fn) { gui_.RunOrPost(std::move(fn)); }
 
 void ChatWindows::AppendLine(ChannelWindow& window, std::string_view item, const std::string& text, bool markAddresses) {
     AppendChatLine(window.chatView, schemes_.Current(), item, text, {markAddresses, swearFilter_ && swearFilter_()});

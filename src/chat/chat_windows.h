@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/thread_queue.h"
 #include "chat/chat_line.h"
 #include "chat/chat_view.h"
 #include "chat/color_scheme.h"
@@ -45,7 +46,7 @@ class ChatWindows : public QObject {
     Q_OBJECT
 public:
     // `swearFilter` tells, when a line is drawn, whether the filter setting is on.
-    ChatWindows(const ColorSchemes& schemes, std::function<bool()> swearFilter);
+    ChatWindows(const ColorSchemes& schemes, ThreadQueue& gui, std::function<bool()> swearFilter);
 
     ChannelWindow& Personal() { return windows_.front(); }
     ChannelWindow& Current() { return *current_; }
@@ -71,6 +72,7 @@ private:
     void OnGuiThread(std::function<void()> fn);
 
     const ColorSchemes& schemes_;
+    ThreadQueue& gui_;
     std::function<bool()> swearFilter_;
     std::list<ChannelWindow> windows_;
     ChannelWindow* current_;

@@ -1,6 +1,5 @@
 #include "server/server_link.h"
 
-#include <QThread>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -19,7 +18,7 @@ constexpr int kSocketBuffers = 65536;
 constexpr std::size_t kReadChunk = 65536;
 }  // namespace
 
-ServerLink::ServerLink(QObject* parent) : QObject(parent) {}
+ServerLink::ServerLink(ThreadQueue& gui, QObject* parent) : QObject(parent), gui_(gui) {}
 
 ServerLink::~ServerLink() {
     armed_ = false;
@@ -28,13 +27,7 @@ ServerLink::~ServerLink() {
     if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
 }
 
-void ServerLink::RunOnGuiThread(std::function<void()> fn) {
-    if (QThread::currentThread() == thread()) {
-        fn();
-    } else {
-        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-    }
-}
+void ServerLink::RunOnGuiThread(std::function<void()> fn) { gui_.RunOrPost(std::move(fn)); }
 
 void ServerLink::Attach(platform::Socket socket) {
     Close();
@@ -130,7 +123,7 @@ void ServerLink::EnableServerNotifications() {
     RunOnGuiThread([this] {
         CreateNotifier();
         // Frames that came in with the login reply are already buffered: hand them over too.
-        QMetaObject::invokeMethod(this, [this] { ProcessInbox(); }, Qt::QueuedConnection);
+        gui_.Post([this] { ProcessInbox(); });
     });
 }
 
@@ -189,7 +182,7 @@ void ServerLink::ProcessInbox() {
     if (notifier_) notifier_->setEnabled(!more && !lost);
     if (haveFrame) {
         if (callbacks_.frameArrived) callbacks_.frameArrived(type, payload);
-        if (more) QMetaObject::invokeMethod(this, [this] { ProcessInbox(); }, Qt::QueuedConnection);
+        if (more) gui_.Post([this] { ProcessInbox(); });
     } else if (lost) {
         armed_ = false;
         notifier_.reset();

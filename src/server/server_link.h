@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/thread_queue.h"
 #include "platform/socket.h"
 
 namespace tandril::server {
@@ -30,7 +31,7 @@ public:
         std::function<void()> connectionLost;
     };
 
-    explicit ServerLink(QObject* parent = nullptr);
+    explicit ServerLink(ThreadQueue& gui, QObject* parent = nullptr);
     ~ServerLink() override;
 
     void SetCallbacks(Callbacks callbacks) { callbacks_ = std::move(callbacks); }
@@ -59,6 +60,7 @@ private:
     void OnReadable();
     void ProcessInbox();
 
+    ThreadQueue& gui_;
     Callbacks callbacks_;
     std::chrono::milliseconds stallTimeout_{std::chrono::seconds(60)};
 

@@ -42,7 +42,8 @@ struct LinkPair {
         return got;
     }
 
-    ServerLink link;
+    ThreadQueue gui;
+    ServerLink link{gui};
     platform::Socket peer;
     int sendFailures = 0;
     int losses = 0;
