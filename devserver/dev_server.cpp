@@ -11,6 +11,7 @@
 
 #include "server/framing.h"
 #include "server/get_field.h"
+#include "server/wire_text.h"
 
 namespace tandril::devserver {
 
@@ -161,16 +162,61 @@ void DevServer::Reply(Connection& c, int type, const std::string& payload) {
     platform::SendAllBlocking(c.socket.fd(), server::EncodeFrame(static_cast<std::uint16_t>(type), payload));
 }
 
-void DevServer::LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed) {
+void DevServer::LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed, const std::string& dataPort) {
     c.user = user;
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
     UserLine& line = lines_[user];
     if (::getpeername(c.socket.fd(), reinterpret_cast<sockaddr*>(&peer), &length) == 0) line.address = peer.sin_addr.s_addr;
     line.lineSpeed = std::atoi(lineSpeed.c_str());
+    line.dataPort = std::atoi(dataPort.c_str());
     auto& frames = framesByUser_[user];
     frames.insert(frames.end(), c.sent.begin(), c.sent.end());
     c.sent.clear();
+}
+
+DevServer::Connection* DevServer::Online(const std::string& user) {
+    for (auto& c : connections_) {
+        if (c->user == user) return c.get();
+    }
+    return nullptr;
+}
+
+// Runs with lock_ held. The address in 204 is the IPv4 address's bytes in memory order read as one
+// number, as the network's servers send it.
+void DevServer::HandleTransfer(Connection& c, const Frame& f) {
+    auto field = [&](int n) { return GetField(f.payload, n, 512).value_or(""); };
+    const std::string other = field(1), name = field(2);
+    Connection* peer = Online(other);
+    switch (f.type) {
+        case 203:
+            if (!peer) {
+                Reply(c, 206, other + " \"" + name + "\"");
+            } else {
+                Reply(*peer, 607, c.user + " \"" + name + "\" " + std::to_string(lines_[c.user].lineSpeed));
+            }
+            break;
+        case 608:
+            if (peer) {
+                const SharedFile* file = shares_.Find(c.user, server::Cp1252ToUtf8(name));
+                const UserLine& line = lines_[c.user];
+                Reply(*peer, 204, c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
+                                      (file ? file->hash : std::string("00000000000000000000000000000000")) + " " +
+                                      std::to_string(line.lineSpeed));
+            }
+            break;
+        case 619:
+            if (peer) Reply(*peer, 620, c.user + " \"" + name + "\" 0 " + field(3));
+            break;
+        case 600:
+            if (peer) Reply(c, 601, other + " " + std::to_string(lines_[other].lineSpeed));
+            break;
+        case 703:
+            lines_[c.user].dataPort = std::atoi(field(1).c_str());
+            break;
+        default:
+            break;
+    }
 }
 
 // Runs with lock_ held.
@@ -189,7 +235,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             if (auto answer = loginAnswers_.find(user); answer != loginAnswers_.end()) {
                 Frame scripted = answer->second;
                 loginAnswers_.erase(answer);
-                if (scripted.type == 900 || scripted.type == 901) LoginAs(c, user, field(5));  // a probe counts as logged in
+                if (scripted.type == 900 || scripted.type == 901) LoginAs(c, user, field(5), field(3));  // a probe counts as logged in
                 Reply(c, scripted.type, scripted.payload);
                 break;
             }
@@ -199,7 +245,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
                 break;
             }
             if (account == accounts_.end()) accounts_[user] = password;  // an open server: first login registers
-            LoginAs(c, user, field(5));
+            LoginAs(c, user, field(5), field(3));
             Reply(c, 3, user + "@devserver.invalid");
             break;
         }
@@ -211,7 +257,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
                 Reply(c, 0, "Name already registered");
             } else {
                 accounts_[user] = field(2);
-                LoginAs(c, user, field(5));
+                LoginAs(c, user, field(5), field(3));
                 Reply(c, 3, field(6));
             }
             break;
@@ -266,6 +312,13 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             break;
         case 102:  // stop sharing one file: the payload is the bare name
             if (!shares_.Unshare(c.user, f.payload)) Reply(c, 404, "Not sharing that file");
+            break;
+        case 203:  // download: nick "name"
+        case 608:  // upload accepted: requester "name"
+        case 619:  // upload refused: requester "name" limit
+        case 600:  // a user's line speed
+        case 703:  // the data port changed
+            HandleTransfer(c, f);
             break;
         case 750:  // server ping: echoed
             Reply(c, 750, f.payload);

@@ -89,7 +89,11 @@ private:
     // False when the connection is to be closed.
     bool Handle(Connection& c, const Frame& f);
     void Reply(Connection& c, int type, const std::string& payload);
-    void LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed);
+    void LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed, const std::string& dataPort);
+    // The connection of a logged-in user, or null.
+    Connection* Online(const std::string& user);
+    // Transfers: what one user asks of another is passed on.
+    void HandleTransfer(Connection& c, const Frame& f);
     void Wake();
 
     DevServerOptions options_;

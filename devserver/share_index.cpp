@@ -129,4 +129,13 @@ std::vector<SharedFile> ShareIndex::FilesOf(const std::string& user) const {
     return it == files_.end() ? std::vector<SharedFile>{} : it->second;
 }
 
+const SharedFile* ShareIndex::Find(const std::string& user, const std::string& virtualName) const {
+    auto files = files_.find(user);
+    if (files == files_.end()) return nullptr;
+    for (const SharedFile& f : files->second) {
+        if (server::EqualsNoCase(f.virtualName, virtualName)) return &f;
+    }
+    return nullptr;
+}
+
 }  // namespace tandril::devserver

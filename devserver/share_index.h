@@ -25,6 +25,7 @@ struct SharedFile {
 struct UserLine {
     std::uint32_t address = 0;  // IPv4 as the results carry it (the bytes of the address in memory order)
     int lineSpeed = 0;
+    int dataPort = 0;  // 0: firewalled
 };
 
 // A search (message 200): every FILENAME CONTAINS word must be in the name (case ignored),
@@ -55,6 +56,8 @@ public:
     // The 201 payloads (Windows-1252) of the matching files, users in name order.
     std::vector<std::string> Search(const SearchQuery& query, const std::map<std::string, UserLine>& users) const;
     const std::map<std::string, std::vector<SharedFile>>& All() const { return files_; }
+    // The file `user` shares under that virtual name (case ignored).
+    const SharedFile* Find(const std::string& user, const std::string& virtualName) const;
 
 private:
     void Add(const std::string& user, SharedFile file);

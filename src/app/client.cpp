@@ -4,6 +4,7 @@
 
 #include "app/fatal_error.h"
 #include "app/settings.h"
+#include "transfer/data_port.h"
 #include "server/dispatcher.h"
 #include "server/server_disconnect.h"
 
@@ -40,6 +41,7 @@ Client::Client(UiPort& uiPort, ClientOptions options)
 
 Client::~Client() {
     state.quitting = true;
+    transfer::StopDataPortListener(*this);  // no connection is accepted while the workers end
     link.Close();
     std::vector<std::jthread> workers;
     {

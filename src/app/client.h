@@ -26,6 +26,7 @@
 #include "library/shared_list.h"
 #include "search/search_session.h"
 #include "server/server_link.h"
+#include "transfer/transfers.h"
 
 namespace tandril {
 
@@ -63,6 +64,8 @@ public:
     library::SharedList sharedList;
     library::LibraryView libraryView;
     search::SearchSession search;
+    // Downloads and uploads, their rows and the data port.
+    transfer::Transfers transfers;
 
     // The skin tells where the main window stands, for saving its placement at exit.
     std::function<std::optional<std::pair<WindowRect, ScreenArea>>()> windowGeometry;

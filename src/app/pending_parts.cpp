@@ -7,14 +7,11 @@ namespace tandril {
 void HandleUpgradeOffer(Client&, const std::string&) {}
 void HandleLaterMessage(Client&, int, const std::string&) {}
 
-void StartDownload(Client&, const std::string&, const std::string&, std::uint32_t) {}
-void EnqueueDownload(Client&, const std::string&, const std::string&, std::uint32_t, const std::string&) {}
 void StreamWhileDownloading(Client&, const std::string&, const std::string&, std::uint32_t) {}
 
 void OpenInstantMessage(Client&, const std::string&) {}
 void BrowseUser(Client&, const std::string&) {}
 
-void StartDataPortListener(Client&) {}
 void LoadHotList(Client&) {}
 void WatchHotListUsers(Client&) {}
 void RestartWaitingTransfers(Client&) {}

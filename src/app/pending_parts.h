@@ -17,10 +17,7 @@ void HandleUpgradeOffer(Client& client, const std::string& payload);
 // Server messages whose handlers come with their parts (search, transfers, channels, ...).
 void HandleLaterMessage(Client& client, int type, const std::string& payload);
 
-// Downloads from search results: started now, queued with the file's hash, or played while they
-// arrive.
-void StartDownload(Client& client, const std::string& fileName, const std::string& user, std::uint32_t size);
-void EnqueueDownload(Client& client, const std::string& fileName, const std::string& user, std::uint32_t size, const std::string& hash);
+// A search result played while it downloads.
 void StreamWhileDownloading(Client& client, const std::string& fileName, const std::string& user, std::uint32_t size);
 
 // A user met in a result: an instant message to them, or their shared files.

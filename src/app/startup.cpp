@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include "transfer/data_port.h"
 #include "app/account.h"
 #include "app/client.h"
 #include "library/my_files.h"
@@ -68,7 +69,7 @@ AccountSearch FindAccount(Client& c) {
             d.SetDialogVisible(false);
             if (server::RegistrationWizard(c)) {
                 d.SetDialogVisible(true);
-                if (s.dataPort != 0) StartDataPortListener(c);
+                transfer::StartDataPortListener(c);
                 d.SetStatus("Building My Files...");
                 library::BuildMyFiles(c);
                 return AccountSearch::OnlineThroughWizard;
@@ -105,7 +106,7 @@ void StartupDriver(Client& c) {
             case AccountSearch::Stopped: return;
         }
     }
-    if (s.dataPort != 0) StartDataPortListener(c);
+    transfer::StartDataPortListener(c);
     d.SetStatus("Building My Files...");
     library::BuildMyFiles(c);
     d.SetStatus("Loading Notification List...");

@@ -72,6 +72,13 @@ public:
     virtual int AskDataPortSettings() = 0;
     // "Problème d'enregistrement": true for "&Recommencer", false for "&Quitter".
     virtual bool AskRetryRegistration() = 0;
+
+    // "Fichier Existant!": a download's file is there already (its base name shown for editing).
+    struct ExistingFile {
+        enum Choice { Overwrite, Rename, Cancel } choice = Cancel;
+        std::string newName;  // with Rename: the base name typed
+    };
+    virtual ExistingFile AskExistingFile(const std::string& baseName) = 0;
 };
 
 }  // namespace tandril

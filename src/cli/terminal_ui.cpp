@@ -49,6 +49,12 @@ int TerminalUi::AskDataPortSettings() { return 0; }
 
 bool TerminalUi::AskRetryRegistration() { return false; }
 
+UiPort::ExistingFile TerminalUi::AskExistingFile(const std::string& baseName) {
+    // Unattended, a file that is there already is kept: the download is cancelled.
+    Print("[Fichier Existant!] " + baseName + " -> Annuler");
+    return {};
+}
+
 bool TerminalUi::AskBothFirewalled(const std::string& user) {
     Print("[Conflit avec le Firewall!] " + user + " -> OK");
     return false;

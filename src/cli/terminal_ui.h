@@ -23,6 +23,7 @@ public:
     void ShowWaitWindow(const std::string& text) override;
     int AskDataPortSettings() override;
     bool AskRetryRegistration() override;
+    ExistingFile AskExistingFile(const std::string& baseName) override;
     void Print(const std::string& line);
 
 private:

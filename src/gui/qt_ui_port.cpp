@@ -131,6 +131,14 @@ bool QtUiPort::AskBothFirewalled(const std::string& user) {
     });
 }
 
+UiPort::ExistingFile QtUiPort::AskExistingFile(const std::string& baseName) {
+    if (shuttingDown_) return {};
+    return OnGuiThread([&] {
+        ExistingFileDialog dialog(QString::fromStdString(baseName), mainWindow_.data());
+        return dialog.Ask();
+    });
+}
+
 WizardButton QtUiPort::ShowWizardPage(WizardPage page, WizardData& data) {
     if (shuttingDown_) return WizardButton::Cancel;
     return OnGuiThread([&] {

@@ -34,6 +34,7 @@ public:
     void ShowWaitWindow(const std::string& text) override;
     int AskDataPortSettings() override;
     bool AskRetryRegistration() override;
+    ExistingFile AskExistingFile(const std::string& baseName) override;
     // What "Configurer Proxy..." on the wizard's first page opens.
     void SetProxySettingsOpener(std::function<void()> open) { openProxySettings_ = std::move(open); }
 

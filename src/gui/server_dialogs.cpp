@@ -1,5 +1,6 @@
 #include "gui/server_dialogs.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -60,6 +61,35 @@ BothFirewalledDialog::BothFirewalledDialog(const QString& user, QWidget* owner) 
     layout->addWidget(name);
     layout->addWidget(buttons);
     setMinimumWidth(420);
+}
+
+ExistingFileDialog::ExistingFileDialog(const QString& baseName, QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("Fichier Existant!"));
+    setObjectName(QStringLiteral("ExistingFileDialog"));
+    auto* text = new QLabel(QStringLiteral("Le fichier que vous avez sélectionné existe déjà sur votre disque dur. Choisissez une "
+                                           "action à partir de la liste ci-dessous."), this);
+    text->setWordWrap(true);
+    choice_ = new QComboBox(this);
+    choice_->addItems({QStringLiteral("Overwrite Existing File"), QStringLiteral("Rename Remote File")});
+    name_ = new QLineEdit(baseName, this);
+    name_->setEnabled(false);
+    connect(choice_, &QComboBox::currentIndexChanged, this, [this](int index) { name_->setEnabled(index == 1); });
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("&Annuler"), QDialogButtonBox::RejectRole);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(choice_);
+    layout->addWidget(name_);
+    layout->addWidget(buttons);
+}
+
+UiPort::ExistingFile ExistingFileDialog::Ask() {
+    if (exec() != QDialog::Accepted) return {};
+    if (choice_->currentIndex() == 0) return {UiPort::ExistingFile::Overwrite, {}};
+    return {UiPort::ExistingFile::Rename, name_->text().toStdString()};
 }
 
 }  // namespace tandril::gui

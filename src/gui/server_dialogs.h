@@ -5,6 +5,7 @@
 
 #include "app/ui_port.h"
 
+class QComboBox;
 class QLineEdit;
 
 namespace tandril::gui {
@@ -29,6 +30,18 @@ class BothFirewalledDialog : public QDialog {
     Q_OBJECT
 public:
     BothFirewalledDialog(const QString& user, QWidget* owner);
+};
+
+// "Fichier Existant!": overwrite the file, save under another name, or cancel the download.
+class ExistingFileDialog : public QDialog {
+    Q_OBJECT
+public:
+    ExistingFileDialog(const QString& baseName, QWidget* owner);
+    UiPort::ExistingFile Ask();
+
+private:
+    QComboBox* choice_;
+    QLineEdit* name_;
 };
 
 }  // namespace tandril::gui

@@ -1,4 +1,5 @@
 #include "platform/atomic_file.h"
+#include "platform/unique_fd.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,24 +20,7 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
 
 namespace {
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    bool closeChecked() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
+using Fd = UniqueFd;
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {

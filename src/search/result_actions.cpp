@@ -4,6 +4,8 @@
 #include "app/pending_parts.h"
 #include "app/text_format.h"
 #include "server/get_field.h"
+#include "transfer/download.h"
+#include "transfer/download_queue.h"
 
 namespace tandril::search {
 
@@ -12,9 +14,9 @@ void DownloadResults(Client& c, const std::vector<SearchResult>& results) {
     c.main.ShowPage(MainViewModel::TransfersPage);
     for (const SearchResult& r : results) {
         if (c.state.Downloads() < c.state.settings.maxDownloads) {
-            StartDownload(c, r.fileName, r.user, r.size);
+            transfer::StartDownload(c, r.fileName, r.user, r.size);
         } else {
-            EnqueueDownload(c, r.fileName, r.user, r.size, r.hash);
+            transfer::EnqueueDownload(c, r.fileName, r.user, r.size, r.hash);
         }
     }
 }

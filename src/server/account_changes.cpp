@@ -1,6 +1,7 @@
 #include "server/account_changes.h"
 
 #include "app/client.h"
+#include "transfer/data_port.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
 #include "server/get_field.h"
@@ -37,7 +38,7 @@ void SetDataPort(Client& client, long long port) {
         return;
     }
     client.state.dataPort = static_cast<int>(port);
-    if (port != 0) StartDataPortListener(client);
+    transfer::StartDataPortListener(client);
     client.link.SendServerMessage(703, Format(16, "%d", static_cast<int>(port)));  // nothing goes out while offline
 }
 

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "transfer/download.h"
+#include "transfer/upload.h"
 #include "app/account.h"
 #include "app/client.h"
 #include "app/pending_parts.h"
@@ -85,7 +87,12 @@ void ServerDispatcher(Client& client, int type, const std::string& payload) {
         case 1: client.ui.ShowAlert(AlertKind::Modal, payload); break;
         case 201: search::OnSearchResult(client, payload); break;
         case 202: search::OnEndOfSearch(client); break;
+        case 204: transfer::OnDownloadAddress(client, payload); break;
+        case 206:
+        case 609: transfer::OnDownloadRefused(client, payload); break;
         case 214: OnServerStatistics(client, payload); break;
+        case 601: transfer::OnLineSpeed(client, payload); break;
+        case 607: transfer::OnUploadRequest(client, payload); break;
         case 404: client.chat.ShowInBothWindows(payload); break;
         case 613: OnImposedDataPort(client, payload); break;
         case 621: OnMessageOfTheDay(client, payload); break;

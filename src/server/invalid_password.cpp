@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 
+#include "transfer/data_port.h"
 #include "app/account.h"
 #include "app/client.h"
 #include "library/my_files.h"
@@ -33,7 +34,7 @@ int InvalidPasswordDialog(Client& c) {
             c.state.ClearAccount();
             if (!RegistrationWizard(c)) return 0;
             c.dialog.SetDialogVisible(true);
-            if (c.state.dataPort != 0) StartDataPortListener(c);
+            transfer::StartDataPortListener(c);
             c.dialog.SetStatus("Building My Files...");
             library::BuildMyFiles(c);
             GoOnline(c);

@@ -63,6 +63,19 @@ bool ScriptedUi::AskRetryRegistration() {
     return retryAnswer;
 }
 
+UiPort::ExistingFile ScriptedUi::AskExistingFile(const std::string& baseName) {
+    ExistingFile answer;
+    {
+        std::scoped_lock lock(lock_);
+        if (!existingFileAnswers.empty()) {
+            answer = existingFileAnswers.front();
+            existingFileAnswers.pop_front();
+        }
+    }
+    Record({"existing-file", baseName, "Fichier Existant!"});
+    return answer;
+}
+
 bool ScriptedUi::AskBothFirewalled(const std::string& user) {
     Record({"both-firewalled", user, "Conflit avec le Firewall!"});
     return notFirewalledAnswer;

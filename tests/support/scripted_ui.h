@@ -30,6 +30,9 @@ public:
     void ShowWaitWindow(const std::string& text) override;
     int AskDataPortSettings() override;
     bool AskRetryRegistration() override;
+    // "Fichier Existant!": answered in order, then cancelled.
+    ExistingFile AskExistingFile(const std::string& baseName) override;
+    std::deque<ExistingFile> existingFileAnswers;
     // The wizard's pages, answered in order; once the script runs out a page is cancelled.
     std::deque<std::function<WizardButton(WizardPage, WizardData&)>> wizardScript;
     int dataPortAnswer = 0;

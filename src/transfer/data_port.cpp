@@ -1,0 +1,60 @@
+#include "transfer/data_port.h"
+
+#include <sys/socket.h>
+
+#include <memory>
+
+#include "app/client.h"
+#include "app/text_format.h"
+#include "server/account_changes.h"
+#include "transfer/transfers.h"
+#include "transfer/upload.h"
+
+namespace tandril::transfer {
+
+DataPortListener::DataPortListener(Client& c, platform::Socket listening)
+    : c_(c), socket_(std::move(listening)), port_(platform::LocalPort(socket_)), thread_([this](std::stop_token stop) { Run(stop); }) {}
+
+void DataPortListener::Run(std::stop_token stop) {
+    while (!stop.stop_requested()) {
+        // Short waits, so that a changed port or the end of the client is seen at once.
+        auto ready = platform::WaitReadable(socket_.fd(), std::chrono::milliseconds(200));
+        if (ready == platform::WaitResult::Failed) return;
+        if (ready == platform::WaitResult::TimedOut) continue;
+        platform::Socket accepted(::accept4(socket_.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (!accepted) {
+            if (errno == EINTR || errno == ECONNABORTED || errno == EAGAIN) continue;
+            return;  // the listener ends; setting the port again starts another
+        }
+        platform::SetBuffers(accepted.fd(), 65536);
+        auto socket = std::make_shared<platform::Socket>(std::move(accepted));
+        c_.StartWorker([&c = c_, socket] { IncomingConnection(c, std::move(*socket)); });
+    }
+}
+
+void StartDataPortListener(Client& c) {
+    const int port = c.state.dataPort;
+    {
+        std::scoped_lock lock(c.transfers.listenerLock);
+        if (c.transfers.listener && port != 0 && c.transfers.listener->Port() == port) return;
+        c.transfers.listener.reset();
+        if (port == 0) return;
+        platform::Socket socket = platform::ListenTcp(static_cast<std::uint16_t>(port), false, 5);
+        if (socket) {
+            c.transfers.listener = std::make_unique<DataPortListener>(c, std::move(socket));
+            return;
+        }
+    }
+    c.ui.ShowAlert(AlertKind::Modeless, Format(100, "Unable to bind() to port %d! Going into firewall mode.", port));
+    server::SetDataPort(c, 0);
+}
+
+void StopDataPortListener(Client& c) {
+    std::unique_ptr<DataPortListener> listener;
+    {
+        std::scoped_lock lock(c.transfers.listenerLock);
+        listener.swap(c.transfers.listener);
+    }
+}
+
+}  // namespace tandril::transfer

@@ -1,0 +1,37 @@
+#pragma once
+// The data port: other users connect to it to download shared files (and, later, to push files
+// and exchange lists). Port 0 is the firewalled mode: nothing listens.
+
+#include <cstdint>
+#include <thread>
+
+#include "platform/socket.h"
+
+namespace tandril {
+class Client;
+}
+
+namespace tandril::transfer {
+
+// Accepts connections on one port, each served on a thread of its own, until it is destroyed.
+class DataPortListener {
+public:
+    DataPortListener(Client& c, platform::Socket listening);
+    std::uint16_t Port() const { return port_; }
+
+private:
+    void Run(std::stop_token stop);
+    Client& c_;
+    platform::Socket socket_;
+    std::uint16_t port_;
+    std::jthread thread_;  // last: stopped and joined before the socket closes
+};
+
+// Listens on the client's data port, or stops listening when it is 0. A listener already on that
+// port goes on; one on another port stops. A port that cannot be bound turns the firewalled mode
+// on, with the alert and 703.
+void StartDataPortListener(Client& c);
+// Stops listening (the client ends).
+void StopDataPortListener(Client& c);
+
+}  // namespace tandril::transfer

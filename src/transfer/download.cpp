@@ -1,0 +1,415 @@
+#include "transfer/download.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+
+#include <filesystem>
+
+#include "app/client.h"
+#include "app/text_format.h"
+#include "library/my_files.h"
+#include "library/resume_list.h"
+#include "library/shared_folders.h"
+#include "server/account_changes.h"
+#include "server/get_field.h"
+#include "server/proxy_client.h"
+#include "server/wire_text.h"
+#include "transfer/download_queue.h"
+#include "transfer/peek_reply.h"
+#include "transfer/transfers.h"
+
+namespace tandril::transfer {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using server::EqualsNoCase;
+using server::CutText;
+using server::GetField;
+
+namespace {
+
+constexpr std::size_t kBlock = 64 * 1024;  // read and written at once; the bytes on the wire are the same
+
+bool IsActive(TransferState s) {
+    return s == TransferState::Connecting || s == TransferState::Transferring || s == TransferState::Resuming ||
+           s == TransferState::Queued || s == TransferState::RemotelyQueued;
+}
+
+std::string SaveFolder(Client& c) {
+    std::string folder = c.state.settings.savePath;
+    if (folder.empty()) folder = library::UseDefaultSaveFolder(c.state, c.ui);
+    return folder;
+}
+
+// The inbound record of that user and name (case ignored) in one of `states`; the inbound lock held.
+TransferRecord* FindInbound(Client& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states) {
+    for (auto& r : c.transfers.lists.Of(false)) {
+        if (EqualsNoCase(r->nick, nick) && EqualsNoCase(r->remoteName, name) &&
+            std::find(states.begin(), states.end(), r->state) != states.end()) {
+            return r.get();
+        }
+    }
+    return nullptr;
+}
+
+// Waits for data in one-second steps, so that a quitting client is not held up; false when none
+// came within `limit` or the wait failed.
+bool WaitForData(Client& c, int fd, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!c.state.quitting) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left <= 0ms) return false;
+        switch (platform::WaitReadable(fd, std::min<std::chrono::milliseconds>(left, 1s))) {
+            case platform::WaitResult::Ready: return true;
+            case platform::WaitResult::Failed: return false;
+            case platform::WaitResult::TimedOut: break;
+        }
+    }
+    return false;
+}
+
+bool ReceiveExactly(int fd, char* into, std::size_t length) {
+    std::size_t got = 0;
+    while (got < length) {
+        ssize_t n = ::recv(fd, into + got, length - got, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t length) {
+    while (length > 0) {
+        ssize_t n = ::write(fd, data, length);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The end of a download that failed before its data phase.
+void Fail(Client& c, TransferRecord& r) {
+    SetTransferState(c, r, TransferState::Error);
+    StartNextQueuedDownload(c);
+}
+
+// The peer could not be reached or did not greet us: the server hears of its port (626).
+void FailUnreachable(Client& c, TransferRecord& r, const std::string& nick, std::uint32_t port) {
+    c.link.SendServerMessage(626, Format(64, "%s %d", nick.c_str(), static_cast<int>(port)));
+    Fail(c, r);
+    c.ui.ShowAlert(AlertKind::Modeless, Format(200, "User %s is not properly configured. Try again in a few minutes.", nick.c_str()));
+}
+
+}  // namespace
+
+std::string LocalDownloadPath(Client& c, const std::string& remoteName) {
+    std::string base = remoteName.substr(remoteName.find_last_of("\\/") == std::string::npos ? 0 : remoteName.find_last_of("\\/") + 1);
+    if (base.empty() || base == "." || base == "..") return {};
+    for (char& ch : base) {
+        if (static_cast<unsigned char>(ch) < 0x20) ch = '_';
+    }
+    const std::string folder = SaveFolder(c);
+    const char* separator = !folder.empty() && folder.back() == '/' ? "" : "/";
+    return Format(350, "%s%s%s", folder.c_str(), separator, base.c_str());
+}
+
+void StartDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, TransferState initialState,
+                   bool streaming) {
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        for (auto& r : c.transfers.lists.Of(false)) {
+            if (IsActive(r->state) && EqualsNoCase(r->remoteName, remoteName) && EqualsNoCase(r->nick, nick)) return;
+        }
+    }
+    const std::string localPath = LocalDownloadPath(c, remoteName);
+    if (localPath.empty()) {
+        c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", remoteName.c_str(), SaveFolder(c).c_str()));
+        return;
+    }
+    auto record = std::make_unique<TransferRecord>(false, CutText(nick, 19), CutText(remoteName, 349), "x", size, 0, 0,
+                                                   c.transfers.lists.NextRowId(), TransferNow());
+    record->state = initialState;
+    record->streaming = streaming;
+    record->localPath = localPath;
+    TransferRecord& r = AddTransfer(c, std::move(record));
+    TakeDownloadSlot(c);
+    AskForDownload(c, r);
+}
+
+void OnDownloadAddress(Client& c, const std::string& payload) {
+    auto field = [&](int n, std::size_t size) { return GetField(payload, n, size); };
+    auto nick = field(1, 20), address = field(2, 16), port = field(3, 16), name = field(4, 350), checksum = field(5, 50);
+    auto speed = field(6, 16);
+    if (!nick || !address || !port || !name || !checksum) {
+        StartNextQueuedDownload(c);
+        return;
+    }
+    std::uint32_t rowId = 0;
+    std::string localPath;
+    bool decide = false;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        TransferRecord* r = FindInbound(c, *nick, *name, {TransferState::Connecting, TransferState::RemotelyQueued});
+        if (!r) return;  // alternative sources of a resumed download come with the resume part
+        if (speed) r->peerLineSpeed = static_cast<std::uint32_t>(std::strtoul(speed->c_str(), nullptr, 10));
+        r->checksum = *checksum;
+        r->peerAddress = static_cast<std::uint32_t>(std::strtoul(address->c_str(), nullptr, 10));
+        r->peerPort = static_cast<std::uint32_t>(std::strtoul(port->c_str(), nullptr, 10));
+        rowId = r->rowId;
+        localPath = r->localPath;
+        decide = !r->streaming && r->existingFileAction == ExistingFileAction::Undecided;
+        if (r->peerPort == 0 && c.state.dataPort == 0) {
+            // Both sides firewalled: neither can reach the other.
+            if (c.ui.AskBothFirewalled(*nick)) {
+                server::SetDataPort(c, 6699);  // the record waits for the time-out sweep
+            } else {
+                Fail(c, *r);
+            }
+            return;
+        }
+    }
+    ExistingFileAction action = ExistingFileAction::Overwrite;
+    if (decide && fs::exists(localPath)) {
+        // The question is asked with no lock held; the user may delete the row meanwhile.
+        for (;;) {
+            UiPort::ExistingFile answer = c.ui.AskExistingFile(localPath.substr(localPath.find_last_of('/') + 1));
+            if (answer.choice == UiPort::ExistingFile::Cancel) {
+                std::scoped_lock lock(c.transfers.lists.Lock(false));
+                if (TransferRecord* r = c.transfers.lists.FindByRowId(false, rowId)) {
+                    SetTransferState(c, *r, TransferState::Cancelled);
+                    StartNextQueuedDownload(c);
+                }
+                return;
+            }
+            if (answer.choice == UiPort::ExistingFile::Overwrite) break;
+            const std::string renamed = LocalDownloadPath(c, answer.newName);
+            if (!renamed.empty() && !fs::exists(renamed)) {
+                localPath = renamed;
+                action = ExistingFileAction::NewName;
+                break;
+            }
+            c.ui.ShowAlert(AlertKind::Modal, Format(400, "File '%s' already exists. Choose another name!", answer.newName.c_str()));
+        }
+    }
+    std::scoped_lock lock(c.transfers.lists.Lock(false));
+    TransferRecord* r = c.transfers.lists.FindByRowId(false, rowId);
+    if (!r || !IsActive(r->state)) return;
+    if (decide) {
+        r->existingFileAction = action;
+        r->localPath = localPath;
+    }
+    if (r->peerPort == 0) {
+        // The uploader is firewalled: the server asks it to connect to us.
+        r->requestTime = TransferNow();
+        c.link.SendServerMessage(500, r->nick + " \"" + r->remoteName + "\"");
+        return;
+    }
+    r->attached = true;  // before the worker runs, so that the row cannot be freed under it
+    c.StartWorker([&c, r] { DownloadWorker(c, *r); });
+}
+
+void OnDownloadRefused(Client& c, const std::string& payload) {
+    std::string nick, name;
+    if (payload.find('"') != std::string::npos) {
+        nick = GetField(payload, 1, 20).value_or("");
+        name = GetField(payload, 2, 350).value_or("");
+    } else {
+        std::string text(server::Trim(payload));
+        auto blank = text.find(' ');
+        nick = CutText(text.substr(0, blank), 19);
+        name = blank == std::string::npos ? "" : CutText(server::Trim(std::string_view(text).substr(blank)), 349);
+    }
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        if (TransferRecord* r = FindInbound(c, nick, name, {TransferState::Connecting, TransferState::RemotelyQueued})) {
+            SetTransferState(c, *r, TransferState::Error);
+        }
+    }
+    StartNextQueuedDownload(c);
+}
+
+void DownloadWorker(Client& c, TransferRecord& r) {
+    std::string nick, remoteName, localPath;
+    std::uint32_t address = 0, port = 0;
+    ExistingFileAction action;
+    bool streaming;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        r.attached = true;
+        nick = r.nick;
+        remoteName = r.remoteName;
+        localPath = r.localPath;
+        address = r.peerAddress;
+        port = r.peerPort;
+        action = r.existingFileAction;
+        streaming = r.streaming;
+    }
+    server::ProxyOutcome connection = server::ConnectThroughProxy(c, {ntohl(address), static_cast<std::uint16_t>(port)}, true);
+    if (connection.status != 1) return FailUnreachable(c, r, nick, port);
+    const int fd = connection.socket.fd();
+    platform::SetBuffers(fd, 65536);
+    if (!WaitForData(c, fd, c.Scaled(20s))) return Fail(c, r);
+    char greeting = 0;
+    if (::recv(fd, &greeting, 1, 0) != 1 || greeting != '1') return FailUnreachable(c, r, nick, port);
+
+    std::error_code ec;
+    std::uint32_t offset = 0;
+    if (action == ExistingFileAction::Append && fs::exists(localPath, ec)) {
+        offset = static_cast<std::uint32_t>(fs::file_size(localPath, ec));
+    }
+    const std::string request = server::Utf8ToCp1252(Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), remoteName.c_str(),
+                                                             static_cast<unsigned long>(offset)));
+    if (!platform::SendAllBlocking(fd, "GET") || !platform::SendAllBlocking(fd, request)) return Fail(c, r);
+
+    if (!WaitForData(c, fd, c.Scaled(20s))) return Fail(c, r);
+    ReplyPeek peek{
+        .peek = [fd](char* into, std::size_t n) { return static_cast<long>(::recv(fd, into, n, MSG_PEEK | MSG_DONTWAIT)); },
+        .sleep = [&c](std::chrono::milliseconds d) { c.Sleep(d); },
+    };
+    const std::size_t length = PeekReplyLength(peek);
+    char reply[128] = {};
+    if (length == 0 || !ReceiveExactly(fd, reply, length)) return Fail(c, r);
+    const std::string text(reply, length);
+    if (!std::isdigit(static_cast<unsigned char>(text[0]))) {
+        // "FILE NOT FOUND", "FILE NOT SHARED", "INVALID REQUEST", or anything else that is no size.
+        return Fail(c, r);
+    }
+    {
+        std::unique_lock lock(c.transfers.lists.Lock(false));
+        if (r.fileSize == 0) r.fileSize = static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+        if (r.fileSize == 0) {
+            RemoveTransfer(c, r);
+            lock.unlock();
+            StartNextQueuedDownload(c);
+            c.ui.ShowAlert(AlertKind::Modeless, Format(600, "File '%s' has a 0 byte file size!", localPath.c_str()));
+            return;
+        }
+    }
+    platform::UniqueFd file;
+    if (!streaming) {
+        const std::string folder = fs::path(localPath).parent_path().string();
+        const bool exists = fs::exists(localPath, ec);
+        if (!(exists && action == ExistingFileAction::NewName)) {
+            fs::create_directories(folder, ec);
+            // Never through a symbolic link: the bytes land in the save folder and nowhere else.
+            const int mode = exists && action == ExistingFileAction::Append ? O_APPEND : O_TRUNC;
+            file = platform::UniqueFd(::open(localPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | mode, 0644));
+        }
+        if (!file.valid()) {
+            c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", localPath.c_str(), folder.c_str()));
+            return Fail(c, r);
+        }
+    }
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        if (r.stopRequest == 0) {
+            r.startOffset = r.position = offset;
+            r.startTime = TransferNow();
+            SetTransferState(c, r, TransferState::Transferring);
+        }
+    }
+    ReceiveFile(c, r, fd, std::move(file));
+}
+
+void ReceiveFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file) {
+    std::string localPath;
+    std::uint32_t fileSize = 0, position = 0;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        localPath = r.localPath;
+        fileSize = r.fileSize;
+        position = r.position;
+    }
+    // A user's cancel or delete (also one that came before the data phase), after which the worker
+    // lets go of the record.
+    auto stopped = [&] {
+        std::unique_lock lock(c.transfers.lists.Lock(false));
+        const std::uint32_t stop = r.stopRequest;
+        if (stop == 0) return false;
+        file.reset();
+        SaveIncomplete(c, localPath);
+        if (stop == 1) {
+            SetTransferState(c, r, TransferState::Cancelled);
+        } else {
+            RemoveTransfer(c, r);
+        }
+        lock.unlock();
+        StartNextQueuedDownload(c);
+        return true;
+    };
+    if (stopped()) return;
+    if (!WaitForData(c, fd, c.Scaled(20s))) {
+        if (c.state.quitting) return;
+        file.reset();
+        SaveIncomplete(c, localPath);
+        return Fail(c, r);
+    }
+    std::vector<char> block(kBlock);
+    bool stalled = false;
+    while (position < fileSize && !stalled) {
+        // Idle: one-second steps, each with the stop check and a progress refresh.
+        platform::WaitResult ready;
+        while ((ready = platform::WaitReadable(fd, std::chrono::milliseconds(1000))) == platform::WaitResult::TimedOut) {
+            if (c.state.quitting || stopped()) return;
+            if (!RefreshTransferProgress(c, r)) {
+                stalled = true;
+                break;
+            }
+        }
+        if (stalled || ready == platform::WaitResult::Failed) break;
+        ssize_t n = ::recv(fd, block.data(), block.size(), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        if (c.state.quitting || stopped()) return;
+        // Bytes beyond the file's size are not the file's: they never land in it.
+        const std::size_t keep = std::min<std::size_t>(static_cast<std::size_t>(n), fileSize - position);
+        if (file.valid() && !WriteAll(file.get(), block.data(), keep)) break;
+        position += static_cast<std::uint32_t>(keep);
+        {
+            std::scoped_lock lock(c.transfers.lists.Lock(false));
+            r.position = position;
+        }
+        if (!RefreshTransferProgress(c, r)) break;
+    }
+    const bool written = file.closeChecked();
+    ::shutdown(fd, SHUT_RDWR);
+    if (position >= fileSize && written) return CompleteDownload(c, r);
+    SaveIncomplete(c, localPath);
+    Fail(c, r);
+}
+
+void CompleteDownload(Client& c, TransferRecord& r) {
+    std::string localPath;
+    std::uint32_t fileSize = 0;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        localPath = r.localPath;
+        fileSize = r.fileSize;
+    }
+    library::ForgetIncomplete(c.state.profileFolder, localPath);
+    library::InspectDownloadedFile(c, localPath, fileSize);
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        if (c.state.settings.autoDelete) {
+            RemoveTransfer(c, r);
+        } else {
+            SetTransferState(c, r, TransferState::Complete);
+        }
+    }
+    StartNextQueuedDownload(c);
+}
+
+void SaveIncomplete(Client& c, const std::string& localPath) {
+    // Deleting is the one action here; moving the file to the "Incomplete" folder and listing it
+    // for a later resume come with resuming. Until then every other action keeps it where it is.
+    if (c.state.settings.partialAction == 0) {
+        std::error_code ec;
+        fs::remove(localPath, ec);
+    }
+}
+
+}  // namespace tandril::transfer

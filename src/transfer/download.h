@@ -1,0 +1,40 @@
+#pragma once
+// Downloads: asked of the index server by nickname and name (203), its answer (204) gives the
+// uploader's address, and a worker fetches the file from the uploader's data port into the save
+// folder.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/unique_fd.h"
+#include "transfer/transfer_record.h"
+
+namespace tandril {
+class Client;
+}
+
+namespace tandril::transfer {
+
+// The save folder and the base name of a remote name (after its last '\' or '/'); empty when the
+// name has no usable base name ("", "." or ".."). Never a path outside the save folder.
+std::string LocalDownloadPath(Client& c, const std::string& remoteName);
+
+// Starts a download (state Connecting, holding a slot) unless the same name from the same user is
+// already active.
+void StartDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size,
+                   TransferState initialState = TransferState::Connecting, bool streaming = false);
+// 204: the uploader's address and port.
+void OnDownloadAddress(Client& c, const std::string& payload);
+// 206 and 609: the download cannot be made.
+void OnDownloadRefused(Client& c, const std::string& payload);
+// One connection to an uploader, on a thread of its own; the record is Attached throughout.
+void DownloadWorker(Client& c, TransferRecord& r);
+// Receives the file's bytes on a connection whose size reply was read, into the record's file;
+// the shared end of a download that reached its data phase.
+void ReceiveFile(Client& c, TransferRecord& r, int socket, platform::UniqueFd file);
+// The end of every successful download: the file joins the library, the slot passes on.
+void CompleteDownload(Client& c, TransferRecord& r);
+// A download that ended short: its partial file is deleted or kept as PartialAction says.
+void SaveIncomplete(Client& c, const std::string& localPath);
+
+}  // namespace tandril::transfer

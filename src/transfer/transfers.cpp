@@ -1,0 +1,176 @@
+#include "transfer/transfers.h"
+
+#include "app/client.h"
+#include "app/startup.h"
+#include "app/text_format.h"
+#include "search/search_query.h"
+#include "transfer/data_port.h"
+#include "transfer/download_queue.h"
+
+namespace tandril::transfer {
+
+Transfers::Transfers() = default;
+Transfers::~Transfers() = default;
+
+namespace {
+
+std::string SizeText(const TransferRecord& r) { return GroupThousands(std::to_string(r.fileSize)); }
+
+std::string BaseName(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+void SetTransferState(Client& c, TransferRecord& r, TransferState state) {
+    std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
+    const std::string status = TransferStatusText(r, state, r.outbound);
+    c.transfers.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) {
+        row.cells[kSizeColumn] = SizeText(r);
+        row.cells[kStatusColumn] = status;
+        for (int column : {kSpeedColumn, kProgressColumn, kRateColumn, kTimeLeftColumn}) row.cells[column] = " ";
+        row.percent = -1;
+    });
+    if (state != TransferState::Transferring) r.attached = false;
+    r.state = state;
+}
+
+void AddTransferRow(Client& c, TransferRecord& r, int index) {
+    std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
+    TransferRow row;
+    row.rowId = r.rowId;
+    row.cells[kNameColumn] = BaseName(r.localPath);
+    row.cells[kSizeColumn] = SizeText(r);
+    row.cells[kUserColumn] = r.nick;
+    row.cells[kStatusColumn] = TransferStatusText(r, r.state, r.outbound);
+    c.transfers.view.Insert(r.outbound, index, std::move(row));
+    r.requestTime = TransferNow();
+}
+
+void SetTransferLineSpeed(Client& c, TransferRecord& r, std::uint32_t code) {
+    std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
+    r.peerLineSpeed = code;
+    c.transfers.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) { row.cells[kSpeedColumn] = search::LineSpeedName(static_cast<int>(code)); });
+}
+
+bool RefreshTransferProgress(Client& c, TransferRecord& r) {
+    std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
+    ProgressCells cells;
+    if (!UpdateTransferProgress(r, TransferNow(), cells)) return false;
+    if (cells.size.empty()) return true;  // not refreshed this time
+    const int percent = r.fileSize == 0 ? -1 : static_cast<int>(std::uint64_t{r.position} * 100 / r.fileSize);
+    c.transfers.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) {
+        row.cells[kSizeColumn] = cells.size;
+        row.cells[kSpeedColumn] = cells.speed;
+        row.cells[kRateColumn] = cells.rate;
+        if (!cells.timeLeft.empty()) row.cells[kTimeLeftColumn] = cells.timeLeft;
+        row.percent = percent;
+    });
+    return true;
+}
+
+void RemoveTransfer(Client& c, TransferRecord& r) {
+    const bool outbound = r.outbound;
+    const std::uint32_t rowId = r.rowId;
+    std::scoped_lock lock(c.transfers.lists.Lock(outbound));
+    c.transfers.view.Remove(outbound, rowId);
+    auto& list = c.transfers.lists.Of(outbound);
+    list.remove_if([&](const auto& p) { return p.get() == &r; });
+}
+
+TransferRecord& AddTransfer(Client& c, std::unique_ptr<TransferRecord> record) {
+    std::scoped_lock lock(c.transfers.lists.Lock(record->outbound));
+    TransferRecord& r = c.transfers.lists.Append(std::move(record));
+    AddTransferRow(c, r);
+    return r;
+}
+
+void ShowTransferCounters(Client& c) {
+    c.transfers.view.SetInfo(Format(64, "Inbound Transfers:    %d", c.state.Downloads()),
+                             Format(64, "Outbound Transfers:    %d", c.state.Uploads()));
+}
+
+void TakeDownloadSlot(Client& c) {
+    {
+        std::scoped_lock lock(c.state.downloadsLock);
+        ++c.state.downloads;
+    }
+    if (c.state.connected) c.link.SendServerMessage(218, "");
+    ShowTransferCounters(c);
+}
+
+void TakeUploadSlot(Client& c) {
+    {
+        std::scoped_lock lock(c.state.uploadsLock);
+        ++c.state.uploads;
+    }
+    if (c.state.connected) c.link.SendServerMessage(220, "");
+    ShowTransferCounters(c);
+}
+
+void ReleaseUploadSlot(Client& c) {
+    int left = 0;
+    {
+        std::scoped_lock lock(c.state.uploadsLock);
+        c.state.uploads = std::max(0, c.state.uploads - 1);
+        left = c.state.uploads;
+    }
+    if (c.state.connected) c.link.SendServerMessage(221, "");
+    ShowTransferCounters(c);
+    if (left == 0 && c.state.exitAfterUploads) c.PostToGui([&c] { ExitApplication(c); });
+}
+
+// An upload holds its slot only while its connection is served: one still waiting for the
+// requester (Connecting) has none to give back.
+void CancelTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
+    int freedDownloads = 0;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(outbound));
+        for (std::uint32_t id : rowIds) {
+            TransferRecord* r = c.transfers.lists.FindByRowId(outbound, id);
+            if (!r) continue;
+            const TransferState s = r->state;
+            if (s == TransferState::Transferring || r->attached) {
+                r->stopRequest = 1;
+            } else if (s == TransferState::Connecting || (!outbound && s == TransferState::Resuming)) {
+                SetTransferState(c, *r, TransferState::Cancelled);
+                if (!outbound) ++freedDownloads;
+            } else if (!outbound && (s == TransferState::Queued || s == TransferState::RemotelyQueued)) {
+                SetTransferState(c, *r, TransferState::Cancelled);
+            }
+        }
+    }
+    for (int i = 0; i < freedDownloads; ++i) StartNextQueuedDownload(c);
+}
+
+void DeleteTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
+    int freedDownloads = 0;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(outbound));
+        for (std::uint32_t id : rowIds) {
+            TransferRecord* r = c.transfers.lists.FindByRowId(outbound, id);
+            if (!r) continue;
+            if (r->state == TransferState::Transferring || r->attached) {
+                r->stopRequest = 2;
+                continue;
+            }
+            if (!outbound && (r->state == TransferState::Connecting || r->state == TransferState::Resuming)) ++freedDownloads;
+            RemoveTransfer(c, *r);
+        }
+    }
+    for (int i = 0; i < freedDownloads; ++i) StartNextQueuedDownload(c);
+}
+
+void ClearFinishedTransfers(Client& c) {
+    for (bool outbound : {false, true}) {
+        std::scoped_lock lock(c.transfers.lists.Lock(outbound));
+        auto& list = c.transfers.lists.Of(outbound);
+        for (auto it = list.begin(); it != list.end();) {
+            TransferRecord& r = **it++;
+            if (IsTransferFinished(r) && !r.attached) RemoveTransfer(c, r);
+        }
+    }
+}
+
+}  // namespace tandril::transfer

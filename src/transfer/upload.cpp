@@ -1,0 +1,243 @@
+#include "transfer/upload.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+
+#include <cstdlib>
+
+#include "app/client.h"
+#include "app/text_format.h"
+#include "library/audio_data_start.h"
+#include "server/get_field.h"
+#include "platform/unique_fd.h"
+#include "server/wire_text.h"
+#include "transfer/transfers.h"
+
+namespace tandril::transfer {
+
+using namespace std::chrono_literals;
+using server::CutText;
+using server::EqualsNoCase;
+using server::GetField;
+
+namespace {
+
+constexpr std::size_t kBlock = 64 * 1024;
+constexpr std::size_t kCommandRead = 2048;
+
+bool IsActive(TransferState s) {
+    return s != TransferState::Error && s != TransferState::Complete && s != TransferState::Cancelled;
+}
+
+// The shared file a name from the wire stands for: its path and size as the shared list holds them.
+// Only a file of the shared list is ever found, whatever the name says.
+std::optional<std::pair<std::string, std::uint32_t>> FindSharedFile(Client& c, const std::string& name, std::string* virtualName = nullptr) {
+    std::scoped_lock lock(c.sharedList.lock);
+    library::SharedFileRecord* file = c.sharedList.Find(c.sharedList.ResolveVirtualName(name));
+    if (!file) return std::nullopt;
+    if (virtualName) *virtualName = c.sharedList.VirtualName(*file);
+    return std::pair{file->path, file->size};
+}
+
+// One read of up to 2048 bytes within `limit`, cut at the first line end; nullopt on time-out,
+// failure or a closed connection.
+std::optional<std::string> ReadLine(Client& c, int fd, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (c.state.quitting) return std::nullopt;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left <= 0ms) return std::nullopt;
+        auto ready = platform::WaitReadable(fd, std::min<std::chrono::milliseconds>(left, 1s));
+        if (ready == platform::WaitResult::Failed) return std::nullopt;
+        if (ready == platform::WaitResult::Ready) break;
+    }
+    char buf[kCommandRead];
+    ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) return std::nullopt;
+    std::string text(buf, static_cast<std::size_t>(n));
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+bool StartsNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Serves one GET: the request line, the size, the file's bytes. The caller holds the slot.
+void ServeGet(Client& c, int fd, std::string requestLine) {
+    requestLine = server::Cp1252ToUtf8(requestLine);
+    const std::string name = GetField(requestLine, 2, 350).value_or("");
+    auto shared = FindSharedFile(c, name);
+    if (!shared) {
+        platform::SendAllBlocking(fd, "FILE NOT SHARED");
+        return;
+    }
+    const auto& [path, size] = *shared;
+    const std::string nick = GetField(requestLine, 1, 20).value_or("");
+    std::uint64_t offset = 0;
+    if (auto field = GetField(requestLine, 3, 50)) {
+        std::string text(server::Trim(*field));
+        offset = std::strtoull(text.c_str(), nullptr, 10);
+        if (offset != 0 && !text.empty() && (text.back() == 'c' || text.back() == 'C')) offset += library::AudioDataStart(path);
+    }
+    TransferRecord* r = nullptr;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        for (auto& record : c.transfers.lists.Of(true)) {
+            if (record->state == TransferState::Connecting && EqualsNoCase(record->nick, nick) && EqualsNoCase(record->remoteName, path)) {
+                r = record.get();
+                break;
+            }
+        }
+        if (r) r->attached = true;
+    }
+    if (!r) {
+        platform::SendAllBlocking(fd, "INVALID REQUEST");
+        return;
+    }
+    platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid() || (offset != 0 && ::lseek(file.get(), static_cast<off_t>(offset), SEEK_SET) < 0)) {
+        platform::SendAllBlocking(fd, "FILE NOT FOUND");
+        SetTransferState(c, *r, TransferState::Error);
+        return;
+    }
+    std::uint32_t position = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, size));
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        r->stopRequest = 0;
+        r->startOffset = r->position = position;
+        r->startTime = TransferNow();
+        SetTransferState(c, *r, TransferState::Transferring);
+    }
+    bool sent = platform::SendAllBlocking(fd, std::to_string(size));
+    std::vector<char> block(kBlock);
+    // Never more than the size announced, even when the file grew since it was shared.
+    while (sent && position < size) {
+        ssize_t n = ::read(file.get(), block.data(), std::min<std::size_t>(block.size(), size - position));
+        if (n <= 0) break;
+        if (!platform::SendAllBlocking(fd, std::string_view(block.data(), static_cast<std::size_t>(n)))) {
+            sent = false;
+            break;
+        }
+        {
+            std::scoped_lock lock(c.transfers.lists.Lock(true));
+            if (r->stopRequest == 1) {
+                SetTransferState(c, *r, TransferState::Cancelled);
+                return;
+            }
+            if (r->stopRequest == 2) {
+                RemoveTransfer(c, *r);
+                return;
+            }
+            position += static_cast<std::uint32_t>(n);
+            r->position = position;
+        }
+        if (c.state.quitting || !RefreshTransferProgress(c, *r)) break;
+    }
+    std::scoped_lock lock(c.transfers.lists.Lock(true));
+    if (sent && position == size) {
+        if (c.state.settings.autoDelete) {
+            RemoveTransfer(c, *r);
+        } else {
+            SetTransferState(c, *r, TransferState::Complete);
+        }
+    } else {
+        SetTransferState(c, *r, TransferState::Error);
+    }
+}
+
+}  // namespace
+
+bool UploadAllowed(Client& c, const std::string& rawNick) {
+    const std::string nick(server::Trim(rawNick));
+    std::scoped_lock lock(c.transfers.lists.Lock(true));
+    int count = 0;
+    for (auto& r : c.transfers.lists.Of(true)) {
+        if (IsActive(r->state) && EqualsNoCase(r->nick, nick)) ++count;
+    }
+    if (count < c.state.settings.maxUploads) return true;
+    const std::int64_t now = TransferNow();
+    for (auto& r : c.transfers.lists.Of(true)) {
+        if (r->state == TransferState::Connecting && now - r->requestTime >= 360) {
+            // A request whose requester never came gives its place up (it held no slot).
+            SetTransferState(c, *r, TransferState::Cancelled);
+            return true;
+        }
+    }
+    return false;
+}
+
+void OnUploadRequest(Client& c, const std::string& payload) {
+    auto nick = GetField(payload, 1, 20), name = GetField(payload, 2, 350), speed = GetField(payload, 3, 16);
+    if (!nick || !name) return;
+    if (!UploadAllowed(c, *nick)) {
+        c.link.SendServerMessage(619, Format(500, "%s \"%s\" %d", nick->c_str(), name->c_str(), c.state.settings.maxUploads));
+        return;
+    }
+    std::string replyName = *name;
+    if (auto shared = FindSharedFile(c, *name, &replyName)) {
+        const auto& [path, size] = *shared;
+        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        TransferRecord* again = nullptr;
+        for (auto& r : c.transfers.lists.Of(true)) {
+            if (EqualsNoCase(r->nick, *nick) && EqualsNoCase(r->remoteName, path) && r->state != TransferState::Transferring &&
+                r->state != TransferState::Complete && !r->attached) {
+                again = r.get();
+                break;
+            }
+        }
+        if (again) {
+            SetTransferState(c, *again, TransferState::Connecting);
+            again->requestTime = TransferNow();
+        } else {
+            auto record = std::make_unique<TransferRecord>(true, *nick, path, "blah", size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
+            record->peerLineSpeed = speed ? static_cast<std::uint32_t>(std::strtoul(speed->c_str(), nullptr, 10)) : 0;
+            record->localPath = path;
+            AddTransfer(c, std::move(record));
+        }
+    }
+    if (!speed) c.link.SendServerMessage(600, *nick);
+    c.link.SendServerMessage(608, *nick + " \"" + replyName + "\"");
+}
+
+void OnLineSpeed(Client& c, const std::string& payload) {
+    auto nick = GetField(payload, 1, 20), speed = GetField(payload, 2, 16);
+    if (!nick || !speed) return;
+    const auto code = static_cast<std::uint32_t>(std::strtoul(speed->c_str(), nullptr, 10));
+    std::scoped_lock lock(c.transfers.lists.Lock(true));
+    for (auto& r : c.transfers.lists.Of(true)) {
+        if (EqualsNoCase(r->nick, *nick) && (r->state == TransferState::Connecting || r->state == TransferState::Transferring)) {
+            SetTransferLineSpeed(c, *r, code);
+        }
+    }
+}
+
+void IncomingConnection(Client& c, platform::Socket socket) {
+    const int fd = socket.fd();
+    TakeUploadSlot(c);
+    struct Slot {
+        Client& c;
+        ~Slot() { ReleaseUploadSlot(c); }
+    } slot{c};
+    if (!platform::SendAllBlocking(fd, "1")) return;
+    auto command = ReadLine(c, fd, c.Scaled(20s));
+    if (!command) return;
+    // "GET" may come with its request line in the same segment: what follows it is the line.
+    std::string rest;
+    if (StartsNoCase(*command, "SENDLIST") || StartsNoCase(*command, "SEND") || StartsNoCase(*command, "GETLIST")) {
+        // Pushes from firewalled uploaders and direct browsing come with their parts.
+        return;
+    }
+    if (!StartsNoCase(*command, "GET")) {
+        platform::SendAllBlocking(fd, "INVALID REQUEST");
+        return;
+    }
+    rest = command->substr(3);
+    if (server::Trim(rest).empty()) {
+        auto line = ReadLine(c, fd, c.Scaled(20s));
+        if (!line) return;
+        rest = *line;
+    }
+    ServeGet(c, fd, rest);
+}
+
+}  // namespace tandril::transfer
