@@ -9,6 +9,7 @@
 #include "search/result_actions.h"
 #include "search/search_session.h"
 #include "support/media_fixtures.h"
+#include "support/network_user.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
 
@@ -19,36 +20,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// One client of a shared devserver, with its own profile.
-struct User {
-    User(devserver::DevServer& server, const std::string& name, int lineSpeed, std::vector<std::string> folders = {}) : name(name) {
-        ClientOptions options{profile.path()};
-        options.endpoints.primaryRedirector = options.endpoints.fallbackRedirector = "127.0.0.1";
-        options.endpoints.redirectorPort = server.RedirectorPort();
-        options.timeScale = 0.001;
-        client = std::make_unique<Client>(ui, options);
-        ui.Watch(*client);
-        AppState s;
-        s.userName = name;
-        s.password = "pw";
-        s.lineSpeed = lineSpeed;
-        s.sharedFolders = std::move(folders);
-        test::ScriptedUi quiet;
-        EXPECT_TRUE(SaveSettings(client->store, s, quiet));
-        EXPECT_TRUE(library::SaveSharedFolders(client->store, s, quiet));
-    }
-    bool GoOnline(devserver::DevServer& server) {
-        StartClient(*client, {});
-        return test::RunUntil([&] { return !client->dialog.IsOpen(); }) && client->state.connected && server.WaitFor(name, -1, 5s);
-    }
+// One client of a shared devserver that can search.
+struct User : test::NetworkUser {
+    using NetworkUser::NetworkUser;
     bool SearchAndWait(const SearchFields& fields) {
         SearchButton(*client, fields);
         return test::RunUntil([&] { return client->search.Idle() && client->search.Snapshot().info.starts_with("Returned"); });
     }
-    std::string name;
-    test::TestProfile profile;
-    test::ScriptedUi ui;
-    std::unique_ptr<Client> client;
 };
 
 }  // namespace

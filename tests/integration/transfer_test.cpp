@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "devserver/dev_server.h"
+#include "library/shared_folders.h"
+#include "platform/atomic_file.h"
+#include "support/media_fixtures.h"
+#include "support/network_user.h"
+#include "transfer/download.h"
+#include "transfer/transfers.h"
+
+using namespace tandril;
+using namespace tandril::transfer;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr double kTransferTimeScale = 0.05;  // the 20-second waits of the peer protocol last one second
+
+TransferRecord* Only(Client& c, bool outbound) {
+    std::scoped_lock lock(c.transfers.lists.Lock(outbound));
+    auto& list = c.transfers.lists.Of(outbound);
+    return list.size() == 1 ? list.front().get() : nullptr;
+}
+
+TransferState StateOf(Client& c, bool outbound) {
+    std::scoped_lock lock(c.transfers.lists.Lock(outbound));
+    TransferRecord* r = Only(c, outbound);
+    return r ? r->state : TransferState::Connecting;
+}
+
+bool Ends(Client& c, bool outbound, TransferState expected) {
+    return test::RunUntil([&] { return StateOf(c, outbound) == expected; }, 15s);
+}
+
+std::string Status(Client& c, bool outbound) {
+    auto rows = c.transfers.view.Rows(outbound);
+    return rows.size() == 1 ? rows.front().cells[kStatusColumn] : "";
+}
+
+// A network of devserver, a sharer with a data port and a downloader.
+struct Network {
+    Network() {
+        EXPECT_TRUE(server.Ok());
+        fs::create_directories(music.path() / "Music");
+        song = test::EncodeMp3(music, "song", 3, 44100, "-b 128 --cbr -t");
+        fs::copy_file(song, music.path() / "Music/Blue Rock.mp3");
+    }
+    // The sharer's one file as the server lists it.
+    devserver::SharedFile Shared() { return server.SharedFilesOf("ann").front(); }
+    bool Online() {
+        return ann.GoOnline(server) && bob.GoOnline(server) && test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; });
+    }
+    devserver::DevServer server;
+    test::TestProfile music;
+    fs::path song;
+    test::NetworkUser ann{server, "ann", {.lineSpeed = 8, .folders = {(music.path() / "Music").string()}, .dataPort = test::FreePort(),
+                                          .timeScale = kTransferTimeScale}};
+    test::NetworkUser bob{server, "bob", {.lineSpeed = 10, .timeScale = kTransferTimeScale}};
+};
+
+}  // namespace
+
+TEST(Transfer, ADownloadArrivesByteForByteAndIsSharedAfterwards) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    Network n;
+    ASSERT_TRUE(n.Online());
+    Client& bob = *n.bob.client;
+    test::ScriptedUi quiet;
+    library::SetShareSaveFolder(bob.store, bob.state, quiet, true);
+
+    const devserver::SharedFile file = n.Shared();
+    StartDownload(bob, file.virtualName, "ann", file.size);
+    StartDownload(bob, file.virtualName, "ANN", file.size);  // the same download again: ignored
+    ASSERT_TRUE(Ends(bob, false, TransferState::Complete)) << Status(bob, false);
+    EXPECT_EQ(Status(bob, false), "File Complete!");
+    ASSERT_TRUE(Ends(*n.ann.client, true, TransferState::Complete));
+    EXPECT_EQ(Status(*n.ann.client, true), "File Complete!");
+
+    const fs::path got = fs::path(bob.state.settings.savePath) / "Blue Rock.mp3";
+    EXPECT_EQ(platform::ReadWholeFile(got), platform::ReadWholeFile(n.song));
+    // The hash came with the server's answer; the finished file is shared under it.
+    ASSERT_TRUE(test::RunUntil([&] { return n.server.SharedFilesOf("bob").size() == 1; }));
+    EXPECT_EQ(n.server.SharedFilesOf("bob").front().hash, file.hash);
+    {
+        std::scoped_lock lock(bob.transfers.lists.Lock(false));
+        EXPECT_EQ(Only(bob, false)->checksum, file.hash);
+    }
+    // Slots: taken and given back on both sides.
+    EXPECT_TRUE(test::RunUntil([&] { return bob.state.Downloads() == 0 && n.ann.client->state.Uploads() == 0; }));
+    EXPECT_TRUE(n.server.WaitFor("bob", 219, 5s) && n.server.WaitFor("ann", 221, 5s));
+    auto types = [&](const std::string& user) {
+        std::vector<int> t;
+        for (const auto& f : n.server.FramesFrom(user)) {
+            if (f.type == 203 || f.type == 218 || f.type == 219 || f.type == 220 || f.type == 221 || f.type == 608) t.push_back(f.type);
+        }
+        return t;
+    };
+    EXPECT_EQ(types("bob"), (std::vector<int>{218, 203, 219}));
+    EXPECT_EQ(types("ann"), (std::vector<int>{608, 220, 221}));
+    EXPECT_EQ(bob.transfers.view.Info().first, "Inbound Transfers:    0");
+}
+
+namespace {
+
+// Connects to a data port as a peer would and sends `segments` one by one; returns every byte the
+// port sent after its greeting, up to the close (or what came within five seconds).
+std::string AskDataPort(int port, const std::vector<std::string>& segments, bool* greeted = nullptr) {
+    platform::Socket s;
+    if (platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(port)}, 2s, s) != platform::ConnectResult::Connected) return "(no connection)";
+    char one = 0;
+    bool ok = platform::WaitReadable(s.fd(), 5s) == platform::WaitResult::Ready && ::recv(s.fd(), &one, 1, 0) == 1 && one == '1';
+    if (greeted) *greeted = ok;
+    for (const std::string& segment : segments) {
+        platform::SendAllBlocking(s.fd(), segment);
+        std::this_thread::sleep_for(20ms);
+    }
+    std::string got;
+    char buf[65536];
+    const auto until = std::chrono::steady_clock::now() + 5s;
+    while (std::chrono::steady_clock::now() < until && platform::WaitReadable(s.fd(), 5s) == platform::WaitResult::Ready) {
+        ssize_t n = ::recv(s.fd(), buf, sizeof buf, 0);
+        if (n <= 0) break;
+        got.append(buf, static_cast<std::size_t>(n));
+    }
+    return got;
+}
+
+}  // namespace
+
+TEST(Transfer, TheDataPortServesOnlySharedFilesThatWereAskedFor) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    Network n;
+    ASSERT_TRUE(n.Online());
+    Client& ann = *n.ann.client;
+    const int port = ann.state.dataPort;
+    const std::string name = n.Shared().virtualName;
+    const std::string local = (n.music.path() / "Music/Blue Rock.mp3").string();
+    fs::path secret = n.music.path() / "secret.txt";
+    platform::WriteFileAtomically(secret, "not shared");
+
+    struct Case {
+        std::vector<std::string> segments;
+        std::string reply;
+    };
+    const std::string folderNumber = name.substr(0, name.find('\\'));
+    const Case refused[] = {
+        {{"GET", "mallory \"" + folderNumber + "\\1\\..\\secret.txt\" 0"}, "FILE NOT SHARED"},
+        {{"GET", "mallory \"" + folderNumber + "\\1\\..\\..\\..\\..\\..\\etc\\passwd\" 0"}, "FILE NOT SHARED"},
+        {{"GET", "mallory \"" + secret.string() + "\" 0"}, "FILE NOT SHARED"},
+        {{"GET", "mallory \"/etc/passwd\" 0"}, "FILE NOT SHARED"},
+        {{"GET", "mallory \"" + name + "/../../secret.txt\" 0"}, "FILE NOT SHARED"},
+        {{"GET", "mallory \"9:\\9\\Blue Rock.mp3\" 0"}, "FILE NOT SHARED"},
+        {{"GET", "mallory \"" + std::string(5000, 'A') + "\" 0"}, "FILE NOT SHARED"},
+        {{"GET", ""}, ""},  // the line never comes
+        // Shared, but never accepted through the server.
+        {{"GET", "mallory \"" + name + "\" 0"}, "INVALID REQUEST"},
+        {{"GET", "mallory \"" + local + "\" 0"}, "INVALID REQUEST"},
+        {{"HELLO"}, "INVALID REQUEST"},
+    };
+    for (const Case& c : refused) {
+        bool greeted = false;
+        EXPECT_EQ(AskDataPort(port, c.segments, &greeted), c.reply) << c.segments.back().substr(0, 80);
+        EXPECT_TRUE(greeted);
+    }
+    // A peer that connects and says nothing is let go once the wait for its command is over.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(AskDataPort(port, {}), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+
+    // Accepted through the server (607 → 608): the file is served, with "GET" and its line in one
+    // segment as well as in two.
+    const std::string file = *platform::ReadWholeFile(n.song);
+    for (const std::vector<std::string>& segments : {std::vector<std::string>{"GET", "mallory \"" + name + "\" 0"},
+                                                      std::vector<std::string>{"GETmallory \"" + name + "\" 0"}}) {
+        ASSERT_TRUE(n.server.SendTo("ann", 607, "mallory \"" + name + "\" 3"));
+        ASSERT_TRUE(test::RunUntil([&] { return StateOf(ann, true) == TransferState::Connecting && Only(ann, true); }));
+        std::string got;
+        std::thread peer([&] { got = AskDataPort(port, segments); });
+        test::RunUntil([&] { return StateOf(ann, true) == TransferState::Complete; });
+        peer.join();
+        EXPECT_EQ(got, std::to_string(file.size()) + file);
+        ClearFinishedTransfers(ann);
+    }
+    EXPECT_TRUE(test::RunUntil([&] { return ann.state.Uploads() == 0; }));
+}
+
+namespace {
+
+// A peer on loopback that plays an uploader: greets, reads the request and answers with `reply`,
+// then keeps the connection open for `hold` before closing.
+struct FakeUploader {
+    explicit FakeUploader(std::string greeting, std::string reply, std::chrono::milliseconds hold = 0ms)
+        : socket(platform::ListenTcp(0, true)), port(platform::LocalPort(socket)) {
+        thread = std::jthread([this, greeting, reply, hold] {
+            if (platform::WaitReadable(socket.fd(), 10s) != platform::WaitResult::Ready) return;
+            platform::Socket peer(::accept(socket.fd(), nullptr, nullptr));
+            platform::SendAllBlocking(peer.fd(), greeting);
+            char buf[4096];
+            std::string got;
+            while (got.find("\" ") == std::string::npos && platform::WaitReadable(peer.fd(), 5s) == platform::WaitResult::Ready) {
+                ssize_t k = ::recv(peer.fd(), buf, sizeof buf, 0);
+                if (k <= 0) break;
+                got.append(buf, static_cast<std::size_t>(k));
+            }
+            {
+                std::scoped_lock lock(requestLock);
+                request = got;
+            }
+            platform::SendAllBlocking(peer.fd(), reply);
+            std::this_thread::sleep_for(hold);
+        });
+    }
+    std::string Request() {
+        std::scoped_lock lock(requestLock);
+        return request;
+    }
+    platform::Socket socket;
+    int port;
+    std::mutex requestLock;
+    std::string request;
+    std::jthread thread;
+};
+
+}  // namespace
+
+TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
+    struct Case {
+        std::string remoteName;
+        std::uint32_t size;
+        std::string greeting, reply;
+        std::chrono::milliseconds hold;
+        int partialAction;
+        TransferState end;       // Complete, Error; Cancelled stands for "no record left"
+        std::string savedAs;     // the file in the save folder, if any
+        std::string contents;
+        std::string alert;
+    };
+    const Case cases[] = {
+        // Names that would climb out of the save folder keep only their base name.
+        {"C:\\x\\..\\..\\up.mp3", 4, "1", "4abcdEXTRA", 0ms, 1, TransferState::Complete, "up.mp3", "abcd", ""},
+        {"a\\b/../../esc.mp3", 3, "1", "3xyz", 0ms, 1, TransferState::Complete, "esc.mp3", "xyz", ""},
+        // A size reply and more bytes than the size: only the size lands.
+        {"more.mp3", 0, "1", "5abcdefgh", 0ms, 1, TransferState::Complete, "more.mp3", "abcde", ""},
+        {"gone.mp3", 10, "1", "FILE NOT SHARED", 0ms, 1, TransferState::Error, "", "", ""},
+        {"junk.mp3", 10, "1", "#!@", 0ms, 1, TransferState::Error, "", "", ""},
+        {"rude.mp3", 10, "0", "", 0ms, 1, TransferState::Error, "", "", "User evil is not properly configured. Try again in a few minutes."},
+        {"zero.mp3", 0, "1", "0", 0ms, 1, TransferState::Cancelled, "", "", "zero.mp3' has a 0 byte file size!"},
+        // Stalls after some bytes, or closes early: the partial file is kept or deleted.
+        {"stall.mp3", 100, "1", "100abc", 2500ms, 1, TransferState::Error, "stall.mp3", "abc", ""},
+        {"short.mp3", 100, "1", "100abc", 0ms, 0, TransferState::Error, "", "", ""},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.remoteName);
+        test::TestProfile profile;
+        test::ScriptedUi ui;
+        ClientOptions options{profile.path()};
+        options.timeScale = kTransferTimeScale;
+        Client c(ui, options);
+        const fs::path save = profile.path() / "Downloads";
+        fs::create_directories(save);
+        c.state.userName = "bob";
+        c.state.settings.savePath = save.string();
+        c.state.settings.partialAction = k.partialAction;
+        FakeUploader evil(k.greeting, k.reply, k.hold);
+        StartDownload(c, k.remoteName, "evil", k.size);
+        ASSERT_TRUE(Only(c, false));
+        OnDownloadAddress(c, "evil 16777343 " + std::to_string(evil.port) + " \"" + k.remoteName + "\" 0123456789abcdef 3");
+        if (k.end == TransferState::Cancelled) {
+            EXPECT_TRUE(test::RunUntil([&] { return c.transfers.lists.Of(false).empty(); }, 10s));
+        } else {
+            EXPECT_TRUE(Ends(c, false, k.end)) << Status(c, false);
+        }
+        evil.thread.join();
+        if (k.greeting == "1") EXPECT_EQ(evil.Request().substr(0, 9), "GETbob \"" + k.remoteName.substr(0, 1));
+        std::vector<std::string> files;
+        for (const auto& e : fs::recursive_directory_iterator(profile.path())) {
+            if (e.is_regular_file() && e.path().extension() == ".mp3") files.push_back(fs::relative(e.path(), save).string());
+        }
+        EXPECT_EQ(files, k.savedAs.empty() ? std::vector<std::string>{} : std::vector<std::string>{k.savedAs});
+        if (!k.savedAs.empty()) EXPECT_EQ(platform::ReadWholeFile(save / k.savedAs), k.contents);
+        auto alerts = ui.Texts("alert-modeless");
+        if (k.alert.empty()) {
+            EXPECT_TRUE(alerts.empty()) << alerts.front();
+        } else {
+            ASSERT_EQ(alerts.size(), 1u);
+            EXPECT_NE(alerts.front().find(k.alert), std::string::npos) << alerts.front();
+        }
+        EXPECT_EQ(c.state.Downloads(), 0);
+    }
+}
+
+TEST(Transfer, ANameWithoutABaseNameIsNotDownloaded) {
+    test::TestProfile profile;
+    test::ScriptedUi ui;
+    Client c(ui, ClientOptions{profile.path()});
+    c.state.settings.savePath = (profile.path() / "Downloads").string();
+    for (const char* name : {"dir\\..", "dir\\", "dir\\.", ""}) {
+        StartDownload(c, name, "evil", 10);
+        EXPECT_TRUE(c.transfers.lists.Of(false).empty()) << name;
+    }
+    EXPECT_EQ(ui.Texts("alert-modeless").size(), 4u);
+    EXPECT_EQ(c.state.Downloads(), 0);
+}
