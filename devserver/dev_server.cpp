@@ -205,6 +205,15 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
                                       std::to_string(line.lineSpeed));
             }
             break;
+        case 500:
+            if (peer) {
+                const UserLine& line = lines_[c.user];
+                const SharedFile* file = shares_.Find(other, server::Cp1252ToUtf8(name));
+                Reply(*peer, 501, c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
+                                      (file ? file->hash : std::string("00000000000000000000000000000000")) + " " +
+                                      std::to_string(line.lineSpeed));
+            }
+            break;
         case 619:
             if (peer) Reply(*peer, 620, c.user + " \"" + name + "\" 0 " + field(3));
             break;
@@ -314,6 +323,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             if (!shares_.Unshare(c.user, f.payload)) Reply(c, 404, "Not sharing that file");
             break;
         case 203:  // download: nick "name"
+        case 500:  // push: the uploader is firewalled
         case 608:  // upload accepted: requester "name"
         case 619:  // upload refused: requester "name" limit
         case 600:  // a user's line speed

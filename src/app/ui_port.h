@@ -63,6 +63,8 @@ public:
     virtual Credentials AskInvalidPassword(const std::string& user, const std::string& password) = 0;
     // "Conflit avec le Firewall!": true for "&Je ne suis pas protégé par un Firewall!".
     virtual bool AskBothFirewalled(const std::string& user) = 0;
+    // The same dialog when a download cannot be made, with the file's name.
+    virtual bool AskBothFirewalledDownload(const std::string& remoteName) = 0;
 
     // One page of the registration wizard, modal; the page edits `data` and says which button.
     virtual WizardButton ShowWizardPage(WizardPage page, WizardData& data) = 0;

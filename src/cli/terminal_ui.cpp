@@ -55,6 +55,11 @@ UiPort::ExistingFile TerminalUi::AskExistingFile(const std::string& baseName) {
     return {};
 }
 
+bool TerminalUi::AskBothFirewalledDownload(const std::string& remoteName) {
+    Print("[Conflit avec le Firewall!] both firewalled, cannot download " + remoteName + " -> OK");
+    return false;
+}
+
 bool TerminalUi::AskBothFirewalled(const std::string& user) {
     Print("[Conflit avec le Firewall!] " + user + " -> OK");
     return false;

@@ -139,6 +139,14 @@ UiPort::ExistingFile QtUiPort::AskExistingFile(const std::string& baseName) {
     });
 }
 
+bool QtUiPort::AskBothFirewalledDownload(const std::string& remoteName) {
+    if (shuttingDown_) return false;
+    return OnGuiThread([&] {
+        BothFirewalledDialog dialog(QString::fromStdString(remoteName), mainWindow_.data(), BothFirewalledDialog::Download);
+        return dialog.exec() == QDialog::Accepted;
+    });
+}
+
 WizardButton QtUiPort::ShowWizardPage(WizardPage page, WizardData& data) {
     if (shuttingDown_) return WizardButton::Cancel;
     return OnGuiThread([&] {

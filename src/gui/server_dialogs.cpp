@@ -41,15 +41,18 @@ UiPort::Credentials InvalidPasswordDialog::Ask() {
     return {chosen_, user_->text().trimmed().toStdString(), password_->text().toStdString()};
 }
 
-BothFirewalledDialog::BothFirewalledDialog(const QString& user, QWidget* owner) : QDialog(owner) {
+BothFirewalledDialog::BothFirewalledDialog(const QString& field, QWidget* owner, Case why) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Conflit avec le Firewall!"));
     setObjectName(QStringLiteral("BothFirewalledDialog"));
-    auto* text = new QLabel(QStringLiteral(
+    auto* text = new QLabel(why == User ? QStringLiteral(
         "You will be unable to download files from this user because you are both firewalled.  If you are not "
         "firewalled or have NO IDEA what firewalled even means, just click the [I am not Firewalled!] button and "
-        "continue!"), this);
+        "continue!") : QStringLiteral(
+        "You are unable to download this file because both you and the other user are firewalled.  If you are not "
+        "firewalled or have NO IDEA what firewalled even means, just click the [I am not Firewalled!] button and "
+        "try again!"), this);
     text->setWordWrap(true);
-    auto* name = new QLineEdit(user, this);
+    auto* name = new QLineEdit(field, this);
     name->setReadOnly(true);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::RejectRole);

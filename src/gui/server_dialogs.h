@@ -29,7 +29,9 @@ private:
 class BothFirewalledDialog : public QDialog {
     Q_OBJECT
 public:
-    BothFirewalledDialog(const QString& user, QWidget* owner);
+    // A user met (message 1200), or a download that cannot be made.
+    enum Case { User, Download };
+    BothFirewalledDialog(const QString& field, QWidget* owner, Case why = User);
 };
 
 // "Fichier Existant!": overwrite the file, save under another name, or cancel the download.

@@ -2,8 +2,6 @@
 
 #include <ctime>
 
-#include "transfer/download.h"
-#include "transfer/upload.h"
 #include "app/account.h"
 #include "app/client.h"
 #include "app/pending_parts.h"
@@ -15,6 +13,9 @@
 #include "server/get_field.h"
 #include "server/invalid_password.h"
 #include "server/server_disconnect.h"
+#include "transfer/download.h"
+#include "transfer/push.h"
+#include "transfer/upload.h"
 
 namespace tandril::server {
 
@@ -91,6 +92,7 @@ void ServerDispatcher(Client& client, int type, const std::string& payload) {
         case 206:
         case 609: transfer::OnDownloadRefused(client, payload); break;
         case 214: OnServerStatistics(client, payload); break;
+        case 501: transfer::OnPushRequest(client, payload); break;
         case 601: transfer::OnLineSpeed(client, payload); break;
         case 607: transfer::OnUploadRequest(client, payload); break;
         case 404: client.chat.ShowInBothWindows(payload); break;

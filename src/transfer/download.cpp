@@ -164,7 +164,7 @@ void OnDownloadAddress(Client& c, const std::string& payload) {
         decide = !r->streaming && r->existingFileAction == ExistingFileAction::Undecided;
         if (r->peerPort == 0 && c.state.dataPort == 0) {
             // Both sides firewalled: neither can reach the other.
-            if (c.ui.AskBothFirewalled(*nick)) {
+            if (c.ui.AskBothFirewalledDownload(*name)) {
                 server::SetDataPort(c, 6699);  // the record waits for the time-out sweep
             } else {
                 Fail(c, *r);
@@ -291,18 +291,8 @@ void DownloadWorker(Client& c, TransferRecord& r) {
     }
     platform::UniqueFd file;
     if (!streaming) {
-        const std::string folder = fs::path(localPath).parent_path().string();
-        const bool exists = fs::exists(localPath, ec);
-        if (!(exists && action == ExistingFileAction::NewName)) {
-            fs::create_directories(folder, ec);
-            // Never through a symbolic link: the bytes land in the save folder and nowhere else.
-            const int mode = exists && action == ExistingFileAction::Append ? O_APPEND : O_TRUNC;
-            file = platform::UniqueFd(::open(localPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | mode, 0644));
-        }
-        if (!file.valid()) {
-            c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", localPath.c_str(), folder.c_str()));
-            return Fail(c, r);
-        }
+        file = OpenDownloadFile(c, localPath, action);
+        if (!file.valid()) return Fail(c, r);
     }
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
@@ -313,6 +303,21 @@ void DownloadWorker(Client& c, TransferRecord& r) {
         }
     }
     ReceiveFile(c, r, fd, std::move(file));
+}
+
+platform::UniqueFd OpenDownloadFile(Client& c, const std::string& localPath, ExistingFileAction action) {
+    std::error_code ec;
+    const std::string folder = fs::path(localPath).parent_path().string();
+    const bool exists = fs::exists(localPath, ec);
+    platform::UniqueFd file;
+    if (!(exists && action == ExistingFileAction::NewName)) {
+        fs::create_directories(folder, ec);
+        // Never through a symbolic link: the bytes land in the save folder and nowhere else.
+        const int mode = exists && action == ExistingFileAction::Append ? O_APPEND : O_TRUNC;
+        file = platform::UniqueFd(::open(localPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | mode, 0644));
+    }
+    if (!file.valid()) c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", localPath.c_str(), folder.c_str()));
+    return file;
 }
 
 void ReceiveFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file) {

@@ -29,6 +29,8 @@ void OnDownloadAddress(Client& c, const std::string& payload);
 void OnDownloadRefused(Client& c, const std::string& payload);
 // One connection to an uploader, on a thread of its own; the record is Attached throughout.
 void DownloadWorker(Client& c, TransferRecord& r);
+// Opens a download's file: appended to for a resume, else made anew; the alert when it cannot be.
+platform::UniqueFd OpenDownloadFile(Client& c, const std::string& localPath, ExistingFileAction action);
 // Receives the file's bytes on a connection whose size reply was read, into the record's file;
 // the shared end of a download that reached its data phase.
 void ReceiveFile(Client& c, TransferRecord& r, int socket, platform::UniqueFd file);

@@ -11,6 +11,7 @@
 #include "server/get_field.h"
 #include "platform/unique_fd.h"
 #include "server/wire_text.h"
+#include "transfer/push.h"
 #include "transfer/transfers.h"
 
 namespace tandril::transfer {
@@ -29,18 +30,8 @@ bool IsActive(TransferState s) {
     return s != TransferState::Error && s != TransferState::Complete && s != TransferState::Cancelled;
 }
 
-// The shared file a name from the wire stands for: its path and size as the shared list holds them.
-// Only a file of the shared list is ever found, whatever the name says.
-std::optional<std::pair<std::string, std::uint32_t>> FindSharedFile(Client& c, const std::string& name, std::string* virtualName = nullptr) {
-    std::scoped_lock lock(c.sharedList.lock);
-    library::SharedFileRecord* file = c.sharedList.Find(c.sharedList.ResolveVirtualName(name));
-    if (!file) return std::nullopt;
-    if (virtualName) *virtualName = c.sharedList.VirtualName(*file);
-    return std::pair{file->path, file->size};
-}
+}  // namespace
 
-// One read of up to 2048 bytes within `limit`, cut at the first line end; nullopt on time-out,
-// failure or a closed connection.
 std::optional<std::string> ReadLine(Client& c, int fd, std::chrono::milliseconds limit) {
     const auto until = std::chrono::steady_clock::now() + limit;
     for (;;) {
@@ -58,6 +49,8 @@ std::optional<std::string> ReadLine(Client& c, int fd, std::chrono::milliseconds
     return text.substr(0, text.find_first_of("\r\n"));
 }
 
+namespace {
+
 bool StartsNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
@@ -73,12 +66,7 @@ void ServeGet(Client& c, int fd, std::string requestLine) {
     }
     const auto& [path, size] = *shared;
     const std::string nick = GetField(requestLine, 1, 20).value_or("");
-    std::uint64_t offset = 0;
-    if (auto field = GetField(requestLine, 3, 50)) {
-        std::string text(server::Trim(*field));
-        offset = std::strtoull(text.c_str(), nullptr, 10);
-        if (offset != 0 && !text.empty() && (text.back() == 'c' || text.back() == 'C')) offset += library::AudioDataStart(path);
-    }
+    const std::uint64_t offset = RequestedOffset(GetField(requestLine, 3, 50).value_or(""), path);
     TransferRecord* r = nullptr;
     {
         std::scoped_lock lock(c.transfers.lists.Lock(true));
@@ -108,10 +96,20 @@ void ServeGet(Client& c, int fd, std::string requestLine) {
         r->startTime = TransferNow();
         SetTransferState(c, *r, TransferState::Transferring);
     }
-    bool sent = platform::SendAllBlocking(fd, std::to_string(size));
+    if (!platform::SendAllBlocking(fd, std::to_string(size))) {
+        SetTransferState(c, *r, TransferState::Error);
+        return;
+    }
+    SendFile(c, *r, fd, std::move(file), position, size);
+}
+
+}  // namespace
+
+void SendFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file, std::uint32_t position, std::uint32_t size) {
     std::vector<char> block(kBlock);
+    bool sent = true;
     // Never more than the size announced, even when the file grew since it was shared.
-    while (sent && position < size) {
+    while (position < size) {
         ssize_t n = ::read(file.get(), block.data(), std::min<std::size_t>(block.size(), size - position));
         if (n <= 0) break;
         if (!platform::SendAllBlocking(fd, std::string_view(block.data(), static_cast<std::size_t>(n)))) {
@@ -120,32 +118,45 @@ void ServeGet(Client& c, int fd, std::string requestLine) {
         }
         {
             std::scoped_lock lock(c.transfers.lists.Lock(true));
-            if (r->stopRequest == 1) {
-                SetTransferState(c, *r, TransferState::Cancelled);
+            if (r.stopRequest == 1) {
+                SetTransferState(c, r, TransferState::Cancelled);
                 return;
             }
-            if (r->stopRequest == 2) {
-                RemoveTransfer(c, *r);
+            if (r.stopRequest == 2) {
+                RemoveTransfer(c, r);
                 return;
             }
             position += static_cast<std::uint32_t>(n);
-            r->position = position;
+            r.position = position;
         }
-        if (c.state.quitting || !RefreshTransferProgress(c, *r)) break;
+        if (c.state.quitting || !RefreshTransferProgress(c, r)) break;
     }
     std::scoped_lock lock(c.transfers.lists.Lock(true));
     if (sent && position == size) {
         if (c.state.settings.autoDelete) {
-            RemoveTransfer(c, *r);
+            RemoveTransfer(c, r);
         } else {
-            SetTransferState(c, *r, TransferState::Complete);
+            SetTransferState(c, r, TransferState::Complete);
         }
     } else {
-        SetTransferState(c, *r, TransferState::Error);
+        SetTransferState(c, r, TransferState::Error);
     }
 }
 
-}  // namespace
+std::optional<SharedFileOnDisk> FindSharedFile(Client& c, const std::string& name, std::string* virtualName) {
+    std::scoped_lock lock(c.sharedList.lock);
+    library::SharedFileRecord* file = c.sharedList.Find(c.sharedList.ResolveVirtualName(name));
+    if (!file) return std::nullopt;
+    if (virtualName) *virtualName = c.sharedList.VirtualName(*file);
+    return SharedFileOnDisk{file->path, file->size};
+}
+
+std::uint64_t RequestedOffset(const std::string& text, const std::string& path) {
+    std::string trimmed(server::Trim(text));
+    std::uint64_t offset = std::strtoull(trimmed.c_str(), nullptr, 10);
+    if (offset != 0 && (trimmed.back() == 'c' || trimmed.back() == 'C')) offset += library::AudioDataStart(path);
+    return offset;
+}
 
 bool UploadAllowed(Client& c, const std::string& rawNick) {
     const std::string nick(server::Trim(rawNick));
@@ -214,30 +225,36 @@ void OnLineSpeed(Client& c, const std::string& payload) {
 void IncomingConnection(Client& c, platform::Socket socket) {
     const int fd = socket.fd();
     TakeUploadSlot(c);
+    // Held for the command, and for a GET until the file was sent.
     struct Slot {
         Client& c;
-        ~Slot() { ReleaseUploadSlot(c); }
+        bool held = true;
+        void Release() {
+            if (std::exchange(held, false)) ReleaseUploadSlot(c);
+        }
+        ~Slot() { Release(); }
     } slot{c};
     if (!platform::SendAllBlocking(fd, "1")) return;
     auto command = ReadLine(c, fd, c.Scaled(20s));
     if (!command) return;
-    // "GET" may come with its request line in the same segment: what follows it is the line.
-    std::string rest;
-    if (StartsNoCase(*command, "SENDLIST") || StartsNoCase(*command, "SEND") || StartsNoCase(*command, "GETLIST")) {
-        // Pushes from firewalled uploaders and direct browsing come with their parts.
-        return;
+    if (StartsNoCase(*command, "SENDLIST")) return;  // direct browsing comes with its part
+    if (StartsNoCase(*command, "SEND")) {
+        slot.Release();
+        return PushReceiver(c, fd, command->substr(4));
     }
+    if (StartsNoCase(*command, "GETLIST")) return;
     if (!StartsNoCase(*command, "GET")) {
         platform::SendAllBlocking(fd, "INVALID REQUEST");
         return;
     }
-    rest = command->substr(3);
-    if (server::Trim(rest).empty()) {
-        auto line = ReadLine(c, fd, c.Scaled(20s));
-        if (!line) return;
-        rest = *line;
+    // The request line may come in the same segment as "GET".
+    std::string line = command->substr(3);
+    if (server::Trim(line).empty()) {
+        auto next = ReadLine(c, fd, c.Scaled(20s));
+        if (!next) return;
+        line = *next;
     }
-    ServeGet(c, fd, rest);
+    ServeGet(c, fd, line);
 }
 
 }  // namespace tandril::transfer

@@ -308,3 +308,53 @@ TEST(Transfer, ANameWithoutABaseNameIsNotDownloaded) {
     EXPECT_EQ(ui.Texts("alert-modeless").size(), 4u);
     EXPECT_EQ(c.state.Downloads(), 0);
 }
+
+TEST(Transfer, AFirewalledUploaderPushesTheFile) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServer server;
+    test::TestProfile music;
+    fs::create_directories(music.path() / "Music");
+    const fs::path song = test::EncodeMp3(music, "song", 2, 44100, "-b 128 --cbr -t");
+    fs::copy_file(song, music.path() / "Music/Pushed.mp3");
+    test::NetworkUser ann{server, "ann", {.folders = {(music.path() / "Music").string()}, .timeScale = kTransferTimeScale}};  // firewalled
+    test::NetworkUser bob{server, "bob", {.dataPort = test::FreePort(), .timeScale = kTransferTimeScale}};
+    ASSERT_TRUE(ann.GoOnline(server) && bob.GoOnline(server));
+    ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
+    const devserver::SharedFile file = server.SharedFilesOf("ann").front();
+
+    StartDownload(*bob.client, file.virtualName, "ann", file.size);
+    ASSERT_TRUE(Ends(*bob.client, false, TransferState::Complete)) << Status(*bob.client, false);
+    EXPECT_TRUE(server.WaitFor("bob", 500, 1s));
+    EXPECT_TRUE(Ends(*ann.client, true, TransferState::Complete));
+    EXPECT_EQ(platform::ReadWholeFile(fs::path(bob.client->state.settings.savePath) / "Pushed.mp3"), platform::ReadWholeFile(song));
+    EXPECT_TRUE(test::RunUntil([&] { return ann.client->state.Uploads() == 0 && bob.client->state.Downloads() == 0; }));
+}
+
+TEST(Transfer, WhenBothAreFirewalledTheDownloaderIsAsked) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    for (bool notFirewalled : {false, true}) {
+        devserver::DevServer server;
+        test::TestProfile music;
+        fs::create_directories(music.path() / "Music");
+        fs::copy_file(test::EncodeMp3(music, "song", 1, 44100, "-b 128 --cbr -t"), music.path() / "Music/Walled.mp3");
+        test::NetworkUser ann{server, "ann", {.folders = {(music.path() / "Music").string()}, .timeScale = kTransferTimeScale}};
+        test::NetworkUser bob{server, "bob", {.timeScale = kTransferTimeScale}};
+        bob.ui.notFirewalledAnswer = notFirewalled;
+        ASSERT_TRUE(ann.GoOnline(server) && bob.GoOnline(server));
+        ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
+        const devserver::SharedFile file = server.SharedFilesOf("ann").front();
+        StartDownload(*bob.client, file.virtualName, "ann", file.size);
+        ASSERT_TRUE(test::RunUntil([&] { return !bob.ui.Texts("both-firewalled-download").empty(); }));
+        EXPECT_EQ(bob.ui.Texts("both-firewalled-download").front(), file.virtualName);
+        if (notFirewalled) {
+            // The data port becomes 6699 (or the firewalled mode again, when 6699 is taken here); the
+            // download waits for the sweep.
+            EXPECT_TRUE(server.WaitFor("bob", 703, 5s));
+            EXPECT_EQ(StateOf(*bob.client, false), TransferState::Connecting);
+        } else {
+            EXPECT_TRUE(Ends(*bob.client, false, TransferState::Error));
+            EXPECT_TRUE(server.WaitFor("bob", 219, 5s));
+        }
+        EXPECT_FALSE(server.WaitFor("bob", 500, 100ms));
+    }
+}

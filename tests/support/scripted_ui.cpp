@@ -76,6 +76,11 @@ UiPort::ExistingFile ScriptedUi::AskExistingFile(const std::string& baseName) {
     return answer;
 }
 
+bool ScriptedUi::AskBothFirewalledDownload(const std::string& remoteName) {
+    Record({"both-firewalled-download", remoteName, "Conflit avec le Firewall!"});
+    return notFirewalledAnswer;
+}
+
 bool ScriptedUi::AskBothFirewalled(const std::string& user) {
     Record({"both-firewalled", user, "Conflit avec le Firewall!"});
     return notFirewalledAnswer;

@@ -26,6 +26,7 @@ public:
     void OpenUrl(const std::string& url) override { Record({"open-url", url, ""}); }
     Credentials AskInvalidPassword(const std::string& user, const std::string& password) override;
     bool AskBothFirewalled(const std::string& user) override;
+    bool AskBothFirewalledDownload(const std::string& remoteName) override;
     WizardButton ShowWizardPage(WizardPage page, WizardData& data) override;
     void ShowWaitWindow(const std::string& text) override;
     int AskDataPortSettings() override;

@@ -1,0 +1,202 @@
+#include "transfer/push.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+
+#include <filesystem>
+
+#include "app/client.h"
+#include "app/text_format.h"
+#include "server/get_field.h"
+#include "server/proxy_client.h"
+#include "server/wire_text.h"
+#include "transfer/download.h"
+#include "transfer/download_queue.h"
+#include "transfer/transfers.h"
+#include "transfer/upload.h"
+
+namespace tandril::transfer {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using server::EqualsNoCase;
+using server::GetField;
+
+namespace {
+
+std::uint32_t SizeOnDisk(const std::string& path) {
+    std::error_code ec;
+    auto size = fs::file_size(path, ec);
+    return ec ? 0 : static_cast<std::uint32_t>(std::min<std::uintmax_t>(size, UINT32_MAX));
+}
+
+std::uint32_t Number(const std::optional<std::string>& field) {
+    return field ? static_cast<std::uint32_t>(std::strtoul(field->c_str(), nullptr, 10)) : 0;
+}
+
+}  // namespace
+
+void OnPushRequest(Client& c, const std::string& payload) {
+    auto nick = GetField(payload, 1, 20), address = GetField(payload, 2, 16), port = GetField(payload, 3, 16);
+    auto name = GetField(payload, 4, 350), checksum = GetField(payload, 5, 50), speed = GetField(payload, 6, 16);
+    if (!nick || !address || !port || !name || !checksum) return;
+    if (!UploadAllowed(c, *nick)) {
+        c.link.SendServerMessage(619, Format(500, "%s \"%s\" %d", nick->c_str(), name->c_str(), c.state.settings.maxUploads));
+        return;
+    }
+    auto shared = FindSharedFile(c, *name);
+    if (!shared) return;  // only a file of the shared list is ever pushed
+    TransferRecord* r = nullptr;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        for (auto& record : c.transfers.lists.Of(true)) {
+            if (EqualsNoCase(record->nick, *nick) && EqualsNoCase(record->remoteName, shared->path) &&
+                record->state != TransferState::Transferring && !record->attached) {
+                r = record.get();
+                break;
+            }
+        }
+        if (!r) {
+            auto record = std::make_unique<TransferRecord>(true, *nick, shared->path, *checksum, SizeOnDisk(shared->path), 0, 0,
+                                                           c.transfers.lists.NextRowId(), TransferNow());
+            record->localPath = shared->path;
+            r = &AddTransfer(c, std::move(record));
+        }
+        r->peerLineSpeed = Number(speed);
+        r->peerAddress = Number(address);
+        r->peerPort = Number(port);
+        r->checksum = *checksum;
+        r->attached = true;
+    }
+    c.StartWorker([&c, r] { PushUploadWorker(c, *r); });
+}
+
+void PushUploadWorker(Client& c, TransferRecord& r) {
+    std::string nick, remoteName;
+    std::uint32_t address = 0, port = 0;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        nick = r.nick;
+        remoteName = r.remoteName;
+        address = r.peerAddress;
+        port = r.peerPort;
+    }
+    // Every end before the data phase leaves the record as it was, for a later push.
+    auto letGo = [&] {
+        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        r.attached = false;
+    };
+    server::ProxyOutcome connection = server::ConnectThroughProxy(c, {ntohl(address), static_cast<std::uint16_t>(port)}, true);
+    if (connection.status != 1) {
+        if (connection.status == 0) c.link.SendServerMessage(626, Format(64, "%s %d", nick.c_str(), static_cast<int>(port)));
+        return letGo();
+    }
+    const int fd = connection.socket.fd();
+    platform::SetBuffers(fd, 65536);
+    char consent = 0;
+    if (platform::WaitReadable(fd, c.Scaled(20s)) != platform::WaitResult::Ready || ::recv(fd, &consent, 1, 0) != 1 || consent == '0') {
+        return letGo();
+    }
+    TakeUploadSlot(c);
+    struct Slot {
+        Client& c;
+        ~Slot() { ReleaseUploadSlot(c); }
+    } slot{c};
+    if (!platform::SendAllBlocking(fd, "SEND")) return letGo();
+    std::string virtualName;
+    auto shared = FindSharedFile(c, remoteName, &virtualName);
+    if (!shared) {
+        platform::SendAllBlocking(fd, "FILE NOT SHARED");
+        return letGo();
+    }
+    const std::uint32_t size = SizeOnDisk(shared->path);
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        r.fileSize = size;
+    }
+    const std::string line = server::Utf8ToCp1252(Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), virtualName.c_str(),
+                                                          static_cast<unsigned long>(size)));
+    if (!platform::SendAllBlocking(fd, line)) return letGo();
+    auto reply = ReadLine(c, fd, c.Scaled(20s));
+    if (!reply) return letGo();
+    const std::uint64_t offset = RequestedOffset(*reply, shared->path);
+    platform::UniqueFd file(::open(shared->path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid() || (offset != 0 && ::lseek(file.get(), static_cast<off_t>(offset), SEEK_SET) < 0)) {
+        platform::SendAllBlocking(fd, "FILE NOT FOUND");
+        return letGo();
+    }
+    const auto position = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, size));
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        r.localPath = shared->path;
+        r.stopRequest = 0;
+        r.startOffset = r.position = position;
+        r.startTime = TransferNow();
+        SetTransferState(c, r, TransferState::Transferring);
+    }
+    SendFile(c, r, fd, std::move(file), position, size);
+}
+
+void PushReceiver(Client& c, int fd, const std::string& rest) {
+    std::string line = rest;
+    if (server::Trim(line).empty()) {
+        auto read = ReadLine(c, fd, c.Scaled(20s));
+        if (!read) return;
+        line = *read;
+    }
+    line = server::Cp1252ToUtf8(line);
+    auto nick = GetField(line, 1, 20), name = GetField(line, 2, 350), size = GetField(line, 3, 16);
+    if (!size) {
+        platform::SendAllBlocking(fd, "INVALID REQUEST");
+        return;
+    }
+    TransferRecord* r = nullptr;
+    std::string localPath;
+    ExistingFileAction action;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        for (auto& record : c.transfers.lists.Of(false)) {
+            if ((record->state == TransferState::Connecting || record->state == TransferState::RemotelyQueued) && !record->attached &&
+                EqualsNoCase(record->nick, *nick) && EqualsNoCase(record->remoteName, *name)) {
+                r = record.get();
+                break;
+            }
+        }
+        if (r) {
+            r->attached = true;
+            r->fileSize = Number(size);
+            localPath = r->localPath;
+            action = r->existingFileAction;
+        }
+    }
+    if (!r) {
+        platform::SendAllBlocking(fd, "FILE NOT REQUESTED");
+        return;
+    }
+    auto fail = [&] {
+        SetTransferState(c, *r, TransferState::Error);
+        StartNextQueuedDownload(c);
+    };
+    if (Number(size) == 0) {
+        fail();
+        c.ui.ShowAlert(AlertKind::Modeless, Format(600, "FileName '%s' has a 0 byte file size!", localPath.c_str()));
+        return;
+    }
+    std::uint32_t offset = 0;
+    if (action == ExistingFileAction::Append) offset = SizeOnDisk(localPath);
+    if (!platform::SendAllBlocking(fd, std::to_string(offset))) return fail();
+    platform::UniqueFd file = OpenDownloadFile(c, localPath, action);
+    if (!file.valid()) return fail();
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        if (r->stopRequest == 0) {
+            r->startOffset = r->position = offset;
+            r->startTime = TransferNow();
+            SetTransferState(c, *r, TransferState::Transferring);
+        }
+    }
+    ReceiveFile(c, *r, fd, std::move(file));
+}
+
+}  // namespace tandril::transfer
