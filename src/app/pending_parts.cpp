@@ -14,7 +14,6 @@ void BrowseUser(Client&, const std::string&) {}
 
 void LoadHotList(Client&) {}
 void WatchHotListUsers(Client&) {}
-void RestartWaitingTransfers(Client&) {}
 void OpenChannelList(Client&) {}
 void JoinStoredChannels(Client&) {}
 void SaveIncompleteDownloads(Client&) {}

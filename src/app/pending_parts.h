@@ -28,7 +28,6 @@ void BrowseUser(Client& client, const std::string& user);
 void StartDataPortListener(Client& client);
 void LoadHotList(Client& client);
 void WatchHotListUsers(Client& client);
-void RestartWaitingTransfers(Client& client);
 void OpenChannelList(Client& client);
 void JoinStoredChannels(Client& client);
 void SaveIncompleteDownloads(Client& client);

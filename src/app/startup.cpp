@@ -2,18 +2,19 @@
 
 #include <QObject>
 
-#include "transfer/data_port.h"
 #include "app/account.h"
 #include "app/client.h"
-#include "library/my_files.h"
 #include "app/pending_parts.h"
-#include "app/url_protocol.h"
 #include "app/settings.h"
 #include "app/text_format.h"
+#include "app/url_protocol.h"
+#include "library/my_files.h"
 #include "platform/socket.h"
 #include "server/connect_server.h"
 #include "server/login.h"
 #include "server/registration.h"
+#include "transfer/data_port.h"
+#include "transfer/download_queue.h"
 
 namespace tandril {
 
@@ -33,7 +34,7 @@ void GoOnline(Client& c) {
     library::AnnounceSharedFiles(c, true);
     c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", c.state.userName.c_str(), c.state.sharedFileCount.load()));
     d.SetStatus("Starting Application!");
-    RestartWaitingTransfers(c);
+    transfer::RestartTransfersAfterLogin(c);
     c.main.SetPagesVisible(true);
     d.PostClose(1);
     if (c.state.accountOrigin != 0) {

@@ -14,6 +14,7 @@
 #include "server/invalid_password.h"
 #include "server/server_disconnect.h"
 #include "transfer/download.h"
+#include "transfer/download_queue.h"
 #include "transfer/push.h"
 #include "transfer/upload.h"
 
@@ -91,9 +92,13 @@ void ServerDispatcher(Client& client, int type, const std::string& payload) {
         case 204: transfer::OnDownloadAddress(client, payload); break;
         case 206:
         case 609: transfer::OnDownloadRefused(client, payload); break;
-        case 214: OnServerStatistics(client, payload); break;
+        case 214:
+            transfer::TimeoutSweep(client);
+            OnServerStatistics(client, payload);
+            break;
         case 501: transfer::OnPushRequest(client, payload); break;
         case 601: transfer::OnLineSpeed(client, payload); break;
+        case 620: transfer::OnRemoteQueueFull(client, payload); break;
         case 607: transfer::OnUploadRequest(client, payload); break;
         case 404: client.chat.ShowInBothWindows(payload); break;
         case 613: OnImposedDataPort(client, payload); break;

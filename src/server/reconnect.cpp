@@ -10,6 +10,7 @@
 #include "server/account_changes.h"
 #include "server/connect_server.h"
 #include "server/login.h"
+#include "transfer/download_queue.h"
 
 namespace tandril::server {
 
@@ -66,7 +67,7 @@ void ReconnectDriver(Client& c) {
     c.dialog.SetStatus("Logged in! Sharing files...");
     library::AnnounceSharedFiles(c, true);
     c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", s.userName.c_str(), s.sharedFileCount.load()));
-    RestartWaitingTransfers(c);
+    transfer::RestartTransfersAfterLogin(c);
     if (s.settings.autoJoin) JoinStoredChannels(c);
     s.connectInProgress = false;
     c.dialog.PostClose(1);

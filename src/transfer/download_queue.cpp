@@ -1,6 +1,8 @@
 #include "transfer/download_queue.h"
 
 #include "app/client.h"
+
+#include <algorithm>
 #include "app/text_format.h"
 #include "server/get_field.h"
 #include "transfer/download.h"
@@ -61,6 +63,120 @@ void StartNextQueuedDownload(Client& c) {
         c.state.downloads = std::max(0, c.state.downloads - 1);
     }
     if (c.state.connected) c.link.SendServerMessage(219, "");
+    ShowTransferCounters(c);
+}
+
+void OnRemoteQueueFull(Client& c, const std::string& payload) {
+    auto nick = server::GetField(payload, 1, 20), name = server::GetField(payload, 2, 350);
+    if (!nick || !name) return;
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        TransferRecord* full = nullptr;
+        for (auto& r : c.transfers.lists.Of(false)) {
+            if ((r->state == TransferState::Connecting || r->state == TransferState::Resuming || r->state == TransferState::RemotelyQueued) &&
+                server::EqualsNoCase(r->nick, *nick) && server::EqualsNoCase(r->remoteName, *name)) {
+                full = r.get();
+                break;
+            }
+        }
+        if (!full) return;
+        SetTransferState(c, *full, TransferState::RemotelyQueued);
+        if (TransferRecord* next = c.state.connected ? FirstWaiting(c, TransferState::Queued, *nick) : nullptr) {
+            SetTransferState(c, *next, TransferState::Connecting);
+            c.link.SendServerMessage(219, "");
+            c.link.SendServerMessage(218, "");
+            AskForDownload(c, *next);
+            return;
+        }
+    }
+    // Nobody else waits: the slot is given back here only; the server heard of the full queue.
+    {
+        std::scoped_lock lock(c.state.downloadsLock);
+        c.state.downloads = std::max(0, c.state.downloads - 1);
+    }
+    ShowTransferCounters(c);
+}
+
+void ForceTransfer(Client& c, const std::vector<std::uint32_t>& rowIds) {
+    std::scoped_lock lock(c.transfers.lists.Lock(false));
+    for (std::uint32_t id : rowIds) {
+        TransferRecord* r = c.transfers.lists.FindByRowId(false, id);
+        if (!r || (r->state != TransferState::Queued && r->state != TransferState::RemotelyQueued)) continue;
+        TakeDownloadSlot(c);
+        SetTransferState(c, *r, TransferState::Connecting);
+        AskForDownload(c, *r);
+    }
+}
+
+void MoveInQueue(Client& c, QueueMove move, const std::vector<std::uint32_t>& rowIds) {
+    std::scoped_lock lock(c.transfers.lists.Lock(false));
+    auto& list = c.transfers.lists.Of(false);
+    if (rowIds.size() >= list.size()) return;  // every row selected: nothing can move
+    // The selected records from the top, each moved once.
+    std::vector<TransferRecord*> selected;
+    for (auto& r : list) {
+        if (std::find(rowIds.begin(), rowIds.end(), r->rowId) != rowIds.end()) selected.push_back(r.get());
+    }
+    for (TransferRecord* record : selected) {
+        auto at = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; });
+        const bool up = move == QueueMove::Up || move == QueueMove::Top;
+        if (up ? at == list.begin() : std::next(at) == list.end()) {
+            c.ui.ShowAlert(AlertKind::Modal, up ? "File is already at the top of the queue!" : "File is already at the bottom of the queue!");
+            continue;
+        }
+        auto to = move == QueueMove::Up ? std::prev(at) : move == QueueMove::Down ? std::next(at, 2) : move == QueueMove::Top ? list.begin() : list.end();
+        list.splice(to, list, at);
+        const auto index = static_cast<int>(std::distance(list.begin(), std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; })));
+        c.transfers.view.Remove(false, record->rowId);
+        AddTransferRow(c, *record, index);
+    }
+}
+
+void TimeoutSweep(Client& c) {
+    const std::int64_t now = TransferNow();
+    int failedDownloads = 0;
+    // A record whose worker runs is left to the worker's own time-outs.
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        for (auto& r : c.transfers.lists.Of(false)) {
+            if (r->state != TransferState::Connecting || r->attached || now - r->requestTime <= 300) continue;
+            r->timedOut = true;
+            r->stopRequest = 1;
+            SetTransferState(c, *r, TransferState::Error);
+            ++failedDownloads;
+        }
+    }
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        for (auto& r : c.transfers.lists.Of(true)) {
+            if (r->state != TransferState::Connecting || r->attached || now - r->requestTime <= 360) continue;
+            r->timedOut = true;
+            SetTransferState(c, *r, TransferState::Error);  // it held no upload slot yet
+        }
+    }
+    for (int i = 0; i < failedDownloads; ++i) StartNextQueuedDownload(c);
+}
+
+void RestartTransfersAfterLogin(Client& c) {
+    {
+        std::scoped_lock lock(c.state.downloadsLock);
+        c.state.downloads = 0;
+    }
+    std::scoped_lock lock(c.transfers.lists.Lock(false));
+    for (auto& r : c.transfers.lists.Of(false)) {
+        if (r->state == TransferState::Transferring || r->attached) {
+            TakeDownloadSlot(c);  // still running: it keeps its slot
+        } else if (r->state == TransferState::Connecting || r->state == TransferState::Resuming) {
+            SetTransferState(c, *r, TransferState::Error);
+        }
+    }
+    for (auto& r : c.transfers.lists.Of(false)) {
+        if (c.state.Downloads() >= c.state.settings.maxDownloads) break;
+        if (r->state != TransferState::Queued) continue;
+        SetTransferState(c, *r, TransferState::Connecting);
+        AskForDownload(c, *r);
+        TakeDownloadSlot(c);
+    }
     ShowTransferCounters(c);
 }
 

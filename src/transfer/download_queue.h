@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "transfer/transfer_record.h"
 
@@ -20,5 +21,16 @@ void EnqueueDownload(Client& c, const std::string& remoteName, const std::string
 void StartNextQueuedDownload(Client& c);
 // Sends the request for a record that now holds a slot (203).
 void AskForDownload(Client& c, TransferRecord& r);
+// 620: the uploader's queue is full for this download; its slot passes to another user's file.
+void OnRemoteQueueFull(Client& c, const std::string& payload);
+// "&Force Transfer (if queued)": the selected waiting downloads start now, whatever the limit.
+void ForceTransfer(Client& c, const std::vector<std::uint32_t>& rowIds);
+enum class QueueMove { Up, Down, Top, Bottom };
+// Moves the selected downloads in the queue (and their rows with them).
+void MoveInQueue(Client& c, QueueMove move, const std::vector<std::uint32_t>& rowIds);
+// At each 214: requests unanswered for 300 seconds (downloads) or 360 (uploads) fail.
+void TimeoutSweep(Client& c);
+// After each login: slots counted again, unanswered requests failed, waiting downloads started.
+void RestartTransfersAfterLogin(Client& c);
 
 }  // namespace tandril::transfer
