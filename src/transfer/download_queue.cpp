@@ -112,11 +112,13 @@ void MoveInQueue(Client& c, QueueMove move, const std::vector<std::uint32_t>& ro
     std::scoped_lock lock(c.transfers.lists.Lock(false));
     auto& list = c.transfers.lists.Of(false);
     if (rowIds.size() >= list.size()) return;  // every row selected: nothing can move
-    // The selected records from the top, each moved once.
+    // Each selected record moves once. Up and Bottom take them from the top, Down and Top from the
+    // bottom, so that a block of selected rows keeps its order and moves as a whole.
     std::vector<TransferRecord*> selected;
     for (auto& r : list) {
         if (std::find(rowIds.begin(), rowIds.end(), r->rowId) != rowIds.end()) selected.push_back(r.get());
     }
+    if (move == QueueMove::Down || move == QueueMove::Top) std::reverse(selected.begin(), selected.end());
     for (TransferRecord* record : selected) {
         auto at = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; });
         const bool up = move == QueueMove::Up || move == QueueMove::Top;

@@ -12,6 +12,7 @@
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
 #include "transfer/download.h"
+#include "transfer/download_queue.h"
 #include "transfer/transfers.h"
 
 using namespace tandril;
@@ -42,6 +43,16 @@ bool Ends(Client& c, bool outbound, TransferState expected) {
 std::string Status(Client& c, bool outbound) {
     auto rows = c.transfers.view.Rows(outbound);
     return rows.size() == 1 ? rows.front().cells[kStatusColumn] : "";
+}
+
+// Waits, with the event loop running, until `user` sent a frame of `type`.
+bool Sent(devserver::DevServer& server, const std::string& user, int type) {
+    return test::RunUntil([&] {
+        for (const auto& f : server.FramesFrom(user)) {
+            if (f.type == type) return true;
+        }
+        return false;
+    }, 10s);
 }
 
 // A network of devserver, a sharer with a data port and a downloader.
@@ -94,7 +105,7 @@ TEST(Transfer, ADownloadArrivesByteForByteAndIsSharedAfterwards) {
     }
     // Slots: taken and given back on both sides.
     EXPECT_TRUE(test::RunUntil([&] { return bob.state.Downloads() == 0 && n.ann.client->state.Uploads() == 0; }));
-    EXPECT_TRUE(n.server.WaitFor("bob", 219, 5s) && n.server.WaitFor("ann", 221, 5s));
+    EXPECT_TRUE(Sent(n.server, "bob", 219) && Sent(n.server, "ann", 221));
     auto types = [&](const std::string& user) {
         std::vector<int> t;
         for (const auto& f : n.server.FramesFrom(user)) {
@@ -324,7 +335,7 @@ TEST(Transfer, AFirewalledUploaderPushesTheFile) {
 
     StartDownload(*bob.client, file.virtualName, "ann", file.size);
     ASSERT_TRUE(Ends(*bob.client, false, TransferState::Complete)) << Status(*bob.client, false);
-    EXPECT_TRUE(server.WaitFor("bob", 500, 1s));
+    EXPECT_TRUE(Sent(server, "bob", 500));
     EXPECT_TRUE(Ends(*ann.client, true, TransferState::Complete));
     EXPECT_EQ(platform::ReadWholeFile(fs::path(bob.client->state.settings.savePath) / "Pushed.mp3"), platform::ReadWholeFile(song));
     EXPECT_TRUE(test::RunUntil([&] { return ann.client->state.Uploads() == 0 && bob.client->state.Downloads() == 0; }));
@@ -349,12 +360,164 @@ TEST(Transfer, WhenBothAreFirewalledTheDownloaderIsAsked) {
         if (notFirewalled) {
             // The data port becomes 6699 (or the firewalled mode again, when 6699 is taken here); the
             // download waits for the sweep.
-            EXPECT_TRUE(server.WaitFor("bob", 703, 5s));
+            EXPECT_TRUE(Sent(server, "bob", 703));
             EXPECT_EQ(StateOf(*bob.client, false), TransferState::Connecting);
         } else {
             EXPECT_TRUE(Ends(*bob.client, false, TransferState::Error));
-            EXPECT_TRUE(server.WaitFor("bob", 219, 5s));
+            EXPECT_TRUE(Sent(server, "bob", 219));
         }
-        EXPECT_FALSE(server.WaitFor("bob", 500, 100ms));
+        const auto frames = server.FramesFrom("bob");
+        EXPECT_TRUE(std::none_of(frames.begin(), frames.end(), [](const auto& f) { return f.type == 500; }));
+    }
+}
+
+namespace {
+
+std::vector<TransferState> States(Client& c) {
+    std::scoped_lock lock(c.transfers.lists.Lock(false));
+    std::vector<TransferState> states;
+    for (auto& r : c.transfers.lists.Of(false)) states.push_back(r->state);
+    return states;
+}
+
+std::vector<int> SlotFrames(devserver::DevServer& server, const std::string& user) {
+    std::vector<int> t;
+    for (const auto& f : server.FramesFrom(user)) {
+        if (f.type == 218 || f.type == 219 || f.type == 203) t.push_back(f.type);
+    }
+    return t;
+}
+
+}  // namespace
+
+TEST(TransferQueue, TwoSlotsForFiveDownloads) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    Network n;
+    for (int i = 1; i <= 4; ++i) fs::copy_file(n.song, n.music.path() / ("Music/Song " + std::to_string(i) + ".mp3"));
+    ASSERT_TRUE(n.ann.GoOnline(n.server) && n.bob.GoOnline(n.server));
+    ASSERT_TRUE(test::RunUntil([&] { return n.server.SharedFilesOf("ann").size() == 5; }));
+    Client& bob = *n.bob.client;
+    bob.state.settings.maxDownloads = 2;
+    for (const auto& file : n.server.SharedFilesOf("ann")) {
+        if (bob.state.Downloads() < bob.state.settings.maxDownloads) {
+            StartDownload(bob, file.virtualName, "ann", file.size);
+        } else {
+            EnqueueDownload(bob, file.virtualName, "ann", file.size, file.hash);
+        }
+    }
+    using S = TransferState;
+    EXPECT_EQ(States(bob), (std::vector<S>{S::Connecting, S::Connecting, S::Queued, S::Queued, S::Queued}));
+    EXPECT_EQ(bob.transfers.view.Rows(false)[2].cells[kStatusColumn], "Queued...");
+    ASSERT_TRUE(test::RunUntil([&] { return States(bob) == std::vector<S>(5, S::Complete); }, 20s));
+    // Each end hands its slot to the next waiting download (219, 218) until none waits.
+    EXPECT_TRUE(Sent(n.server, "bob", 219));
+    ASSERT_TRUE(test::RunUntil([&] { return SlotFrames(n.server, "bob").size() == 15; }));
+    EXPECT_EQ(SlotFrames(n.server, "bob"), (std::vector<int>{218, 203, 218, 203, 219, 218, 203, 219, 218, 203, 219, 218, 203, 219, 219}));
+    EXPECT_EQ(bob.state.Downloads(), 0);
+}
+
+TEST(TransferQueue, AFullRemoteQueuePassesTheSlotAndUnansweredRequestsTimeOut) {
+    devserver::DevServer server;
+    test::NetworkUser ann{server, "ann", {.timeScale = kTransferTimeScale}};  // firewalled, shares nothing
+    test::NetworkUser cat{server, "cat", {.timeScale = kTransferTimeScale}};
+    test::NetworkUser bob{server, "bob", {.dataPort = test::FreePort(), .timeScale = kTransferTimeScale}};
+    ASSERT_TRUE(ann.GoOnline(server) && cat.GoOnline(server) && bob.GoOnline(server));
+    Client& c = *bob.client;
+    c.state.settings.maxDownloads = 1;
+    StartDownload(c, "1:\\1\\f1.mp3", "ann", 100);
+    EnqueueDownload(c, "1:\\1\\f2.mp3", "ann", 100, "h2");
+    EnqueueDownload(c, "1:\\1\\f3.mp3", "cat", 100, "h3");
+    // ann is firewalled: bob asks for a push that never comes.
+    ASSERT_TRUE(Sent(server, "bob", 500));
+    using S = TransferState;
+    EXPECT_EQ(States(c), (std::vector<S>{S::Connecting, S::Queued, S::Queued}));
+
+    const auto before = SlotFrames(server, "bob").size();
+    ASSERT_TRUE(server.SendTo("bob", 620, "ann \"1:\\1\\f1.mp3\" 100 3"));
+    ASSERT_TRUE(test::RunUntil([&] { return States(c) == std::vector<S>{S::RemotelyQueued, S::Queued, S::Connecting}; }));
+    EXPECT_EQ(c.transfers.view.Rows(false)[0].cells[kStatusColumn], "Remotely Queued...");
+    ASSERT_TRUE(test::RunUntil([&] { return SlotFrames(server, "bob").size() == before + 3; }));
+    auto frames = SlotFrames(server, "bob");
+    EXPECT_EQ(std::vector<int>(frames.begin() + static_cast<long>(before), frames.end()), (std::vector<int>{219, 218, 203}));
+    EXPECT_EQ(server.FramesFrom("bob").back().payload.substr(0, 4), "cat ");
+
+    // f3 waits for cat's push; five minutes later the next 214 fails it and the slot goes back to f1.
+    ASSERT_TRUE(test::RunUntil([&] {
+        auto frames = server.FramesFrom("bob");
+        return std::count_if(frames.begin(), frames.end(), [](const auto& f) { return f.type == 500; }) == 2;
+    }));
+    {
+        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        c.transfers.lists.Of(false).back()->requestTime -= 301;
+    }
+    ASSERT_TRUE(server.SendTo("bob", 214, "10 100 1000"));
+    ASSERT_TRUE(test::RunUntil([&] { return States(c) == std::vector<S>{S::Connecting, S::Queued, S::Error}; }));
+    EXPECT_EQ(c.transfers.view.Rows(false)[2].cells[kStatusColumn], "Timed out!");
+    EXPECT_EQ(c.state.Downloads(), 1);
+}
+
+TEST(TransferQueue, MovesKeepTheRowsInQueueOrder) {
+    struct Case {
+        QueueMove move;
+        std::vector<int> selected;  // positions, from 0
+        std::vector<int> order;     // the files' numbers afterwards
+        std::string alert;
+    };
+    const Case cases[] = {
+        {QueueMove::Up, {2}, {0, 2, 1, 3}, ""},
+        {QueueMove::Up, {0, 2}, {0, 2, 1, 3}, "File is already at the top of the queue!"},
+        {QueueMove::Down, {1, 2}, {0, 3, 1, 2}, ""},
+        {QueueMove::Down, {3}, {0, 1, 2, 3}, "File is already at the bottom of the queue!"},
+        {QueueMove::Top, {2, 3}, {2, 3, 0, 1}, ""},
+        {QueueMove::Bottom, {0, 1}, {2, 3, 0, 1}, ""},
+        {QueueMove::Bottom, {0}, {1, 2, 3, 0}, ""},
+        {QueueMove::Top, {0, 1, 2, 3}, {0, 1, 2, 3}, ""},  // everything selected: nothing moves
+    };
+    for (const Case& k : cases) {
+        test::TestProfile profile;
+        test::ScriptedUi ui;
+        Client c(ui, ClientOptions{profile.path()});
+        c.state.settings.savePath = (profile.path() / "Downloads").string();
+        for (int i = 0; i < 4; ++i) EnqueueDownload(c, "1:\\1\\f" + std::to_string(i) + ".mp3", "ann", 10, "h");
+        std::vector<std::uint32_t> ids;
+        for (int at : k.selected) ids.push_back(c.transfers.view.Rows(false)[static_cast<std::size_t>(at)].rowId);
+        MoveInQueue(c, k.move, ids);
+        std::vector<int> order, rows;
+        for (auto& r : c.transfers.lists.Of(false)) order.push_back(r->remoteName[6] - '0');
+        for (auto& row : c.transfers.view.Rows(false)) rows.push_back(row.cells[kNameColumn][1] - '0');
+        EXPECT_EQ(order, k.order);
+        EXPECT_EQ(rows, k.order);
+        EXPECT_EQ(ui.Texts("alert"), k.alert.empty() ? std::vector<std::string>{} : std::vector<std::string>{k.alert});
+    }
+}
+
+TEST(Transfer, CancelAndDeleteStopARunningDownload) {
+    for (bool remove : {false, true}) {
+        test::TestProfile profile;
+        test::ScriptedUi ui;
+        ClientOptions options{profile.path()};
+        options.timeScale = kTransferTimeScale;
+        Client c(ui, options);
+        const fs::path save = profile.path() / "Downloads";
+        c.state.userName = "bob";
+        c.state.settings.savePath = save.string();
+        c.state.settings.partialAction = 1;
+        FakeUploader slow("1", "1000abc", 3s);
+        StartDownload(c, "slow.mp3", "evil", 1000);
+        OnDownloadAddress(c, "evil 16777343 " + std::to_string(slow.port) + " \"slow.mp3\" h 3");
+        ASSERT_TRUE(Ends(c, false, TransferState::Transferring));
+        ASSERT_TRUE(test::RunUntil([&] { return platform::ReadWholeFile(save / "slow.mp3") == "abc"; }));
+        const std::uint32_t id = c.transfers.view.Rows(false).front().rowId;
+        // While the worker runs the row stays; the worker ends it within a second.
+        (remove ? DeleteTransfers : CancelTransfers)(c, false, {id});
+        EXPECT_EQ(c.transfers.view.Rows(false).size(), 1u);
+        if (remove) {
+            EXPECT_TRUE(test::RunUntil([&] { return c.transfers.view.Rows(false).empty() && c.transfers.lists.Of(false).empty(); }, 5s));
+        } else {
+            EXPECT_TRUE(Ends(c, false, TransferState::Cancelled));
+            EXPECT_EQ(Status(c, false), "Annulé ! ");
+        }
+        EXPECT_EQ(platform::ReadWholeFile(save / "slow.mp3"), "abc");  // kept: PartialAction 1
+        EXPECT_EQ(c.state.Downloads(), 0);
     }
 }
