@@ -17,6 +17,8 @@ void HandleUpgradeOffer(Client& client, const std::string& payload);
 // Server messages whose handlers come with their parts (search, transfers, channels, ...).
 void HandleLaterMessage(Client& client, int type, const std::string& payload);
 
+// A file of the transfer lists in the built-in player.
+void PlayLocalFile(Client& client, const std::string& path);
 // A search result played while it downloads.
 void StreamWhileDownloading(Client& client, const std::string& fileName, const std::string& user, std::uint32_t size);
 

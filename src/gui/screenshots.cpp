@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "transfer/transfers.h"
+#include "app/text_format.h"
 #include "app/account.h"
 #include "app/client.h"
 #include "gui/connecting_dialog.h"
@@ -95,6 +97,43 @@ int main(int argc, char** argv) {
         search::OnSearchResult(client, result);
     }
     search::OnEndOfSearch(client);
+    // Transfers in every state on the transfer page.
+    {
+        using transfer::TransferState;
+        struct Demo {
+            bool outbound;
+            const char* nick;
+            const char* name;
+            std::uint32_t size, position;
+            TransferState state;
+            const char* rate;
+            const char* left;
+        };
+        const Demo demos[] = {
+            {false, "kim", "Harbour Lights.mp3", 4812345, 3100000, TransferState::Transferring, "148.20 k/s", "00:00:11"},
+            {false, "lou", "Nova Drift - Low Tide.mp3", 3921004, 0, TransferState::Connecting, "", ""},
+            {false, "ana", "Harbour Lights (live).mp3", 9120334, 9120334, TransferState::Complete, "", ""},
+            {false, "joe", "nova drift - demo.mp3", 1200444, 0, TransferState::Queued, "", ""},
+            {true, "sam", "Paper Boats.mp3", 6011230, 1500000, TransferState::Transferring, "61.75 k/s", "00:01:13"},
+            {true, "eve", "Kindling.mp3", 2950012, 0, TransferState::Connecting, "", ""},
+        };
+        for (const Demo& d : demos) {
+            auto record = std::make_unique<transfer::TransferRecord>(d.outbound, d.nick, d.name, "x", d.size, 0, 0,
+                                                                     client.transfers.lists.NextRowId(), 0);
+            record->localPath = std::string("/home/demo/Downloads/") + d.name;
+            transfer::TransferRecord& r = transfer::AddTransfer(client, std::move(record));
+            transfer::SetTransferState(client, r, d.state);
+            if (d.state != TransferState::Transferring) continue;
+            client.transfers.view.Edit(d.outbound, r.rowId, [&](transfer::TransferRow& row) {
+                row.cells[transfer::kSizeColumn] = GroupThousands(std::to_string(d.position)) + " of " + GroupThousands(std::to_string(d.size));
+                row.cells[transfer::kSpeedColumn] = "Cable";
+                row.cells[transfer::kRateColumn] = d.rate;
+                row.cells[transfer::kTimeLeftColumn] = d.left;
+                row.percent = static_cast<int>(std::uint64_t{d.position} * 100 / d.size);
+            });
+        }
+        client.transfers.view.SetInfo("Inbound Transfers:    2", "Outbound Transfers:    1");
+    }
     const char* names[] = {"page-1-chat.png", "page-2-my-files.png", "page-3-search.png", "page-4-hot-list.png", "page-5-transfers.png"};
     for (int page = 1; page <= 5; ++page) {
         window.ShowPage(page, false);

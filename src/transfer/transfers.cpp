@@ -1,6 +1,7 @@
 #include "transfer/transfers.h"
 
 #include "app/client.h"
+#include "app/pending_parts.h"
 #include "app/startup.h"
 #include "app/text_format.h"
 #include "search/search_query.h"
@@ -171,6 +172,23 @@ void ClearFinishedTransfers(Client& c) {
             if (IsTransferFinished(r) && !r.attached) RemoveTransfer(c, r);
         }
     }
+}
+
+std::optional<TransferSummary> SummariseTransfer(Client& c, bool outbound, std::uint32_t rowId) {
+    std::scoped_lock lock(c.transfers.lists.Lock(outbound));
+    TransferRecord* r = c.transfers.lists.FindByRowId(outbound, rowId);
+    if (!r) return std::nullopt;
+    return TransferSummary{r->nick, r->localPath, r->state};
+}
+
+void PlayTransfer(Client& c, bool outbound, std::uint32_t rowId) {
+    auto summary = SummariseTransfer(c, outbound, rowId);
+    if (!summary) return;
+    if (summary->state == TransferState::Connecting) {
+        c.ui.ShowAlert(AlertKind::Modal, "Download has not yet started!");
+        return;
+    }
+    PlayLocalFile(c, summary->localPath);
 }
 
 }  // namespace tandril::transfer

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,5 +63,15 @@ void CancelTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>&
 void DeleteTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>& rowIds);
 // Removes every finished record of both lists with its row.
 void ClearFinishedTransfers(Client& c);
+
+// What the page's commands need of a row's record.
+struct TransferSummary {
+    std::string nick;
+    std::string localPath;
+    TransferState state = TransferState::Connecting;
+};
+std::optional<TransferSummary> SummariseTransfer(Client& c, bool outbound, std::uint32_t rowId);
+// "&Jouer le Fichier!" on a row: the file goes to the player once its download has begun.
+void PlayTransfer(Client& c, bool outbound, std::uint32_t rowId);
 
 }  // namespace tandril::transfer
