@@ -6,17 +6,25 @@
 #include "app/client.h"
 #include "app/front_end.h"
 #include "app/startup.h"
+#include "cli/cli_session.h"
 #include "cli/terminal_ui.h"
 
 using namespace tandril;
 
 int main(int argc, char** argv) {
-    FrontEndOptions options = ParseFrontEndOptions(argc, argv, {"answer", "terms", "exit-after-startup", "help"});
+    FrontEndOptions options = ParseFrontEndOptions(argc, argv, {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed",
+                                                               "data-port", "share", "save", "search", "download", "serve"});
     int exitCode = 0;
     auto profile = PrepareStart(options,
                                 "usage: tandril-cli [--profile DIR] [--redirector HOST[:PORT]] [--fallback-redirector HOST]\n"
                                 "                   [--answer=yes|no|cancel] [--terms=yes|no] [--exit-after-startup]\n"
-                                "                   [-P LINK | UPGRADE PATH | LINK]\n",
+                                "                   [--user=NAME --password=PW [--line-speed=0..10] [--data-port=PORT]\n"
+                                "                    [--share=DIR[:DIR...]] [--save=DIR]]\n"
+                                "                   [--search=WORDS [--download=N] [--serve]]\n"
+                                "                   [-P LINK | UPGRADE PATH | LINK]\n"
+                                "Without --search it stays online, serving uploads, until interrupted.\n"
+                                "Exit codes: 0 done, 1 start-up failed, 2 usage, 3 nothing found (or no result N),\n"
+                                "            4 download failed, 5 could not get online.\n",
                                 exitCode);
     if (!profile) return exitCode;
 
@@ -24,7 +32,9 @@ int main(int argc, char** argv) {
     std::string answer = ExtraOption(options, "answer").value_or("yes");
     cli::TerminalUi ui(answer == "no" ? Answer::No : answer == "cancel" ? Answer::Cancel : Answer::Yes,
                        ExtraOption(options, "terms").value_or("yes") != "no");
+    if (!cli::ApplyAccountOptions(options, *profile, ui)) return cli::kUsage;
     Client client(ui, ClientOptions{*profile, options.endpoints});
+    cli::CliSession session(client, ui, options);
     auto print = [&ui](const char* prefix) {
         return [&ui, prefix](const QString& text) {
             if (!text.isEmpty()) ui.Print(prefix + text.toStdString());
@@ -44,5 +54,6 @@ int main(int argc, char** argv) {
             if (t == QLatin1String("OK")) ExitApplication(client);
         });
     }
-    return RunClient(client, options.arguments);
+    const int code = RunClient(client, options.arguments);
+    return code != 0 ? code : session.Result();
 }

@@ -1,0 +1,151 @@
+#include "cli/cli_session.h"
+
+#include <cstdio>
+
+#include "app/client.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "app/text_format.h"
+#include "cli/terminal_ui.h"
+#include "library/shared_folders.h"
+#include "search/search_session.h"
+#include "transfer/download.h"
+#include "transfer/transfers.h"
+
+namespace tandril::cli {
+
+namespace {
+
+std::optional<int> Number(const std::optional<std::string>& text) {
+    if (!text || text->empty() || text->find_first_not_of("0123456789") != std::string::npos || text->size() > 9) return std::nullopt;
+    return std::stoi(*text);
+}
+
+}  // namespace
+
+bool ApplyAccountOptions(const FrontEndOptions& options, const std::filesystem::path& profile, TerminalUi& ui) {
+    auto user = ExtraOption(options, "user");
+    if (!user) return true;
+    ConfigStore store(profile);
+    AppState state;
+    LoadSettings(store, state, ui);
+    library::LoadSharedFolders(store, state);
+    state.userName = *user;
+    if (auto password = ExtraOption(options, "password")) state.password = *password;
+    if (auto speed = ExtraOption(options, "line-speed")) {
+        auto n = Number(speed);
+        if (!n || *n > 10) return ui.Print("--line-speed: a code from 0 to 10"), false;
+        state.lineSpeed = *n;
+    }
+    if (auto port = ExtraOption(options, "data-port")) {
+        auto n = Number(port);
+        if (!n || *n > 65534) return ui.Print("--data-port: 0 (firewalled) to 65534"), false;
+        state.dataPort = *n;
+    }
+    if (auto save = ExtraOption(options, "save")) state.settings.savePath = *save;
+    if (auto share = ExtraOption(options, "share")) {
+        state.sharedFolders.clear();
+        for (std::size_t start = 0; start <= share->size();) {
+            std::size_t end = share->find(':', start);
+            if (end == std::string::npos) end = share->size();
+            if (end > start) state.sharedFolders.push_back(share->substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    if (state.password.empty()) return ui.Print("--user needs --password"), false;
+    return SaveSettings(store, state, ui) && library::SaveSharedFolders(store, state, ui);
+}
+
+CliSession::CliSession(Client& client, TerminalUi& ui, const FrontEndOptions& options)
+    : client_(client), ui_(ui), search_(ExtraOption(options, "search")), download_(Number(ExtraOption(options, "download"))),
+      serve_(ExtraOption(options, "serve").has_value() || !search_) {
+    connect(&client_.dialog, &ConnectingDialogModel::closed, this, [this](int result) {
+        if (result == 1 && client_.state.connected) Online();
+    });
+    connect(&client_.dialog, &ConnectingDialogModel::buttonTextChanged, this, [this](const QString& t) {
+        // Start-up ended without a connection: the dialog offers only "OK".
+        if (t == QLatin1String("OK") && search_) End(kOffline);
+    });
+    connect(&client_.search, &search::SearchSession::changed, this, [this] {
+        if (searching_ && client_.search.Idle()) SearchFinished();
+    }, Qt::QueuedConnection);
+    // Uploads this user serves, one line each time their status changes.
+    connect(&client_.transfers.view, &transfer::TransferView::changed, this, [this](bool outbound) {
+        if (!outbound) return;
+        for (const transfer::TransferRow& row : client_.transfers.view.Rows(true)) {
+            std::string& shown = uploads_[row.rowId];
+            if (shown == row.cells[transfer::kStatusColumn]) continue;
+            shown = row.cells[transfer::kStatusColumn];
+            ui_.Print("[upload] " + row.cells[transfer::kUserColumn] + ": " + row.cells[transfer::kNameColumn] + "  " + shown);
+        }
+    }, Qt::QueuedConnection);
+    progress_.setInterval(1000);
+    connect(&progress_, &QTimer::timeout, this, &CliSession::Progress);
+}
+
+void CliSession::Online() {
+    if (!search_ || searching_) return;
+    searching_ = true;
+    ui_.Print("[search] " + *search_);
+    search::SearchButton(client_, {.artist = *search_});
+}
+
+void CliSession::SearchFinished() {
+    searching_ = false;
+    const search::SearchSession::View v = client_.search.Snapshot();
+    for (std::size_t i = 0; i < v.rows.size(); ++i) {
+        const search::ResultRow& r = v.rows[i];
+        ui_.Print(Format(1200, "%3zu. %-19s %s  (%s bytes, %s kbps, %s)", i + 1, r.user.c_str(), r.name.c_str(), r.size.c_str(),
+                         r.bitrate.c_str(), r.length.c_str()));
+    }
+    ui_.Print("[search] " + v.info);
+    if (!download_) return v.rows.empty() ? End(kNothingFound) : (serve_ ? void() : End(kDone));
+    if (*download_ < 1 || static_cast<std::size_t>(*download_) > v.rows.size()) {
+        ui_.Print(Format(100, "[download] there is no result %d", *download_));
+        return End(kNothingFound);
+    }
+    const search::SearchResult& chosen = v.results[v.rows[static_cast<std::size_t>(*download_ - 1)].result];
+    transfer::StartDownload(client_, chosen.fileName, chosen.user, chosen.size);
+    auto rows = client_.transfers.view.Rows(false);
+    if (rows.empty()) return End(kDownloadFailed);
+    rowId_ = rows.back().rowId;
+    if (auto summary = transfer::SummariseTransfer(client_, false, rowId_)) expectedPath_ = summary->localPath;
+    expectedSize_ = chosen.size;
+    ui_.Print("[download] " + chosen.fileName + " from " + chosen.user);
+    progress_.start();
+}
+
+void CliSession::Progress() {
+    auto summary = transfer::SummariseTransfer(client_, false, rowId_);
+    for (const transfer::TransferRow& row : client_.transfers.view.Rows(false)) {
+        if (row.rowId != rowId_) continue;
+        std::string line = row.cells[transfer::kStatusColumn] + "  " + row.cells[transfer::kSizeColumn];
+        if (row.percent >= 0) line += Format(64, "  %d%%  %s  %s", row.percent, row.cells[transfer::kRateColumn].c_str(), row.cells[transfer::kTimeLeftColumn].c_str());
+        if (line != lastProgress_) ui_.Print("[download] " + line);
+        lastProgress_ = line;
+    }
+    if (!summary) {
+        // The record went: removed on completion (AutoDelete) or by its worker after a failure.
+        std::error_code ec;
+        const bool whole = std::filesystem::file_size(expectedPath_, ec) == expectedSize_ && !ec;
+        ui_.Print(whole ? "[download] saved as " + expectedPath_ : "[download] failed");
+        progress_.stop();
+        return whole && serve_ ? void() : End(whole ? kDone : kDownloadFailed);
+    }
+    if (summary->state == transfer::TransferState::Complete) {
+        ui_.Print("[download] saved as " + summary->localPath);
+        progress_.stop();
+        if (!serve_) End(kDone);
+    } else if (summary->state == transfer::TransferState::Error || summary->state == transfer::TransferState::Cancelled) {
+        ui_.Print("[download] failed");
+        progress_.stop();
+        End(kDownloadFailed);
+    }
+}
+
+void CliSession::End(int code) {
+    result_ = code;
+    ExitApplication(client_);
+}
+
+}  // namespace tandril::cli

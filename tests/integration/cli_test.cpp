@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/atomic_file.h"
+#include "support/child_process.h"
+#include "support/media_fixtures.h"
+#include "support/network_user.h"
+
+using namespace tandril;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Runs tandril-cli as `user` against the devserver, the event loop of this process (where the
+// sharer lives) turning meanwhile; its exit code, or -1 when it did not end.
+int RunCli(devserver::DevServer& server, const test::TestProfile& profile, const std::string& user, std::vector<std::string> extra) {
+    std::vector<std::string> argv{TANDRIL_CLI_BINARY, "--profile", profile.path().string(), "--redirector",
+                                  "127.0.0.1:" + std::to_string(server.RedirectorPort()), "--user=" + user, "--password=pw",
+                                  "--save=" + (profile.path() / "Downloads").string()};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    test::ChildProcess cli(argv, {"TANDRIL_PLUGIN_DIR=" TANDRIL_BUNDLED_PLUGINS});
+    if (!test::RunUntil([&] { return !cli.Running(); }, 30s)) return -1;
+    return cli.Wait(1s).value_or(-1);
+}
+
+}  // namespace
+
+TEST(CommandLine, SearchesDownloadsAndSaysHowItEnded) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServer server;
+    test::TestProfile music;
+    fs::create_directories(music.path() / "Music");
+    const fs::path song = test::EncodeMp3(music, "song", 2, 44100, "-b 128 --cbr -t");
+    fs::copy_file(song, music.path() / "Music/Harbour Lights.mp3");
+    test::NetworkUser ann{server, "ann", {.folders = {(music.path() / "Music").string()}, .dataPort = test::FreePort()}};
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
+
+    struct Case {
+        std::vector<std::string> options;
+        int exitCode;
+        bool downloaded;
+    };
+    const Case cases[] = {
+        {{"--search=harbour", "--download=1"}, 0, true},
+        {{"--search=harbour"}, 0, false},
+        {{"--search=nothing-like-it"}, 3, false},
+        {{"--search=harbour", "--download=2"}, 3, false},
+        {{"--line-speed=eleven"}, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.front());
+        test::TestProfile bob;
+        EXPECT_EQ(RunCli(server, bob, "bob", c.options), c.exitCode);
+        const fs::path got = bob.path() / "Downloads/Harbour Lights.mp3";
+        EXPECT_EQ(fs::exists(got), c.downloaded);
+        if (c.downloaded) EXPECT_EQ(platform::ReadWholeFile(got), platform::ReadWholeFile(song));
+    }
+}
