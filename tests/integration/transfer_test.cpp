@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "devserver/dev_server.h"
+#include "library/audio_data_start.h"
 #include "library/shared_folders.h"
 #include "platform/atomic_file.h"
 #include "support/media_fixtures.h"
@@ -520,4 +521,52 @@ TEST(Transfer, CancelAndDeleteStopARunningDownload) {
         EXPECT_EQ(platform::ReadWholeFile(save / "slow.mp3"), "abc");  // kept: PartialAction 1
         EXPECT_EQ(c.state.Downloads(), 0);
     }
+}
+
+TEST(Transfer, UploadRequestsRespectTheLimitPerUser) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    Network n;
+    ASSERT_TRUE(n.Online());
+    Client& ann = *n.ann.client;
+    const std::string name = n.Shared().virtualName;
+    auto framesOf = [&](int type) {
+        std::vector<std::string> payloads;
+        for (const auto& f : n.server.FramesFrom("ann")) {
+            if (f.type == type) payloads.push_back(f.payload);
+        }
+        return payloads;
+    };
+    // With MaxUploads 0 the file server is off.
+    ann.state.settings.maxUploads = 0;
+    ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\" 3"));
+    ASSERT_TRUE(test::RunUntil([&] { return framesOf(619).size() == 1; }));
+    EXPECT_EQ(framesOf(619).front(), "bob \"" + name + "\" 0");
+
+    // One upload for bob: the request without a line speed asks for it (600, then 608); the
+    // server's 601 fills the row's speed.
+    ann.state.settings.maxUploads = 1;
+    ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\""));
+    ASSERT_TRUE(test::RunUntil([&] { return framesOf(608).size() == 1; }));
+    EXPECT_EQ(framesOf(600), std::vector<std::string>{"bob"});
+    ASSERT_TRUE(test::RunUntil([&] { return ann.transfers.view.Rows(true).size() == 1 && ann.transfers.view.Rows(true)[0].cells[kSpeedColumn] == "T3"; }))
+        << ann.transfers.view.Rows(true)[0].cells[kSpeedColumn];
+    // A second request while the first waits: refused; once the first waited six minutes it gives
+    // its place up.
+    ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\" 10"));
+    ASSERT_TRUE(test::RunUntil([&] { return framesOf(619).size() == 2; }));
+    {
+        std::scoped_lock lock(ann.transfers.lists.Lock(true));
+        Only(ann, true)->requestTime -= 360;
+    }
+    ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\" 10"));
+    ASSERT_TRUE(test::RunUntil([&] { return framesOf(608).size() == 2; }));
+    EXPECT_EQ(StateOf(ann, true), TransferState::Connecting);  // the same record, waiting again
+    EXPECT_EQ(ann.state.Uploads(), 0);                           // a waiting upload holds no slot
+
+    // An offset counted from the first frame.
+    const std::string local = (n.music.path() / "Music/Blue Rock.mp3").string();
+    const std::string file = *platform::ReadWholeFile(n.song);
+    const std::size_t start = library::AudioDataStart(local) + 1000;
+    const std::string got = AskDataPort(ann.state.dataPort, {"GET", "bob \"" + name + "\" 1000c"});
+    EXPECT_EQ(got, std::to_string(file.size()) + file.substr(start));
 }
