@@ -44,7 +44,13 @@ for _ in $(seq 50); do grep -q redirector "$demo/devserver.log" && break; sleep 
 redirector=$(sed -n 's/.*redirector on \([0-9.:]*\).*/\1/p' "$demo/devserver.log")
 echo "demo network: $(cat "$demo/devserver.log")"
 
-free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+free_port() {  # a port from the upper range that nothing on this machine listens on
+  local port
+  while :; do
+    port=$((20000 + RANDOM % 40000))
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return; }
+  done
+}
 cli=build/release/src/cli/tandril-cli
 start_user() {  # name, line speed, data port (0: firewalled)
   "$cli" --profile "$demo/$1-profile" --redirector "$redirector" --user="$1" --password=demo --line-speed="$2" \
