@@ -50,7 +50,12 @@ int TerminalUi::AskDataPortSettings() { return 0; }
 bool TerminalUi::AskRetryRegistration() { return false; }
 
 UiPort::ExistingFile TerminalUi::AskExistingFile(const std::string& baseName) {
-    // Unattended, a file that is there already is kept: the download is cancelled.
+    // --answer=yes overwrites the file that is there already; any other answer keeps it and
+    // cancels the download.
+    if (defaultAnswer_ == Answer::Yes) {
+        Print("[Fichier Existant!] " + baseName + " -> Overwrite Existing File");
+        return {ExistingFile::Overwrite, {}};
+    }
     Print("[Fichier Existant!] " + baseName + " -> Annuler");
     return {};
 }
