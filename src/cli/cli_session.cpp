@@ -62,25 +62,33 @@ CliSession::CliSession(Client& client, TerminalUi& ui, const FrontEndOptions& op
     connect(&client_.dialog, &ConnectingDialogModel::closed, this, [this](int result) {
         if (result == 1 && client_.state.connected) Online();
     });
+    // The models change from worker threads too: their signals are taken where they are emitted
+    // and the work handed to this (the GUI) thread through the client's queue.
+    const auto direct = Qt::DirectConnection;
     connect(&client_.dialog, &ConnectingDialogModel::buttonTextChanged, this, [this](const QString& t) {
         // Start-up ended without a connection: the dialog offers only "OK".
-        if (t == QLatin1String("OK") && search_) End(kOffline);
-    });
+        if (t == QLatin1String("OK") && search_) client_.PostToGui([this] { End(kOffline); });
+    }, direct);
     connect(&client_.search, &search::SearchSession::changed, this, [this] {
-        if (searching_ && client_.search.Idle()) SearchFinished();
-    }, Qt::QueuedConnection);
+        client_.PostToGui([this] {
+            if (searching_ && client_.search.Idle()) SearchFinished();
+        });
+    }, direct);
     // Uploads this user serves, one line each time their status changes.
     connect(&client_.transfers.view, &transfer::TransferView::changed, this, [this](bool outbound) {
-        if (!outbound) return;
-        for (const transfer::TransferRow& row : client_.transfers.view.Rows(true)) {
-            std::string& shown = uploads_[row.rowId];
-            if (shown == row.cells[transfer::kStatusColumn]) continue;
-            shown = row.cells[transfer::kStatusColumn];
-            ui_.Print("[upload] " + row.cells[transfer::kUserColumn] + ": " + row.cells[transfer::kNameColumn] + "  " + shown);
-        }
-    }, Qt::QueuedConnection);
+        if (outbound) client_.PostToGui([this] { ShowUploads(); });
+    }, direct);
     progress_.setInterval(1000);
     connect(&progress_, &QTimer::timeout, this, &CliSession::Progress);
+}
+
+void CliSession::ShowUploads() {
+    for (const transfer::TransferRow& row : client_.transfers.view.Rows(true)) {
+        std::string& shown = uploads_[row.rowId];
+        if (shown == row.cells[transfer::kStatusColumn]) continue;
+        shown = row.cells[transfer::kStatusColumn];
+        ui_.Print("[upload] " + row.cells[transfer::kUserColumn] + ": " + row.cells[transfer::kNameColumn] + "  " + shown);
+    }
 }
 
 void CliSession::Online() {

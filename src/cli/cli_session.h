@@ -46,6 +46,7 @@ private:
     void Online();
     void SearchFinished();
     void Progress();
+    void ShowUploads();
     void End(int code);
 
     Client& client_;

@@ -40,19 +40,23 @@ int main(int argc, char** argv) {
             if (!text.isEmpty()) ui.Print(prefix + text.toStdString());
         };
     };
-    QObject::connect(&client.dialog, &ConnectingDialogModel::statusChanged, &client, print("[Statut Utilisateur] "));
-    QObject::connect(&client.dialog, &ConnectingDialogModel::secondLineChanged, &client, print("[Statut Utilisateur] "));
+    // Printed on the thread that changed the text (printing is thread-safe): nothing crosses
+    // threads through Qt's event queue.
+    const auto direct = Qt::DirectConnection;
+    QObject::connect(&client.dialog, &ConnectingDialogModel::statusChanged, &client, print("[Statut Utilisateur] "), direct);
+    QObject::connect(&client.dialog, &ConnectingDialogModel::secondLineChanged, &client, print("[Statut Utilisateur] "), direct);
     QObject::connect(&client.main, &MainViewModel::statusTextChanged, &client,
-                     [&ui](int part, const QString& t) { ui.Print("[status " + std::to_string(part) + "] " + t.toStdString()); });
+                     [&ui](int part, const QString& t) { ui.Print("[status " + std::to_string(part) + "] " + t.toStdString()); }, direct);
     QObject::connect(&client.chat, &chat::ChatWindows::lineShown, &client,
-                     [&ui](const QString& window, const QString& line) { ui.Print("[" + window.toStdString() + "] " + line.toStdString()); });
+                     [&ui](const QString& window, const QString& line) { ui.Print("[" + window.toStdString() + "] " + line.toStdString()); },
+                     direct);
     QObject::connect(&client, &Client::linkReceived, &client, print("[link] "));
     if (ExtraOption(options, "exit-after-startup")) {
         // Ends once start-up is over, online (the dialog closed) or not (its button says "OK").
         QObject::connect(&client.dialog, &ConnectingDialogModel::closed, &client, [&client] { ExitApplication(client); });
         QObject::connect(&client.dialog, &ConnectingDialogModel::buttonTextChanged, &client, [&client](const QString& t) {
-            if (t == QLatin1String("OK")) ExitApplication(client);
-        });
+            if (t == QLatin1String("OK")) client.PostToGui([&client] { ExitApplication(client); });
+        }, direct);
     }
     const int code = RunClient(client, options.arguments);
     return code != 0 ? code : session.Result();

@@ -56,6 +56,8 @@ TEST(CommandLine, SearchesDownloadsAndSaysHowItEnded) {
         EXPECT_EQ(RunCli(server, bob, "bob", c.options), c.exitCode);
         const fs::path got = bob.path() / "Downloads/Harbour Lights.mp3";
         EXPECT_EQ(fs::exists(got), c.downloaded);
-        if (c.downloaded) EXPECT_EQ(platform::ReadWholeFile(got), platform::ReadWholeFile(song));
+        if (c.downloaded) {
+            EXPECT_EQ(platform::ReadWholeFile(got), platform::ReadWholeFile(song));
+        }
     }
 }
