@@ -196,5 +196,7 @@ int main(int argc, char** argv) {
     shoot(invalid, "invalid-password.png");
     gui::BothFirewalledDialog firewalled(QStringLiteral("kim"), &window);
     shoot(firewalled, "both-firewalled.png");
+    gui::ExistingFileDialog existing(QStringLiteral("Nova Drift - Harbour Lights.mp3"), &window);
+    shoot(existing, "existing-file.png");
     return ok ? 0 : 1;
 }

@@ -71,7 +71,9 @@ void ServeGet(Client& c, int fd, std::string requestLine) {
     {
         std::scoped_lock lock(c.transfers.lists.Lock(true));
         for (auto& record : c.transfers.lists.Of(true)) {
-            if (record->state == TransferState::Connecting && EqualsNoCase(record->nick, nick) && EqualsNoCase(record->remoteName, path)) {
+            // One connection per accepted request: a second GET for it finds none.
+            if (record->state == TransferState::Connecting && !record->attached && EqualsNoCase(record->nick, nick) &&
+                EqualsNoCase(record->remoteName, path)) {
                 r = record.get();
                 break;
             }
