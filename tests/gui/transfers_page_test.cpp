@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 
 #include "gui/pages/transfers_page.h"
+#include "gui/server_dialogs.h"
 #include "gui/transfer/transfer_model.h"
 #include "support/test_window.h"
 #include "transfer/download_queue.h"
@@ -139,4 +143,28 @@ TEST(TransfersPage, CancelDeleteAndClearFinished) {
     ASSERT_TRUE(RunUntil([&] { return in->model()->rowCount() == 1; }));
     EXPECT_EQ(Column(in, 0), (QStringList{"f2.mp3"}));
     EXPECT_EQ(w.client.transfers.lists.Of(false).size(), 1u);
+}
+
+TEST(TransfersPage, TheExistingFileDialogOffersOverwriteOrANewName) {
+    gui::ExistingFileDialog dialog(QStringLiteral("song.mp3"), nullptr);
+    EXPECT_EQ(dialog.windowTitle(), "Fichier Existant!");
+    auto* choice = dialog.findChild<QComboBox*>();
+    auto* name = dialog.findChild<QLineEdit*>();
+    ASSERT_TRUE(choice && name);
+    EXPECT_EQ(choice->itemText(0), "Overwrite Existing File");
+    EXPECT_EQ(choice->itemText(1), "Rename Remote File");
+    EXPECT_EQ(name->text(), "song.mp3");
+    EXPECT_FALSE(name->isEnabled());  // editable only for a new name
+    QTimer::singleShot(0, &dialog, &QDialog::accept);
+    EXPECT_EQ(dialog.Ask().choice, UiPort::ExistingFile::Overwrite);
+
+    choice->setCurrentIndex(1);
+    EXPECT_TRUE(name->isEnabled());
+    name->setText(QStringLiteral("other.mp3"));
+    QTimer::singleShot(0, &dialog, &QDialog::accept);
+    UiPort::ExistingFile answer = dialog.Ask();
+    EXPECT_EQ(answer.choice, UiPort::ExistingFile::Rename);
+    EXPECT_EQ(answer.newName, "other.mp3");
+    QTimer::singleShot(0, &dialog, &QDialog::reject);
+    EXPECT_EQ(dialog.Ask().choice, UiPort::ExistingFile::Cancel);
 }
