@@ -654,3 +654,46 @@ TEST(Transfer, TheLastUploadEndsTheProgramWhenTheUserAskedToLeaveAfterIt) {
     EXPECT_TRUE(test::RunUntil([&] { return exited; }));
     EXPECT_EQ(c.transfers.view.Info().second, "Outbound Transfers:    0");
 }
+
+TEST(Transfer, APeerThatLeavesMidFileOrPushesWhatWasNotAskedForCostsNothingElse) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServer server;
+    test::TestProfile music;
+    fs::create_directories(music.path() / "Music");
+    // Long enough (about a megabyte) not to fit in the sockets' buffers.
+    fs::copy_file(test::EncodeMp3(music, "long", 60, 44100, "-b 128 --cbr -t"), music.path() / "Music/Long.mp3");
+    test::NetworkUser ann{server, "ann", {.folders = {(music.path() / "Music").string()}, .dataPort = test::FreePort(), .timeScale = kTransferTimeScale}};
+    test::NetworkUser bob{server, "bob", {.dataPort = test::FreePort(), .timeScale = kTransferTimeScale}};
+    ASSERT_TRUE(ann.GoOnline(server) && bob.GoOnline(server));
+    ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
+    const std::string name = server.SharedFilesOf("ann").front().virtualName;
+    Client& up = *ann.client;
+
+    // Accepted, then the requester reads a little and goes.
+    ASSERT_TRUE(server.SendTo("ann", 607, "mallory \"" + name + "\" 3"));
+    ASSERT_TRUE(test::RunUntil([&] { return Only(up, true) != nullptr; }));
+    {
+        platform::Socket s;
+        ASSERT_EQ(platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(up.state.dataPort)}, 2s, s), platform::ConnectResult::Connected);
+        int small = 4096;
+        ::setsockopt(s.fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        platform::SendAllBlocking(s.fd(), "GET");
+        std::this_thread::sleep_for(20ms);
+        platform::SendAllBlocking(s.fd(), "mallory \"" + name + "\" 0");
+        char buf[1000];
+        ASSERT_EQ(platform::WaitReadable(s.fd(), 5s), platform::WaitResult::Ready);
+        ASSERT_GT(::recv(s.fd(), buf, sizeof buf, 0), 0);
+    }
+    EXPECT_TRUE(Ends(up, true, TransferState::Error)) << Status(up, true);
+    EXPECT_TRUE(test::RunUntil([&] { return up.state.Uploads() == 0; }));
+
+    // A push to bob that bob never asked for, under names that would climb out of his save folder.
+    const fs::path save = bob.client->state.settings.savePath;
+    for (const std::string line : {"evil \"..\\..\\..\\escaped.mp3\" 10", "evil \"../../escaped.mp3\" 10", "evil \"/tmp/escaped.mp3\" 10"}) {
+        EXPECT_EQ(AskDataPort(bob.client->state.dataPort, {"SEND", line}), "FILE NOT REQUESTED") << line;
+    }
+    EXPECT_EQ(AskDataPort(bob.client->state.dataPort, {"SEND", "evil \"x.mp3\""}), "INVALID REQUEST");  // no size
+    EXPECT_FALSE(fs::exists(save.parent_path().parent_path() / "escaped.mp3"));
+    EXPECT_FALSE(fs::exists("/tmp/escaped.mp3"));
+    EXPECT_TRUE(fs::is_empty(save));
+}
