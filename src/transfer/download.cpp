@@ -107,7 +107,8 @@ void FailUnreachable(Client& c, TransferRecord& r, const std::string& nick, std:
 }  // namespace
 
 std::string LocalDownloadPath(Client& c, const std::string& remoteName) {
-    std::string base = remoteName.substr(remoteName.find_last_of("\\/") == std::string::npos ? 0 : remoteName.find_last_of("\\/") + 1);
+    const auto cut = remoteName.find_last_of("\\/");
+    std::string base = cut == std::string::npos ? remoteName : remoteName.substr(cut + 1);
     if (base.empty() || base == "." || base == "..") return {};
     for (char& ch : base) {
         if (static_cast<unsigned char>(ch) < 0x20) ch = '_';
@@ -115,6 +116,12 @@ std::string LocalDownloadPath(Client& c, const std::string& remoteName) {
     const std::string folder = SaveFolder(c);
     const char* separator = !folder.empty() && folder.back() == '/' ? "" : "/";
     return Format(350, "%s%s%s", folder.c_str(), separator, base.c_str());
+}
+
+std::string DownloadPathOrAlert(Client& c, const std::string& remoteName) {
+    std::string path = LocalDownloadPath(c, remoteName);
+    if (path.empty()) c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", remoteName.c_str(), SaveFolder(c).c_str()));
+    return path;
 }
 
 void StartDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, TransferState initialState,
@@ -125,11 +132,8 @@ void StartDownload(Client& c, const std::string& remoteName, const std::string& 
             if (IsActive(r->state) && EqualsNoCase(r->remoteName, remoteName) && EqualsNoCase(r->nick, nick)) return;
         }
     }
-    const std::string localPath = LocalDownloadPath(c, remoteName);
-    if (localPath.empty()) {
-        c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", remoteName.c_str(), SaveFolder(c).c_str()));
-        return;
-    }
+    const std::string localPath = DownloadPathOrAlert(c, remoteName);
+    if (localPath.empty()) return;
     auto record = std::make_unique<TransferRecord>(false, CutText(nick, 19), CutText(remoteName, 349), "x", size, 0, 0,
                                                    c.transfers.lists.NextRowId(), TransferNow());
     record->state = initialState;

@@ -18,6 +18,8 @@ namespace tandril::transfer {
 // The save folder and the base name of a remote name (after its last '\' or '/'); empty when the
 // name has no usable base name ("", "." or ".."). Never a path outside the save folder.
 std::string LocalDownloadPath(Client& c, const std::string& remoteName);
+// The same, with the alert "Unable to save file %s to %s." when there is none.
+std::string DownloadPathOrAlert(Client& c, const std::string& remoteName);
 
 // Starts a download (state Connecting, holding a slot) unless the same name from the same user is
 // already active.

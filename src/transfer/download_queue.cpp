@@ -22,9 +22,12 @@ void AskForDownload(Client& c, TransferRecord& r) {
 }
 
 void EnqueueDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, const std::string& checksum) {
-    auto record = std::make_unique<TransferRecord>(false, nick, remoteName, checksum, size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
+    std::string localPath = DownloadPathOrAlert(c, remoteName);
+    if (localPath.empty()) return;
+    auto record = std::make_unique<TransferRecord>(false, server::CutText(nick, 19), server::CutText(remoteName, 349), server::CutText(checksum, 49),
+                                                   size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
     record->state = TransferState::Queued;
-    record->localPath = LocalDownloadPath(c, remoteName);
+    record->localPath = std::move(localPath);
     AddTransfer(c, std::move(record));
 }
 

@@ -335,9 +335,10 @@ TEST(Transfer, ANameWithoutABaseNameIsNotDownloaded) {
     c.state.settings.savePath = (profile.path() / "Downloads").string();
     for (const char* name : {"dir\\..", "dir\\", "dir\\.", ""}) {
         StartDownload(c, name, "evil", 10);
+        EnqueueDownload(c, name, "evil", 10, "h");
         EXPECT_TRUE(c.transfers.lists.Of(false).empty()) << name;
     }
-    EXPECT_EQ(ui.Texts("alert-modeless").size(), 4u);
+    EXPECT_EQ(ui.Texts("alert-modeless").size(), 8u);
     EXPECT_EQ(c.state.Downloads(), 0);
 }
 
