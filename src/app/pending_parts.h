@@ -26,8 +26,7 @@ void StreamWhileDownloading(Client& client, const std::string& fileName, const s
 void OpenInstantMessage(Client& client, const std::string& user);
 void BrowseUser(Client& client, const std::string& user);
 
-// Library, transfers and chat.
-void StartDataPortListener(Client& client);
+// Hot list, channels and the end of a session.
 void LoadHotList(Client& client);
 void WatchHotListUsers(Client& client);
 void OpenChannelList(Client& client);

@@ -26,28 +26,6 @@ TransferRecord* TransferLists::FindByRowId(bool outbound, std::uint32_t rowId) {
     return nullptr;
 }
 
-TransferRecord* TransferLists::Find(bool outbound, const std::string& nick, const std::string& remoteName) {
-    std::scoped_lock lock(Lock(outbound));
-    for (auto& r : Of(outbound)) {
-        if (r->nick == nick && r->remoteName == remoteName) return r.get();
-    }
-    return nullptr;
-}
-
-void TransferLists::Remove(bool outbound, std::uint32_t rowId) {
-    std::scoped_lock lock(Lock(outbound));
-    Of(outbound).remove_if([&](const auto& r) { return r->rowId == rowId; });
-}
-
-int TransferLists::ClearFinished() {
-    int removed = 0;
-    for (bool outbound : {false, true}) {
-        std::scoped_lock lock(Lock(outbound));
-        removed += static_cast<int>(Of(outbound).remove_if([](const auto& r) { return IsTransferFinished(*r); }));
-    }
-    return removed;
-}
-
 bool UpdateTransferProgress(TransferRecord& r, std::int64_t now, ProgressCells& cells) {
     if (r.streaming || now - r.lastUpdate < 2) return true;
     r.lastUpdate = now;

@@ -26,10 +26,6 @@ public:
     std::uint32_t NextRowId();
     TransferRecord& Append(std::unique_ptr<TransferRecord> record);
     TransferRecord* FindByRowId(bool outbound, std::uint32_t rowId);
-    TransferRecord* Find(bool outbound, const std::string& nick, const std::string& remoteName);
-    void Remove(bool outbound, std::uint32_t rowId);
-    // Removes every record in Error, Complete or Cancelled from both lists; returns how many.
-    int ClearFinished();
 
 private:
     std::recursive_mutex inboundLock_, outboundLock_;
