@@ -41,30 +41,32 @@ TransferRecord* FirstWaiting(Client& c, TransferState state, const std::string& 
     return nullptr;
 }
 
+// The slot of a download that ended (or waits on a full queue) passes to `next`.
+void PassSlotTo(Client& c, TransferRecord& next) {
+    SetTransferState(c, next, TransferState::Connecting);
+    c.link.SendServerMessage(219, "");
+    c.link.SendServerMessage(218, "");
+    AskForDownload(c, next);
+}
+
+void LowerDownloadCount(Client& c) {
+    std::scoped_lock lock(c.state.downloadsLock);
+    c.state.downloads = std::max(0, c.state.downloads - 1);
+}
+
 }  // namespace
 
 void StartNextQueuedDownload(Client& c) {
-    int downloads = c.state.Downloads();
-    TransferRecord* next = nullptr;
+    const int downloads = c.state.Downloads();
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
         if (downloads <= c.state.settings.maxDownloads && c.state.connected) {
-            next = FirstWaiting(c, TransferState::RemotelyQueued);
+            TransferRecord* next = FirstWaiting(c, TransferState::RemotelyQueued);
             if (!next) next = FirstWaiting(c, TransferState::Queued);
-            if (next) {
-                // The slot passes from the download that ended to this one.
-                SetTransferState(c, *next, TransferState::Connecting);
-                c.link.SendServerMessage(219, "");
-                c.link.SendServerMessage(218, "");
-                AskForDownload(c, *next);
-                return;
-            }
+            if (next) return PassSlotTo(c, *next);
         }
     }
-    {
-        std::scoped_lock lock(c.state.downloadsLock);
-        c.state.downloads = std::max(0, c.state.downloads - 1);
-    }
+    LowerDownloadCount(c);
     if (c.state.connected) c.link.SendServerMessage(219, "");
     ShowTransferCounters(c);
 }
@@ -84,19 +86,10 @@ void OnRemoteQueueFull(Client& c, const std::string& payload) {
         }
         if (!full) return;
         SetTransferState(c, *full, TransferState::RemotelyQueued);
-        if (TransferRecord* next = c.state.connected ? FirstWaiting(c, TransferState::Queued, *nick) : nullptr) {
-            SetTransferState(c, *next, TransferState::Connecting);
-            c.link.SendServerMessage(219, "");
-            c.link.SendServerMessage(218, "");
-            AskForDownload(c, *next);
-            return;
-        }
+        if (TransferRecord* next = c.state.connected ? FirstWaiting(c, TransferState::Queued, *nick) : nullptr) return PassSlotTo(c, *next);
     }
     // Nobody else waits: the slot is given back here only; the server heard of the full queue.
-    {
-        std::scoped_lock lock(c.state.downloadsLock);
-        c.state.downloads = std::max(0, c.state.downloads - 1);
-    }
+    LowerDownloadCount(c);
     ShowTransferCounters(c);
 }
 
