@@ -31,42 +31,10 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;  // read and written at once; the bytes on the wire are the same
 
-bool IsActive(TransferState s) {
-    return s == TransferState::Connecting || s == TransferState::Transferring || s == TransferState::Resuming ||
-           s == TransferState::Queued || s == TransferState::RemotelyQueued;
-}
-
 std::string SaveFolder(Client& c) {
     std::string folder = c.state.settings.savePath;
     if (folder.empty()) folder = library::UseDefaultSaveFolder(c.state, c.ui);
     return folder;
-}
-
-// The inbound record of that user and name (case ignored) in one of `states`; the inbound lock held.
-TransferRecord* FindInbound(Client& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states) {
-    for (auto& r : c.transfers.lists.Of(false)) {
-        if (EqualsNoCase(r->nick, nick) && EqualsNoCase(r->remoteName, name) &&
-            std::find(states.begin(), states.end(), r->state) != states.end()) {
-            return r.get();
-        }
-    }
-    return nullptr;
-}
-
-// Waits for data in one-second steps, so that a quitting client is not held up; false when none
-// came within `limit` or the wait failed.
-bool WaitForData(Client& c, int fd, std::chrono::milliseconds limit) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!c.state.quitting) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-        if (left <= 0ms) return false;
-        switch (platform::WaitReadable(fd, std::min<std::chrono::milliseconds>(left, 1s))) {
-            case platform::WaitResult::Ready: return true;
-            case platform::WaitResult::Failed: return false;
-            case platform::WaitResult::TimedOut: break;
-        }
-    }
-    return false;
 }
 
 bool ReceiveExactly(int fd, char* into, std::size_t length) {
@@ -106,6 +74,16 @@ void FailUnreachable(Client& c, TransferRecord& r, const std::string& nick, std:
 
 }  // namespace
 
+TransferRecord* FindInbound(Client& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states) {
+    for (auto& r : c.transfers.lists.Of(false)) {
+        if (EqualsNoCase(r->nick, nick) && EqualsNoCase(r->remoteName, name) &&
+            std::find(states.begin(), states.end(), r->state) != states.end()) {
+            return r.get();
+        }
+    }
+    return nullptr;
+}
+
 std::string LocalDownloadPath(Client& c, const std::string& remoteName) {
     const auto cut = remoteName.find_last_of("\\/");
     std::string base = cut == std::string::npos ? remoteName : remoteName.substr(cut + 1);
@@ -129,7 +107,7 @@ void StartDownload(Client& c, const std::string& remoteName, const std::string& 
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
         for (auto& r : c.transfers.lists.Of(false)) {
-            if (IsActive(r->state) && EqualsNoCase(r->remoteName, remoteName) && EqualsNoCase(r->nick, nick)) return;
+            if (!IsTransferFinished(*r) && EqualsNoCase(r->remoteName, remoteName) && EqualsNoCase(r->nick, nick)) return;
         }
     }
     const std::string localPath = DownloadPathOrAlert(c, remoteName);
@@ -201,7 +179,7 @@ void OnDownloadAddress(Client& c, const std::string& payload) {
     }
     std::scoped_lock lock(c.transfers.lists.Lock(false));
     TransferRecord* r = c.transfers.lists.FindByRowId(false, rowId);
-    if (!r || !IsActive(r->state)) return;
+    if (!r || IsTransferFinished(*r)) return;
     if (decide) {
         r->existingFileAction = action;
         r->localPath = localPath;

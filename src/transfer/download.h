@@ -4,6 +4,7 @@
 // folder.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "platform/unique_fd.h"
@@ -21,6 +22,9 @@ std::string LocalDownloadPath(Client& c, const std::string& remoteName);
 // The same, with the alert "Unable to save file %s to %s." when there is none.
 std::string DownloadPathOrAlert(Client& c, const std::string& remoteName);
 
+// The inbound record of that user and name (case ignored) in one of `states`; the caller holds
+// the inbound lock.
+TransferRecord* FindInbound(Client& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states);
 // Starts a download (state Connecting, holding a slot) unless the same name from the same user is
 // already active.
 void StartDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size,

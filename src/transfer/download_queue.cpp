@@ -76,14 +76,7 @@ void OnRemoteQueueFull(Client& c, const std::string& payload) {
     if (!nick || !name) return;
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
-        TransferRecord* full = nullptr;
-        for (auto& r : c.transfers.lists.Of(false)) {
-            if ((r->state == TransferState::Connecting || r->state == TransferState::Resuming || r->state == TransferState::RemotelyQueued) &&
-                server::EqualsNoCase(r->nick, *nick) && server::EqualsNoCase(r->remoteName, *name)) {
-                full = r.get();
-                break;
-            }
-        }
+        TransferRecord* full = FindInbound(c, *nick, *name, {TransferState::Connecting, TransferState::Resuming, TransferState::RemotelyQueued});
         if (!full) return;
         SetTransferState(c, *full, TransferState::RemotelyQueued);
         if (TransferRecord* next = c.state.connected ? FirstWaiting(c, TransferState::Queued, *nick) : nullptr) return PassSlotTo(c, *next);

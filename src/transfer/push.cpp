@@ -95,7 +95,7 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
     const int fd = connection.socket.fd();
     platform::SetBuffers(fd, 65536);
     char consent = 0;
-    if (platform::WaitReadable(fd, c.Scaled(20s)) != platform::WaitResult::Ready || ::recv(fd, &consent, 1, 0) != 1 || consent == '0') {
+    if (!WaitForData(c, fd, c.Scaled(20s)) || ::recv(fd, &consent, 1, 0) != 1 || consent == '0') {
         return letGo();
     }
     TakeUploadSlot(c);

@@ -10,6 +10,8 @@
 
 namespace tandril::transfer {
 
+using namespace std::chrono_literals;
+
 Transfers::Transfers() = default;
 Transfers::~Transfers() = default;
 
@@ -23,6 +25,20 @@ std::string BaseName(const std::string& path) {
 }
 
 }  // namespace
+
+bool WaitForData(Client& c, int fd, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!c.state.quitting) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left <= 0ms) return false;
+        switch (platform::WaitReadable(fd, std::min<std::chrono::milliseconds>(left, 1s))) {
+            case platform::WaitResult::Ready: return true;
+            case platform::WaitResult::Failed: return false;
+            case platform::WaitResult::TimedOut: break;
+        }
+    }
+    return false;
+}
 
 void SetTransferState(Client& c, TransferRecord& r, TransferState state) {
     std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));

@@ -6,6 +6,7 @@
 // lock, always taken after a list lock. A record whose worker runs (Transferring or Attached) is
 // never freed by anyone but that worker.
 
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -37,6 +38,9 @@ struct Transfers {
 
 inline std::int64_t TransferNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
+// Waits for data on a peer connection in one-second steps, so that a quitting client is not held
+// up; false when none came within `limit` or the wait failed.
+bool WaitForData(Client& c, int socket, std::chrono::milliseconds limit);
 // Rewrites the record's row for `state` (size, status, the other cells blank), then stores it.
 void SetTransferState(Client& c, TransferRecord& r, TransferState state);
 // Inserts the record's row at `index` (-1: at the end) and sets RequestTime to now.

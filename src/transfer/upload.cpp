@@ -26,22 +26,10 @@ namespace {
 constexpr std::size_t kBlock = 64 * 1024;
 constexpr std::size_t kCommandRead = 2048;
 
-bool IsActive(TransferState s) {
-    return s != TransferState::Error && s != TransferState::Complete && s != TransferState::Cancelled;
-}
-
 }  // namespace
 
 std::optional<std::string> ReadLine(Client& c, int fd, std::chrono::milliseconds limit) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        if (c.state.quitting) return std::nullopt;
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-        if (left <= 0ms) return std::nullopt;
-        auto ready = platform::WaitReadable(fd, std::min<std::chrono::milliseconds>(left, 1s));
-        if (ready == platform::WaitResult::Failed) return std::nullopt;
-        if (ready == platform::WaitResult::Ready) break;
-    }
+    if (!WaitForData(c, fd, limit)) return std::nullopt;
     char buf[kCommandRead];
     ssize_t n = ::recv(fd, buf, sizeof buf, 0);
     if (n <= 0) return std::nullopt;
@@ -165,7 +153,7 @@ bool UploadAllowed(Client& c, const std::string& rawNick) {
     std::scoped_lock lock(c.transfers.lists.Lock(true));
     int count = 0;
     for (auto& r : c.transfers.lists.Of(true)) {
-        if (IsActive(r->state) && EqualsNoCase(r->nick, nick)) ++count;
+        if (!IsTransferFinished(*r) && EqualsNoCase(r->nick, nick)) ++count;
     }
     if (count < c.state.settings.maxUploads) return true;
     const std::int64_t now = TransferNow();
