@@ -16,7 +16,9 @@ BENCHMARK(BM_EncodeFrame)->Arg(16)->Arg(200)->Arg(2044);
 
 static void BM_ParseFramesFromStream(benchmark::State& state) {
     std::string stream;
-    for (int i = 0; i < 1000; ++i) stream += EncodeFrame(201, "\"1:\\1\\Artist - Title.mp3\" 0123456789abcdef0123456789abcdef-4000000 4000000 128 44100 250 user 3 16777343");
+    for (int i = 0; i < 1000; ++i)
+        stream += EncodeFrame(
+            201, "\"1:\\1\\Artist - Title.mp3\" 0123456789abcdef0123456789abcdef-4000000 4000000 128 44100 250 user 3 16777343");
     for (auto _ : state) {
         std::string_view rest = stream;
         int frames = 0;

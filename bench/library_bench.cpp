@@ -30,7 +30,9 @@ namespace {
 
 constexpr std::size_t kWindow = 300032;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 // A handful of real encodings, copied round-robin into folders of 100 files.
 std::vector<fs::path> MakeLibrary(const fs::path& root, int count) {

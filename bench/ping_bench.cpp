@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         if (waiting.erase(reply->first)) slowest = std::max(slowest, reply->second);
     }
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("%d addresses: %d answered in %.1f ms (slowest reply %d ms), %zu unanswered\n", count, count - static_cast<int>(waiting.size()),
-                seconds * 1000, slowest, waiting.size());
+    std::printf("%d addresses: %d answered in %.1f ms (slowest reply %d ms), %zu unanswered\n", count,
+                count - static_cast<int>(waiting.size()), seconds * 1000, slowest, waiting.size());
     return 0;
 }

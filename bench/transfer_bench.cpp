@@ -42,7 +42,8 @@ double Baseline(const fs::path& source, const fs::path& target, std::uint64_t si
         platform::SetBuffers(peer.fd(), 65536);
         int in = ::open(source.c_str(), O_RDONLY);
         off_t offset = 0;
-        while (static_cast<std::uint64_t>(offset) < size && ::sendfile(peer.fd(), in, &offset, size - static_cast<std::uint64_t>(offset)) > 0) {
+        while (static_cast<std::uint64_t>(offset) < size &&
+               ::sendfile(peer.fd(), in, &offset, size - static_cast<std::uint64_t>(offset)) > 0) {
         }
         ::close(in);
     });
@@ -77,8 +78,8 @@ double ThroughTheClient(const fs::path& source, const fs::path& saveFolder, std:
         auto& record = uploader.sharedList.Append({.hash = "h", .path = source.string(), .size = size});
         virtualName = uploader.sharedList.VirtualName(record);
     }
-    auto upload = std::make_unique<transfer::TransferRecord>(true, "bob", source.string(), "h", size, 0, 0, uploader.transfers.lists.NextRowId(),
-                                                            transfer::TransferNow());
+    auto upload = std::make_unique<transfer::TransferRecord>(true, "bob", source.string(), "h", size, 0, 0,
+                                                             uploader.transfers.lists.NextRowId(), transfer::TransferNow());
     upload->localPath = source.string();
     transfer::AddTransfer(uploader, std::move(upload));
 

@@ -21,9 +21,8 @@ using server::GetField;
 namespace {
 
 bool ValidName(const std::string& name) {
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '_' || c == '-' || c == '[' || c == ']';
-    });
+    return !name.empty() && std::all_of(name.begin(), name.end(),
+                                        [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '-' || c == '[' || c == ']'; });
 }
 
 }  // namespace
@@ -46,8 +45,12 @@ DevServer::~DevServer() {
     }
 }
 
-std::uint16_t DevServer::ServerPort() const { return platform::LocalPort(server_); }
-std::uint16_t DevServer::RedirectorPort() const { return platform::LocalPort(redirector_); }
+std::uint16_t DevServer::ServerPort() const {
+    return platform::LocalPort(server_);
+}
+std::uint16_t DevServer::RedirectorPort() const {
+    return platform::LocalPort(redirector_);
+}
 
 void DevServer::Wake() {
     char c = 1;
@@ -136,9 +139,8 @@ bool DevServer::WaitFor(const std::string& user, int type, std::chrono::millisec
 
 bool DevServer::WaitOffline(const std::string& user, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(lock_);
-    return changed_.wait_for(lock, timeout, [&] {
-        return std::none_of(connections_.begin(), connections_.end(), [&](auto& c) { return c->user == user; });
-    });
+    return changed_.wait_for(
+        lock, timeout, [&] { return std::none_of(connections_.begin(), connections_.end(), [&](auto& c) { return c->user == user; }); });
 }
 
 void DevServer::AcceptRedirector() {
@@ -200,18 +202,18 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
             if (peer) {
                 const SharedFile* file = shares_.Find(c.user, server::Cp1252ToUtf8(name));
                 const UserLine& line = lines_[c.user];
-                Reply(*peer, 204, c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
-                                      (file ? file->hash : std::string("00000000000000000000000000000000")) + " " +
-                                      std::to_string(line.lineSpeed));
+                Reply(*peer, 204,
+                      c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
+                          (file ? file->hash : std::string("00000000000000000000000000000000")) + " " + std::to_string(line.lineSpeed));
             }
             break;
         case 500:
             if (peer) {
                 const UserLine& line = lines_[c.user];
                 const SharedFile* file = shares_.Find(other, server::Cp1252ToUtf8(name));
-                Reply(*peer, 501, c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
-                                      (file ? file->hash : std::string("00000000000000000000000000000000")) + " " +
-                                      std::to_string(line.lineSpeed));
+                Reply(*peer, 501,
+                      c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
+                          (file ? file->hash : std::string("00000000000000000000000000000000")) + " " + std::to_string(line.lineSpeed));
             }
             break;
         case 619:
@@ -232,7 +234,8 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
 bool DevServer::Handle(Connection& c, const Frame& f) {
     (c.user.empty() ? c.sent : framesByUser_[c.user]).push_back(f);
     static constexpr int kBeforeLogin[] = {2, 6, 7, 11, 300};
-    if (options_.loginCommandsOnly && c.user.empty() && std::find(std::begin(kBeforeLogin), std::end(kBeforeLogin), f.type) == std::end(kBeforeLogin)) {
+    if (options_.loginCommandsOnly && c.user.empty() &&
+        std::find(std::begin(kBeforeLogin), std::end(kBeforeLogin), f.type) == std::end(kBeforeLogin)) {
         Reply(c, 0, "invalid command");
         ++refusedBeforeLogin_;
         return false;

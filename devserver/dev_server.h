@@ -26,9 +26,9 @@ struct Frame {
 };
 
 struct DevServerOptions {
-    std::uint16_t serverPort = 0;       // 0: any free port
-    std::uint16_t redirectorPort = 0;   // 0: any free port
-    int statsIntervalMs = 0;            // 214 statistics to every logged-in user; 0: never
+    std::uint16_t serverPort = 0;      // 0: any free port
+    std::uint16_t redirectorPort = 0;  // 0: any free port
+    int statsIntervalMs = 0;           // 214 statistics to every logged-in user; 0: never
     // Like some of the network's servers: before a login only 2, 6, 7, 11 and 300 are taken;
     // anything else is answered with error 0 "invalid command" and the connection is closed.
     bool loginCommandsOnly = false;
@@ -81,8 +81,8 @@ private:
     struct Connection {
         platform::Socket socket;
         std::string inbox;
-        std::string user;        // set by a login or a registration
-        std::vector<Frame> sent; // before the user was known
+        std::string user;         // set by a login or a registration
+        std::vector<Frame> sent;  // before the user was known
     };
     void Run(std::stop_token stop);
     void AcceptRedirector();

@@ -53,8 +53,7 @@ int main(int argc, char** argv) {
     }
     for (auto& [user, password] : accounts) server.AddAccount(user, password);
     if (waitCount > 0) server.AnswerWait(waitCount, waitSeconds);
-    std::printf("devserver: index server on 127.0.0.1:%u, redirector on 127.0.0.1:%u\n", server.ServerPort(),
-                server.RedirectorPort());
+    std::printf("devserver: index server on 127.0.0.1:%u, redirector on 127.0.0.1:%u\n", server.ServerPort(), server.RedirectorPort());
     std::fflush(stdout);
     int received = 0;
     sigwait(&signals, &received);

@@ -25,7 +25,8 @@ std::optional<T> NumberField(const std::string& payload, int n) {
 std::optional<SharedFile> FileAt(const std::string& payload, const std::string& name, int n) {
     auto hash = server::GetField(payload, n, 64);
     auto size = NumberField<std::uint32_t>(payload, n + 1);
-    auto bitrate = NumberField<int>(payload, n + 2), frequency = NumberField<int>(payload, n + 3), length = NumberField<int>(payload, n + 4);
+    auto bitrate = NumberField<int>(payload, n + 2), frequency = NumberField<int>(payload, n + 3),
+         length = NumberField<int>(payload, n + 4);
     if (!hash || hash->empty() || !size || !bitrate || !frequency || !length) return std::nullopt;
     return SharedFile{server::Cp1252ToUtf8(name), *hash, *size, *bitrate, *frequency, *length};
 }
@@ -113,7 +114,8 @@ std::vector<std::string> ShareIndex::Search(const SearchQuery& query, const std:
         if (!Holds(query.lineSpeedComparison, who.lineSpeed, query.lineSpeed)) continue;
         for (const SharedFile& f : files) {
             if (static_cast<int>(results.size()) >= query.maxResults) return results;
-            bool named = std::all_of(query.words.begin(), query.words.end(), [&](const std::string& w) { return server::ContainsNoCase(f.virtualName, w); });
+            bool named = std::all_of(query.words.begin(), query.words.end(),
+                                     [&](const std::string& w) { return server::ContainsNoCase(f.virtualName, w); });
             if (!named || !Holds(query.bitrateComparison, f.bitrate, query.bitrate)) continue;
             results.push_back(server::Utf8ToCp1252("\"" + f.virtualName + "\" " + f.hash + " " + std::to_string(f.size) + " " +
                                                    std::to_string(f.bitrate) + " " + std::to_string(f.frequency) + " " +

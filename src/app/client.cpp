@@ -4,14 +4,18 @@
 
 #include "app/fatal_error.h"
 #include "app/settings.h"
-#include "transfer/data_port.h"
 #include "server/dispatcher.h"
 #include "server/server_disconnect.h"
+#include "transfer/data_port.h"
 
 namespace tandril {
 
 Client::Client(UiPort& uiPort, ClientOptions options)
-    : ui(uiPort), store(options.profileFolder), dialog(gui), chat(schemes, gui, [this] { return state.settings.swearFilter; }), link(gui),
+    : ui(uiPort),
+      store(options.profileFolder),
+      dialog(gui),
+      chat(schemes, gui, [this] { return state.settings.swearFilter; }),
+      link(gui),
       options_(std::move(options)),
       random_(static_cast<unsigned>(std::time(nullptr))) {
     state.profileFolder = options_.profileFolder;
@@ -63,7 +67,9 @@ void Client::CancelConnectingDialog() {
     dialog.PostClose(0);
 }
 
-void Client::PostToGui(std::function<void()> fn) { gui.Post(std::move(fn)); }
+void Client::PostToGui(std::function<void()> fn) {
+    gui.Post(std::move(fn));
+}
 
 void Client::StartWorker(std::function<void()> fn) {
     std::scoped_lock lock(workersLock_);

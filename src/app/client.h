@@ -15,8 +15,8 @@
 
 #include "app/app_state.h"
 #include "app/config_store.h"
-#include "app/ui_port.h"
 #include "app/thread_queue.h"
+#include "app/ui_port.h"
 #include "app/view_models.h"
 #include "app/window_placement.h"
 #include "chat/chat_windows.h"

@@ -18,11 +18,21 @@ std::string Quote(std::string_view text) {
     for (char c : text) {
         auto b = static_cast<unsigned char>(c);
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (b < 0x20 || b == 0x7F) {
                     char hex[8];
@@ -63,11 +73,21 @@ std::optional<std::string> Unquote(std::string_view& in) {
         if (i + 1 >= in.size()) return std::nullopt;
         char e = in[i + 1];
         switch (e) {
-            case '\\': out.push_back('\\'); break;
-            case '"': out.push_back('"'); break;
-            case 'n': out.push_back('\n'); break;
-            case 'r': out.push_back('\r'); break;
-            case 't': out.push_back('\t'); break;
+            case '\\':
+                out.push_back('\\');
+                break;
+            case '"':
+                out.push_back('"');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
             case 'x': {
                 if (i + 3 >= in.size()) return std::nullopt;
                 int hi = HexDigit(in[i + 2]), lo = HexDigit(in[i + 3]);
@@ -76,7 +96,8 @@ std::optional<std::string> Unquote(std::string_view& in) {
                 i += 2;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
         }
         i += 2;
     }
@@ -126,8 +147,7 @@ std::vector<std::string> ConfigStore::Problems() const {
     return problems_;
 }
 
-std::vector<ConfigStore::Key> ConfigStore::Parse(std::string_view text, std::vector<std::string>& problems,
-                                                 std::string_view fileName) {
+std::vector<ConfigStore::Key> ConfigStore::Parse(std::string_view text, std::vector<std::string>& problems, std::string_view fileName) {
     std::vector<Key> keys;
     std::size_t lineNumber = 0;
     while (!text.empty()) {
@@ -138,8 +158,8 @@ std::vector<ConfigStore::Key> ConfigStore::Parse(std::string_view text, std::vec
         line = server::Trim(line);
         if (line.empty() || line.front() == ';') continue;
         auto report = [&](const char* why) {
-            problems.push_back(std::string(fileName) + " line " + std::to_string(lineNumber) + ": " + why +
-                               " (" + server::CutText(line, 80) + ")");
+            problems.push_back(std::string(fileName) + " line " + std::to_string(lineNumber) + ": " + why + " (" +
+                               server::CutText(line, 80) + ")");
         };
         if (line.front() == '[') {
             if (line.back() != ']' || line.size() < 3) {
@@ -307,7 +327,8 @@ void ConfigStore::DeleteKey(std::string_view path) {
     std::string below = std::string(path) + "\\";
     for (Hive h : {Hive::Machine, Hive::User}) {
         auto removed = std::erase_if(Data(h).keys, [&](const Key& k) {
-            return EqualsNoCase(k.path, path) || (k.path.size() > below.size() && EqualsNoCase(std::string_view(k.path).substr(0, below.size()), below));
+            return EqualsNoCase(k.path, path) ||
+                   (k.path.size() > below.size() && EqualsNoCase(std::string_view(k.path).substr(0, below.size()), below));
         });
         if (removed > 0) Data(h).dirty = true;
     }

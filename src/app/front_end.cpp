@@ -1,11 +1,12 @@
 #include "app/front_end.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "app/client.h"
 #include "app/settings.h"
@@ -83,7 +84,7 @@ void ExitOnTerminationSignals(Client& client) {
         notifier->setEnabled(false);
         ExitApplication(client);
     });
-    struct sigaction sa{};
+    struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;

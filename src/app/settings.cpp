@@ -36,7 +36,9 @@ int HexValue(char c) {
     return -1;
 }
 
-int PortOrFirewalled(long long port) { return port < 0 || port >= 65535 ? 0 : static_cast<int>(port); }
+int PortOrFirewalled(long long port) {
+    return port < 0 || port >= 65535 ? 0 : static_cast<int>(port);
+}
 
 struct UserKeyReader {
     ConfigStore& store;
@@ -87,8 +89,8 @@ long long DecimalValue(std::string_view text) {
 }
 
 std::string DottedFromStoredAddress(std::uint32_t v) {
-    return std::to_string(v & 255) + "." + std::to_string((v >> 8) & 255) + "." + std::to_string((v >> 16) & 255) +
-           "." + std::to_string((v >> 24) & 255);
+    return std::to_string(v & 255) + "." + std::to_string((v >> 8) & 255) + "." + std::to_string((v >> 16) & 255) + "." +
+           std::to_string((v >> 24) & 255);
 }
 
 std::string ScramblePassword(std::string_view password) {
@@ -196,9 +198,10 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui) {
     }
 
     if (s.maxUploads < 1) {
-        Answer a = ui.Ask({"Your file server is currently disabled (max outbound transfers = 0). Would you like to "
-                           "enable your file server?",
-                           "Enable file server?", Buttons::YesNo, Icon::Question});
+        Answer a =
+            ui.Ask({"Your file server is currently disabled (max outbound transfers = 0). Would you like to "
+                    "enable your file server?",
+                    "Enable file server?", Buttons::YesNo, Icon::Question});
         s.maxUploads = a == Answer::Yes ? 3 : 0;
     }
     auto proxyIp = r.Number("ProxyIP");
@@ -303,9 +306,9 @@ bool ImportPreviousInstall(const std::filesystem::path& folder, AppState& state,
         auto v = line(n, max);
         return v && !v->empty() ? v : std::nullopt;
     };
-    auto user = required(1, 18), password = required(2, 18), folders = line(3, 3498), savePath = line(4, 348),
-         port = required(5, 48), player = required(6, 48), email = line(7, 98), maxDown = required(8, 48),
-         maxUp = required(9, 48), speed = required(10, 48), swear = required(11, 48);
+    auto user = required(1, 18), password = required(2, 18), folders = line(3, 3498), savePath = line(4, 348), port = required(5, 48),
+         player = required(6, 48), email = line(7, 98), maxDown = required(8, 48), maxUp = required(9, 48), speed = required(10, 48),
+         swear = required(11, 48);
     if (user && password && folders && savePath && port && player && email && maxDown && maxUp && speed && swear) {
         state.userName = *user;
         state.password = *password;

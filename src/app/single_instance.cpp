@@ -4,8 +4,8 @@
 
 #include "app/client.h"
 #include "app/pending_parts.h"
-#include "app/url_protocol.h"
 #include "app/startup.h"
+#include "app/url_protocol.h"
 #include "platform/atomic_file.h"
 #include "server/get_field.h"
 
@@ -21,9 +21,11 @@ bool CopyOver(const std::filesystem::path& from, const std::filesystem::path& to
     auto bytes = platform::ReadWholeFile(from);
     if (!bytes || !platform::WriteFileAtomically(to, *bytes)) return false;
     std::error_code ec;
-    std::filesystem::permissions(to, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
-                                         std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
-                                         std::filesystem::perms::others_exec, ec);
+    std::filesystem::permissions(to,
+                                 std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                     std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                                     std::filesystem::perms::others_exec,
+                                 ec);
     return true;
 }
 

@@ -102,9 +102,13 @@ void StartupDriver(Client& c) {
     d.SetStatus("Loading registration data...");
     if (!LoadAccount(c)) {
         switch (FindAccount(c)) {
-            case AccountSearch::Loaded: break;
-            case AccountSearch::OnlineThroughWizard: GoOnline(c); return;
-            case AccountSearch::Stopped: return;
+            case AccountSearch::Loaded:
+                break;
+            case AccountSearch::OnlineThroughWizard:
+                GoOnline(c);
+                return;
+            case AccountSearch::Stopped:
+                return;
         }
     }
     transfer::StartDataPortListener(c);
@@ -135,10 +139,11 @@ bool LoadFileTypesOrEnd(Client& client) {
         client.fileTypes = std::move(*table);
         return true;
     }
-    Answer a = client.ui.Ask({"Tandril could not find the TVM files required for file sharing and validation.\n"
-                              "Please get a new copy of Tandril from its web site and install it again.\n"
-                              "Press OK to open your browser at that site.",
-                              "TVM's not found.", Buttons::OkCancel, Icon::Error});
+    Answer a =
+        client.ui.Ask({"Tandril could not find the TVM files required for file sharing and validation.\n"
+                       "Please get a new copy of Tandril from its web site and install it again.\n"
+                       "Press OK to open your browser at that site.",
+                       "TVM's not found.", Buttons::OkCancel, Icon::Error});
     if (a == Answer::Ok) client.ui.OpenUrl(client.state.web.download);
     client.PostToGui([&client] { Q_EMIT client.exitRequested(1); });
     return false;
@@ -148,11 +153,10 @@ void StartClient(Client& client, std::vector<std::string> arguments) {
     client.ReportStoreProblems();
     if (!LoadFileTypesOrEnd(client)) return;
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(&client.dialog, &ConnectingDialogModel::closed, &client,
-                                   [&client, connection, arguments] {
-                                       QObject::disconnect(*connection);
-                                       HandleCommandLine(client, arguments);
-                                   });
+    *connection = QObject::connect(&client.dialog, &ConnectingDialogModel::closed, &client, [&client, connection, arguments] {
+        QObject::disconnect(*connection);
+        HandleCommandLine(client, arguments);
+    });
     client.RunConnectingDialog(StartupDriver);
 }
 
@@ -190,7 +194,7 @@ bool ConfirmExit(Client& c) {
     int downloads = c.state.Downloads();
     if (uploads > 0) {
         std::string text = downloads == 0 ? Format(1000, OutboundQuestion(0, uploads), uploads)
-                                           : Format(1000, OutboundQuestion(downloads, uploads), downloads, uploads);
+                                          : Format(1000, OutboundQuestion(downloads, uploads), downloads, uploads);
         Answer a = c.ui.Ask({text, "Transfers in Progress!", Buttons::YesNoCancel, Icon::Exclamation});
         if (a == Answer::No) return true;
         // Cancel, like Yes, unshares and defers the exit: the user asked to leave, not to stay.
@@ -198,8 +202,9 @@ bool ConfirmExit(Client& c) {
         return false;
     }
     if (downloads > 0) {
-        std::string text = Format(1000, downloads == 1 ? "You have %d download in progress. Are you sure you want to exit?"
-                                                       : "You have %d downloads in progress. Are you sure you want to exit?",
+        std::string text = Format(1000,
+                                  downloads == 1 ? "You have %d download in progress. Are you sure you want to exit?"
+                                                 : "You have %d downloads in progress. Are you sure you want to exit?",
                                   downloads);
         return c.ui.Ask({text, "Transfers in Progress!", Buttons::YesNo, Icon::Exclamation}) != Answer::No;
     }
@@ -207,9 +212,10 @@ bool ConfirmExit(Client& c) {
 }
 
 void GoOffline(Client& c) {
-    Answer a = c.ui.Ask({"Would you like to unshare your files, then have the application Exit automatically once these "
-                         "outbound transfers are complete?",
-                         "Go Offline?", Buttons::YesNo, Icon::Question});
+    Answer a =
+        c.ui.Ask({"Would you like to unshare your files, then have the application Exit automatically once these "
+                  "outbound transfers are complete?",
+                  "Go Offline?", Buttons::YesNo, Icon::Question});
     if (a != Answer::Yes) return;
     if (c.state.Uploads() > 0) {
         LeaveAfterUploads(c);

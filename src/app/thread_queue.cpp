@@ -1,11 +1,12 @@
 #include "app/thread_queue.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QSocketNotifier>
 #include <QThread>
 #include <cstdint>
 #include <stdexcept>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace tandril {
 

@@ -67,7 +67,9 @@ void RunSearchLink(Client& c, const std::string& text) {
 std::string DecodeUrl(std::string_view link) {
     std::string decoded;
     for (std::size_t i = 0; i < link.size(); ++i) {
-        auto hex = [](char h) { return std::isdigit(static_cast<unsigned char>(h)) ? h - '0' : (std::tolower(static_cast<unsigned char>(h)) - 'a' + 10); };
+        auto hex = [](char h) {
+            return std::isdigit(static_cast<unsigned char>(h)) ? h - '0' : (std::tolower(static_cast<unsigned char>(h)) - 'a' + 10);
+        };
         if (link[i] == '%' && i + 2 < link.size() && std::isxdigit(static_cast<unsigned char>(link[i + 1])) &&
             std::isxdigit(static_cast<unsigned char>(link[i + 2]))) {
             decoded += static_cast<char>(hex(link[i + 1]) * 16 + hex(link[i + 2]));
@@ -122,9 +124,8 @@ bool RegisterUrlProtocol(const std::string& program, const std::string& dataHome
     std::filesystem::path folder = std::filesystem::path(dataHome) / "applications";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    const std::string entry =
-        "[Desktop Entry]\nType=Application\nName=Tandril\nComment=URL:Tandril Protocol\nExec=\"" + program +
-        "\" -p %u\nIcon=" + program + "\nTerminal=false\nNoDisplay=true\nMimeType=x-scheme-handler/tdl;\n";
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=Tandril\nComment=URL:Tandril Protocol\nExec=\"" + program +
+                              "\" -p %u\nIcon=" + program + "\nTerminal=false\nNoDisplay=true\nMimeType=x-scheme-handler/tdl;\n";
     if (!platform::WriteFileAtomically(folder / "tandril-tdl.desktop", entry)) return false;
     // The desktop's default for the scheme, where the tool for it is installed.
     std::system("command -v xdg-mime >/dev/null 2>&1 && xdg-mime default tandril-tdl.desktop x-scheme-handler/tdl >/dev/null 2>&1");

@@ -1,12 +1,13 @@
 #include "app/view_models.h"
 
-
 #include "server/get_field.h"
 
 namespace tandril {
 
 namespace {
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 constexpr std::size_t kMaxStatusText = 99;
 }  // namespace
 
@@ -40,7 +41,9 @@ bool MainViewModel::PagesVisible() const {
     return pagesVisible_;
 }
 
-void MainViewModel::ShowPage(int page, bool activate) { Q_EMIT pageRequested(page, activate); }
+void MainViewModel::ShowPage(int page, bool activate) {
+    Q_EMIT pageRequested(page, activate);
+}
 
 void MainViewModel::SetCurrentPage(int page) {
     std::scoped_lock lock(lock_);
@@ -68,7 +71,9 @@ void ConnectingDialogModel::SetSecondLine(const std::string& text) {
     Q_EMIT secondLineChanged(Q(text));
 }
 
-void ConnectingDialogModel::SetProgress(int value, int maximum) { Q_EMIT progressChanged(value, maximum); }
+void ConnectingDialogModel::SetProgress(int value, int maximum) {
+    Q_EMIT progressChanged(value, maximum);
+}
 
 void ConnectingDialogModel::SetButtonText(const std::string& text) {
     {
@@ -78,7 +83,9 @@ void ConnectingDialogModel::SetButtonText(const std::string& text) {
     Q_EMIT buttonTextChanged(Q(text));
 }
 
-void ConnectingDialogModel::SetDialogVisible(bool visible) { Q_EMIT dialogVisibleChanged(visible); }
+void ConnectingDialogModel::SetDialogVisible(bool visible) {
+    Q_EMIT dialogVisibleChanged(visible);
+}
 
 std::string ConnectingDialogModel::Status() const {
     std::scoped_lock lock(lock_);

@@ -6,9 +6,8 @@ namespace tandril {
 
 void SaveWindowPlacement(ConfigStore& store, WindowRect window, ScreenArea maximised) {
     ConfigKey root = store.CreateKey(kRootKey);
-    const std::pair<const char*, int> values[] = {{"WinLeft", window.left},     {"WinTop", window.top},
-                                                  {"WinCx", window.width},      {"WinCy", window.height},
-                                                  {"MaxCx", maximised.width},   {"MaxCy", maximised.height}};
+    const std::pair<const char*, int> values[] = {{"WinLeft", window.left}, {"WinTop", window.top},     {"WinCx", window.width},
+                                                  {"WinCy", window.height}, {"MaxCx", maximised.width}, {"MaxCy", maximised.height}};
     for (auto [name, v] : values) store.SetValue(root, name, std::to_string(v));
     store.Flush();
 }

@@ -77,8 +77,7 @@ void AppendChatLine(ChatView& view, const ColorScheme& scheme, std::string_view 
     line = server::CutText(line, kMaxChatLine);
     bool paragraph = view.TextLength() > 1;
     if (options.swearFilter) FilterSwearWords(line);
-    std::string document =
-        BuildLineDocument(scheme.ColorTable(), scheme.SchemeColorCode(item), paragraph, EscapeChatText(line));
+    std::string document = BuildLineDocument(scheme.ColorTable(), scheme.SchemeColorCode(item), paragraph, EscapeChatText(line));
     int length = view.TextLength();
     int documentLength = static_cast<int>(document.size());
     int drop = length + documentLength >= view.TextLimit() ? length - view.TextLimit() + documentLength : 0;
@@ -90,6 +89,8 @@ void AppendChatLine(ChatView& view, const ColorScheme& scheme, std::string_view 
     view.Append(std::move(shown), drop);
 }
 
-void ClearChatControl(ChatView& view) { view.Clear(); }
+void ClearChatControl(ChatView& view) {
+    view.Clear();
+}
 
 }  // namespace tandril::chat

@@ -14,14 +14,14 @@ namespace tandril::chat {
 inline constexpr int kDefaultTextLimit = 32767;
 
 struct ChatLink {
-    int start = 0;    // in the line's plain text
+    int start = 0;  // in the line's plain text
     int length = 0;
-    std::string text; // the word as shown; opened after IsChatUrl
+    std::string text;  // the word as shown; opened after IsChatUrl
 };
 
 struct ChatViewLine {
     std::string rtf;
-    QString plain;    // what the line shows, a paragraph break as "\n"
+    QString plain;  // what the line shows, a paragraph break as "\n"
     std::vector<ChatLink> links;
 };
 

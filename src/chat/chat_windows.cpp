@@ -1,6 +1,5 @@
 #include "chat/chat_windows.h"
 
-
 #include "app/text_format.h"
 #include "server/get_field.h"
 
@@ -56,7 +55,9 @@ void ChatWindows::Activate(ChannelWindow& window) {
     Q_EMIT currentChanged();
 }
 
-void ChatWindows::OnGuiThread(std::function<void()> fn) { gui_.RunOrPost(std::move(fn)); }
+void ChatWindows::OnGuiThread(std::function<void()> fn) {
+    gui_.RunOrPost(std::move(fn));
+}
 
 void ChatWindows::AppendLine(ChannelWindow& window, std::string_view item, const std::string& text, bool markAddresses) {
     AppendChatLine(window.chatView, schemes_.Current(), item, text, {markAddresses, swearFilter_ && swearFilter_()});
@@ -65,7 +66,8 @@ void ChatWindows::AppendLine(ChannelWindow& window, std::string_view item, const
 
 void ChatWindows::ShowSystemLine(const std::string& windowName, const std::string& text) {
     OnGuiThread([this, windowName, text] {
-        if (ChannelWindow* window = Find(windowName)) AppendLine(*window, "System message", Format(kMaxChatLine, "* %s", text.c_str()), true);
+        if (ChannelWindow* window = Find(windowName))
+            AppendLine(*window, "System message", Format(kMaxChatLine, "* %s", text.c_str()), true);
     });
 }
 
@@ -79,8 +81,8 @@ void ChatWindows::ShowInBothWindows(const std::string& text) {
 void ChatWindows::SetTopic(ChannelWindow& window, const std::string& topic) {
     window.topic = server::CutText(topic, 99);
     ClearChatControl(window.topicView);
-    AppendChatLine(window.topicView, schemes_.Current(), "Topic", Format(kMaxChatLine, "%s:   %s", window.name.c_str(), window.topic.c_str()),
-                   {true, swearFilter_ && swearFilter_()});
+    AppendChatLine(window.topicView, schemes_.Current(), "Topic",
+                   Format(kMaxChatLine, "%s:   %s", window.name.c_str(), window.topic.c_str()), {true, swearFilter_ && swearFilter_()});
 }
 
 }  // namespace tandril::chat

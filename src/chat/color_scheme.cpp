@@ -2,8 +2,8 @@
 
 #include "app/config_store.h"
 #include "app/settings.h"
-#include "app/ui_port.h"
 #include "app/text_format.h"
+#include "app/ui_port.h"
 #include "server/get_field.h"
 
 namespace tandril::chat {

@@ -12,7 +12,7 @@
 namespace tandril {
 class ConfigStore;
 class UiPort;
-}
+}  // namespace tandril
 
 namespace tandril::chat {
 
@@ -21,10 +21,18 @@ inline constexpr const char* kSchemeWhite = "Color Scheme #1 (White Background)"
 inline constexpr const char* kSchemeBlack = "Color Scheme #2 (Black Background)";
 inline constexpr const char* kSchemeCustom = "Custom Color Scheme";
 
-constexpr std::uint32_t Rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
-constexpr unsigned Red(std::uint32_t c) { return c & 0xFF; }
-constexpr unsigned Green(std::uint32_t c) { return (c >> 8) & 0xFF; }
-constexpr unsigned Blue(std::uint32_t c) { return (c >> 16) & 0xFF; }
+constexpr std::uint32_t Rgb(unsigned r, unsigned g, unsigned b) {
+    return r | (g << 8) | (b << 16);
+}
+constexpr unsigned Red(std::uint32_t c) {
+    return c & 0xFF;
+}
+constexpr unsigned Green(std::uint32_t c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr unsigned Blue(std::uint32_t c) {
+    return (c >> 16) & 0xFF;
+}
 
 struct DefaultItem {
     const char* name;

@@ -33,7 +33,8 @@ RtfLine ParseRtfLine(std::string_view rtf) {
         if (look.inColorTable) return;
         if (!line.runs.empty()) {
             RtfRun& last = line.runs.back();
-            if (last.color == look.color && last.bold == look.bold && last.underline == look.underline && last.text != "\n" && text != "\n") {
+            if (last.color == look.color && last.bold == look.bold && last.underline == look.underline && last.text != "\n" &&
+                text != "\n") {
                 last.text += text;
                 return;
             }
@@ -65,7 +66,8 @@ RtfLine ParseRtfLine(std::string_view rtf) {
             if (negative) ++j;
             std::size_t digitsStart = j;
             long value = 0;
-            while (j < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[j])) && j - digitsStart < 9) value = value * 10 + (rtf[j++] - '0');
+            while (j < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[j])) && j - digitsStart < 9)
+                value = value * 10 + (rtf[j++] - '0');
             bool hasValue = j > digitsStart;
             if (negative) value = -value;
             if (j < rtf.size() && rtf[j] == ' ') ++j;  // the delimiter belongs to the control word

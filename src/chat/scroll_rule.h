@@ -7,7 +7,7 @@ struct ScrollState {
     int rangeMax = 0;  // the scroll range's maximum (content extent)
     int page = 0;      // the visible extent
     int position = 0;
-    int lines = 0;     // lines in the view
+    int lines = 0;  // lines in the view
 };
 
 struct ScrollDecision {

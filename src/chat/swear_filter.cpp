@@ -16,23 +16,24 @@ struct Entry {
 // 51 entries; three repeat an earlier word and change nothing. Words that appear inside common
 // harmless words are whole-word entries, or not listed.
 constexpr Entry kTable[] = {
-    {"ass", true},         {"fag", true},        {"fuq", true},        {"dick", true},      {"puta", true},
-    {"shit", false},       {"asshole", false},   {"motherfucker", false}, {"wh0re", false},
-    {"fuck", false},       {"bitch", false},     {"bastard", false},   {"whore", false},    {"slut", false},
-    {"piss", false},       {"pussy", false},     {"twat", false},      {"wank", false},     {"bollocks", false},
-    {"bullshit", false},   {"dickhead", false},  {"douchebag", false}, {"jackass", false},  {"arsehole", false},
-    {"goddamn", false},    {"cunt", false},      {"dumbass", false},   {"cocksucker", false}, {"nutsack", false},
-    {"bellend", false},    {"skank", false},
-    {"mierda", false},     {"cabron", false},    {"pendejo", false},   {"chinga", false},   {"joder", false},
-    {"gilipollas", false}, {"maricon", false},   {"culero", false},    {"verga", false},    {"hijoputa", false},
-    {"carajo", false},     {"pinche", false},    {"zorra", false},     {"mamon", false},    {"huevon", false},
-    {"cojones", false},    {"malparido", false},
-    {"shit", false},       {"bitch", false},     {"fuck", false},
+    {"ass", true},         {"fag", true},           {"fuq", true},       {"dick", true},        {"puta", true},      {"shit", false},
+    {"asshole", false},    {"motherfucker", false}, {"wh0re", false},    {"fuck", false},       {"bitch", false},    {"bastard", false},
+    {"whore", false},      {"slut", false},         {"piss", false},     {"pussy", false},      {"twat", false},     {"wank", false},
+    {"bollocks", false},   {"bullshit", false},     {"dickhead", false}, {"douchebag", false},  {"jackass", false},  {"arsehole", false},
+    {"goddamn", false},    {"cunt", false},         {"dumbass", false},  {"cocksucker", false}, {"nutsack", false},  {"bellend", false},
+    {"skank", false},      {"mierda", false},       {"cabron", false},   {"pendejo", false},    {"chinga", false},   {"joder", false},
+    {"gilipollas", false}, {"maricon", false},      {"culero", false},   {"verga", false},      {"hijoputa", false}, {"carajo", false},
+    {"pinche", false},     {"zorra", false},        {"mamon", false},    {"huevon", false},     {"cojones", false},  {"malparido", false},
+    {"shit", false},       {"bitch", false},        {"fuck", false},
 };
 static_assert(std::size(kTable) == 51);
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // The words in ascending order, each once (the first entry of a repeated word counts).
 const std::map<std::string_view, bool>& SwearWordList() {
@@ -56,8 +57,7 @@ void StarMatches(std::string& text, std::string_view word, bool wholeWordOnly) {
         if (lower == word[k]) {
             if (k == 0) start = i;
             if (++k < word.size()) continue;
-            bool isolated = (start == 0 || !IsAsciiLetter(text[start - 1])) &&
-                            (i + 1 == text.size() || !IsAsciiLetter(text[i + 1]));
+            bool isolated = (start == 0 || !IsAsciiLetter(text[start - 1])) && (i + 1 == text.size() || !IsAsciiLetter(text[i + 1]));
             if (!wholeWordOnly || isolated) {
                 for (std::size_t j = start; j <= i; ++j) text[j] = '*';
             }

@@ -57,7 +57,10 @@ bool ApplyAccountOptions(const FrontEndOptions& options, const std::filesystem::
 }
 
 CliSession::CliSession(Client& client, TerminalUi& ui, const FrontEndOptions& options)
-    : client_(client), ui_(ui), search_(ExtraOption(options, "search")), download_(Number(ExtraOption(options, "download"))),
+    : client_(client),
+      ui_(ui),
+      search_(ExtraOption(options, "search")),
+      download_(Number(ExtraOption(options, "download"))),
       serve_(ExtraOption(options, "serve").has_value() || !search_) {
     connect(&client_.dialog, &ConnectingDialogModel::closed, this, [this](int result) {
         if (result == 1 && client_.state.connected) Online();
@@ -65,19 +68,28 @@ CliSession::CliSession(Client& client, TerminalUi& ui, const FrontEndOptions& op
     // The models change from worker threads too: their signals are taken where they are emitted
     // and the work handed to this (the GUI) thread through the client's queue.
     const auto direct = Qt::DirectConnection;
-    connect(&client_.dialog, &ConnectingDialogModel::buttonTextChanged, this, [this](const QString& t) {
-        // Start-up ended without a connection: the dialog offers only "OK".
-        if (t == QLatin1String("OK") && search_) client_.PostToGui([this] { End(kOffline); });
-    }, direct);
-    connect(&client_.search, &search::SearchSession::changed, this, [this] {
-        client_.PostToGui([this] {
-            if (searching_ && client_.search.Idle()) SearchFinished();
-        });
-    }, direct);
+    connect(
+        &client_.dialog, &ConnectingDialogModel::buttonTextChanged, this,
+        [this](const QString& t) {
+            // Start-up ended without a connection: the dialog offers only "OK".
+            if (t == QLatin1String("OK") && search_) client_.PostToGui([this] { End(kOffline); });
+        },
+        direct);
+    connect(
+        &client_.search, &search::SearchSession::changed, this,
+        [this] {
+            client_.PostToGui([this] {
+                if (searching_ && client_.search.Idle()) SearchFinished();
+            });
+        },
+        direct);
     // Uploads this user serves, one line each time their status changes.
-    connect(&client_.transfers.view, &transfer::TransferView::changed, this, [this](bool outbound) {
-        if (outbound) client_.PostToGui([this] { ShowUploads(); });
-    }, direct);
+    connect(
+        &client_.transfers.view, &transfer::TransferView::changed, this,
+        [this](bool outbound) {
+            if (outbound) client_.PostToGui([this] { ShowUploads(); });
+        },
+        direct);
     progress_.setInterval(1000);
     connect(&progress_, &QTimer::timeout, this, &CliSession::Progress);
 }
@@ -128,7 +140,9 @@ void CliSession::Progress() {
     for (const transfer::TransferRow& row : client_.transfers.view.Rows(false)) {
         if (row.rowId != rowId_) continue;
         std::string line = row.cells[transfer::kStatusColumn] + "  " + row.cells[transfer::kSizeColumn];
-        if (row.percent >= 0) line += Format(64, "  %d%%  %s  %s", row.percent, row.cells[transfer::kRateColumn].c_str(), row.cells[transfer::kTimeLeftColumn].c_str());
+        if (row.percent >= 0)
+            line += Format(64, "  %d%%  %s  %s", row.percent, row.cells[transfer::kRateColumn].c_str(),
+                           row.cells[transfer::kTimeLeftColumn].c_str());
         if (line != lastProgress_) ui_.Print("[download] " + line);
         lastProgress_ = line;
     }

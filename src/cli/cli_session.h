@@ -23,11 +23,11 @@ class TerminalUi;
 // The exit codes a script can rely on.
 enum ExitCode {
     kDone = 0,
-    kStartFailed = 1,   // start-up failed or a fatal error
+    kStartFailed = 1,  // start-up failed or a fatal error
     kUsage = 2,
     kNothingFound = 3,  // the search found nothing, or no result has that number
     kDownloadFailed = 4,
-    kOffline = 5,       // the server could not be reached or the login was refused
+    kOffline = 5,  // the server could not be reached or the login was refused
 };
 
 // The account the options give (--user, --password, --line-speed, --data-port, --share, --save),

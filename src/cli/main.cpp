@@ -12,8 +12,9 @@
 using namespace tandril;
 
 int main(int argc, char** argv) {
-    FrontEndOptions options = ParseFrontEndOptions(argc, argv, {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed",
-                                                               "data-port", "share", "save", "search", "download", "serve"});
+    FrontEndOptions options = ParseFrontEndOptions(argc, argv,
+                                                   {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed",
+                                                    "data-port", "share", "save", "search", "download", "serve"});
     int exitCode = 0;
     auto profile = PrepareStart(options,
                                 "usage: tandril-cli [--profile DIR] [--redirector HOST[:PORT]] [--fallback-redirector HOST]\n"
@@ -30,7 +31,9 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     std::string answer = ExtraOption(options, "answer").value_or("yes");
-    cli::TerminalUi ui(answer == "no" ? Answer::No : answer == "cancel" ? Answer::Cancel : Answer::Yes,
+    cli::TerminalUi ui(answer == "no"       ? Answer::No
+                       : answer == "cancel" ? Answer::Cancel
+                                            : Answer::Yes,
                        ExtraOption(options, "terms").value_or("yes") != "no");
     if (!cli::ApplyAccountOptions(options, *profile, ui)) return cli::kUsage;
     Client client(ui, ClientOptions{*profile, options.endpoints});
@@ -45,18 +48,22 @@ int main(int argc, char** argv) {
     const auto direct = Qt::DirectConnection;
     QObject::connect(&client.dialog, &ConnectingDialogModel::statusChanged, &client, print("[Statut Utilisateur] "), direct);
     QObject::connect(&client.dialog, &ConnectingDialogModel::secondLineChanged, &client, print("[Statut Utilisateur] "), direct);
-    QObject::connect(&client.main, &MainViewModel::statusTextChanged, &client,
-                     [&ui](int part, const QString& t) { ui.Print("[status " + std::to_string(part) + "] " + t.toStdString()); }, direct);
-    QObject::connect(&client.chat, &chat::ChatWindows::lineShown, &client,
-                     [&ui](const QString& window, const QString& line) { ui.Print("[" + window.toStdString() + "] " + line.toStdString()); },
-                     direct);
+    QObject::connect(
+        &client.main, &MainViewModel::statusTextChanged, &client,
+        [&ui](int part, const QString& t) { ui.Print("[status " + std::to_string(part) + "] " + t.toStdString()); }, direct);
+    QObject::connect(
+        &client.chat, &chat::ChatWindows::lineShown, &client,
+        [&ui](const QString& window, const QString& line) { ui.Print("[" + window.toStdString() + "] " + line.toStdString()); }, direct);
     QObject::connect(&client, &Client::linkReceived, &client, print("[link] "));
     if (ExtraOption(options, "exit-after-startup")) {
         // Ends once start-up is over, online (the dialog closed) or not (its button says "OK").
         QObject::connect(&client.dialog, &ConnectingDialogModel::closed, &client, [&client] { ExitApplication(client); });
-        QObject::connect(&client.dialog, &ConnectingDialogModel::buttonTextChanged, &client, [&client](const QString& t) {
-            if (t == QLatin1String("OK")) client.PostToGui([&client] { ExitApplication(client); });
-        }, direct);
+        QObject::connect(
+            &client.dialog, &ConnectingDialogModel::buttonTextChanged, &client,
+            [&client](const QString& t) {
+                if (t == QLatin1String("OK")) client.PostToGui([&client] { ExitApplication(client); });
+            },
+            direct);
     }
     const int code = RunClient(client, options.arguments);
     return code != 0 ? code : session.Result();

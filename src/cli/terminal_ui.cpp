@@ -10,7 +10,9 @@ void TerminalUi::Print(const std::string& line) {
     std::fflush(stdout);
 }
 
-void TerminalUi::ShowAlert(AlertKind, const std::string& text, Icon) { Print("[Tandril Notification] " + text); }
+void TerminalUi::ShowAlert(AlertKind, const std::string& text, Icon) {
+    Print("[Tandril Notification] " + text);
+}
 
 Answer TerminalUi::Ask(const Question& q) {
     if (q.buttons == Buttons::Ok || q.buttons == Buttons::OkCancel) {
@@ -27,7 +29,9 @@ bool TerminalUi::AcceptTermsOfUse() {
     return acceptTerms_;
 }
 
-void TerminalUi::ShowFatalError(const std::string& text) { Print("[Tandril] " + text); }
+void TerminalUi::ShowFatalError(const std::string& text) {
+    Print("[Tandril] " + text);
+}
 
 UiPort::Credentials TerminalUi::AskInvalidPassword(const std::string& user, const std::string&) {
     // Unattended, there is no other password to try: the program ends, as "Annuler" does.
@@ -45,9 +49,13 @@ void TerminalUi::ShowWaitWindow(const std::string& text) {
     if (!text.empty()) Print("[Registration] " + text);
 }
 
-int TerminalUi::AskDataPortSettings() { return 0; }
+int TerminalUi::AskDataPortSettings() {
+    return 0;
+}
 
-bool TerminalUi::AskRetryRegistration() { return false; }
+bool TerminalUi::AskRetryRegistration() {
+    return false;
+}
 
 UiPort::ExistingFile TerminalUi::AskExistingFile(const std::string& baseName) {
     // --answer=yes overwrites the file that is there already; any other answer keeps it and

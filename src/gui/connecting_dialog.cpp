@@ -11,8 +11,7 @@
 
 namespace tandril::gui {
 
-ConnectingDialog::ConnectingDialog(Client& client, QWidget* mainWindow)
-    : QDialog(mainWindow), client_(client), mainWindow_(mainWindow) {
+ConnectingDialog::ConnectingDialog(Client& client, QWidget* mainWindow) : QDialog(mainWindow), client_(client), mainWindow_(mainWindow) {
     setWindowTitle(QStringLiteral("Statut Utilisateur"));
     setModal(true);
     auto* layout = new QVBoxLayout(this);

@@ -27,10 +27,13 @@ void ConnectCoalesced(Sender* sender, Signal signal, QObject* receiver, std::fun
     QObject::connect(sender, signal, receiver, [receiver, pending, reload] {
         if (*pending) return;
         *pending = true;
-        QMetaObject::invokeMethod(receiver, [pending, reload] {
-            *pending = false;
-            reload();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            receiver,
+            [pending, reload] {
+                *pending = false;
+                reload();
+            },
+            Qt::QueuedConnection);
     });
 }
 

@@ -76,7 +76,9 @@ MainWindow::MainWindow(Client& client, SkinOptions options) : client_(client), o
     };
 }
 
-MainWindow::~MainWindow() { client_.windowGeometry = nullptr; }
+MainWindow::~MainWindow() {
+    client_.windowGeometry = nullptr;
+}
 
 void MainWindow::ShowWithSavedPlacement() {
     RestoredPlacement placement = RestoreWindowPlacement(client_.store, AvailableArea(this));
@@ -91,10 +93,17 @@ void MainWindow::ShowWithSavedPlacement() {
 void MainWindow::ShowPage(int page, bool activate) {
     const WebAddresses& web = client_.state.web;
     switch (page) {
-        case MainViewModel::HomePage: options_.openUrl(QUrl(QString::fromStdString(web.home))); return;
-        case MainViewModel::DiscoverPage: options_.openUrl(QUrl(QString::fromStdString(web.discover))); return;
-        case MainViewModel::HelpPage: options_.openUrl(QUrl(QString::fromStdString(web.help))); return;
-        default: break;
+        case MainViewModel::HomePage:
+            options_.openUrl(QUrl(QString::fromStdString(web.home)));
+            return;
+        case MainViewModel::DiscoverPage:
+            options_.openUrl(QUrl(QString::fromStdString(web.discover)));
+            return;
+        case MainViewModel::HelpPage:
+            options_.openUrl(QUrl(QString::fromStdString(web.help)));
+            return;
+        default:
+            break;
     }
     if (page < MainViewModel::ChatPage || page > MainViewModel::TransfersPage) return;
     tabs_->setCurrentIndex(page - 1);
@@ -116,7 +125,9 @@ void MainWindow::Maximise() {
     activateWindow();
 }
 
-void MainWindow::HideToTray() { hide(); }
+void MainWindow::HideToTray() {
+    hide();
+}
 
 void MainWindow::Quit() {
     if (ConfirmExit(client_)) ExitApplication(client_);

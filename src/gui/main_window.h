@@ -30,10 +30,10 @@ public:
     // and open in the desktop's browser.
     void ShowPage(int page, bool activate);
 
-    void Restore();     // shown, normal size, in front
-    void Maximise();    // maximised, shown, in front
+    void Restore();   // shown, normal size, in front
+    void Maximise();  // maximised, shown, in front
     void HideToTray();
-    void Quit();        // asks when transfers run, then exits
+    void Quit();  // asks when transfers run, then exits
 
     QTabWidget* Tabs() const { return tabs_; }
     QLabel* StatusPart(int part) const { return statusParts_[part]; }

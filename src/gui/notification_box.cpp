@@ -15,7 +15,7 @@ NotificationBox::NotificationBox(const QString& text, QWidget* owner, Icon icon)
     setObjectName(QStringLiteral("NotificationBox"));
     auto* iconLabel = new QLabel(this);
     int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    auto standard = icon == Icon::Exclamation ? QStyle::SP_MessageBoxWarning
+    auto standard = icon == Icon::Exclamation   ? QStyle::SP_MessageBoxWarning
                     : icon == Icon::Information ? QStyle::SP_MessageBoxInformation
                                                 : QStyle::SP_MessageBoxCritical;
     iconLabel->setPixmap(style()->standardIcon(standard, nullptr, this).pixmap(iconSize, iconSize));

@@ -47,7 +47,8 @@ ProxyDialog::ProxyDialog(Client& client, QWidget* owner) : QDialog(owner), clien
     layout->addLayout(buttons);
     auto follow = [this] {
         bool proxy = type_->currentIndex() != 0, socks5 = type_->currentIndex() == 2;
-        for (QWidget* w : {static_cast<QWidget*>(server_), static_cast<QWidget*>(port_), static_cast<QWidget*>(transfers_)}) w->setEnabled(proxy);
+        for (QWidget* w : {static_cast<QWidget*>(server_), static_cast<QWidget*>(port_), static_cast<QWidget*>(transfers_)})
+            w->setEnabled(proxy);
         user_->setEnabled(socks5);
         password_->setEnabled(socks5);
     };
@@ -56,8 +57,8 @@ ProxyDialog::ProxyDialog(Client& client, QWidget* owner) : QDialog(owner), clien
 }
 
 void ProxyDialog::TryAccept() {
-    server::ProxyForm form{type_->currentIndex(), server_->text().toStdString(), port_->text().toStdString(), user_->text().toStdString(),
-                           password_->text().toStdString(), transfers_->currentIndex() == 0};
+    server::ProxyForm form{type_->currentIndex(),       server_->text().toStdString(),   port_->text().toStdString(),
+                           user_->text().toStdString(), password_->text().toStdString(), transfers_->currentIndex() == 0};
     if (server::ApplyProxySettings(client_, form) == 0) accept();
 }
 

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QUrl>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QUrl>
 
 #include "gui/notification_box.h"
 #include "gui/registration_pages.h"
@@ -17,10 +17,14 @@ namespace {
 
 QMessageBox::Icon ToQt(Icon icon) {
     switch (icon) {
-        case Icon::Information: return QMessageBox::Information;
-        case Icon::Question: return QMessageBox::Question;
-        case Icon::Exclamation: return QMessageBox::Warning;
-        case Icon::Error: return QMessageBox::Critical;
+        case Icon::Information:
+            return QMessageBox::Information;
+        case Icon::Question:
+            return QMessageBox::Question;
+        case Icon::Exclamation:
+            return QMessageBox::Warning;
+        case Icon::Error:
+            return QMessageBox::Critical;
     }
     return QMessageBox::NoIcon;
 }
@@ -33,7 +37,8 @@ template <typename F>
 auto QtUiPort::OnGuiThread(F&& f) -> decltype(f()) {
     if (QThread::currentThread() == thread()) return f();
     decltype(f()) result{};
-    QMetaObject::invokeMethod(this, [&] { result = f(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [&] { result = f(); }, Qt::BlockingQueuedConnection);
     return result;
 }
 
@@ -56,14 +61,17 @@ void QtUiPort::ShowAlert(AlertKind kind, const std::string& text, Icon icon) {
         });
         return;
     }
-    QMetaObject::invokeMethod(this, [this, shown, icon] {
-        if (shuttingDown_) return;
-        auto* box = new NotificationBox(shown, mainWindow_.data(), icon);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setModal(false);
-        box->show();
-        box->raise();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, shown, icon] {
+            if (shuttingDown_) return;
+            auto* box = new NotificationBox(shown, mainWindow_.data(), icon);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setModal(false);
+            box->show();
+            box->raise();
+        },
+        Qt::QueuedConnection);
 }
 
 Answer QtUiPort::Ask(const Question& q) {
@@ -72,16 +80,28 @@ Answer QtUiPort::Ask(const Question& q) {
         QMessageBox box(ToQt(q.icon), QString::fromStdString(q.caption), QString::fromStdString(q.text), QMessageBox::NoButton,
                         mainWindow_.data());
         switch (q.buttons) {
-            case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-            case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-            case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-            case Buttons::YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
+            case Buttons::Ok:
+                box.setStandardButtons(QMessageBox::Ok);
+                break;
+            case Buttons::OkCancel:
+                box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+                break;
+            case Buttons::YesNo:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                break;
+            case Buttons::YesNoCancel:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                break;
         }
         switch (box.exec()) {
-            case QMessageBox::Yes: return Answer::Yes;
-            case QMessageBox::No: return Answer::No;
-            case QMessageBox::Ok: return Answer::Ok;
-            default: return q.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+            case QMessageBox::Yes:
+                return Answer::Yes;
+            case QMessageBox::No:
+                return Answer::No;
+            case QMessageBox::Ok:
+                return Answer::Ok;
+            default:
+                return q.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
         }
     });
 }
@@ -112,7 +132,8 @@ void QtUiPort::ShowFatalError(const std::string& text) {
 namespace tandril::gui {
 
 void QtUiPort::OpenUrl(const std::string& url) {
-    QMetaObject::invokeMethod(this, [url = QString::fromStdString(url)] { QDesktopServices::openUrl(QUrl(url)); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [url = QString::fromStdString(url)] { QDesktopServices::openUrl(QUrl(url)); }, Qt::QueuedConnection);
 }
 
 UiPort::Credentials QtUiPort::AskInvalidPassword(const std::string& user, const std::string& password) {
@@ -156,15 +177,18 @@ WizardButton QtUiPort::ShowWizardPage(WizardPage page, WizardData& data) {
 }
 
 void QtUiPort::ShowWaitWindow(const std::string& text) {
-    QMetaObject::invokeMethod(this, [this, text = QString::fromStdString(text)] {
-        if (text.isEmpty() || shuttingDown_) {
-            if (waitWindow_) waitWindow_->deleteLater();
-            return;
-        }
-        if (!waitWindow_) waitWindow_ = new WaitWindow(mainWindow_.data());
-        static_cast<WaitWindow*>(waitWindow_.data())->SetText(text);
-        waitWindow_->show();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, text = QString::fromStdString(text)] {
+            if (text.isEmpty() || shuttingDown_) {
+                if (waitWindow_) waitWindow_->deleteLater();
+                return;
+            }
+            if (!waitWindow_) waitWindow_ = new WaitWindow(mainWindow_.data());
+            static_cast<WaitWindow*>(waitWindow_.data())->SetText(text);
+            waitWindow_->show();
+        },
+        Qt::QueuedConnection);
 }
 
 int QtUiPort::AskDataPortSettings() {

@@ -2,9 +2,9 @@
 // The UI port drawn with Qt dialogs. A worker thread that asks a question blocks until the GUI
 // thread has the answer; a notice that is not modal is posted and never blocks its caller.
 
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
-#include <QDialog>
 #include <QWidget>
 #include <atomic>
 #include <functional>

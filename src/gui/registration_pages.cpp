@@ -24,15 +24,22 @@ namespace tandril::gui {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 const char* Title(WizardPage page) {
     switch (page) {
-        case WizardPage::Connection: return "Informations sur votre connexion";
-        case WizardPage::Account: return "Configuration de Tandril";
-        case WizardPage::OptionalInfo: return "Informations Optionnelles";
-        case WizardPage::SharedFolders: return "Dossiers Partagés";
-        case WizardPage::DownloadFolder: return "Répertoire de Téléchargement";
+        case WizardPage::Connection:
+            return "Informations sur votre connexion";
+        case WizardPage::Account:
+            return "Configuration de Tandril";
+        case WizardPage::OptionalInfo:
+            return "Informations Optionnelles";
+        case WizardPage::SharedFolders:
+            return "Dossiers Partagés";
+        case WizardPage::DownloadFolder:
+            return "Répertoire de Téléchargement";
     }
     return "";
 }
@@ -54,7 +61,9 @@ QComboBox* Choices(QWidget* parent, const std::vector<std::string>& list, const 
     return combo;
 }
 
-std::string Chosen(const QComboBox* combo) { return combo->currentIndex() == 0 ? "" : combo->currentText().toStdString(); }
+std::string Chosen(const QComboBox* combo) {
+    return combo->currentIndex() == 0 ? "" : combo->currentText().toStdString();
+}
 
 }  // namespace
 
@@ -65,11 +74,21 @@ WizardPageDialog::WizardPageDialog(WizardPage page, WizardData& data, std::funct
     setMinimumWidth(460);
     content_ = new QWidget(this);
     switch (page) {
-        case WizardPage::Connection: BuildConnection(); break;
-        case WizardPage::Account: BuildAccount(); break;
-        case WizardPage::OptionalInfo: BuildOptionalInfo(); break;
-        case WizardPage::SharedFolders: BuildSharedFolders(); break;
-        case WizardPage::DownloadFolder: BuildDownloadFolder(); break;
+        case WizardPage::Connection:
+            BuildConnection();
+            break;
+        case WizardPage::Account:
+            BuildAccount();
+            break;
+        case WizardPage::OptionalInfo:
+            BuildOptionalInfo();
+            break;
+        case WizardPage::SharedFolders:
+            BuildSharedFolders();
+            break;
+        case WizardPage::DownloadFolder:
+            BuildDownloadFolder();
+            break;
     }
     auto* buttons = new QHBoxLayout;
     auto add = [&](const char* text, WizardButton result) {
@@ -87,7 +106,9 @@ WizardPageDialog::WizardPageDialog(WizardPage page, WizardData& data, std::funct
     buttons->addWidget(help);
     buttons->addStretch();
     if (page != WizardPage::Connection) add("< &Précédent", WizardButton::Back);
-    QPushButton* next = add(page == WizardPage::Connection ? "&Suivant =>" : page == WizardPage::DownloadFolder ? "&Terminer" : "&Suivant >",
+    QPushButton* next = add(page == WizardPage::Connection       ? "&Suivant =>"
+                            : page == WizardPage::DownloadFolder ? "&Terminer"
+                                                                 : "&Suivant >",
                             WizardButton::Next);
     next->setDefault(true);
     add("&Annuler", WizardButton::Cancel);
@@ -191,8 +212,8 @@ void WizardPageDialog::BuildOptionalInfo() {
     form->addRow(QStringLiteral("Pays:"), country);
     form->addRow(QStringLiteral("Code postal:"), zip);
     store_ = [=, this] {
-        data_.personal = {{"AGE", Chosen(age)}, {"CTY", Chosen(country)}, {"EDU", Chosen(education)},
-                          {"GEN", Chosen(style)},  {"SEX", Chosen(sex)},     {"ZIP", zip->text().trimmed().toStdString()}};
+        data_.personal = {{"AGE", Chosen(age)},   {"CTY", Chosen(country)}, {"EDU", Chosen(education)},
+                          {"GEN", Chosen(style)}, {"SEX", Chosen(sex)},     {"ZIP", zip->text().trimmed().toStdString()}};
     };
 }
 
@@ -231,7 +252,9 @@ WaitWindow::WaitWindow(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Framele
     layout->addWidget(text_);
 }
 
-void WaitWindow::SetText(const QString& text) { text_->setText(text); }
+void WaitWindow::SetText(const QString& text) {
+    text_->setText(text);
+}
 
 DataPortDialog::DataPortDialog(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Paramètres Serveur de vos fichiers"));
@@ -252,13 +275,16 @@ DataPortDialog::DataPortDialog(QWidget* owner) : QDialog(owner) {
     layout->addWidget(ok, 0, Qt::AlignRight);
 }
 
-int DataPortDialog::Port() const { return open_->isChecked() ? port_->text().toInt() : 0; }
+int DataPortDialog::Port() const {
+    return open_->isChecked() ? port_->text().toInt() : 0;
+}
 
 RegistrationProblemDialog::RegistrationProblemDialog(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Problème d'enregistrement"));
     setObjectName(QStringLiteral("RegistrationProblemDialog"));
     auto* text = new QLabel(QStringLiteral("Tandril could not reach the server to register. Check your connection to the Internet "
-                                           "(and your proxy settings), then try again."), this);
+                                           "(and your proxy settings), then try again."),
+                            this);
     text->setWordWrap(true);
     auto* retry = new QPushButton(QStringLiteral("&Recommencer"), this);
     auto* quit = new QPushButton(QStringLiteral("&Quitter"), this);

@@ -9,20 +9,20 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "transfer/transfers.h"
-#include "app/text_format.h"
 #include "app/account.h"
 #include "app/client.h"
+#include "app/text_format.h"
 #include "gui/connecting_dialog.h"
-#include "gui/main_window.h"
-#include "search/search_session.h"
 #include "gui/library/folder_tree.h"
+#include "gui/main_window.h"
 #include "gui/notification_box.h"
 #include "gui/proxy_dialog.h"
+#include "gui/qt_ui_port.h"
 #include "gui/registration_pages.h"
 #include "gui/server_dialogs.h"
-#include "gui/qt_ui_port.h"
 #include "gui/tray_icon.h"
+#include "search/search_session.h"
+#include "transfer/transfers.h"
 
 using namespace tandril;
 
@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
             {"/home/demo/Concerts/Live at the Pier/Opening.mp3", 9120334, 320, 44100, 228},
         };
         for (auto [path, size, bitrate, frequency, length] : files) {
-            library::SharedFileRecord r{.hash = "x", .path = path, .size = size, .bitrate = bitrate, .frequency = frequency, .length = length};
+            library::SharedFileRecord r{
+                .hash = "x", .path = path, .size = size, .bitrate = bitrate, .frequency = frequency, .length = length};
             rows.push_back(library::MakeLibraryRow(r, client.fileTypes));
         }
         client.libraryView.AddRows(std::move(rows));
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
             transfer::SetTransferState(client, r, d.state);
             if (d.state != TransferState::Transferring) continue;
             client.transfers.view.Edit(d.outbound, r.rowId, [&](transfer::TransferRow& row) {
-                row.cells[transfer::kSizeColumn] = GroupThousands(std::to_string(d.position)) + " of " + GroupThousands(std::to_string(d.size));
+                row.cells[transfer::kSizeColumn] =
+                    GroupThousands(std::to_string(d.position)) + " of " + GroupThousands(std::to_string(d.size));
                 row.cells[transfer::kSpeedColumn] = "Cable";
                 row.cells[transfer::kRateColumn] = d.rate;
                 row.cells[transfer::kTimeLeftColumn] = d.left;
@@ -164,10 +166,11 @@ int main(int argc, char** argv) {
     // Folders that every machine has, so that the tree shows each state.
     data.sharedFolders = {"/usr/share/doc", "/usr/share/fonts"};
     data.saveFolder = "/tmp";
-    const std::pair<WizardPage, const char*> pages[] = {
-        {WizardPage::Connection, "wizard-1-connection.png"}, {WizardPage::Account, "wizard-2-account.png"},
-        {WizardPage::OptionalInfo, "wizard-3-optional.png"},  {WizardPage::SharedFolders, "wizard-4-shared-folders.png"},
-        {WizardPage::DownloadFolder, "wizard-5-download-folder.png"}};
+    const std::pair<WizardPage, const char*> pages[] = {{WizardPage::Connection, "wizard-1-connection.png"},
+                                                        {WizardPage::Account, "wizard-2-account.png"},
+                                                        {WizardPage::OptionalInfo, "wizard-3-optional.png"},
+                                                        {WizardPage::SharedFolders, "wizard-4-shared-folders.png"},
+                                                        {WizardPage::DownloadFolder, "wizard-5-download-folder.png"}};
     for (auto [page, name] : pages) {
         gui::WizardPageDialog dialog(page, data, {}, &window);
         dialog.show();

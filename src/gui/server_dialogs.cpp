@@ -27,9 +27,18 @@ InvalidPasswordDialog::InvalidPasswordDialog(const QString& user, const QString&
     QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     QPushButton* cancel = buttons->addButton(QStringLiteral("&Annuler"), QDialogButtonBox::RejectRole);
     QPushButton* newUser = buttons->addButton(QStringLiteral("Nouvel &Utilisateur"), QDialogButtonBox::ActionRole);
-    connect(ok, &QPushButton::clicked, this, [this] { chosen_ = UiPort::Credentials::Ok; accept(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { chosen_ = UiPort::Credentials::Cancel; reject(); });
-    connect(newUser, &QPushButton::clicked, this, [this] { chosen_ = UiPort::Credentials::NewUser; accept(); });
+    connect(ok, &QPushButton::clicked, this, [this] {
+        chosen_ = UiPort::Credentials::Ok;
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        chosen_ = UiPort::Credentials::Cancel;
+        reject();
+    });
+    connect(newUser, &QPushButton::clicked, this, [this] {
+        chosen_ = UiPort::Credentials::NewUser;
+        accept();
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
@@ -44,19 +53,22 @@ UiPort::Credentials InvalidPasswordDialog::Ask() {
 BothFirewalledDialog::BothFirewalledDialog(const QString& field, QWidget* owner, Case why) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Conflit avec le Firewall!"));
     setObjectName(QStringLiteral("BothFirewalledDialog"));
-    auto* text = new QLabel(why == User ? QStringLiteral(
-        "You will be unable to download files from this user because you are both firewalled.  If you are not "
-        "firewalled or have NO IDEA what firewalled even means, just click the [I am not Firewalled!] button and "
-        "continue!") : QStringLiteral(
-        "You are unable to download this file because both you and the other user are firewalled.  If you are not "
-        "firewalled or have NO IDEA what firewalled even means, just click the [I am not Firewalled!] button and "
-        "try again!"), this);
+    auto* text = new QLabel(
+        why == User
+            ? QStringLiteral("You will be unable to download files from this user because you are both firewalled.  If you are not "
+                             "firewalled or have NO IDEA what firewalled even means, just click the [I am not Firewalled!] button and "
+                             "continue!")
+            : QStringLiteral("You are unable to download this file because both you and the other user are firewalled.  If you are not "
+                             "firewalled or have NO IDEA what firewalled even means, just click the [I am not Firewalled!] button and "
+                             "try again!"),
+        this);
     text->setWordWrap(true);
     auto* name = new QLineEdit(field, this);
     name->setReadOnly(true);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::RejectRole);
-    QPushButton* notFirewalled = buttons->addButton(QStringLiteral("&Je ne suis pas protégé par un Firewall!"), QDialogButtonBox::AcceptRole);
+    QPushButton* notFirewalled =
+        buttons->addButton(QStringLiteral("&Je ne suis pas protégé par un Firewall!"), QDialogButtonBox::AcceptRole);
     connect(ok, &QPushButton::clicked, this, &QDialog::reject);
     connect(notFirewalled, &QPushButton::clicked, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
@@ -70,7 +82,8 @@ ExistingFileDialog::ExistingFileDialog(const QString& baseName, QWidget* owner) 
     setWindowTitle(QStringLiteral("Fichier Existant!"));
     setObjectName(QStringLiteral("ExistingFileDialog"));
     auto* text = new QLabel(QStringLiteral("Le fichier que vous avez sélectionné existe déjà sur votre disque dur. Choisissez une "
-                                           "action à partir de la liste ci-dessous."), this);
+                                           "action à partir de la liste ci-dessous."),
+                            this);
     text->setWordWrap(true);
     choice_ = new QComboBox(this);
     choice_->addItems({QStringLiteral("Overwrite Existing File"), QStringLiteral("Rename Remote File")});

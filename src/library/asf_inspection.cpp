@@ -37,7 +37,9 @@ std::uint64_t Le(const unsigned char* p, int bytes) {
     return v;
 }
 
-bool Is(const unsigned char* p, const Guid& g) { return std::memcmp(p, g.data(), 16) == 0; }
+bool Is(const unsigned char* p, const Guid& g) {
+    return std::memcmp(p, g.data(), 16) == 0;
+}
 
 }  // namespace
 

@@ -11,7 +11,9 @@ struct Md5::Context {
     ~Context() { EVP_MD_CTX_free(ctx); }
 };
 
-Md5::Md5() : context_(std::make_unique<Context>()) { EVP_DigestInit_ex(context_->ctx, EVP_md5(), nullptr); }
+Md5::Md5() : context_(std::make_unique<Context>()) {
+    EVP_DigestInit_ex(context_->ctx, EVP_md5(), nullptr);
+}
 
 Md5::~Md5() = default;
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -68,8 +67,14 @@ std::optional<FileTypeTable> LoadFileTypes(const ConfigStore& store) {
             ++failures;
             continue;
         }
-        FileType type{names[i], Value(store, *sub, "Extension", 9), Value(store, *sub, "Validate", 259), Value(store, *sub, "Download", 259),
-                      Value(store, *sub, "Upload", 259), Value(store, *sub, "URL", 259), imageIndex, nullptr};
+        FileType type{names[i],
+                      Value(store, *sub, "Extension", 9),
+                      Value(store, *sub, "Validate", 259),
+                      Value(store, *sub, "Download", 259),
+                      Value(store, *sub, "Upload", 259),
+                      Value(store, *sub, "URL", 259),
+                      imageIndex,
+                      nullptr};
         void* handle = dlopen(type.modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             ++failures;

@@ -27,11 +27,11 @@ class PluginModule;
 
 struct FileType {
     std::string name;
-    std::string extension;   // with its leading '.'
+    std::string extension;  // with its leading '.'
     std::string modulePath;
     std::string download;
     std::string upload;
-    std::string url;         // "No URL" for none
+    std::string url;  // "No URL" for none
     int imageIndex = 0;
     std::shared_ptr<PluginModule> module;
     // The type's icon: a PNG beside the module with the module's base name; empty when none.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <unordered_set>
 #include <sstream>
+#include <unordered_set>
 
 #include "app/config_store.h"
 #include "server/get_field.h"
@@ -20,7 +20,9 @@ std::string Join(const std::string& folder, const std::string& name) {
     return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
 
 }  // namespace
 
@@ -35,8 +37,8 @@ std::vector<std::string> ScanTypeNames(const ConfigStore& store) {
 }
 
 bool IsExcludedDirectory(const std::string& folder) {
-    static const char* const kExcluded[] = {"C:\\recycled", "c:\\windows\\tempor~1", "c:\\windows\\temporary internet files", "c:\\recycler",
-                                            "/proc", "/sys", "/dev", "/run"};
+    static const char* const kExcluded[] = {
+        "C:\\recycled", "c:\\windows\\tempor~1", "c:\\windows\\temporary internet files", "c:\\recycler", "/proc", "/sys", "/dev", "/run"};
     return std::any_of(std::begin(kExcluded), std::end(kExcluded), [&](const char* e) { return EqualsNoCase(folder, e); });
 }
 
@@ -72,7 +74,8 @@ int Walk(const ScanContext& context, const std::string& folder, std::vector<Pend
         auto dot = name.rfind('.');
         std::string extension = dot == std::string::npos ? name : name.substr(dot);
         const FileType* type = context.fileTypes->FindFileType(extension);
-        if (!type || std::none_of(context.scanTypes.begin(), context.scanTypes.end(), [&](const std::string& n) { return EqualsNoCase(n, type->name); })) {
+        if (!type || std::none_of(context.scanTypes.begin(), context.scanTypes.end(),
+                                  [&](const std::string& n) { return EqualsNoCase(n, type->name); })) {
             continue;
         }
         std::string path = CutText(Join(folder, name), 349);
@@ -127,7 +130,8 @@ std::vector<std::string> CollapseScanFolders(const std::vector<PendingFile>& pen
     for (const PendingFile& p : pending) {
         auto slash = p.path.find_last_of("/\\");
         std::string folder = CutText(p.path.substr(0, slash == std::string::npos ? 0 : slash), 348);
-        if (std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return EqualsNoCase(f, folder); })) folders.push_back(folder);
+        if (std::none_of(folders.begin(), folders.end(), [&](const std::string& f) { return EqualsNoCase(f, folder); }))
+            folders.push_back(folder);
     }
     std::vector<std::string> rejected;
     bool merged = true;
@@ -157,9 +161,10 @@ std::vector<std::string> CollapseScanFolders(const std::vector<PendingFile>& pen
 }
 
 std::vector<std::string> DiskRoots(const std::string& mountsText) {
-    static const char* const kVirtual[] = {"proc", "sysfs", "tmpfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "overlay", "squashfs",
-                                           "securityfs", "debugfs", "tracefs", "mqueue", "hugetlbfs", "pstore", "bpf", "autofs",
-                                           "configfs", "fusectl", "binfmt_misc", "efivarfs", "ramfs", "rpc_pipefs", "nsfs"};
+    static const char* const kVirtual[] = {"proc",    "sysfs",       "tmpfs",    "devtmpfs",   "devpts",     "cgroup",
+                                           "cgroup2", "overlay",     "squashfs", "securityfs", "debugfs",    "tracefs",
+                                           "mqueue",  "hugetlbfs",   "pstore",   "bpf",        "autofs",     "configfs",
+                                           "fusectl", "binfmt_misc", "efivarfs", "ramfs",      "rpc_pipefs", "nsfs"};
     std::vector<std::string> roots;
     std::stringstream lines(mountsText);
     for (std::string line; std::getline(lines, line);) {

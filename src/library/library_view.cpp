@@ -16,7 +16,9 @@ bool LessNoCase(const std::string& a, const std::string& b) {
     });
 }
 
-std::string ValueText(std::int32_t value) { return value == -1 ? "DRM" : std::to_string(value); }
+std::string ValueText(std::int32_t value) {
+    return value == -1 ? "DRM" : std::to_string(value);
+}
 
 std::string LengthText(std::int32_t seconds) {
     if (seconds == -1) return "DRM";

@@ -27,7 +27,9 @@ using server::EqualsNoCase;
 
 namespace {
 
-std::filesystem::path DataFile(Client& c, const char* name) { return c.state.profileFolder / name; }
+std::filesystem::path DataFile(Client& c, const char* name) {
+    return c.state.profileFolder / name;
+}
 
 // The low 32 bits of a regular file's size, as a directory listing gives it.
 std::optional<std::uint32_t> CurrentSize(const std::string& path) {
@@ -36,7 +38,9 @@ std::optional<std::uint32_t> CurrentSize(const std::string& path) {
     return static_cast<std::uint32_t>(st.st_size);
 }
 
-bool Readable(const std::string& path) { return ::access(path.c_str(), R_OK) == 0; }
+bool Readable(const std::string& path) {
+    return ::access(path.c_str(), R_OK) == 0;
+}
 
 std::string FileNameOf(std::string_view path) {
     std::size_t slash = path.rfind('/');
@@ -68,7 +72,9 @@ std::string CleanHash(std::string hash, std::string_view fallback) {
     return hash.empty() ? std::string(fallback) : CutText(hash, kMaxFileHash);
 }
 
-std::int32_t Signed(std::uint32_t value) { return static_cast<std::int32_t>(value); }
+std::int32_t Signed(std::uint32_t value) {
+    return static_cast<std::int32_t>(value);
+}
 
 std::int32_t Number(const std::vector<std::string>& tokens, std::size_t index) {
     std::int32_t value = 0;
@@ -246,8 +252,7 @@ int RescanLocked(Client& c, std::vector<PendingFile>& pending) {
     std::vector<std::string> folders = SharedFolderList(c.state);
     std::string saveFolder = SharedSaveFolder(c);
     if (!saveFolder.empty()) folders.push_back(saveFolder);
-    ScanContext context{&c.fileTypes, ScanTypeNames(c.store),
-                        [&c](const std::string& path) { return c.sharedList.Find(path) != nullptr; }};
+    ScanContext context{&c.fileTypes, ScanTypeNames(c.store), [&c](const std::string& path) { return c.sharedList.Find(path) != nullptr; }};
     int found = 0;
     for (const std::string& folder : folders) found += WalkDirectory(context, folder, pending);
     return found;
@@ -470,7 +475,8 @@ bool RenameLibraryFile(Client& c, const std::string& path, const std::string& ne
 
 bool DeleteLibraryFile(Client& c, const std::string& path) {
     const std::string name = FileNameOf(path);
-    Answer a = c.ui.Ask({Format(600, "Delete %s from file list and disk?", name.c_str()), "Delete File", Buttons::YesNo, Icon::Exclamation});
+    Answer a =
+        c.ui.Ask({Format(600, "Delete %s from file list and disk?", name.c_str()), "Delete File", Buttons::YesNo, Icon::Exclamation});
     if (a != Answer::Yes) return false;
     if (::unlink(path.c_str()) != 0) {
         c.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to delete %s!", name.c_str()));

@@ -25,7 +25,8 @@ void ScanDrives(Client& client, std::vector<std::string>& sharedFolders, const s
     std::vector<std::string> proposed = CollapseScanFolders(pending);
     if (!client.state.connectCancelled) {
         for (const std::string& folder : proposed) {
-            bool known = std::any_of(sharedFolders.begin(), sharedFolders.end(), [&](const std::string& f) { return server::EqualsNoCase(f, folder); });
+            bool known = std::any_of(sharedFolders.begin(), sharedFolders.end(),
+                                     [&](const std::string& f) { return server::EqualsNoCase(f, folder); });
             if (!known) sharedFolders.push_back(folder);
         }
     }

@@ -22,7 +22,9 @@ bool ContainsLocked(const std::vector<std::string>& list, std::string_view folde
     return std::any_of(list.begin(), list.end(), [&](const std::string& f) { return EqualsNoCase(f, folder); });
 }
 
-std::string SharedKey(const AppState& state) { return std::string(kRootKey) + "\\" + state.userName + "\\Shared"; }
+std::string SharedKey(const AppState& state) {
+    return std::string(kRootKey) + "\\" + state.userName + "\\Shared";
+}
 
 }  // namespace
 
@@ -138,7 +140,8 @@ void SetShareSaveFolder(ConfigStore& store, AppState& state, UiPort& ui, bool on
         AddSharedFolder(state, saveFolder);
     } else {
         std::scoped_lock lock(state.sharedFoldersLock);
-        auto it = std::find_if(state.sharedFolders.begin(), state.sharedFolders.end(), [&](const std::string& f) { return EqualsNoCase(f, saveFolder); });
+        auto it = std::find_if(state.sharedFolders.begin(), state.sharedFolders.end(),
+                               [&](const std::string& f) { return EqualsNoCase(f, saveFolder); });
         if (it != state.sharedFolders.end()) state.sharedFolders.erase(it);
     }
 }

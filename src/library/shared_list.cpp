@@ -33,9 +33,13 @@ std::string FileValues(const SharedFileRecord& r) {
            std::to_string(r.length);
 }
 
-std::string ShareEntry(const SharedFileRecord& r) { return " \"" + ShareName(r.path) + "\"" + FileValues(r); }
+std::string ShareEntry(const SharedFileRecord& r) {
+    return " \"" + ShareName(r.path) + "\"" + FileValues(r);
+}
 
-std::string SharedDatLine(const SharedFileRecord& r) { return "\"" + r.path + "\"" + FileValues(r) + "\n"; }
+std::string SharedDatLine(const SharedFileRecord& r) {
+    return "\"" + r.path + "\"" + FileValues(r) + "\n";
+}
 
 std::vector<std::string> SharedDatTokens(std::string_view line) {
     line = line.substr(0, line.find_first_of("\r\n"));

@@ -23,7 +23,7 @@ struct SharedFileRecord {
     std::string hash;
     std::string path;  // local, with '/'
     std::uint32_t size = 0;
-    std::int32_t bitrate = 0;    // -1: protected, shown "DRM"
+    std::int32_t bitrate = 0;  // -1: protected, shown "DRM"
     std::int32_t frequency = 0;
     std::int32_t length = 0;
     std::uint32_t folderNumber = 0;  // 0: not yet assigned

@@ -1,5 +1,4 @@
 #include "platform/atomic_file.h"
-#include "platform/unique_fd.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,6 +6,8 @@
 #include <cerrno>
 #include <fstream>
 #include <sstream>
+
+#include "platform/unique_fd.h"
 
 namespace tandril::platform {
 

@@ -1,5 +1,4 @@
 #include "platform/local_instance.h"
-#include "platform/profile_folder.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -8,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+
+#include "platform/profile_folder.h"
 
 namespace tandril::platform {
 
@@ -44,8 +45,7 @@ std::filesystem::path InstanceSocketPath(const std::filesystem::path& profileFol
     return RuntimeFolder() / name;
 }
 
-std::unique_ptr<LocalInstanceServer> LocalInstanceServer::Listen(const std::filesystem::path& socketPath,
-                                                                 Handler handler) {
+std::unique_ptr<LocalInstanceServer> LocalInstanceServer::Listen(const std::filesystem::path& socketPath, Handler handler) {
     auto addr = Address(socketPath);
     if (!addr) return nullptr;
     if (IsInstanceRunning(socketPath)) return nullptr;
@@ -54,8 +54,7 @@ std::unique_ptr<LocalInstanceServer> LocalInstanceServer::Listen(const std::file
     if (!s) return nullptr;
     if (::bind(s.fd(), reinterpret_cast<sockaddr*>(&*addr), sizeof *addr) != 0) return nullptr;
     if (::listen(s.fd(), 4) != 0) return nullptr;
-    return std::unique_ptr<LocalInstanceServer>(
-        new LocalInstanceServer(socketPath, std::move(s), std::move(handler)));
+    return std::unique_ptr<LocalInstanceServer>(new LocalInstanceServer(socketPath, std::move(s), std::move(handler)));
 }
 
 LocalInstanceServer::LocalInstanceServer(std::filesystem::path path, Socket listener, Handler handler)
@@ -100,6 +99,8 @@ bool SendToRunningInstance(const std::filesystem::path& socketPath, const std::s
     return SendAllBlocking(s.fd(), message);
 }
 
-bool IsInstanceRunning(const std::filesystem::path& socketPath) { return ConnectLocal(socketPath).valid(); }
+bool IsInstanceRunning(const std::filesystem::path& socketPath) {
+    return ConnectLocal(socketPath).valid();
+}
 
 }  // namespace tandril::platform

@@ -36,8 +36,8 @@ void Socket::reset(int fd) {
 }
 
 std::string DottedAddress(std::uint32_t hostOrder) {
-    return std::to_string((hostOrder >> 24) & 255) + "." + std::to_string((hostOrder >> 16) & 255) +
-           "." + std::to_string((hostOrder >> 8) & 255) + "." + std::to_string(hostOrder & 255);
+    return std::to_string((hostOrder >> 24) & 255) + "." + std::to_string((hostOrder >> 16) & 255) + "." +
+           std::to_string((hostOrder >> 8) & 255) + "." + std::to_string(hostOrder & 255);
 }
 
 std::optional<std::uint32_t> ParseDottedAddress(std::string_view text) {

@@ -13,10 +13,12 @@ std::uint32_t Validate(const char* path) {
     return !ec && tandril::library::InspectMp3File(path, static_cast<std::uint32_t>(size)) ? 0x80000000u : 0u;
 }
 
-unsigned char Is_Media() { return 1; }
+unsigned char Is_Media() {
+    return 1;
+}
 
-unsigned char ExtractMediaInfo(const char* path, std::uint32_t size, std::uint32_t* bitrate, std::uint32_t* frequency, std::uint32_t* length,
-                               char* hash, std::uint32_t capacity) {
+unsigned char ExtractMediaInfo(const char* path, std::uint32_t size, std::uint32_t* bitrate, std::uint32_t* frequency,
+                               std::uint32_t* length, char* hash, std::uint32_t capacity) {
     auto info = tandril::library::InspectMp3File(path, size);
     if (!info || capacity == 0) return 0;
     *bitrate = info->bitrate;

@@ -7,9 +7,13 @@
 
 extern "C" {
 
-std::uint32_t Validate(const char* path) { return tandril::library::InspectWmaFile(path) ? 0x80000000u : 0u; }
+std::uint32_t Validate(const char* path) {
+    return tandril::library::InspectWmaFile(path) ? 0x80000000u : 0u;
+}
 
-unsigned char Is_Media() { return 1; }
+unsigned char Is_Media() {
+    return 1;
+}
 
 unsigned char ExtractMediaInfo(const char* path, std::uint32_t, std::uint32_t* bitrate, std::uint32_t* frequency, std::uint32_t* length,
                                char* hash, std::uint32_t capacity) {

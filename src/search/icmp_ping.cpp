@@ -44,8 +44,14 @@ std::optional<IcmpSocket> IcmpSocket::Open() {
 
 bool IcmpSocket::Send(std::uint32_t address) {
     const std::uint16_t sequence = ++sequence_;
-    unsigned char packet[8] = {ICMP_ECHO, 0, 0, 0, static_cast<unsigned char>(identifier_ >> 8), static_cast<unsigned char>(identifier_),
-                               static_cast<unsigned char>(sequence >> 8), static_cast<unsigned char>(sequence)};
+    unsigned char packet[8] = {ICMP_ECHO,
+                               0,
+                               0,
+                               0,
+                               static_cast<unsigned char>(identifier_ >> 8),
+                               static_cast<unsigned char>(identifier_),
+                               static_cast<unsigned char>(sequence >> 8),
+                               static_cast<unsigned char>(sequence)};
     std::uint16_t sum = Checksum(packet, sizeof packet);
     packet[2] = static_cast<unsigned char>(sum >> 8);
     packet[3] = static_cast<unsigned char>(sum);

@@ -22,14 +22,18 @@ std::string Token(const std::vector<std::string>& tokens, std::size_t index, std
     return index < tokens.size() ? server::CutText(tokens[index], max) : std::string();
 }
 
-std::string ValueText(std::int32_t value) { return value == -1 ? "DRM" : std::to_string(value); }
+std::string ValueText(std::int32_t value) {
+    return value == -1 ? "DRM" : std::to_string(value);
+}
 
 std::string LengthText(std::int32_t seconds) {
     if (seconds == -1) return "DRM";
     return Format(32, "%d:%s%d", seconds / 60, seconds % 60 < 10 ? "0" : "", seconds % 60);
 }
 
-bool ShowsPing(int ping) { return ping >= 0 && ping != kPingNoAnswer; }
+bool ShowsPing(int ping) {
+    return ping >= 0 && ping != kPingNoAnswer;
+}
 
 // The last two components of a name as the network writes it ("n:\\n\\folder\\file"), or the
 // file name alone when it has fewer than three backslashes.
@@ -83,9 +87,9 @@ std::vector<ResultRow> ShowSearchResults(std::vector<SearchResult>& results, con
         if (filter) {
             const int ping = r.ping < 0 ? kPingNoAnswer : r.ping;
             // "Supéri." keeps what is at least the limit, as its name says.
-            bool keep = options.comparison == kEqualTo  ? ping == options.limitMs
+            bool keep = options.comparison == kEqualTo   ? ping == options.limitMs
                         : options.comparison == kAtLeast ? ping >= options.limitMs
-                                                          : ping <= options.limitMs;
+                                                         : ping <= options.limitMs;
             if (!keep) continue;
         }
         auto ranksBefore = [&](const SearchResult& row) {

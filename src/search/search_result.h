@@ -36,8 +36,8 @@ struct ResultRow {
 
 struct ShowOptions {
     bool byResponseTime = false;
-    int limitMs = 0;             // 0: no response-time filter
-    std::string comparison;      // the response-time comparison as the list shows it
+    int limitMs = 0;         // 0: no response-time filter
+    std::string comparison;  // the response-time comparison as the list shows it
 };
 
 // The rows of a finished search in display order: by weight, then fastest connection (or lowest

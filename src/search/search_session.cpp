@@ -89,9 +89,8 @@ void StartSearch(Client& c, const SearchFields& fields) {
         v.buttonEnabled = true;
     });
     if (s.options.byResponseTime) {
-        s.pinger_ = std::make_unique<ResultPinger>(s.collected_, s.lock_, [&c, search] {
-            c.PostToGui([&c, search] { c.search.Finish(c, search); });
-        });
+        s.pinger_ = std::make_unique<ResultPinger>(s.collected_, s.lock_,
+                                                   [&c, search] { c.PostToGui([&c, search] { c.search.Finish(c, search); }); });
     }
     c.link.SendServerMessage(200, *query);
 }

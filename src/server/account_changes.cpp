@@ -1,10 +1,10 @@
 #include "server/account_changes.h"
 
 #include "app/client.h"
-#include "transfer/data_port.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
 #include "server/get_field.h"
+#include "transfer/data_port.h"
 
 namespace tandril::server {
 

@@ -55,9 +55,8 @@ void StartConnectivityProbe(Client& client, int type, const std::string& payload
             OutboundProbe(client, address, port, text);
         });
     } else if (type == 901) {
-        client.StartWorker([&client, port = static_cast<int>(DecimalValue(*f1)), seconds = static_cast<int>(DecimalValue(*f2)), text = *f3] {
-            InboundProbe(client, port, seconds, text);
-        });
+        client.StartWorker([&client, port = static_cast<int>(DecimalValue(*f1)), seconds = static_cast<int>(DecimalValue(*f2)),
+                            text = *f3] { InboundProbe(client, port, seconds, text); });
     }
 }
 

@@ -85,35 +85,80 @@ void OnBothFirewalled(Client& c, const std::string& payload) {
 
 void ServerDispatcher(Client& client, int type, const std::string& payload) {
     switch (type) {
-        case 0: OnError(client, payload); break;
-        case 1: client.ui.ShowAlert(AlertKind::Modal, payload); break;
-        case 201: search::OnSearchResult(client, payload); break;
-        case 202: search::OnEndOfSearch(client); break;
-        case 204: transfer::OnDownloadAddress(client, payload); break;
+        case 0:
+            OnError(client, payload);
+            break;
+        case 1:
+            client.ui.ShowAlert(AlertKind::Modal, payload);
+            break;
+        case 201:
+            search::OnSearchResult(client, payload);
+            break;
+        case 202:
+            search::OnEndOfSearch(client);
+            break;
+        case 204:
+            transfer::OnDownloadAddress(client, payload);
+            break;
         case 206:
-        case 609: transfer::OnDownloadRefused(client, payload); break;
+        case 609:
+            transfer::OnDownloadRefused(client, payload);
+            break;
         case 214:
             transfer::TimeoutSweep(client);
             OnServerStatistics(client, payload);
             break;
-        case 501: transfer::OnPushRequest(client, payload); break;
-        case 601: transfer::OnLineSpeed(client, payload); break;
-        case 620: transfer::OnRemoteQueueFull(client, payload); break;
-        case 607: transfer::OnUploadRequest(client, payload); break;
-        case 404: client.chat.ShowInBothWindows(payload); break;
-        case 613: OnImposedDataPort(client, payload); break;
-        case 621: OnMessageOfTheDay(client, payload); break;
-        case 625: OnImposedLineSpeed(client, payload); break;
-        case 748: client.state.suppressReconnectOnce = true; break;
-        case 750: OnServerPong(client, payload); break;
-        case 751: client.link.SendServerMessage(752, payload); break;
-        case 752: OnUserPong(client, payload); break;
+        case 501:
+            transfer::OnPushRequest(client, payload);
+            break;
+        case 601:
+            transfer::OnLineSpeed(client, payload);
+            break;
+        case 620:
+            transfer::OnRemoteQueueFull(client, payload);
+            break;
+        case 607:
+            transfer::OnUploadRequest(client, payload);
+            break;
+        case 404:
+            client.chat.ShowInBothWindows(payload);
+            break;
+        case 613:
+            OnImposedDataPort(client, payload);
+            break;
+        case 621:
+            OnMessageOfTheDay(client, payload);
+            break;
+        case 625:
+            OnImposedLineSpeed(client, payload);
+            break;
+        case 748:
+            client.state.suppressReconnectOnce = true;
+            break;
+        case 750:
+            OnServerPong(client, payload);
+            break;
+        case 751:
+            client.link.SendServerMessage(752, payload);
+            break;
+        case 752:
+            OnUserPong(client, payload);
+            break;
         case 900:
-        case 901: StartConnectivityProbe(client, type, payload); break;
-        case 1200: OnBothFirewalled(client, payload); break;
-        case 3: break;  // a login acceptance outside a login changes nothing
-        case 5: HandleUpgradeOffer(client, payload); break;
-        default: HandleLaterMessage(client, type, payload); break;
+        case 901:
+            StartConnectivityProbe(client, type, payload);
+            break;
+        case 1200:
+            OnBothFirewalled(client, payload);
+            break;
+        case 3:
+            break;  // a login acceptance outside a login changes nothing
+        case 5:
+            HandleUpgradeOffer(client, payload);
+            break;
+        default:
+            HandleLaterMessage(client, type, payload);
+            break;
     }
 }
 

@@ -24,14 +24,16 @@ enum class FrameStatus { NeedMore, Complete, Malformed };
 struct ParsedFrame {
     FrameStatus status = FrameStatus::NeedMore;
     std::uint16_t type = 0;
-    std::string_view payload;   // the whole payload, whatever the receiver keeps of it
-    std::size_t consumed = 0;   // bytes of the input that the frame took
+    std::string_view payload;  // the whole payload, whatever the receiver keeps of it
+    std::size_t consumed = 0;  // bytes of the input that the frame took
 };
 
 // Looks for one whole frame at the start of bytes.
 ParsedFrame ParseFrame(std::string_view bytes);
 
 // True when at least the header has arrived (a close after this point loses a payload).
-inline bool HeaderComplete(std::string_view bytes) { return bytes.size() >= kHeaderSize; }
+inline bool HeaderComplete(std::string_view bytes) {
+    return bytes.size() >= kHeaderSize;
+}
 
 }  // namespace tandril::server

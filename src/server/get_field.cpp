@@ -37,15 +37,17 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-static char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+static char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
-    auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
-                          [](char x, char y) { return Lower(x) == Lower(y); });
+    auto it =
+        std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(), [](char x, char y) { return Lower(x) == Lower(y); });
     return it != haystack.end() || needle.empty();
 }
 

@@ -2,16 +2,16 @@
 
 #include <QMetaObject>
 
-#include "transfer/data_port.h"
 #include "app/account.h"
 #include "app/client.h"
-#include "library/my_files.h"
 #include "app/pending_parts.h"
 #include "app/startup.h"
+#include "library/my_files.h"
 #include "server/account_changes.h"
 #include "server/get_field.h"
 #include "server/reconnect.h"
 #include "server/registration.h"
+#include "transfer/data_port.h"
 
 namespace tandril::server {
 

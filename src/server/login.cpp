@@ -17,8 +17,8 @@ namespace {
 int SendLogin(Client& client, bool with920, std::string& reply) {
     AppState& s = client.state;
     if (with920) client.link.SendServerMessage(920, "1");
-    client.link.SendServerMessage(2, Format(std::string::npos, "%s %s %d \"%s\" %d %lu %d", s.userName.c_str(),
-                                            s.password.c_str(), s.dataPort, kVersionText, s.lineSpeed, 4853UL, 0));
+    client.link.SendServerMessage(2, Format(std::string::npos, "%s %s %d \"%s\" %d %lu %d", s.userName.c_str(), s.password.c_str(),
+                                            s.dataPort, kVersionText, s.lineSpeed, 4853UL, 0));
     return client.link.ReceiveServerMessage(reply, 100);
 }
 
@@ -73,8 +73,7 @@ int LoginToServer(Client& client, bool interactive) {
             return 0;
         default:
             if (interactive) {
-                client.ui.ShowAlert(AlertKind::Modal,
-                                    Format(511, "Login failed (Unexpected command: %d [%s])", type, reply.c_str()));
+                client.ui.ShowAlert(AlertKind::Modal, Format(511, "Login failed (Unexpected command: %d [%s])", type, reply.c_str()));
             }
             return 0;
     }

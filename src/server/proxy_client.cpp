@@ -31,7 +31,9 @@ bool ReadExactly(int fd, unsigned char* out, std::size_t n, std::chrono::millise
     return true;
 }
 
-bool Send(int fd, const std::string& bytes) { return platform::SendAllBlocking(fd, bytes); }
+bool Send(int fd, const std::string& bytes) {
+    return platform::SendAllBlocking(fd, bytes);
+}
 
 }  // namespace
 
@@ -56,11 +58,27 @@ bool ProxyConnectRequest(int fd, const Settings& s, platform::Endpoint to, std::
     auto byte = [](unsigned v) { return static_cast<char>(v & 0xFF); };
     std::string request;
     if (s.proxyVersion == 5) {
-        request = {5, 1, 0, 1, byte(to.address >> 24), byte(to.address >> 16), byte(to.address >> 8), byte(to.address),
-                   byte(to.port >> 8u), byte(to.port)};
+        request = {5,
+                   1,
+                   0,
+                   1,
+                   byte(to.address >> 24),
+                   byte(to.address >> 16),
+                   byte(to.address >> 8),
+                   byte(to.address),
+                   byte(to.port >> 8u),
+                   byte(to.port)};
     } else {
-        request = {4, 1, byte(to.port >> 8u), byte(to.port), byte(to.address >> 24), byte(to.address >> 16),
-                   byte(to.address >> 8), byte(to.address), 'x', 0};
+        request = {4,
+                   1,
+                   byte(to.port >> 8u),
+                   byte(to.port),
+                   byte(to.address >> 24),
+                   byte(to.address >> 16),
+                   byte(to.address >> 8),
+                   byte(to.address),
+                   'x',
+                   0};
     }
     if (!Send(fd, request)) return false;
     if (platform::WaitReadable(fd, timeout) != platform::WaitResult::Ready) return false;
@@ -104,8 +122,12 @@ ProxyOutcome ConnectThroughProxy(Client& client, platform::Endpoint to, bool pee
             outcome.status = 1;
             outcome.socket = std::move(socket);
             break;
-        case platform::ConnectResult::TimedOutOrRefused: outcome.status = 0; break;
-        case platform::ConnectResult::Failed: outcome.status = -1; break;
+        case platform::ConnectResult::TimedOutOrRefused:
+            outcome.status = 0;
+            break;
+        case platform::ConnectResult::Failed:
+            outcome.status = -1;
+            break;
     }
     return outcome;
 }

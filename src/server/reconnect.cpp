@@ -3,10 +3,10 @@
 #include <ctime>
 
 #include "app/client.h"
-#include "library/my_files.h"
-#include "search/search_session.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
+#include "library/my_files.h"
+#include "search/search_session.h"
 #include "server/account_changes.h"
 #include "server/connect_server.h"
 #include "server/login.h"

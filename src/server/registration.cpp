@@ -57,8 +57,8 @@ private:
 };
 
 bool Wizard::ConfirmCancel() {
-    Answer a = c_.ui.Ask({"You must register to access the Tandril network.  Are you sure you want to cancel?",
-                          "Cancel Registration?", Buttons::YesNo, Icon::Exclamation});
+    Answer a = c_.ui.Ask({"You must register to access the Tandril network.  Are you sure you want to cancel?", "Cancel Registration?",
+                          Buttons::YesNo, Icon::Exclamation});
     return a == Answer::Yes;
 }
 
@@ -114,7 +114,8 @@ bool Wizard::CheckVersion() {
 bool Wizard::CheckAccount() {
     if (data_.newsletter) {
         std::string question = "Please confirm that you wish subscribe to the Tandril newsletter.  ";
-        if (!data_.newUser) question += "If you have registered with this name in the past it is not neccessary to do so again, press \"No\". ";
+        if (!data_.newUser)
+            question += "If you have registered with this name in the past it is not neccessary to do so again, press \"No\". ";
         if (c_.ui.Ask({question, "Confirm a Server request", Buttons::YesNo, Icon::Question}) == Answer::Yes) {
             c_.link.SendServerMessage(704, data_.email);
         }
@@ -132,16 +133,18 @@ bool Wizard::CheckAccount() {
             if (type == 8) break;
             if (type == 9 || type == 10) {
                 c_.ui.ShowWaitWindow("");
-                c_.ui.ShowAlert(AlertKind::Modal, Format(511, type == 9 ? "Name %s is in use by another Tandril user!  Please choose another."
-                                                                       : "Name %s contains invalid characters! Please choose another name!",
-                                                          data_.user.c_str()));
+                c_.ui.ShowAlert(AlertKind::Modal, Format(511,
+                                                         type == 9 ? "Name %s is in use by another Tandril user!  Please choose another."
+                                                                   : "Name %s contains invalid characters! Please choose another name!",
+                                                         data_.user.c_str()));
                 return false;
             }
             c_.link.Close();  // anything else: connect again and ask again
         }
     } else {
         for (;;) {
-            int type = Exchange("Verifying Password...", 11, Format(std::string::npos, "%s %s", data_.user.c_str(), data_.password.c_str()), reply, 100);
+            int type = Exchange("Verifying Password...", 11, Format(std::string::npos, "%s %s", data_.user.c_str(), data_.password.c_str()),
+                                reply, 100);
             if (type == 12) break;
             if (type == 0 && ContainsNoCase(reply, "password")) {
                 c_.ui.ShowWaitWindow("");
@@ -174,9 +177,10 @@ bool Wizard::CheckSaveFolder() {
 
 bool Wizard::CheckOptionalInfo() {
     if (EqualsNoCase(data_.personal["AGE"], AgeChoices().front())) {
-        c_.ui.Ask({"Due to the new COPPA legislation children under the age of 13 are not allowed to use Tandril. We are sorry "
-                   "for the inconvenience.",
-                   "Tandril", Buttons::Ok, Icon::Information});
+        c_.ui.Ask(
+            {"Due to the new COPPA legislation children under the age of 13 are not allowed to use Tandril. We are sorry "
+             "for the inconvenience.",
+             "Tandril", Buttons::Ok, Icon::Information});
         Leave();
     }
     return true;
@@ -243,9 +247,10 @@ int Wizard::Run() {
         }
         if (current == WizardPage::SharedFolders && !scanAsked_) {
             scanAsked_ = true;
-            Answer a = c_.ui.Ask({"Would you like to scan your disks for files to share with the Tandril community?\nPlease remove any "
-                                  "directories you do not wish to share after the scan is completed!",
-                                  "Scan for files?", Buttons::YesNo, Icon::Exclamation});
+            Answer a =
+                c_.ui.Ask({"Would you like to scan your disks for files to share with the Tandril community?\nPlease remove any "
+                           "directories you do not wish to share after the scan is completed!",
+                           "Scan for files?", Buttons::YesNo, Icon::Exclamation});
             if (a == Answer::Yes) library::ScanDrives(c_, data_.sharedFolders);
         }
         WizardButton button = c_.ui.ShowWizardPage(current, data_);
@@ -258,11 +263,11 @@ int Wizard::Run() {
             if (order[page] == WizardPage::OptionalInfo && !data_.newUser) page -= 1;
             continue;
         }
-        bool ok = current == WizardPage::Connection ? CheckVersion()
-                  : current == WizardPage::Account  ? CheckAccount()
-                  : current == WizardPage::OptionalInfo ? CheckOptionalInfo()
+        bool ok = current == WizardPage::Connection       ? CheckVersion()
+                  : current == WizardPage::Account        ? CheckAccount()
+                  : current == WizardPage::OptionalInfo   ? CheckOptionalInfo()
                   : current == WizardPage::DownloadFolder ? CheckSaveFolder()
-                                                       : true;
+                                                          : true;
         if (ok) ++page;
     }
     library::ClearSharedFolders(s_);

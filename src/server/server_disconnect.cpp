@@ -3,10 +3,10 @@
 #include <ctime>
 
 #include "app/client.h"
-#include "library/my_files.h"
-#include "search/search_session.h"
 #include "app/pending_parts.h"
 #include "app/text_format.h"
+#include "library/my_files.h"
+#include "search/search_session.h"
 #include "server/reconnect.h"
 
 namespace tandril::server {
@@ -14,8 +14,7 @@ namespace tandril::server {
 void ServerDisconnect(Client& client, bool notice) {
     AppState& s = client.state;
     std::string when = CTimeText(std::time(nullptr));
-    std::string text = Format(99, s.connected ? "Disconnected from server! (%s)" : "Unable to reconnect to server! (%s)",
-                              when.c_str());
+    std::string text = Format(99, s.connected ? "Disconnected from server! (%s)" : "Unable to reconnect to server! (%s)", when.c_str());
     client.link.DisableServerNotifications();
     // The socket is closed whether or not the login had finished, so none is left behind.
     client.link.Close();

@@ -27,7 +27,9 @@ ServerLink::~ServerLink() {
     if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
 }
 
-void ServerLink::RunOnGuiThread(std::function<void()> fn) { gui_.RunOrPost(std::move(fn)); }
+void ServerLink::RunOnGuiThread(std::function<void()> fn) {
+    gui_.RunOrPost(std::move(fn));
+}
 
 void ServerLink::Attach(platform::Socket socket) {
     Close();

@@ -68,8 +68,8 @@ private:
     std::atomic<bool> armed_{false};
     std::mutex stateLock_;  // guards socket_
     std::shared_ptr<platform::Socket> socket_;
-    std::mutex sendLock_;   // one whole frame at a time
-    std::mutex recvLock_;   // guards inbox_ and peerClosed_
+    std::mutex sendLock_;  // one whole frame at a time
+    std::mutex recvLock_;  // guards inbox_ and peerClosed_
     std::string inbox_;
     bool peerClosed_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;  // GUI thread only

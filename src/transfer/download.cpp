@@ -23,8 +23,8 @@ namespace tandril::transfer {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using server::EqualsNoCase;
 using server::CutText;
+using server::EqualsNoCase;
 using server::GetField;
 
 namespace {
@@ -98,7 +98,8 @@ std::string LocalDownloadPath(Client& c, const std::string& remoteName) {
 
 std::string DownloadPathOrAlert(Client& c, const std::string& remoteName) {
     std::string path = LocalDownloadPath(c, remoteName);
-    if (path.empty()) c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", remoteName.c_str(), SaveFolder(c).c_str()));
+    if (path.empty())
+        c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", remoteName.c_str(), SaveFolder(c).c_str()));
     return path;
 }
 
@@ -243,8 +244,8 @@ void DownloadWorker(Client& c, TransferRecord& r) {
     if (action == ExistingFileAction::Append && fs::exists(localPath, ec)) {
         offset = static_cast<std::uint32_t>(fs::file_size(localPath, ec));
     }
-    const std::string request = server::Utf8ToCp1252(Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), remoteName.c_str(),
-                                                             static_cast<unsigned long>(offset)));
+    const std::string request = server::Utf8ToCp1252(
+        Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), remoteName.c_str(), static_cast<unsigned long>(offset)));
     if (!platform::SendAllBlocking(fd, "GET") || !platform::SendAllBlocking(fd, request)) return Fail(c, r);
 
     if (!WaitForData(c, fd, c.Scaled(20s))) return Fail(c, r);

@@ -1,8 +1,8 @@
 #include "transfer/download_queue.h"
 
-#include "app/client.h"
-
 #include <algorithm>
+
+#include "app/client.h"
 #include "app/text_format.h"
 #include "server/get_field.h"
 #include "transfer/download.h"
@@ -24,8 +24,8 @@ void AskForDownload(Client& c, TransferRecord& r) {
 void EnqueueDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, const std::string& checksum) {
     std::string localPath = DownloadPathOrAlert(c, remoteName);
     if (localPath.empty()) return;
-    auto record = std::make_unique<TransferRecord>(false, server::CutText(nick, 19), server::CutText(remoteName, 349), server::CutText(checksum, 49),
-                                                   size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
+    auto record = std::make_unique<TransferRecord>(false, server::CutText(nick, 19), server::CutText(remoteName, 349),
+                                                   server::CutText(checksum, 49), size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
     record->state = TransferState::Queued;
     record->localPath = std::move(localPath);
     AddTransfer(c, std::move(record));
@@ -76,7 +76,8 @@ void OnRemoteQueueFull(Client& c, const std::string& payload) {
     if (!nick || !name) return;
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
-        TransferRecord* full = FindInbound(c, *nick, *name, {TransferState::Connecting, TransferState::Resuming, TransferState::RemotelyQueued});
+        TransferRecord* full =
+            FindInbound(c, *nick, *name, {TransferState::Connecting, TransferState::Resuming, TransferState::RemotelyQueued});
         if (!full) return;
         SetTransferState(c, *full, TransferState::RemotelyQueued);
         if (TransferRecord* next = c.state.connected ? FirstWaiting(c, TransferState::Queued, *nick) : nullptr) return PassSlotTo(c, *next);
@@ -112,12 +113,17 @@ void MoveInQueue(Client& c, QueueMove move, const std::vector<std::uint32_t>& ro
         auto at = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; });
         const bool up = move == QueueMove::Up || move == QueueMove::Top;
         if (up ? at == list.begin() : std::next(at) == list.end()) {
-            c.ui.ShowAlert(AlertKind::Modal, up ? "File is already at the top of the queue!" : "File is already at the bottom of the queue!");
+            c.ui.ShowAlert(AlertKind::Modal,
+                           up ? "File is already at the top of the queue!" : "File is already at the bottom of the queue!");
             continue;
         }
-        auto to = move == QueueMove::Up ? std::prev(at) : move == QueueMove::Down ? std::next(at, 2) : move == QueueMove::Top ? list.begin() : list.end();
+        auto to = move == QueueMove::Up     ? std::prev(at)
+                  : move == QueueMove::Down ? std::next(at, 2)
+                  : move == QueueMove::Top  ? list.begin()
+                                            : list.end();
         list.splice(to, list, at);
-        const auto index = static_cast<int>(std::distance(list.begin(), std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; })));
+        const auto index = static_cast<int>(
+            std::distance(list.begin(), std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; })));
         c.transfers.view.Remove(false, record->rowId);
         AddTransferRow(c, *record, index);
     }

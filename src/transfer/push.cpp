@@ -115,8 +115,8 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
         std::scoped_lock lock(c.transfers.lists.Lock(true));
         r.fileSize = size;
     }
-    const std::string line = server::Utf8ToCp1252(Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), virtualName.c_str(),
-                                                          static_cast<unsigned long>(size)));
+    const std::string line =
+        server::Utf8ToCp1252(Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), virtualName.c_str(), static_cast<unsigned long>(size)));
     if (!platform::SendAllBlocking(fd, line)) return letGo();
     auto reply = ReadLine(c, fd, c.Scaled(20s));
     if (!reply) return letGo();

@@ -36,10 +36,10 @@ private:
 
 // The cells a progress refresh rewrites; a cell left empty keeps what it showed.
 struct ProgressCells {
-    std::string size;       // "1,048,576 of 3,145,728"
-    std::string speed;      // the peer's line-speed name
-    std::string rate;       // "12.34 k/s"
-    std::string timeLeft;   // "hh:mm:ss", only with a rate
+    std::string size;      // "1,048,576 of 3,145,728"
+    std::string speed;     // the peer's line-speed name
+    std::string rate;      // "12.34 k/s"
+    std::string timeLeft;  // "hh:mm:ss", only with a rate
 };
 
 // The refresh a worker runs after each block and once a second while it waits, at second `now`:

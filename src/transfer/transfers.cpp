@@ -17,7 +17,9 @@ Transfers::~Transfers() = default;
 
 namespace {
 
-std::string SizeText(const TransferRecord& r) { return GroupThousands(std::to_string(r.fileSize)); }
+std::string SizeText(const TransferRecord& r) {
+    return GroupThousands(std::to_string(r.fileSize));
+}
 
 std::string BaseName(const std::string& path) {
     auto slash = path.find_last_of('/');
@@ -32,9 +34,12 @@ bool WaitForData(Client& c, int fd, std::chrono::milliseconds limit) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         if (left <= 0ms) return false;
         switch (platform::WaitReadable(fd, std::min<std::chrono::milliseconds>(left, 1s))) {
-            case platform::WaitResult::Ready: return true;
-            case platform::WaitResult::Failed: return false;
-            case platform::WaitResult::TimedOut: break;
+            case platform::WaitResult::Ready:
+                return true;
+            case platform::WaitResult::Failed:
+                return false;
+            case platform::WaitResult::TimedOut:
+                break;
         }
     }
     return false;
@@ -68,7 +73,8 @@ void AddTransferRow(Client& c, TransferRecord& r, int index) {
 void SetTransferLineSpeed(Client& c, TransferRecord& r, std::uint32_t code) {
     std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
     r.peerLineSpeed = code;
-    c.transfers.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) { row.cells[kSpeedColumn] = search::LineSpeedName(static_cast<int>(code)); });
+    c.transfers.view.Edit(r.outbound, r.rowId,
+                          [&](TransferRow& row) { row.cells[kSpeedColumn] = search::LineSpeedName(static_cast<int>(code)); });
 }
 
 bool RefreshTransferProgress(Client& c, TransferRecord& r) {

@@ -36,7 +36,9 @@ struct Transfers {
     std::unique_ptr<DataPortListener> listener;
 };
 
-inline std::int64_t TransferNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
+inline std::int64_t TransferNow() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 // Waits for data on a peer connection in one-second steps, so that a quitting client is not held
 // up; false when none came within `limit` or the wait failed.

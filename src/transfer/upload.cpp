@@ -8,8 +8,8 @@
 #include "app/client.h"
 #include "app/text_format.h"
 #include "library/audio_data_start.h"
-#include "server/get_field.h"
 #include "platform/unique_fd.h"
+#include "server/get_field.h"
 #include "server/wire_text.h"
 #include "transfer/push.h"
 #include "transfer/transfers.h"
@@ -190,7 +190,8 @@ void OnUploadRequest(Client& c, const std::string& payload) {
             SetTransferState(c, *again, TransferState::Connecting);
             again->requestTime = TransferNow();
         } else {
-            auto record = std::make_unique<TransferRecord>(true, *nick, path, "blah", size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
+            auto record =
+                std::make_unique<TransferRecord>(true, *nick, path, "blah", size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
             record->peerLineSpeed = speed ? static_cast<std::uint32_t>(std::strtoul(speed->c_str(), nullptr, 10)) : 0;
             record->localPath = path;
             AddTransfer(c, std::move(record));

@@ -12,11 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     std::size_t arrived = std::min<std::size_t>(data[0], bytes.size());
     tandril::transfer::ReplyPeek io{
-        .peek = [&](char* into, std::size_t n) {
-            const std::size_t k = std::min(n, arrived);
-            std::memcpy(into, bytes.data(), k);
-            return static_cast<long>(k);
-        },
+        .peek =
+            [&](char* into, std::size_t n) {
+                const std::size_t k = std::min(n, arrived);
+                std::memcpy(into, bytes.data(), k);
+                return static_cast<long>(k);
+            },
         .sleep = [&](std::chrono::milliseconds) { arrived = bytes.size(); },
     };
     const std::size_t length = tandril::transfer::PeekReplyLength(io);

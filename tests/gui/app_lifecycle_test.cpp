@@ -1,12 +1,11 @@
 // The real Qt application, started on the offscreen platform against devserver.
 #include <gtest/gtest.h>
-
-#include "platform/atomic_file.h"
 #include <signal.h>
 
 #include "app/config_store.h"
 #include "app/settings.h"
 #include "devserver/dev_server.h"
+#include "platform/atomic_file.h"
 #include "support/child_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
@@ -21,8 +20,7 @@ std::vector<std::string> Environment(const test::TestProfile& runtime) {
     return {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtime.path().string(), "XDG_DATA_HOME=" + runtime.path().string()};
 }
 
-std::vector<std::string> Command(const test::TestProfile& profile, const devserver::DevServer& server,
-                                 std::vector<std::string> more = {}) {
+std::vector<std::string> Command(const test::TestProfile& profile, const devserver::DevServer& server, std::vector<std::string> more = {}) {
     std::vector<std::string> argv = {TANDRIL_GUI_BINARY, "--profile", profile.path().string(), "--redirector",
                                      "127.0.0.1:" + std::to_string(server.RedirectorPort())};
     argv.insert(argv.end(), more.begin(), more.end());

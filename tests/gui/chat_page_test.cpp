@@ -1,9 +1,11 @@
+#include "gui/pages/chat_page.h"
+
 #include <gtest/gtest.h>
 
-#include <QLineEdit>
-#include <QListWidget>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
@@ -15,7 +17,6 @@
 
 #include "gui/chat/chat_input.h"
 #include "gui/chat/chat_view_widget.h"
-#include "gui/pages/chat_page.h"
 #include "gui/preferences/themes_page.h"
 #include "support/test_window.h"
 
@@ -26,7 +27,9 @@ using test::Window;
 
 namespace {
 
-gui::ChatPage& Page(Window& w) { return *static_cast<gui::ChatPage*>(w.window.Tabs()->widget(0)); }
+gui::ChatPage& Page(Window& w) {
+    return *static_cast<gui::ChatPage*>(w.window.Tabs()->widget(0));
+}
 
 }  // namespace
 

@@ -1,3 +1,5 @@
+#include "gui/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -11,7 +13,6 @@
 
 #include "app/client.h"
 #include "gui/connecting_dialog.h"
-#include "gui/main_window.h"
 #include "gui/notification_box.h"
 #include "gui/qt_ui_port.h"
 #include "gui/tray_icon.h"
@@ -23,7 +24,6 @@ using namespace tandril;
 using namespace std::chrono_literals;
 using test::RunUntil;
 using test::Window;
-
 
 TEST(MainWindow, TitleMinimumSizeAndTheFiveTabsInOrder) {
     Window w;
@@ -63,11 +63,11 @@ TEST(MainWindow, AcceleratorsShowThePages) {
     Window w;
     struct Case {
         Qt::Key key;
-        int tab;              // -1: a web page
+        int tab;  // -1: a web page
         const char* url;
     };
-    const Case cases[] = {{Qt::Key_S, 2, nullptr}, {Qt::Key_C, 0, nullptr}, {Qt::Key_M, 1, nullptr}, {Qt::Key_L, 3, nullptr},
-                          {Qt::Key_T, 4, nullptr}, {Qt::Key_O, -1, "home"},  {Qt::Key_D, -1, "discover"}};
+    const Case cases[] = {{Qt::Key_S, 2, nullptr}, {Qt::Key_C, 0, nullptr}, {Qt::Key_M, 1, nullptr},    {Qt::Key_L, 3, nullptr},
+                          {Qt::Key_T, 4, nullptr}, {Qt::Key_O, -1, "home"}, {Qt::Key_D, -1, "discover"}};
     for (const Case& c : cases) {
         std::size_t before = w.opened.size();
         QTest::keyClick(w.window.Tabs(), c.key, Qt::AltModifier);
@@ -88,13 +88,25 @@ TEST(MainWindow, MenuCommandsAndTheirEnabling) {
         const char* shortcut;
     };
     const Case cases[] = {
-        {"&Connexion", true, ""}, {"&Déconnexion", true, ""}, {"&Go Offline", true, ""}, {"&Préférences", false, ""},
-        {"&Quitter", true, ""}, {"Page d'accueil", true, "Alt+O"}, {"&Discuter", true, "Alt+C"},
-        {"&Mes Fichiers", true, "Alt+M"}, {"&Rechercher", true, "Alt+S"}, {"&Favoris", true, "Alt+L"},
-        {"&Transfert", true, "Alt+T"}, {"&Découvrir", true, "Alt+D"},
-        {"&Envoyer un Message Personnel", false, ""}, {"&Ajouter l'Utilisateur aux Favoris", true, ""},
-        {"&Visualiser les infos de l'Utilisateurs", false, ""}, {"&Rejoindre une Salle de Discussion", true, ""},
-        {"&Voir la liste des Ignorés", true, ""}, {"&A propos de Tandril", true, ""}, {"&Boutique Tandril", true, ""},
+        {"&Connexion", true, ""},
+        {"&Déconnexion", true, ""},
+        {"&Go Offline", true, ""},
+        {"&Préférences", false, ""},
+        {"&Quitter", true, ""},
+        {"Page d'accueil", true, "Alt+O"},
+        {"&Discuter", true, "Alt+C"},
+        {"&Mes Fichiers", true, "Alt+M"},
+        {"&Rechercher", true, "Alt+S"},
+        {"&Favoris", true, "Alt+L"},
+        {"&Transfert", true, "Alt+T"},
+        {"&Découvrir", true, "Alt+D"},
+        {"&Envoyer un Message Personnel", false, ""},
+        {"&Ajouter l'Utilisateur aux Favoris", true, ""},
+        {"&Visualiser les infos de l'Utilisateurs", false, ""},
+        {"&Rejoindre une Salle de Discussion", true, ""},
+        {"&Voir la liste des Ignorés", true, ""},
+        {"&A propos de Tandril", true, ""},
+        {"&Boutique Tandril", true, ""},
     };
     for (const Case& c : cases) {
         QAction* a = w.Action(QString::fromUtf8(c.text));
@@ -152,7 +164,8 @@ TEST(MainWindow, CloseBoxHidesToTheTrayWhereThereIsOne) {
     for (QAction* a : menu.actions()) {
         if (!a->isSeparator()) texts << a->text();
     }
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("&Restaurer"), QStringLiteral("A&grandir"), QStringLiteral("&Réduire"), QStringLiteral("&Quitter")}));
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("&Restaurer"), QStringLiteral("A&grandir"), QStringLiteral("&Réduire"),
+                                  QStringLiteral("&Quitter")}));
     auto reduce = menu.findChild<QAction*>(QStringLiteral("trayReduce"));
     menu.findChild<QAction*>(QStringLiteral("trayRestore"))->trigger();
     EXPECT_TRUE(w.window.isVisible());
@@ -190,10 +203,12 @@ TEST(NotificationBox, AnAlertFromAWorkerWhileTheWindowIsHiddenDoesNotBlock) {
     auto done = std::async(std::launch::async, [&] { port.ShowAlert(AlertKind::Modal, "Disconnected from server!"); });
     EXPECT_EQ(done.wait_for(5s), std::future_status::ready);
     gui::NotificationBox* box = nullptr;
-    ASSERT_TRUE(RunUntil([&] {
-        box = w.window.findChild<gui::NotificationBox*>();
-        return box && box->isVisible();
-    }, 5s));
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            box = w.window.findChild<gui::NotificationBox*>();
+            return box && box->isVisible();
+        },
+        5s));
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Tandril Notification"));
     EXPECT_FALSE(box->isModal());
     box->accept();
@@ -215,7 +230,8 @@ TEST(ConnectingDialog, FollowsItsModelAndCancels) {
     }).join();
     ASSERT_TRUE(RunUntil([&] { return button->text() == QStringLiteral("OK"); }, 5s));
     auto labels = dialog.findChildren<QLabel*>();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) { return l->text() == QStringLiteral("Impossible de se connecter !"); }));
+    EXPECT_TRUE(
+        std::any_of(labels.begin(), labels.end(), [](QLabel* l) { return l->text() == QStringLiteral("Impossible de se connecter !"); }));
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_TRUE(RunUntil([&] { return !dialog.isVisible(); }, 5s));
     EXPECT_TRUE(w.client.state.connectCancelled);

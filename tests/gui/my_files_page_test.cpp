@@ -1,3 +1,5 @@
+#include "gui/pages/my_files_page.h"
+
 #include <gtest/gtest.h>
 
 #include <QFileSystemModel>
@@ -8,7 +10,6 @@
 #include <fstream>
 
 #include "gui/library/folder_tree.h"
-#include "gui/pages/my_files_page.h"
 #include "library/my_files.h"
 #include "support/test_window.h"
 
@@ -19,7 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-gui::MyFilesPage& Page(Window& w) { return *static_cast<gui::MyFilesPage*>(w.window.Tabs()->widget(1)); }
+gui::MyFilesPage& Page(Window& w) {
+    return *static_cast<gui::MyFilesPage*>(w.window.Tabs()->widget(1));
+}
 
 QStringList Column(QTreeView* list, int column) {
     QStringList texts;
@@ -40,7 +43,8 @@ TEST(MyFilesPage, ShowsTheLibraryAndSortsByTheClickedHeader) {
     QStringList headers;
     for (int i = 0; i < 5; ++i) headers << list->model()->headerData(i, Qt::Horizontal).toString();
     EXPECT_EQ(headers, (QStringList{"Nom     ", "Taille  ", "Bitrate", "Fréquence", "Length"}));
-    w.client.libraryView.AddRows({Row("/M/b/Zed.mp3", 2000000, 128, 61), Row("/M/a/alpha.mp3", 900, 320, 5), Row("/M/c/mid.wma", 15000, -1, -1)});
+    w.client.libraryView.AddRows(
+        {Row("/M/b/Zed.mp3", 2000000, 128, 61), Row("/M/a/alpha.mp3", 900, 320, 5), Row("/M/c/mid.wma", 15000, -1, -1)});
     ASSERT_TRUE(RunUntil([&] { return list->model()->rowCount() == 3; }));
     // The core's order: by name without case.
     EXPECT_EQ(Column(list, 0), (QStringList{"a\\alpha.mp3", "b\\Zed.mp3", "c\\mid.wma"}));
@@ -73,7 +77,8 @@ TEST(MyFilesPage, TheDeleteKeyAsksForEachSelectedFile) {
     list->selectAll();
     w.ui.Script({Answer::No, Answer::Yes});
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_EQ(w.ui.Texts("question"), (std::vector<std::string>{"Delete one.mp3 from file list and disk?", "Delete two.mp3 from file list and disk?"}));
+    EXPECT_EQ(w.ui.Texts("question"),
+              (std::vector<std::string>{"Delete one.mp3 from file list and disk?", "Delete two.mp3 from file list and disk?"}));
     EXPECT_TRUE(fs::exists(paths[0]));
     EXPECT_FALSE(fs::exists(paths[1]));
     ASSERT_TRUE(RunUntil([&] { return list->model()->rowCount() == 1; }));
@@ -113,7 +118,8 @@ TEST(FolderTree, ShowsWhichFoldersAreSharedAndHowWithItsLegend) {
     tree.Clear();
     EXPECT_TRUE(tree.TickedFolders().isEmpty());
     QStringList legend;
-    for (State s : {State::Shared, State::SharedByRecursion, State::HoldsSharedFolder, State::NotShared}) legend << gui::FolderTree::LegendText(s);
+    for (State s : {State::Shared, State::SharedByRecursion, State::HoldsSharedFolder, State::NotShared})
+        legend << gui::FolderTree::LegendText(s);
     EXPECT_EQ(legend, (QStringList{"Répertoire partagé.", "Répertoire partagé par récurrence.", "Un répertoire cascadé est partagé.",
                                    "Répertoire non-partagé."}));
 }
@@ -127,8 +133,10 @@ TEST(FolderTree, AFolderTickedBeforeTheTreeShowsIsOpenedAndScrolledTo) {
     tree.resize(400, 300);
     tree.show();
     auto* model = static_cast<QFileSystemModel*>(tree.View()->model());
-    EXPECT_TRUE(RunUntil([&] {
-        QRect rect = tree.View()->visualRect(model->index(deep));
-        return rect.isValid() && tree.View()->viewport()->rect().contains(rect.center());
-    }, std::chrono::seconds(5)));
+    EXPECT_TRUE(RunUntil(
+        [&] {
+            QRect rect = tree.View()->visualRect(model->index(deep));
+            return rect.isValid() && tree.View()->viewport()->rect().contains(rect.center());
+        },
+        std::chrono::seconds(5)));
 }

@@ -1,3 +1,5 @@
+#include "gui/pages/search_page.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -8,7 +10,6 @@
 #include <QTabWidget>
 #include <QTreeView>
 
-#include "gui/pages/search_page.h"
 #include "search/search_session.h"
 #include "support/test_window.h"
 
@@ -18,7 +19,9 @@ using test::Window;
 
 namespace {
 
-gui::SearchPage& Page(Window& w) { return *static_cast<gui::SearchPage*>(w.window.Tabs()->widget(2)); }
+gui::SearchPage& Page(Window& w) {
+    return *static_cast<gui::SearchPage*>(w.window.Tabs()->widget(2));
+}
 
 QStringList Entries(QComboBox* combo) {
     QStringList entries;
@@ -63,8 +66,8 @@ TEST(SearchPage, ShowsTheResultsAndSortsThem) {
     EXPECT_EQ(Column(list, 0), QStringList{"No matching files found!"});
     EXPECT_EQ(page.SearchButton()->text(), "Chercher!");
 
-    for (const char* r : {"\"1:\\1\\A\\slow.mp3\" h-1 1000 128 44100 60 sam 1 2 0", "\"1:\\1\\A\\fast.mp3\" h-2 30000 320 44100 60 fay 2 9 0",
-                          "\"1:\\1\\A\\mid.wma\" h-3 2000 -1 -1 -1 Max 3 6 0"}) {
+    for (const char* r : {"\"1:\\1\\A\\slow.mp3\" h-1 1000 128 44100 60 sam 1 2 0",
+                          "\"1:\\1\\A\\fast.mp3\" h-2 30000 320 44100 60 fay 2 9 0", "\"1:\\1\\A\\mid.wma\" h-3 2000 -1 -1 -1 Max 3 6 0"}) {
         search::OnSearchResult(w.client, r);
     }
     search::OnEndOfSearch(w.client);

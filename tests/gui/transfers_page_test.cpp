@@ -1,15 +1,16 @@
+#include "gui/pages/transfers_page.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
-#include "gui/pages/transfers_page.h"
 #include "gui/server_dialogs.h"
 #include "gui/transfer/transfer_model.h"
 #include "support/test_window.h"
@@ -23,7 +24,9 @@ using test::Window;
 
 namespace {
 
-gui::TransfersPage& Page(Window& w) { return *static_cast<gui::TransfersPage*>(w.window.Tabs()->widget(4)); }
+gui::TransfersPage& Page(Window& w) {
+    return *static_cast<gui::TransfersPage*>(w.window.Tabs()->widget(4));
+}
 
 QStringList Column(QTreeView* list, int column) {
     QStringList texts;
@@ -41,7 +44,8 @@ TransferRecord& Add(Client& c, bool outbound, const std::string& nick, const std
 
 void Select(QTreeView* list, std::initializer_list<int> rows) {
     list->clearSelection();
-    for (int row : rows) list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    for (int row : rows)
+        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 QStringList Texts(QMenu& menu) {
@@ -98,14 +102,16 @@ TEST(TransfersPage, MenusDependOnTheSelection) {
     Select(in, {1});
     QMenu one;
     page.FillMenu(one, false);
-    EXPECT_EQ(Texts(one), (QStringList{"&Jouer le Fichier!", "&Force Transfer (if queued)", "&Priorité", "&Annuler le Transfert",
-                                       "E&ffacer/Arrêter le Transfert", "Envoyer un &Message Instantané", "Ajouter l'&Utilisateur aux Favoris",
-                                       "&Parcourir les Fichiers", "&Voir les Infos sur l'Utilisateur", "Effacer les &Tranferts Terminés"}));
+    EXPECT_EQ(Texts(one),
+              (QStringList{"&Jouer le Fichier!", "&Force Transfer (if queued)", "&Priorité", "&Annuler le Transfert",
+                           "E&ffacer/Arrêter le Transfert", "Envoyer un &Message Instantané", "Ajouter l'&Utilisateur aux Favoris",
+                           "&Parcourir les Fichiers", "&Voir les Infos sur l'Utilisateur", "Effacer les &Tranferts Terminés"}));
     Select(in, {0, 2});
     QMenu two;
     page.FillMenu(two, false);
-    EXPECT_EQ(Texts(two), (QStringList{"-&Play File!", "&Force Transfer (if queued)", "&Prioritize", "&Cancel Transfer", "&Delete/Abort Transfer",
-                                       "Instant &Message", "&Add User to Hot List", "-Browse Files", "-&View User Information", "Clear &Finished"}));
+    EXPECT_EQ(Texts(two),
+              (QStringList{"-&Play File!", "&Force Transfer (if queued)", "&Prioritize", "&Cancel Transfer", "&Delete/Abort Transfer",
+                           "Instant &Message", "&Add User to Hot List", "-Browse Files", "-&View User Information", "Clear &Finished"}));
     QStringList moves;
     for (QAction* a : two.actions()[2]->menu()->actions()) moves << a->text();
     EXPECT_EQ(moves, (QStringList{"Move &Up", "Move &Down", "Move to &Top", "Move to &Bottom"}));
@@ -113,9 +119,9 @@ TEST(TransfersPage, MenusDependOnTheSelection) {
     Select(page.List(true), {0});
     QMenu up;
     page.FillMenu(up, true);
-    EXPECT_EQ(Texts(up), (QStringList{"&Jouer le Fichier!", "&Annuler le Transfert", "&Effacer/Arrêter le Transfert", "Envoyer un &Message Instantané",
-                                      "Ajouter l'&Utilisateur aux Favoris", "&Parcourir les Fichiers", "&Voir les Infos sur l'Utilisateur",
-                                      "Effacer les &Transferts Terminés"}));
+    EXPECT_EQ(Texts(up), (QStringList{"&Jouer le Fichier!", "&Annuler le Transfert", "&Effacer/Arrêter le Transfert",
+                                      "Envoyer un &Message Instantané", "Ajouter l'&Utilisateur aux Favoris", "&Parcourir les Fichiers",
+                                      "&Voir les Infos sur l'Utilisateur", "Effacer les &Transferts Terminés"}));
 }
 
 TEST(TransfersPage, CancelDeleteAndClearFinished) {

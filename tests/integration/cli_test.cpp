@@ -16,8 +16,13 @@ namespace {
 // Runs tandril-cli as `user` against the devserver, the event loop of this process (where the
 // sharer lives) turning meanwhile; its exit code, or -1 when it did not end.
 int RunCli(devserver::DevServer& server, const test::TestProfile& profile, const std::string& user, std::vector<std::string> extra) {
-    std::vector<std::string> argv{TANDRIL_CLI_BINARY, "--profile", profile.path().string(), "--redirector",
-                                  "127.0.0.1:" + std::to_string(server.RedirectorPort()), "--user=" + user, "--password=pw",
+    std::vector<std::string> argv{TANDRIL_CLI_BINARY,
+                                  "--profile",
+                                  profile.path().string(),
+                                  "--redirector",
+                                  "127.0.0.1:" + std::to_string(server.RedirectorPort()),
+                                  "--user=" + user,
+                                  "--password=pw",
                                   "--save=" + (profile.path() / "Downloads").string()};
     argv.insert(argv.end(), extra.begin(), extra.end());
     test::ChildProcess cli(argv, {"TANDRIL_PLUGIN_DIR=" TANDRIL_BUNDLED_PLUGINS});
@@ -44,11 +49,8 @@ TEST(CommandLine, SearchesDownloadsAndSaysHowItEnded) {
         bool downloaded;
     };
     const Case cases[] = {
-        {{"--search=harbour", "--download=1"}, 0, true},
-        {{"--search=harbour"}, 0, false},
-        {{"--search=nothing-like-it"}, 3, false},
-        {{"--search=harbour", "--download=2"}, 3, false},
-        {{"--line-speed=eleven"}, 2, false},
+        {{"--search=harbour", "--download=1"}, 0, true},  {{"--search=harbour"}, 0, false},    {{"--search=nothing-like-it"}, 3, false},
+        {{"--search=harbour", "--download=2"}, 3, false}, {{"--line-speed=eleven"}, 2, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options.front());

@@ -1,8 +1,9 @@
 // devserver's side of the protocol, driven over a real connection with raw frames.
+#include "devserver/dev_server.h"
+
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
-#include "devserver/dev_server.h"
 #include "server/framing.h"
 
 using namespace tandril;
@@ -69,8 +70,11 @@ TEST(DevServer, RegistersChecksNamesAndLogsIn) {
         int replyType;
     };
     const Step steps[] = {
-        {7, "taken", 9},  {7, "bad*name", 10}, {7, "newbie", 8},
-        {11, "taken pw", 12}, {11, "taken wrong", 0},
+        {7, "taken", 9},
+        {7, "bad*name", 10},
+        {7, "newbie", 8},
+        {11, "taken pw", 12},
+        {11, "taken wrong", 0},
         {6, "taken x 0 \"v2.0 BETA 9.4\" 8 a@b.c 0", 0},
         {6, "newbie secret 6699 \"v2.0 BETA 9.4\" 8 newbie@example.org 0", 3},
         {750, "1765000000", 750},
@@ -105,7 +109,8 @@ TEST(DevServer, LoginRefusalsAndScriptedFrames) {
     EXPECT_EQ(right.Receive(), (std::pair<int, std::string>{214, "1 1234 7"}));
     ASSERT_TRUE(server.SendTo("ann", 404, "scripted"));
     std::pair<int, std::string> got;
-    do got = right.Receive(); while (got.first == 214);
+    do got = right.Receive();
+    while (got.first == 214);
     EXPECT_EQ(got, (std::pair<int, std::string>{404, "scripted"}));
     EXPECT_TRUE(server.WaitFor("ann", 920, 1s));
 

@@ -1,8 +1,9 @@
+#include "library/file_types.h"
+
 #include <gtest/gtest.h>
 
 #include "app/config_store.h"
 #include "app/startup.h"
-#include "library/file_types.h"
 #include "support/media_fixtures.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
@@ -95,7 +96,7 @@ TEST(FileTypes, TypesWithoutAUrlOrAModuleAreLeftOut) {
     ASSERT_TRUE(accept && reject);
     EXPECT_EQ(ValidateFile(*accept, "/any/file"), 0x80000000u);  // top bit set: accepted
     EXPECT_EQ(ValidateFile(*reject, "/any/file"), 1u);           // 1: rejected
-    EXPECT_FALSE(IsMediaType(*accept));                           // no "Is_Media" entry
+    EXPECT_FALSE(IsMediaType(*accept));                          // no "Is_Media" entry
     MediaInfo info;
     info.bitrate = 7;
     EXPECT_EQ(ExtractMediaInfo(*accept, "/any/file", 1, info), 0u);

@@ -1,9 +1,10 @@
+#include "library/library_scan.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "app/client.h"
-#include "library/library_scan.h"
 #include "library/scan_drives.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
@@ -89,7 +90,7 @@ TEST(LibraryScan, CommonParents) {
         {"/home/u/Music/A", "/home/u/Music/B", "/home/u/Music"},
         {"/home/u/Music", "/home/u/Music/B", "/home/u/Music"},
         {"/home/u/Music/B/C", "/home/u/Music", "/home/u/Music"},
-        {"/a/x", "/b/y", std::nullopt},   // only the root in common
+        {"/a/x", "/b/y", std::nullopt},  // only the root in common
         {"/abc/x", "/abd/y", std::nullopt},
         {"/home/u/A", "/media/B", std::nullopt},
     };
@@ -122,7 +123,8 @@ TEST(LibraryScan, ScanDrivesProposesFoldersAndHonoursCancel) {
     t.File("disk1/Music/B/y.mp3");
     t.File("disk2/Other/z.wma");
     for (const char* empty : {"e1", "e2", "e3"}) t.Folder(empty);  // the two disks' common parent is mostly empty
-    std::string mounts = "/dev/sda1 " + t.At("disk1") + " ext4 rw 0 0\n" + "proc /proc proc rw 0 0\n" + "/dev/sdb1 " + t.At("disk2") + " ext4 rw 0 0\n";
+    std::string mounts =
+        "/dev/sda1 " + t.At("disk1") + " ext4 rw 0 0\n" + "proc /proc proc rw 0 0\n" + "/dev/sdb1 " + t.At("disk2") + " ext4 rw 0 0\n";
     EXPECT_EQ(DiskRoots(mounts), (std::vector<std::string>{t.At("disk1"), t.At("disk2")}));
     for (bool cancelled : {false, true}) {
         test::TestProfile profile;

@@ -1,10 +1,11 @@
+#include "library/my_files.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "app/account.h"
 #include "library/media_inspection.h"
-#include "library/my_files.h"
 #include "library/shared_folders.h"
 #include "platform/atomic_file.h"
 #include "support/media_fixtures.h"
@@ -42,7 +43,8 @@ devserver::SharedFile Expected(const fs::path& file, const std::string& virtualN
     auto size = static_cast<std::uint32_t>(fs::file_size(file));
     auto info = InspectMp3File(file, size);
     EXPECT_TRUE(info) << file;
-    return {virtualName, info->hash, size, static_cast<int>(info->bitrate), static_cast<int>(info->frequency), static_cast<int>(info->length)};
+    return {
+        virtualName, info->hash, size, static_cast<int>(info->bitrate), static_cast<int>(info->frequency), static_cast<int>(info->length)};
 }
 
 std::vector<std::string> Names(const std::vector<devserver::SharedFile>& files) {
@@ -65,7 +67,9 @@ struct SharingSession : test::Session {
         ASSERT_TRUE(SaveSettings(client->store, s, quiet));
         ASSERT_TRUE(SaveSharedFolders(client->store, s, quiet));
     }
-    bool Start(const std::string& user) { return StartAndWaitForTheDialogToFinish() && client->state.connected && server.WaitFor(user, -1, 5s); }
+    bool Start(const std::string& user) {
+        return StartAndWaitForTheDialogToFinish() && client->state.connected && server.WaitFor(user, -1, 5s);
+    }
     std::vector<devserver::Frame> FramesOfType(const std::string& user, int type) {
         std::vector<devserver::Frame> frames;
         for (auto& f : server.FramesFrom(user)) {
@@ -172,7 +176,8 @@ TEST(MyFiles, RenameDeletePruneAndUnshareKeepTheServerInStep) {
     EXPECT_EQ(unshares[0].payload, "2:\\2\\Rock\\a.mp3");  // the bare name
     EXPECT_EQ(s.FramesOfType("dan", 100)[0].payload.rfind("\"2:\\2\\Rock\\new.mp3\" ", 0), 0u);
     ASSERT_TRUE(test::RunUntil([&] { return Names(s.server.SharedFilesOf("dan")).back() == "2:\\2\\Rock\\new.mp3"; }));
-    EXPECT_EQ(Names(s.server.SharedFilesOf("dan")), (std::vector<std::string>{"1:\\1\\Live\\c.mp3", "2:\\2\\Rock\\b.mp3", "2:\\2\\Rock\\new.mp3"}));
+    EXPECT_EQ(Names(s.server.SharedFilesOf("dan")),
+              (std::vector<std::string>{"1:\\1\\Live\\c.mp3", "2:\\2\\Rock\\b.mp3", "2:\\2\\Rock\\new.mp3"}));
     EXPECT_EQ(c.state.sharedFileCount, 3);
     EXPECT_NE(platform::ReadWholeFile(s.profile.path() / "shared.dat")->find(renamed), std::string::npos);
     EXPECT_EQ(ResolveVirtualName(c, "2:\\2\\Rock\\new.mp3"), renamed);
@@ -273,8 +278,8 @@ TEST(MyFiles, RebuildTrustsSharedDatOnlyWhereItStillMatchesTheFile) {
                       // another size: dropped, then found by the walk as a new file
                       "\"" + live + "\" stale-hash 12 1 2 3\n" +
                       // gone, outside the shared folders, no size, empty
-                      "\"" + m.Folder() + "/gone.mp3\" x-1 100 1 2 3\n\"" + outside.string() + "\" x-1 " +
-                      std::to_string(sizeA) + " 1 2 3\n\"" + a + "\"\n\n");
+                      "\"" + m.Folder() + "/gone.mp3\" x-1 100 1 2 3\n\"" + outside.string() + "\" x-1 " + std::to_string(sizeA) +
+                      " 1 2 3\n\"" + a + "\"\n\n");
     BuildMyFiles(c);
     EXPECT_EQ(c.state.sharedFileCount, 3);
     std::lock_guard lock(c.sharedList.lock);
@@ -292,7 +297,7 @@ TEST(MyFiles, RebuildTrustsSharedDatOnlyWhereItStillMatchesTheFile) {
     EXPECT_EQ(it->hash, Expected(m.files[2], "").hash);
     EXPECT_EQ(std::count_if(c.sharedList.records().begin(), c.sharedList.records().end(), [](auto& r) { return r.listed; }), 3);
     // shared.dat now says what the list holds.
-    EXPECT_EQ(*platform::ReadWholeFile(profile.path() / "shared.dat"),
-              "\"" + a + "\" made-up-hash " + std::to_string(sizeA) + " 1 2 3\n" + SharedDatLine(*std::next(c.sharedList.records().begin())) +
-                  SharedDatLine(c.sharedList.records().back()));
+    EXPECT_EQ(*platform::ReadWholeFile(profile.path() / "shared.dat"), "\"" + a + "\" made-up-hash " + std::to_string(sizeA) + " 1 2 3\n" +
+                                                                           SharedDatLine(*std::next(c.sharedList.records().begin())) +
+                                                                           SharedDatLine(c.sharedList.records().back()));
 }

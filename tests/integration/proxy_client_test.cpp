@@ -1,3 +1,5 @@
+#include "server/proxy_client.h"
+
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/socket.h>
@@ -7,7 +9,6 @@
 #include <thread>
 
 #include "app/client.h"
-#include "server/proxy_client.h"
 #include "support/child_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
@@ -107,14 +108,37 @@ TEST(ProxyClient, SpeaksEachSocksExchangeByteForByte) {
     };
     const Case cases[] = {
         {"SOCKS 5 without authentication", 5, "", "", {{Bytes({5, 1, 0}), Bytes({5, 0})}, {kSocks5Connect, kSocks5Granted}}, 1, {}},
-        {"SOCKS 5 with user and password", 5, "alice", "pw",
-         {{Bytes({5, 1, 2}), Bytes({5, 2})}, {Bytes({1, 5}) + "alice" + Bytes({2}) + "pw", Bytes({1, 0})}, {kSocks5Connect, kSocks5Granted}}, 1, {}},
-        {"SOCKS 5 with a user but no password offers no authentication", 5, "alice", "",
-         {{Bytes({5, 1, 0}), Bytes({5, 0})}, {kSocks5Connect, kSocks5Granted}}, 1, {}},
+        {"SOCKS 5 with user and password",
+         5,
+         "alice",
+         "pw",
+         {{Bytes({5, 1, 2}), Bytes({5, 2})},
+          {Bytes({1, 5}) + "alice" + Bytes({2}) + "pw", Bytes({1, 0})},
+          {kSocks5Connect, kSocks5Granted}},
+         1,
+         {}},
+        {"SOCKS 5 with a user but no password offers no authentication",
+         5,
+         "alice",
+         "",
+         {{Bytes({5, 1, 0}), Bytes({5, 0})}, {kSocks5Connect, kSocks5Granted}},
+         1,
+         {}},
         {"SOCKS 5 refusing every method", 5, "", "", {{Bytes({5, 1, 0}), Bytes({5, 255})}}, -1, {"Error communicating with proxy!"}},
-        {"SOCKS 5 refusing the password", 5, "alice", "bad",
-         {{Bytes({5, 1, 2}), Bytes({5, 2})}, {Bytes({1, 5}) + "alice" + Bytes({3}) + "bad", Bytes({1, 1})}}, -1, {"Error communicating with proxy!"}},
-        {"SOCKS 5 refusing the connection", 5, "", "", {{Bytes({5, 1, 0}), Bytes({5, 0})}, {kSocks5Connect, Bytes({5, 5, 0, 1, 0, 0, 0, 0, 0, 0})}}, -1, {}},
+        {"SOCKS 5 refusing the password",
+         5,
+         "alice",
+         "bad",
+         {{Bytes({5, 1, 2}), Bytes({5, 2})}, {Bytes({1, 5}) + "alice" + Bytes({3}) + "bad", Bytes({1, 1})}},
+         -1,
+         {"Error communicating with proxy!"}},
+        {"SOCKS 5 refusing the connection",
+         5,
+         "",
+         "",
+         {{Bytes({5, 1, 0}), Bytes({5, 0})}, {kSocks5Connect, Bytes({5, 5, 0, 1, 0, 0, 0, 0, 0, 0})}},
+         -1,
+         {}},
         {"SOCKS 4 granted", 4, "", "", {{kSocks4Connect, Bytes({0, 90, 0, 0, 0, 0, 0, 0})}}, 1, {}},
         {"SOCKS 4 rejected (91) without a notice", 4, "", "", {{kSocks4Connect, Bytes({0, 91, 0, 0, 0, 0, 0, 0})}}, -1, {}},
         {"SOCKS 5 that never answers the greeting", 5, "", "", {{Bytes({5, 1, 0}), ""}}, -1, {"Error communicating with proxy!"}},

@@ -1,8 +1,9 @@
 // The registration wizard against devserver, every page answered by the scripted UI.
+#include "server/registration.h"
+
 #include <gtest/gtest.h>
 
 #include "server/proxy_settings.h"
-#include "server/registration.h"
 #include "support/session.h"
 
 namespace fs = std::filesystem;
@@ -74,16 +75,20 @@ TEST(Registration, ANewUserGoesThroughEveryPageAndComesOnline) {
     r.ui.wizardScript = {
         Next([](WizardData& d) { d.lineSpeed = 8; }, WizardPage::Connection, true),
         Next([](WizardData& d) { NewAccount(d, "newbie"); }, WizardPage::Account, true),
-        Next([](WizardData& d) { d.personal = {{"AGE", "18 à  25 ans  "}, {"CTY", "France"}, {"EDU", ""}, {"GEN", "Jazz"}, {"SEX", ""}, {"ZIP", "75001"}}; },
-             WizardPage::OptionalInfo, true),
+        Next(
+            [](WizardData& d) {
+                d.personal = {{"AGE", "18 à  25 ans  "}, {"CTY", "France"}, {"EDU", ""}, {"GEN", "Jazz"}, {"SEX", ""}, {"ZIP", "75001"}};
+            },
+            WizardPage::OptionalInfo, true),
         Next({}, WizardPage::SharedFolders, true),
         Next([](WizardData& d) { d.saveFolder = "/tmp/downloads"; }, WizardPage::DownloadFolder, true),
     };
     ASSERT_TRUE(r.Start());
     ASSERT_TRUE(r.client->state.connected);
     EXPECT_EQ(r.ui.Texts("terms"), std::vector<std::string>{"Oui"});
-    EXPECT_EQ(r.ui.Texts("question"), (std::vector<std::string>{
-        "Would you like to scan your disks for files to share with the Tandril community?\nPlease remove any directories you do not wish to share after the scan is completed!"}));
+    EXPECT_EQ(r.ui.Texts("question"),
+              (std::vector<std::string>{"Would you like to scan your disks for files to share with the Tandril community?\nPlease remove "
+                                        "any directories you do not wish to share after the scan is completed!"}));
     EXPECT_EQ(r.ui.Texts("wait"), (std::vector<std::string>{"Connecting to server...", "Checking Version...", "Checking user name..."}));
 
     int port = r.ports[0];
@@ -104,7 +109,8 @@ TEST(Registration, ANewUserGoesThroughEveryPageAndComesOnline) {
     EXPECT_EQ(payloadOf(7), "newbie");
     EXPECT_EQ(payloadOf(300), std::to_string(r.ports[0]) + " " + std::to_string(r.ports[1]));
     EXPECT_EQ(payloadOf(6), "newbie secret " + std::to_string(port) + " \"v2.0 BETA 9.4\" 8 newbie@example.org 0");
-    EXPECT_EQ(payloadOf(15), "\"AGE\" \"18 \xe0  25 ans  \" \"CTY\" \"France\" \"EDU\" \"\" \"GEN\" \"Jazz\" \"SEX\" \"\" \"ZIP\" \"75001\"");
+    EXPECT_EQ(payloadOf(15),
+              "\"AGE\" \"18 \xe0  25 ans  \" \"CTY\" \"France\" \"EDU\" \"\" \"GEN\" \"Jazz\" \"SEX\" \"\" \"ZIP\" \"75001\"");
     // The new account is stored.
     ConfigStore saved(r.profile.path());
     AppState loaded;
@@ -126,20 +132,53 @@ TEST(Registration, EveryRefusalOfTheAccountPageKeepsTheUserThere) {
     };
     const std::vector<Attempt> attempts = {
         {[](WizardData& d) { NewAccount(d, "  "); }, "You must choose a user name!"},
-        {[](WizardData& d) { NewAccount(d, "ok"); d.password = ""; }, "You must type a password in the first password box!"},
-        {[](WizardData& d) { NewAccount(d, "ok"); d.password2 = ""; }, "You must type a password in the second password box!"},
-        {[](WizardData& d) { NewAccount(d, "ok"); d.email = ""; }, "You must type an email address in the Email Box!"},
-        {[](WizardData& d) { NewAccount(d, "ok"); d.password2 = "other"; }, "Password #1 and password #2 do not match!  Please re-enter your passwords."},
-        {[](WizardData& d) { NewAccount(d, "ok"); d.email = "ok@example"; }, "Specified email address is invalid!"},
-        {[](WizardData& d) { NewAccount(d, "ok"); d.email = "ok.example.org"; }, "Specified email address is invalid!"},
+        {[](WizardData& d) {
+             NewAccount(d, "ok");
+             d.password = "";
+         },
+         "You must type a password in the first password box!"},
+        {[](WizardData& d) {
+             NewAccount(d, "ok");
+             d.password2 = "";
+         },
+         "You must type a password in the second password box!"},
+        {[](WizardData& d) {
+             NewAccount(d, "ok");
+             d.email = "";
+         },
+         "You must type an email address in the Email Box!"},
+        {[](WizardData& d) {
+             NewAccount(d, "ok");
+             d.password2 = "other";
+         },
+         "Password #1 and password #2 do not match!  Please re-enter your passwords."},
+        {[](WizardData& d) {
+             NewAccount(d, "ok");
+             d.email = "ok@example";
+         },
+         "Specified email address is invalid!"},
+        {[](WizardData& d) {
+             NewAccount(d, "ok");
+             d.email = "ok.example.org";
+         },
+         "Specified email address is invalid!"},
         {[](WizardData& d) { NewAccount(d, "taken"); }, "Name taken is in use by another Tandril user!  Please choose another."},
         {[](WizardData& d) { NewAccount(d, "bad*name"); }, "Name bad*name contains invalid characters! Please choose another name!"},
-        {[](WizardData& d) { d.newUser = false; d.user = "taken"; d.password = "wrong"; }, "Error: invalid password!"},
+        {[](WizardData& d) {
+             d.newUser = false;
+             d.user = "taken";
+             d.password = "wrong";
+         },
+         "Error: invalid password!"},
     };
     r.ui.Script({Answer::No});  // no disk scan
     r.ui.wizardScript.push_back(Next());
     for (const auto& a : attempts) r.ui.wizardScript.push_back(Next(a.fill));
-    r.ui.wizardScript.push_back(Next([](WizardData& d) { d.newUser = false; d.user = "taken"; d.password = "pw"; }));
+    r.ui.wizardScript.push_back(Next([](WizardData& d) {
+        d.newUser = false;
+        d.user = "taken";
+        d.password = "pw";
+    }));
     r.ui.wizardScript.push_back(Next());  // shared folders (no optional page for an existing user)
     r.ui.wizardScript.push_back(Next());  // download folder
     ASSERT_TRUE(r.Start());
@@ -164,12 +203,18 @@ TEST(Registration, BackCancelAndTheNewsletter) {
     r.ui.Script({Answer::No, Answer::Yes, Answer::No, Answer::No, Answer::Yes});
     r.ui.wizardScript = {
         Next(),
-        Press(WizardButton::Back),     // back to the first page
-        Press(WizardButton::Cancel),   // "Are you sure?" No: the page comes again
+        Press(WizardButton::Back),    // back to the first page
+        Press(WizardButton::Cancel),  // "Are you sure?" No: the page comes again
         Next(),
-        Next([](WizardData& d) { NewAccount(d, "reader"); d.newsletter = true; }),
-        Press(WizardButton::Back),     // optional page -> account page
-        Next([](WizardData& d) { NewAccount(d, "reader"); d.newsletter = false; }),
+        Next([](WizardData& d) {
+            NewAccount(d, "reader");
+            d.newsletter = true;
+        }),
+        Press(WizardButton::Back),  // optional page -> account page
+        Next([](WizardData& d) {
+            NewAccount(d, "reader");
+            d.newsletter = false;
+        }),
         Next(),
         Next(),
         Next([](WizardData& d) { d.saveFolder.clear(); }),
@@ -190,10 +235,11 @@ TEST(Registration, BackCancelAndTheNewsletter) {
               "You did not choose a save folder!  Would you like to use 'My Files' as your folder to save new files?");
     EXPECT_EQ(FramesOfType(r.server, "reader", 704).front().payload, "reader@example.org");
     auto pages = r.ui.Texts("page");
-    EXPECT_EQ(pages, (std::vector<std::string>{"Informations sur votre connexion", "Configuration de Tandril", "Informations sur votre connexion",
-                                               "Informations sur votre connexion", "Configuration de Tandril", "Informations Optionnelles",
-                                               "Configuration de Tandril", "Informations Optionnelles", "Dossiers Partagés",
-                                               "Répertoire de Téléchargement", "Répertoire de Téléchargement"}));
+    EXPECT_EQ(pages,
+              (std::vector<std::string>{"Informations sur votre connexion", "Configuration de Tandril", "Informations sur votre connexion",
+                                        "Informations sur votre connexion", "Configuration de Tandril", "Informations Optionnelles",
+                                        "Configuration de Tandril", "Informations Optionnelles", "Dossiers Partagés",
+                                        "Répertoire de Téléchargement", "Répertoire de Téléchargement"}));
 }
 
 TEST(Registration, CancellingOrAChildEndsTheProgramBeforeRegistering) {
@@ -213,7 +259,9 @@ TEST(Registration, CancellingOrAChildEndsTheProgramBeforeRegistering) {
         auto events = r.ui.Events();
         auto coppa = std::find_if(events.begin(), events.end(), [](auto& e) { return e.kind == "question"; });
         ASSERT_NE(coppa, events.end());
-        EXPECT_EQ(coppa->text, "Due to the new COPPA legislation children under the age of 13 are not allowed to use Tandril. We are sorry for the inconvenience.");
+        EXPECT_EQ(coppa->text,
+                  "Due to the new COPPA legislation children under the age of 13 are not allowed to use Tandril. We are sorry for the "
+                  "inconvenience.");
         EXPECT_EQ(coppa->caption, "Tandril");
         EXPECT_TRUE(FramesOfType(r.server, "kid", 6).empty());
         EXPECT_FALSE(r.server.IsOnline("kid"));

@@ -43,9 +43,9 @@ TEST(Search, AUserFindsAnotherUsersFilesThroughTheServer) {
     fs::copy_file(song, music.path() / "Music/Jazz/Blue Rock Waltz.mp3");
     fs::copy_file(song, music.path() / "Music/Jazz/Quiet.mp3");
 
-    User ann(server, "ann", 8, {(music.path() / "Music").string()});   // DSL
+    User ann(server, "ann", 8, {(music.path() / "Music").string()});       // DSL
     User bob(server, "bob", 3, {(music.path() / "Music/Rock").string()});  // 33.6, shares the same Rock file
-    User cat(server, "cat", 10);                                        // searches
+    User cat(server, "cat", 10);                                           // searches
     ASSERT_TRUE(ann.GoOnline(server));
     ASSERT_TRUE(bob.GoOnline(server));
     ASSERT_TRUE(cat.GoOnline(server));
@@ -71,7 +71,8 @@ TEST(Search, AUserFindsAnotherUsersFilesThroughTheServer) {
     EXPECT_EQ(first.hash, server.SharedFilesOf("ann")[0].hash);
     EXPECT_EQ(first.address, 0x0100007Fu);  // 127.0.0.1 as the address's bytes in memory order
     auto sent = server.FramesFrom("cat");
-    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](auto& f) { return f.type == 200 && f.payload == "FILENAME CONTAINS \"rock\" MAX_RESULTS 100 "; }));
+    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(),
+                            [](auto& f) { return f.type == 200 && f.payload == "FILENAME CONTAINS \"rock\" MAX_RESULTS 100 "; }));
 
     // Actions on selected results.
     std::vector<SearchResult> chosen = {v.results[v.rows[0].result], v.results[v.rows[2].result]};
@@ -137,7 +138,8 @@ TEST(Search, SearchingWhileOfflineConnectsFirstThenSearches) {
 }
 
 TEST(Search, TheServerRefusesTheListWordsAndUnknownClauses) {
-    EXPECT_TRUE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"AT LEAST\" 8 BITRATE \"EQUAL TO\" \"128\" "));
+    EXPECT_TRUE(
+        devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"AT LEAST\" 8 BITRATE \"EQUAL TO\" \"128\" "));
     EXPECT_FALSE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 BITRATE \"Inférieur\" \"128\" "));
     EXPECT_FALSE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" SIZE 3 "));
 }

@@ -1,3 +1,5 @@
+#include "server/server_link.h"
+
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
@@ -6,7 +8,6 @@
 #include <thread>
 
 #include "server/framing.h"
-#include "server/server_link.h"
 #include "support/scripted_ui.h"
 
 using namespace tandril;
@@ -20,8 +21,7 @@ struct LinkPair {
     LinkPair() {
         platform::Socket listener = platform::ListenTcp(0, true);
         platform::Socket client;
-        EXPECT_EQ(platform::ConnectBlocking({0x7F000001, platform::LocalPort(listener)}, 2s, client),
-                  platform::ConnectResult::Connected);
+        EXPECT_EQ(platform::ConnectBlocking({0x7F000001, platform::LocalPort(listener)}, 2s, client), platform::ConnectResult::Connected);
         peer.reset(::accept(listener.fd(), nullptr, nullptr));
         link.SetStallTimeout(5s);
         link.SetCallbacks({.sendFailed = [this] { ++sendFailures; },
@@ -51,8 +51,7 @@ struct LinkPair {
 };
 
 std::string Header(unsigned length, unsigned type) {
-    return {static_cast<char>(length & 0xFF), static_cast<char>(length >> 8), static_cast<char>(type & 0xFF),
-            static_cast<char>(type >> 8)};
+    return {static_cast<char>(length & 0xFF), static_cast<char>(length >> 8), static_cast<char>(type & 0xFF), static_cast<char>(type >> 8)};
 }
 
 }  // namespace
@@ -75,7 +74,11 @@ TEST(ServerLinkReceive, BlockingReadsFollowTheFrameRules) {
         {"close inside the payload", Header(10, 3) + "abc", true, 100, -1, "Disconnected!"},
         {"close before anything", "", true, 2048, -1, untouched},
         {"length with the top bit set", Header(0x8000, 1) + "zz", false, 2048, -1, untouched},
-        {"wire text becomes UTF-8", EncodeFrame(404, "C\xe2" "ble \x80"), false, 2048, 404, "Câble €"},
+        {"wire text becomes UTF-8",
+         EncodeFrame(404,
+                     "C\xe2"
+                     "ble \x80"),
+         false, 2048, 404, "Câble €"},
     };
     for (const Case& c : cases) {
         LinkPair pair;
@@ -105,7 +108,9 @@ TEST(ServerLinkSend, WritesWholeFramesAndCutsLongText) {
     EXPECT_EQ(pair.link.SendServerMessage(404, std::string(5000, 'z')), 1);
     EXPECT_EQ(pair.ReadFromLink(2048), Header(2044, 404) + std::string(2044, 'z'));
     EXPECT_EQ(pair.link.SendServerMessage(404, "Câble"), 1);
-    EXPECT_EQ(pair.ReadFromLink(9), Header(5, 404) + "C\xe2" "ble");
+    EXPECT_EQ(pair.ReadFromLink(9), Header(5, 404) +
+                                        "C\xe2"
+                                        "ble");
 }
 
 TEST(ServerLinkSend, WithoutAConnectionNothingIsSentAndNothingReported) {
@@ -136,7 +141,8 @@ TEST(ServerLinkSend, FramesFromManyThreadsNeverInterleave) {
         std::vector<std::jthread> senders;
         for (int t = 0; t < kThreads; ++t) {
             senders.emplace_back([&, t] {
-                for (int i = 0; i < kFrames; ++i) pair.link.SendServerMessage(static_cast<std::uint16_t>(t), std::string(1500, static_cast<char>('a' + t)));
+                for (int i = 0; i < kFrames; ++i)
+                    pair.link.SendServerMessage(static_cast<std::uint16_t>(t), std::string(1500, static_cast<char>('a' + t)));
             });
         }
     }
@@ -159,7 +165,8 @@ TEST(ServerLinkNotifications, FramesInOneSegmentArriveOnePerEventLoopTurn) {
     pair.link.SetCallbacks({.frameArrived = [&](int type, const std::string& p) {
         order.push_back(std::to_string(type) + ":" + p);
         // Anything posted while handling a frame runs before the next frame is handed over.
-        QMetaObject::invokeMethod(&pair.link, [&order] { order.push_back("turn"); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &pair.link, [&order] { order.push_back("turn"); }, Qt::QueuedConnection);
     }});
     pair.link.EnableServerNotifications();
     pair.Send(EncodeFrame(404, "one") + EncodeFrame(214, "") + EncodeFrame(621, "three"));

@@ -65,13 +65,16 @@ TEST(Dispatcher, EachRowWritesItsTextWhereItBelongs) {
     for (const Case& c : cases) {
         std::size_t before = s.ui.Events().size();
         ASSERT_TRUE(s.server.SendTo("ann", c.type, c.payload));
-        ASSERT_TRUE(RunUntil([&] {
-            auto events = s.ui.Events();
-            for (std::size_t i = before; i < events.size(); ++i) {
-                if (events[i].kind == c.kind) return true;
-            }
-            return false;
-        }, 5s)) << c.type;
+        ASSERT_TRUE(RunUntil(
+            [&] {
+                auto events = s.ui.Events();
+                for (std::size_t i = before; i < events.size(); ++i) {
+                    if (events[i].kind == c.kind) return true;
+                }
+                return false;
+            },
+            5s))
+            << c.type;
         auto events = s.ui.Events();
         auto it = std::find_if(events.begin() + static_cast<long>(before), events.end(), [&](auto& e) { return e.kind == c.kind; });
         // "{time}" stands for the local time in the C library's form, line end removed.
@@ -93,7 +96,8 @@ TEST(Dispatcher, EachRowWritesItsTextWhereItBelongs) {
     s.server.SendTo("ann", 750, std::to_string(std::time(nullptr) - 5));
     ASSERT_TRUE(RunUntil([&] { return !LinesSince(s.ui, before).empty(); }, 5s));
     std::string pong = LinesSince(s.ui, before)[0].second;
-    EXPECT_TRUE(pong.ends_with("] Received pong from server: 5 seconds!") || pong.ends_with("] Received pong from server: 6 seconds!")) << pong;
+    EXPECT_TRUE(pong.ends_with("] Received pong from server: 5 seconds!") || pong.ends_with("] Received pong from server: 6 seconds!"))
+        << pong;
     EXPECT_TRUE(s.client->state.connected);
 }
 
@@ -129,7 +133,8 @@ TEST(Dispatcher, AnswersPingsAndTakesImposedSettings) {
 
     // Payloads that lack their fields, unknown types and a stray login acceptance change nothing.
     std::size_t before = s.ui.Events().size();
-    for (auto [type, payload] : std::vector<std::pair<int, std::string>>{{1200, ""}, {900, "127.0.0.1"}, {901, ""}, {613, ""}, {3, "x"}, {9999, "?"}}) {
+    for (auto [type, payload] :
+         std::vector<std::pair<int, std::string>>{{1200, ""}, {900, "127.0.0.1"}, {901, ""}, {613, ""}, {3, "x"}, {9999, "?"}}) {
         s.server.SendTo("bea", type, payload);
     }
     s.server.SendTo("bea", 404, "still here");
@@ -155,7 +160,11 @@ TEST(Dispatcher, RunsTheConnectivityProbes) {
     probe.reset();
     s.server.SendTo("cid", 901, std::to_string(port) + " 5000 inbound");
     platform::Socket out;
-    bool connected = RunUntil([&] { return platform::ConnectBlocking({0x7F000001, port}, 100ms, out) == platform::ConnectResult::Connected; }, 5s);
+    bool connected = RunUntil(
+        [&] {
+            return platform::ConnectBlocking({0x7F000001, port}, 100ms, out) == platform::ConnectResult::Connected;
+        },
+        5s);
     ASSERT_TRUE(connected);
     ASSERT_EQ(platform::WaitReadable(out.fd(), 5s), platform::WaitResult::Ready);
     EXPECT_EQ(std::string(buf, static_cast<std::size_t>(::recv(out.fd(), buf, sizeof buf, MSG_WAITALL))), "inbound");
@@ -287,7 +296,7 @@ TEST(AccountChanges, NeedAConnectionAndTellTheServer) {
     server::ChangePassword(*s.client, "new");
     server::ChangeEmail(*s.client, "x@y.z");
     EXPECT_EQ(s.ui.Texts("alert"), (std::vector<std::string>{"You must be connected to change your password!",
-                                                            "Must be connected to change your email address!"}));
+                                                             "Must be connected to change your email address!"}));
     ASSERT_TRUE(s.GoOnline("max"));
     server::ChangePassword(*s.client, std::string(30, 'p'));
     server::ChangeEmail(*s.client, "");

@@ -1,9 +1,10 @@
+#include "app/single_instance.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <future>
 
-#include "app/single_instance.h"
 #include "app/startup.h"
 #include "platform/atomic_file.h"
 #include "support/scripted_ui.h"

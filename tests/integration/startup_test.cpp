@@ -1,8 +1,9 @@
+#include "app/startup.h"
+
 #include <gtest/gtest.h>
 
 #include "app/account.h"
 #include "app/settings.h"
-#include "app/startup.h"
 #include "devserver/dev_server.h"
 #include "support/scripted_ui.h"
 #include "support/session.h"
@@ -16,10 +17,9 @@ using test::Session;
 
 namespace {
 
-const std::vector<std::string> kOnlineSteps = {
-    "Building My Files...",        "Loading Notification List...", "Resolving server...", "Resolving server...",
-    "Cherche un serveur rapide",   "Connexion au Serveur...",      "Connexion au Serveur...",
-    "Logged in! Sharing Files...", "Starting Application!"};
+const std::vector<std::string> kOnlineSteps = {"Building My Files...",    "Loading Notification List...", "Resolving server...",
+                                               "Resolving server...",     "Cherche un serveur rapide",    "Connexion au Serveur...",
+                                               "Connexion au Serveur...", "Logged in! Sharing Files...",  "Starting Application!"};
 
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -59,10 +59,9 @@ TEST(Startup, WithoutAnAccountAnEarlierInstallationIsOfferedAndUsed) {
     Session s;
     s.profile.Write("tandril.dat", "bob\nsecret\n\n\n0\nInternal\nbob@example.org\n3\n3\n4\n0\n");
     ASSERT_TRUE(s.StartAndWaitForTheDialogToFinish());
-    EXPECT_EQ(s.ui.Texts("dialog"),
-              Concat({"Chargement...", "Loading registration data...", "Loading Notification List...",
-                      "Searching for previous installs...", "Loading registration data..."},
-                     kOnlineSteps));
+    EXPECT_EQ(s.ui.Texts("dialog"), Concat({"Chargement...", "Loading registration data...", "Loading Notification List...",
+                                            "Searching for previous installs...", "Loading registration data..."},
+                                           kOnlineSteps));
     EXPECT_EQ(s.ui.Texts("question"), std::vector<std::string>{"Existing user found (bob) - Would you like to use this account?"});
     EXPECT_EQ(s.ui.Texts("terms"), std::vector<std::string>{"Oui"});
     EXPECT_TRUE(s.client->state.connected);
@@ -91,9 +90,10 @@ TEST(Startup, WithoutAnyAccountTheRegistrationWizardFollowsTheSearch) {
     StartClient(*s.client, {});
     ASSERT_TRUE(RunUntil([&] { return s.exitCode.has_value(); }));
     EXPECT_EQ(s.ui.Texts("dialog"), (std::vector<std::string>{"Chargement...", "Loading registration data...",
-                                                             "Loading Notification List...", "Searching for previous installs..."}));
+                                                              "Loading Notification List...", "Searching for previous installs..."}));
     EXPECT_EQ(s.ui.Texts("page"), std::vector<std::string>{"Informations sur votre connexion"});
-    EXPECT_EQ(s.ui.Texts("question"), std::vector<std::string>{"You must register to access the Tandril network.  Are you sure you want to cancel?"});
+    EXPECT_EQ(s.ui.Texts("question"),
+              std::vector<std::string>{"You must register to access the Tandril network.  Are you sure you want to cancel?"});
     EXPECT_FALSE(s.client->state.connected);
     EXPECT_EQ(PreviousInstallFolders(*s.client).front(), s.profile.path());  // the profile folder is searched first
 }
@@ -180,7 +180,8 @@ TEST(ConfirmExit, AsksWithTheTextsForTheRunningTransfers) {
         const char* text;
         bool exitsNow;
     };
-    const char* tail = " Would you like to unshare your files, then have the application Exit automatically once these outbound transfers are complete?";
+    const char* tail =
+        " Would you like to unshare your files, then have the application Exit automatically once these outbound transfers are complete?";
     const Case cases[] = {
         {0, 0, Answer::Yes, nullptr, true},
         {0, 1, Answer::No, "You have 1 outbound transfer in progress.", true},

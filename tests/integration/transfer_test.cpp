@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 
 #include <filesystem>
@@ -49,12 +48,14 @@ std::string Status(Client& c, bool outbound) {
 
 // Waits, with the event loop running, until `user` sent a frame of `type`.
 bool Sent(devserver::DevServer& server, const std::string& user, int type) {
-    return test::RunUntil([&] {
-        for (const auto& f : server.FramesFrom(user)) {
-            if (f.type == type) return true;
-        }
-        return false;
-    }, 10s);
+    return test::RunUntil(
+        [&] {
+            for (const auto& f : server.FramesFrom(user)) {
+                if (f.type == type) return true;
+            }
+            return false;
+        },
+        10s);
 }
 
 // A network of devserver, a sharer with a data port and a downloader.
@@ -73,8 +74,10 @@ struct Network {
     devserver::DevServer server;
     test::TestProfile music;
     fs::path song;
-    test::NetworkUser ann{server, "ann", {.lineSpeed = 8, .folders = {(music.path() / "Music").string()}, .dataPort = test::FreePort(),
-                                          .timeScale = kTransferTimeScale}};
+    test::NetworkUser ann{
+        server,
+        "ann",
+        {.lineSpeed = 8, .folders = {(music.path() / "Music").string()}, .dataPort = test::FreePort(), .timeScale = kTransferTimeScale}};
     test::NetworkUser bob{server, "bob", {.lineSpeed = 10, .timeScale = kTransferTimeScale}};
 };
 
@@ -126,7 +129,8 @@ namespace {
 // port sent after its greeting, up to the close (or what came within five seconds).
 std::string AskDataPort(int port, const std::vector<std::string>& segments, bool* greeted = nullptr) {
     platform::Socket s;
-    if (platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(port)}, 2s, s) != platform::ConnectResult::Connected) return "(no connection)";
+    if (platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(port)}, 2s, s) != platform::ConnectResult::Connected)
+        return "(no connection)";
     char one = 0;
     bool ok = platform::WaitReadable(s.fd(), 5s) == platform::WaitResult::Ready && ::recv(s.fd(), &one, 1, 0) == 1 && one == '1';
     if (greeted) *greeted = ok;
@@ -190,8 +194,8 @@ TEST(Transfer, TheDataPortServesOnlySharedFilesThatWereAskedFor) {
     // Accepted through the server (607 → 608): the file is served, with "GET" and its line in one
     // segment as well as in two.
     const std::string file = *platform::ReadWholeFile(n.song);
-    for (const std::vector<std::string>& segments : {std::vector<std::string>{"GET", "mallory \"" + name + "\" 0"},
-                                                      std::vector<std::string>{"GETmallory \"" + name + "\" 0"}}) {
+    for (const std::vector<std::string>& segments :
+         {std::vector<std::string>{"GET", "mallory \"" + name + "\" 0"}, std::vector<std::string>{"GETmallory \"" + name + "\" 0"}}) {
         ASSERT_TRUE(n.server.SendTo("ann", 607, "mallory \"" + name + "\" 3"));
         ASSERT_TRUE(test::RunUntil([&] { return StateOf(ann, true) == TransferState::Connecting && Only(ann, true); }));
         std::string got;
@@ -273,8 +277,8 @@ TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
         std::string greeting, reply;
         std::chrono::milliseconds hold;
         int partialAction;
-        TransferState end;       // Complete, Error; Cancelled stands for "no record left"
-        std::string savedAs;     // the file in the save folder, if any
+        TransferState end;    // Complete, Error; Cancelled stands for "no record left"
+        std::string savedAs;  // the file in the save folder, if any
         std::string contents;
         std::string alert;
     };
@@ -286,7 +290,8 @@ TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
         {"more.mp3", 0, "1", "5abcdefgh", 0ms, 1, TransferState::Complete, "more.mp3", "abcde", ""},
         {"gone.mp3", 10, "1", "FILE NOT SHARED", 0ms, 1, TransferState::Error, "", "", ""},
         {"junk.mp3", 10, "1", "#!@", 0ms, 1, TransferState::Error, "", "", ""},
-        {"rude.mp3", 10, "0", "", 0ms, 1, TransferState::Error, "", "", "User evil is not properly configured. Try again in a few minutes."},
+        {"rude.mp3", 10, "0", "", 0ms, 1, TransferState::Error, "", "",
+         "User evil is not properly configured. Try again in a few minutes."},
         {"zero.mp3", 0, "1", "0", 0ms, 1, TransferState::Cancelled, "", "", "zero.mp3' has a 0 byte file size!"},
         // Stalls after some bytes, or closes early: the partial file is kept or deleted.
         {"stall.mp3", 100, "1", "100abc", 2500ms, 1, TransferState::Error, "stall.mp3", "abc", ""},
@@ -556,8 +561,9 @@ TEST(Transfer, UploadRequestsRespectTheLimitPerUser) {
     ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\""));
     ASSERT_TRUE(test::RunUntil([&] { return framesOf(608).size() == 1; }));
     EXPECT_EQ(framesOf(600), std::vector<std::string>{"bob"});
-    ASSERT_TRUE(test::RunUntil([&] { return ann.transfers.view.Rows(true).size() == 1 && ann.transfers.view.Rows(true)[0].cells[kSpeedColumn] == "T3"; }))
-        << ann.transfers.view.Rows(true)[0].cells[kSpeedColumn];
+    ASSERT_TRUE(test::RunUntil([&] {
+        return ann.transfers.view.Rows(true).size() == 1 && ann.transfers.view.Rows(true)[0].cells[kSpeedColumn] == "T3";
+    })) << ann.transfers.view.Rows(true)[0].cells[kSpeedColumn];
     // A second request while the first waits: refused; once the first waited six minutes it gives
     // its place up.
     ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\" 10"));
@@ -569,7 +575,7 @@ TEST(Transfer, UploadRequestsRespectTheLimitPerUser) {
     ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\" 10"));
     ASSERT_TRUE(test::RunUntil([&] { return framesOf(608).size() == 2; }));
     EXPECT_EQ(StateOf(ann, true), TransferState::Connecting);  // the same record, waiting again
-    EXPECT_EQ(ann.state.Uploads(), 0);                           // a waiting upload holds no slot
+    EXPECT_EQ(ann.state.Uploads(), 0);                         // a waiting upload holds no slot
 
     // An offset counted from the first frame.
     const std::string local = (n.music.path() / "Music/Blue Rock.mp3").string();
@@ -589,8 +595,10 @@ TEST(Transfer, AFileThatIsThereAlreadyIsOverwrittenRenamedOrKept) {
     using E = UiPort::ExistingFile;
     const Case cases[] = {
         {{{E::Overwrite, {}}}, TransferState::Complete, {{"song.mp3", "new!"}, {"taken.mp3", "other"}}, {}},
-        {{{E::Rename, "taken.mp3"}, {E::Rename, "fresh.mp3"}}, TransferState::Complete,
-         {{"song.mp3", "old"}, {"taken.mp3", "other"}, {"fresh.mp3", "new!"}}, {"File 'taken.mp3' already exists. Choose another name!"}},
+        {{{E::Rename, "taken.mp3"}, {E::Rename, "fresh.mp3"}},
+         TransferState::Complete,
+         {{"song.mp3", "old"}, {"taken.mp3", "other"}, {"fresh.mp3", "new!"}},
+         {"File 'taken.mp3' already exists. Choose another name!"}},
         {{{E::Cancel, {}}}, TransferState::Cancelled, {{"song.mp3", "old"}, {"taken.mp3", "other"}}, {}},
     };
     for (const Case& k : cases) {
@@ -663,7 +671,8 @@ TEST(Transfer, APeerThatLeavesMidFileOrPushesWhatWasNotAskedForCostsNothingElse)
     fs::create_directories(music.path() / "Music");
     // Long enough (about a megabyte) not to fit in the sockets' buffers.
     fs::copy_file(test::EncodeMp3(music, "long", 60, 44100, "-b 128 --cbr -t"), music.path() / "Music/Long.mp3");
-    test::NetworkUser ann{server, "ann", {.folders = {(music.path() / "Music").string()}, .dataPort = test::FreePort(), .timeScale = kTransferTimeScale}};
+    test::NetworkUser ann{
+        server, "ann", {.folders = {(music.path() / "Music").string()}, .dataPort = test::FreePort(), .timeScale = kTransferTimeScale}};
     test::NetworkUser bob{server, "bob", {.dataPort = test::FreePort(), .timeScale = kTransferTimeScale}};
     ASSERT_TRUE(ann.GoOnline(server) && bob.GoOnline(server));
     ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
@@ -675,7 +684,8 @@ TEST(Transfer, APeerThatLeavesMidFileOrPushesWhatWasNotAskedForCostsNothingElse)
     ASSERT_TRUE(test::RunUntil([&] { return Only(up, true) != nullptr; }));
     {
         platform::Socket s;
-        ASSERT_EQ(platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(up.state.dataPort)}, 2s, s), platform::ConnectResult::Connected);
+        ASSERT_EQ(platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(up.state.dataPort)}, 2s, s),
+                  platform::ConnectResult::Connected);
         int small = 4096;
         ::setsockopt(s.fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
         platform::SendAllBlocking(s.fd(), "GET");
@@ -690,7 +700,8 @@ TEST(Transfer, APeerThatLeavesMidFileOrPushesWhatWasNotAskedForCostsNothingElse)
 
     // A push to bob that bob never asked for, under names that would climb out of his save folder.
     const fs::path save = bob.client->state.settings.savePath;
-    for (const std::string line : {"evil \"..\\..\\..\\escaped.mp3\" 10", "evil \"../../escaped.mp3\" 10", "evil \"/tmp/escaped.mp3\" 10"}) {
+    for (const std::string line :
+         {"evil \"..\\..\\..\\escaped.mp3\" 10", "evil \"../../escaped.mp3\" 10", "evil \"/tmp/escaped.mp3\" 10"}) {
         EXPECT_EQ(AskDataPort(bob.client->state.dataPort, {"SEND", line}), "FILE NOT REQUESTED") << line;
     }
     EXPECT_EQ(AskDataPort(bob.client->state.dataPort, {"SEND", "evil \"x.mp3\""}), "INVALID REQUEST");  // no size

@@ -9,8 +9,12 @@
 
 namespace tandril::test {
 
-bool HaveLame() { return std::system("command -v lame >/dev/null") == 0; }
-bool HaveFfmpeg() { return std::system("command -v ffmpeg >/dev/null") == 0; }
+bool HaveLame() {
+    return std::system("command -v lame >/dev/null") == 0;
+}
+bool HaveFfmpeg() {
+    return std::system("command -v ffmpeg >/dev/null") == 0;
+}
 
 std::filesystem::path EncodeMp3(const TestProfile& dir, const std::string& name, double seconds, int rate, const std::string& options) {
     auto raw = dir.path() / (name + ".raw");
@@ -20,7 +24,8 @@ std::filesystem::path EncodeMp3(const TestProfile& dir, const std::string& name,
         for (int i = 0; i < samples; ++i) {
             // A sweep, so that the encoder has something to spend bits on.
             double t = static_cast<double>(i) / rate;
-            auto v = static_cast<int16_t>(9000 * std::sin(2 * M_PI * (220 + 40 * t) * t) + 3000 * std::sin(2 * M_PI * 3300 * t * (1 + (i % 7) * 0.01)));
+            auto v = static_cast<int16_t>(9000 * std::sin(2 * M_PI * (220 + 40 * t) * t) +
+                                          3000 * std::sin(2 * M_PI * 3300 * t * (1 + (i % 7) * 0.01)));
             out.write(reinterpret_cast<const char*>(&v), 2);
         }
     }

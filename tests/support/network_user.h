@@ -56,7 +56,8 @@ struct NetworkUser {
 
     bool GoOnline(devserver::DevServer& server) {
         StartClient(*client, {});
-        return test::RunUntil([&] { return !client->dialog.IsOpen(); }) && client->state.connected && server.WaitFor(name, -1, std::chrono::seconds(5));
+        return test::RunUntil([&] { return !client->dialog.IsOpen(); }) && client->state.connected &&
+               server.WaitFor(name, -1, std::chrono::seconds(5));
     }
 
     std::string name;

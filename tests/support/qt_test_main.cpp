@@ -1,6 +1,7 @@
 // Test runner for suites that need the Qt event loop (the GUI thread of a headless client).
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -11,7 +11,8 @@ void ScriptedUi::Record(Event e) {
 }
 
 void ScriptedUi::ShowAlert(AlertKind kind, const std::string& text, Icon icon) {
-    Record({kind == AlertKind::Modal ? "alert" : "alert-modeless", text, icon == Icon::Error ? "Tandril Notification" : "Tandril Notification (warning)"});
+    Record({kind == AlertKind::Modal ? "alert" : "alert-modeless", text,
+            icon == Icon::Error ? "Tandril Notification" : "Tandril Notification (warning)"});
 }
 
 Answer ScriptedUi::Ask(const Question& q) {
@@ -28,7 +29,9 @@ bool ScriptedUi::AcceptTermsOfUse() {
     return acceptTerms;
 }
 
-void ScriptedUi::ShowFatalError(const std::string& text) { Record({"fatal", text, "Tandril"}); }
+void ScriptedUi::ShowFatalError(const std::string& text) {
+    Record({"fatal", text, "Tandril"});
+}
 
 UiPort::Credentials ScriptedUi::AskInvalidPassword(const std::string& user, const std::string& password) {
     Record({"invalid-password", user + " " + password, "Mot de Passe Invalide!"});
@@ -93,18 +96,42 @@ void ScriptedUi::Script(std::vector<Answer> answers) {
 
 void ScriptedUi::Watch(Client& client) {
     auto d = Qt::DirectConnection;
-    QObject::connect(&client.dialog, &ConnectingDialogModel::statusChanged, &client,
-                     [this](const QString& t) { Record({"dialog", t.toStdString(), ""}); }, d);
-    QObject::connect(&client.dialog, &ConnectingDialogModel::secondLineChanged, &client,
-                     [this](const QString& t) { Record({"dialog2", t.toStdString(), ""}); }, d);
-    QObject::connect(&client.dialog, &ConnectingDialogModel::buttonTextChanged, &client,
-                     [this](const QString& t) { Record({"button", t.toStdString(), ""}); }, d);
-    QObject::connect(&client.dialog, &ConnectingDialogModel::closed, &client,
-                     [this](int r) { Record({"closed", std::to_string(r), ""}); }, d);
-    QObject::connect(&client.main, &MainViewModel::statusTextChanged, &client,
-                     [this](int part, const QString& t) { Record({"status" + std::to_string(part), t.toStdString(), ""}); }, d);
-    QObject::connect(&client.chat, &chat::ChatWindows::lineShown, &client,
-                     [this](const QString& window, const QString& t) { Record({"line", t.toStdString(), window.toStdString()}); }, d);
+    QObject::connect(
+        &client.dialog, &ConnectingDialogModel::statusChanged, &client,
+        [this](const QString& t) {
+            Record({"dialog", t.toStdString(), ""});
+        },
+        d);
+    QObject::connect(
+        &client.dialog, &ConnectingDialogModel::secondLineChanged, &client,
+        [this](const QString& t) {
+            Record({"dialog2", t.toStdString(), ""});
+        },
+        d);
+    QObject::connect(
+        &client.dialog, &ConnectingDialogModel::buttonTextChanged, &client,
+        [this](const QString& t) {
+            Record({"button", t.toStdString(), ""});
+        },
+        d);
+    QObject::connect(
+        &client.dialog, &ConnectingDialogModel::closed, &client,
+        [this](int r) {
+            Record({"closed", std::to_string(r), ""});
+        },
+        d);
+    QObject::connect(
+        &client.main, &MainViewModel::statusTextChanged, &client,
+        [this](int part, const QString& t) {
+            Record({"status" + std::to_string(part), t.toStdString(), ""});
+        },
+        d);
+    QObject::connect(
+        &client.chat, &chat::ChatWindows::lineShown, &client,
+        [this](const QString& window, const QString& t) {
+            Record({"line", t.toStdString(), window.toStdString()});
+        },
+        d);
 }
 
 std::vector<ScriptedUi::Event> ScriptedUi::Events() const {

@@ -17,7 +17,8 @@ namespace tandril::test {
 struct Window {
     explicit Window(bool tray = false)
         : client(ui, ClientOptions{profile.path()}),
-          window(client, gui::SkinOptions{.trayAvailable = tray, .openUrl = [this](const QUrl& u) { opened.push_back(u.toString().toStdString()); }}) {
+          window(client, gui::SkinOptions{.trayAvailable = tray,
+                                          .openUrl = [this](const QUrl& u) { opened.push_back(u.toString().toStdString()); }}) {
         ui.Watch(client);
         QObject::connect(&client, &Client::exitRequested, &client, [this](int) { exited = true; });
         client.state.userName = "lea";
@@ -41,6 +42,5 @@ struct Window {
     gui::MainWindow window;
     bool exited = false;
 };
-
 
 }  // namespace tandril::test

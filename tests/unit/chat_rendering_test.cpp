@@ -9,14 +9,17 @@ using namespace tandril::chat;
 
 namespace {
 
-std::string Table(const ColorScheme& s) { return s.ColorTable(); }
+std::string Table(const ColorScheme& s) {
+    return s.ColorTable();
+}
 
 }  // namespace
 
 TEST(ColorTable, ListsEveryItemAfterAnEmptySlot) {
     ColorSchemes schemes;
     std::string table = schemes.white.ColorTable();
-    EXPECT_TRUE(table.starts_with("{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red255\\green255\\blue255;\\red0\\green0\\blue128;"));
+    EXPECT_TRUE(
+        table.starts_with("{\\colortbl ;\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red255\\green255\\blue255;\\red0\\green0\\blue128;"));
     EXPECT_TRUE(table.ends_with("\\red0\\green0\\blue0;}"));
     EXPECT_EQ(schemes.white.Entries().size(), 23u);
     EXPECT_EQ(schemes.white.SchemeColorIndex("url"), 12);
@@ -145,7 +148,9 @@ TEST(IsChatUrl, TidiesAndRecognisesAddresses) {
 }
 
 TEST(RtfLine, ReadsTheSubsetChatLinesUse) {
-    RtfLine line = ParseRtfLine("{{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\\fs20\\cf1 \\par  a \\{b\\} \\\\ {\\ul \\b \\cf2www.x\\b0\\ulnone } z}");
+    RtfLine line = ParseRtfLine(
+        "{{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\\fs20\\cf1 \\par  a \\{b\\} \\\\ {\\ul \\b \\cf2www.x\\b0\\ulnone "
+        "} z}");
     ASSERT_EQ(line.colors.size(), 3u);
     EXPECT_EQ(line.colors[1], Rgb(255, 0, 0));
     EXPECT_EQ(line.colors[2], Rgb(0, 0, 255));

@@ -1,7 +1,8 @@
+#include "chat/color_scheme.h"
+
 #include <gtest/gtest.h>
 
 #include "app/config_store.h"
-#include "chat/color_scheme.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
 

@@ -1,3 +1,5 @@
+#include "app/config_store.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -6,7 +8,6 @@
 #include <fstream>
 #include <random>
 
-#include "app/config_store.h"
 #include "platform/atomic_file.h"
 #include "support/test_profile.h"
 

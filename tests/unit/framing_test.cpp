@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "server/framing.h"
+
+#include <gtest/gtest.h>
 
 using namespace tandril::server;
 

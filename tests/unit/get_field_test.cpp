@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "server/get_field.h"
+
+#include <gtest/gtest.h>
 
 using tandril::server::GetField;
 
@@ -15,14 +15,14 @@ TEST(GetField, SplitsByTheFieldRule) {
         {"a b c", 1, 50, "a"},
         {"a b c", 3, 50, "c"},
         {"a b c", 4, 50, std::nullopt},
-        {"   a    b  ", 2, 50, "b"},                      // runs of blanks are skipped
+        {"   a    b  ", 2, 50, "b"},  // runs of blanks are skipped
         {"   a    b  ", 3, 50, std::nullopt},
-        {"\"two words\" next", 1, 50, "two words"},       // quotes group and are dropped
+        {"\"two words\" next", 1, 50, "two words"},  // quotes group and are dropped
         {"\"two words\" next", 2, 50, "next"},
         {"x \"unterminated quote", 2, 50, "unterminated quote"},
-        {"\"\" y", 1, 50, ""},                            // an empty quoted field exists
+        {"\"\" y", 1, 50, ""},  // an empty quoted field exists
         {"\"\" y", 2, 50, "y"},
-        {"abcdef", 1, 4, "abc"},                          // cut to size - 1
+        {"abcdef", 1, 4, "abc"},  // cut to size - 1
         {"", 1, 50, std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(GetField(c.text, c.number, c.size), c.expected) << c.text << " #" << c.number;

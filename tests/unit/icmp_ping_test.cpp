@@ -1,19 +1,19 @@
-#include <gtest/gtest.h>
+#include "search/icmp_ping.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <net/if.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
-
-#include <atomic>
 #include <mutex>
 
-#include "search/icmp_ping.h"
 #include "search/result_pinger.h"
 
 using namespace tandril::search;

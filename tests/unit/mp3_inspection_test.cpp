@@ -24,7 +24,9 @@ std::string Slurp(const std::filesystem::path& p) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void Write(const std::filesystem::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+void Write(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
 
 // The first frame: after an ID3v2 tag, the first 0xFF followed by a byte above 0xF0.
 std::size_t FirstSync(const std::string& data) {
@@ -111,7 +113,7 @@ TEST_F(Mp3Inspection, ConstantBitrateFiles) {
         {"id3v2", 25, 44100, "-b 128 --cbr -t --id3v2-only --id3v2-latin1 --tt Title --ta Artist", 128, 44100, false, 0},
         {"id3v2-utf16", 25, 44100, "-b 128 --cbr -t --id3v2-only --id3v2-utf16 --tt Title --ta Artist", 128, 44100, false, 0},
         {"id3v1", 25, 44100, "-b 128 --cbr -t --id3v1-only --tt Title", 128, 44100, true, 0},
-        {"short", 4, 44100, "-b 128 --cbr -t", 128, 44100, false, 0},          // ends with its last frame
+        {"short", 4, 44100, "-b 128 --cbr -t", 128, 44100, false, 0},  // ends with its last frame
         {"short-tagged", 4, 44100, "-b 128 --cbr -t --id3v1-only --tt T", 128, 44100, true, 0},
         {"junk", 25, 44100, "-b 128 --cbr -t", 128, 44100, false, 777},
     };

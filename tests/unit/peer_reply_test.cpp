@@ -18,22 +18,25 @@ TEST(PeekReplyLength, MeasuresTheSizeOrErrorTextWithoutConsumingIt) {
         std::size_t length;
     };
     const Case cases[] = {
-        {"2048ID3\x03", 4},                  // the size ends at the first byte that is no digit
-        {"FILE NOT SHARED", 15},             // the peer closed after the text
+        {"2048ID3\x03", 4},       // the size ends at the first byte that is no digit
+        {"FILE NOT SHARED", 15},  // the peer closed after the text
         {"INVALID REQUEST", 15},
-        {"2048" "3ID", 5},                   // a first data byte that is a digit counts with the size
+        {"2048"
+         "3ID",
+         5},  // a first data byte that is a digit counts with the size
         {"12345", 5},
-        {"", 0},                             // closed at once
-        {"#12", 0},                          // neither a digit nor a letter first
-        {std::string(200, '7'), 0},          // no end within 127 bytes
+        {"", 0},                     // closed at once
+        {"#12", 0},                  // neither a digit nor a letter first
+        {std::string(200, '7'), 0},  // no end within 127 bytes
     };
     for (const Case& c : cases) {
         transfer::ReplyPeek io{
-            .peek = [&](char* into, std::size_t n) {
-                const std::size_t k = std::min(n, c.waiting.size());
-                std::memcpy(into, c.waiting.data(), k);
-                return static_cast<long>(k);
-            },
+            .peek =
+                [&](char* into, std::size_t n) {
+                    const std::size_t k = std::min(n, c.waiting.size());
+                    std::memcpy(into, c.waiting.data(), k);
+                    return static_cast<long>(k);
+                },
             .sleep = [](std::chrono::milliseconds) {},
         };
         EXPECT_EQ(transfer::PeekReplyLength(io), c.length) << c.waiting.substr(0, 20);
@@ -45,11 +48,12 @@ TEST(PeekReplyLength, ASizeStopsWhereNothingNewHasArrivedAndAFailedPeekGivesZero
     std::string waiting = "20";
     int sleeps = 0;
     transfer::ReplyPeek io{
-        .peek = [&](char* into, std::size_t n) {
-            const std::size_t k = std::min(n, waiting.size());
-            std::memcpy(into, waiting.data(), k);
-            return static_cast<long>(k);
-        },
+        .peek =
+            [&](char* into, std::size_t n) {
+                const std::size_t k = std::min(n, waiting.size());
+                std::memcpy(into, waiting.data(), k);
+                return static_cast<long>(k);
+            },
         .sleep = [&](std::chrono::milliseconds) { ++sleeps; },
     };
     EXPECT_EQ(transfer::PeekReplyLength(io), 2u);
@@ -68,7 +72,7 @@ TEST(AudioDataStart, FindsTheFirstFrameSync) {
     tagged.replace(0, 3, "ID3");
     const Case cases[] = {
         {tagged + "\xFF\xFB\x90\x00", 4096},
-        {"\xFF\xFF\xFF\xFA\x00", 2},          // in a run of 0xFF, the last one
+        {"\xFF\xFF\xFF\xFA\x00", 2},  // in a run of 0xFF, the last one
         {"ab\xFF\xF3", 2},
         {"\xFF\xE0\xFF\x00 no frame", 0},
         {"", 0},

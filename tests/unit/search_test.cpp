@@ -13,8 +13,10 @@ TEST(SearchQuery, BuildsTheClausesInOrder) {
         {{.artist = "abba"}, "FILENAME CONTAINS \"abba\" MAX_RESULTS 100 "},
         {{.artist = "  pink floyd ", .title = "money"}, "FILENAME CONTAINS \"pink floyd\" MAX_RESULTS 100 FILENAME CONTAINS \"money\" "},
         {{.title = "money"}, "MAX_RESULTS 100 FILENAME CONTAINS \"money\" "},
-        {{.artist = "a", .bitrateComparison = kAtMost, .bitrate = "128 KB/s"}, "FILENAME CONTAINS \"a\" MAX_RESULTS 100 BITRATE \"AT BEST\" \"128\" "},
-        {{.artist = "a", .lineSpeedComparison = kEqualTo, .lineSpeed = "DSL"}, "FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"EQUAL TO\" 8 "},
+        {{.artist = "a", .bitrateComparison = kAtMost, .bitrate = "128 KB/s"},
+         "FILENAME CONTAINS \"a\" MAX_RESULTS 100 BITRATE \"AT BEST\" \"128\" "},
+        {{.artist = "a", .lineSpeedComparison = kEqualTo, .lineSpeed = "DSL"},
+         "FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"EQUAL TO\" 8 "},
         {{.artist = "a", .lineSpeedComparison = kAtLeast, .lineSpeed = "Câble", .bitrateComparison = kAtLeast, .bitrate = "320"},
          "FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"AT LEAST\" 7 BITRATE \"AT LEAST\" \"320\" "},
         // A comparison without its value, or a value without its comparison, adds nothing.
@@ -27,7 +29,8 @@ TEST(SearchQuery, BuildsTheClausesInOrder) {
     EXPECT_EQ(BuildQuery({.artist = "  ", .title = ""}), std::nullopt);
     // Each field is read with at most 99 characters; the whole query stays within 2047.
     std::string query = *BuildQuery({.artist = std::string(500, 'a'), .title = std::string(500, 'b')});
-    EXPECT_EQ(query, "FILENAME CONTAINS \"" + std::string(99, 'a') + "\" MAX_RESULTS 100 FILENAME CONTAINS \"" + std::string(99, 'b') + "\" ");
+    EXPECT_EQ(query,
+              "FILENAME CONTAINS \"" + std::string(99, 'a') + "\" MAX_RESULTS 100 FILENAME CONTAINS \"" + std::string(99, 'b') + "\" ");
     EXPECT_LE(query.size(), 2047u);
 }
 

@@ -1,8 +1,9 @@
+#include "app/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "app/settings.h"
 #include "platform/atomic_file.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
@@ -27,11 +28,16 @@ void StoreAccount(ConfigStore& store, std::vector<std::pair<std::string, std::op
     store.SetValue(root, "DefFlag", "0");
     store.SetValue(root, "CurrentUser", "alice");
     ConfigKey user = store.CreateKey("Software\\Tandril\\alice");
-    std::vector<std::pair<std::string, std::string>> values = {
-        {"CompName", "alice"}, {"Checksum", ScramblePassword("pw")}, {"SavePath", "/home/alice/Music"},
-        {"WaitPort", "6699"},  {"Player", "Internal"},   {"Email", "alice@example.org"},
-        {"MaxDownloads", "3"}, {"MaxUploads", "3"},      {"LineSpeed", "8"},
-        {"SwearFilter", "0"}};
+    std::vector<std::pair<std::string, std::string>> values = {{"CompName", "alice"},
+                                                               {"Checksum", ScramblePassword("pw")},
+                                                               {"SavePath", "/home/alice/Music"},
+                                                               {"WaitPort", "6699"},
+                                                               {"Player", "Internal"},
+                                                               {"Email", "alice@example.org"},
+                                                               {"MaxDownloads", "3"},
+                                                               {"MaxUploads", "3"},
+                                                               {"LineSpeed", "8"},
+                                                               {"SwearFilter", "0"}};
     for (auto& [name, value] : values) store.SetValue(user, name, value);
     for (auto& [name, value] : overrides) {
         if (value) {
@@ -111,7 +117,8 @@ TEST(LoadSettings, TextValuesHaveDefaultsAndLimits) {
 }
 
 TEST(LoadSettings, AMissingRequiredValueMeansNoAccount) {
-    for (const char* name : {"CompName", "Checksum", "SavePath", "WaitPort", "Email", "MaxDownloads", "MaxUploads", "LineSpeed", "SwearFilter"}) {
+    for (const char* name :
+         {"CompName", "Checksum", "SavePath", "WaitPort", "Email", "MaxDownloads", "MaxUploads", "LineSpeed", "SwearFilter"}) {
         Fixture f;
         StoreAccount(f.store, {{name, std::nullopt}});
         EXPECT_FALSE(LoadSettings(f.store, f.state, f.ui)) << name;
@@ -223,10 +230,10 @@ TEST(SaveSettings, WritesInOrderAndRoundTrips) {
     EXPECT_FALSE(reread.GetValue(user, "bitchoice"));  // blank after trimming
     auto text = *platform::ReadWholeFile(reread.FileOf(Hive::Machine));
     std::vector<std::size_t> positions;
-    for (const char* name : {"\"CompName\"", "\"SavePath\"", "\"WaitPort\"", "\"Player\"", "\"Email\"", "\"AdvancedSearch\"",
-                             "\"MaxDownloads\"", "\"MaxUploads\"", "\"LineSpeed\"", "\"SwearFilter\"", "\"DisplayJoinPart\"",
-                             "\"AutoDelete\"", "\"PingResults\"", "\"AutoJoin\"", "\"InstantMessaging\"", "\"PartialAction\"",
-                             "\"CustomPallete\"", "\"CurrentScheme\"", "\"Checksum\""}) {
+    for (const char* name :
+         {"\"CompName\"", "\"SavePath\"", "\"WaitPort\"", "\"Player\"", "\"Email\"", "\"AdvancedSearch\"", "\"MaxDownloads\"",
+          "\"MaxUploads\"", "\"LineSpeed\"", "\"SwearFilter\"", "\"DisplayJoinPart\"", "\"AutoDelete\"", "\"PingResults\"", "\"AutoJoin\"",
+          "\"InstantMessaging\"", "\"PartialAction\"", "\"CustomPallete\"", "\"CurrentScheme\"", "\"Checksum\""}) {
         positions.push_back(text.find(name));
         EXPECT_NE(positions.back(), std::string::npos) << name;
     }

@@ -1,14 +1,16 @@
+#include "library/shared_list.h"
+
 #include <gtest/gtest.h>
 
 #include "library/file_types.h"
 #include "library/library_view.h"
-#include "library/shared_list.h"
 
 using namespace tandril::library;
 
 namespace {
 
-SharedFileRecord Record(const std::string& path, std::uint32_t size = 1000, const std::string& hash = "0123456789abcdef0123456789abcdef-1000") {
+SharedFileRecord Record(const std::string& path, std::uint32_t size = 1000,
+                        const std::string& hash = "0123456789abcdef0123456789abcdef-1000") {
     SharedFileRecord r;
     r.path = path;
     r.hash = hash;
@@ -77,8 +79,8 @@ TEST(SharedDat, LinesRoundTripThroughTheTokenRule) {
     r.bitrate = -1;
     std::string line = SharedDatLine(r);
     EXPECT_EQ(line, "\"/Music/My Band/a song.mp3\" 0123456789abcdef0123456789abcdef-1000 1000 -1 44100 245\n");
-    EXPECT_EQ(SharedDatTokens(line),
-              (std::vector<std::string>{"/Music/My Band/a song.mp3", "0123456789abcdef0123456789abcdef-1000", "1000", "-1", "44100", "245"}));
+    EXPECT_EQ(SharedDatTokens(line), (std::vector<std::string>{"/Music/My Band/a song.mp3", "0123456789abcdef0123456789abcdef-1000", "1000",
+                                                               "-1", "44100", "245"}));
     EXPECT_EQ(SharedDatTokens("  \"/a b/c\"   x  \r\n trailing"), (std::vector<std::string>{"/a b/c", "x"}));
     EXPECT_EQ(SharedDatTokens("\"unterminated path"), (std::vector<std::string>{"unterminated path"}));
     EXPECT_TRUE(SharedDatTokens("   ").empty());
@@ -147,7 +149,9 @@ TEST(LibraryView, RowsShowTheRecordAndGoInNameOrder) {
 
     // Each row goes before the first that is not less than it, case ignored; a later row with
     // the same name goes before the earlier one, in a batch as one at a time.
-    auto named = [&](const std::string& folder, const std::string& file) { return MakeLibraryRow(Record("/M/" + folder + "/" + file), noTypes); };
+    auto named = [&](const std::string& folder, const std::string& file) {
+        return MakeLibraryRow(Record("/M/" + folder + "/" + file), noTypes);
+    };
     LibraryView view;
     view.AddRows({named("b", "1.mp3"), named("D", "1.mp3")});
     view.AddRows({named("c", "1.mp3"), named("B", "1.mp3"), named("a", "1.mp3")});

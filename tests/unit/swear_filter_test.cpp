@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "chat/swear_filter.h"
+
+#include <gtest/gtest.h>
 
 using tandril::chat::FilterSwearWords;
 
@@ -9,14 +9,14 @@ TEST(SwearFilter, WorkedExamples) {
         std::string in, out;
     };
     const Case cases[] = {
-        {"this hit", "thi*****"},                     // spread over two words, the blank included
-        {"class", "class"},                           // "ass" is whole-word only
+        {"this hit", "thi*****"},  // spread over two words, the blank included
+        {"class", "class"},        // "ass" is whole-word only
         {"bass ass.", "bass ***."},
-        {"Dick is here", "**** is here"},             // whole word at the start, any case
+        {"Dick is here", "**** is here"},  // whole word at the start, any case
         {"Dickens wrote", "Dickens wrote"},
-        {"S.H.I.T happens", "******* happens"},       // dots inside the word are caught too
-        {"sh\xc3\xa9it", "******"},                   // an accented letter inside is skipped, then starred
-        {"ends with shi", "ends with shi"},           // a partial match at the end stays
+        {"S.H.I.T happens", "******* happens"},  // dots inside the word are caught too
+        {"sh\xc3\xa9it", "******"},              // an accented letter inside is skipped, then starred
+        {"ends with shi", "ends with shi"},      // a partial match at the end stays
         {"AssHole", "*******"},
         {"a wh0re", "a *****"},
         {"fuq", "***"},

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "app/text_format.h"
+
+#include <gtest/gtest.h>
 
 using namespace tandril;
 
@@ -8,8 +8,8 @@ TEST(TextFormat, GroupsThousandsWithCommas) {
     struct Case {
         std::string in, out;
     };
-    for (const Case& c : {Case{"1234567", "1,234,567"}, Case{"89", "89"}, Case{"1234", "1,234"}, Case{"123", "123"},
-                          Case{"1000", "1,000"}, Case{"", "0"}}) {
+    for (const Case& c : {Case{"1234567", "1,234,567"}, Case{"89", "89"}, Case{"1234", "1,234"}, Case{"123", "123"}, Case{"1000", "1,000"},
+                          Case{"", "0"}}) {
         EXPECT_EQ(GroupThousands(c.in), c.out) << c.in;
     }
     std::string long40(40, '9');  // 53 characters with commas: left as it was

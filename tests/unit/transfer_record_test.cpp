@@ -20,12 +20,18 @@ TEST(TransferStatus, TextsByStateDirectionAndHistory) {
         TransferState state;
         const char* text;
     } cases[] = {
-        {in.get(), TransferState::Error, "Erreur Transf.!"},       {in.get(), TransferState::Connecting, "Connexion...."},
-        {in.get(), TransferState::Transferring, "Téléchargement"}, {in.get(), TransferState::Complete, "File Complete!"},
-        {in.get(), TransferState::Resuming, "Resuming..."},        {in.get(), TransferState::Cancelled, "Annulé ! "},
-        {in.get(), TransferState::Queued, "Queued..."},            {in.get(), TransferState::RemotelyQueued, "Remotely Queued..."},
-        {out.get(), TransferState::Connecting, "Attente..."},      {out.get(), TransferState::Transferring, "Trans. en cours"},
-        {out.get(), TransferState::Complete, "File Complete!"},    {in.get(), static_cast<TransferState>(9), "Connexion...."},
+        {in.get(), TransferState::Error, "Erreur Transf.!"},
+        {in.get(), TransferState::Connecting, "Connexion...."},
+        {in.get(), TransferState::Transferring, "Téléchargement"},
+        {in.get(), TransferState::Complete, "File Complete!"},
+        {in.get(), TransferState::Resuming, "Resuming..."},
+        {in.get(), TransferState::Cancelled, "Annulé ! "},
+        {in.get(), TransferState::Queued, "Queued..."},
+        {in.get(), TransferState::RemotelyQueued, "Remotely Queued..."},
+        {out.get(), TransferState::Connecting, "Attente..."},
+        {out.get(), TransferState::Transferring, "Trans. en cours"},
+        {out.get(), TransferState::Complete, "File Complete!"},
+        {in.get(), static_cast<TransferState>(9), "Connexion...."},
     };
     for (const Case& c : cases) EXPECT_EQ(TransferStatusText(*c.record, c.state, c.record->outbound), c.text) << static_cast<int>(c.state);
 

@@ -1,7 +1,8 @@
+#include "app/window_placement.h"
+
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
-#include "app/window_placement.h"
 #include "support/test_profile.h"
 
 using namespace tandril;

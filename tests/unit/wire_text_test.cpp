@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "server/wire_text.h"
+
+#include <gtest/gtest.h>
 
 using namespace tandril::server;
 
@@ -17,6 +17,9 @@ TEST(WireText, MapsTheHighControlsOfWindows1252) {
 
 TEST(WireText, UnmappableBecomesQuestionMarkAndBrokenUtf8IsKept) {
     EXPECT_EQ(Utf8ToCp1252("日本"), "??");
-    EXPECT_EQ(Utf8ToCp1252(std::string("a\xff" "b")), std::string("a\xff" "b"));
+    EXPECT_EQ(Utf8ToCp1252(std::string("a\xff"
+                                       "b")),
+              std::string("a\xff"
+                          "b"));
     EXPECT_EQ(Utf8ToCp1252(std::string("\xc3")), std::string("\xc3"));  // truncated sequence
 }

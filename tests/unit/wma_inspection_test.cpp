@@ -34,8 +34,8 @@ TEST_F(WmaInspection, AudioFilesGiveLengthBitrateAndFrequency) {
         std::uint32_t bitrate;
     };
     for (Case c : {Case{"a.wma", 44100, 128, 12, 128}, Case{"b.wma", 22050, 64, 20, 64}, Case{"c.wma", 48000, 160, 5, 160}}) {
-        auto path = Make(c.name, "-f lavfi -i sine=frequency=440:sample_rate=" + std::to_string(c.rate) + ":duration=" +
-                                     std::to_string(c.seconds) + " -c:a wmav2 -b:a " + std::to_string(c.kbits) + "k");
+        auto path = Make(c.name, "-f lavfi -i sine=frequency=440:sample_rate=" + std::to_string(c.rate) +
+                                     ":duration=" + std::to_string(c.seconds) + " -c:a wmav2 -b:a " + std::to_string(c.kbits) + "k");
         auto info = InspectWmaFile(path);
         ASSERT_TRUE(info) << c.name;
         EXPECT_EQ(info->frequency, static_cast<std::uint32_t>(c.rate)) << c.name;
@@ -49,7 +49,8 @@ TEST_F(WmaInspection, AudioFilesGiveLengthBitrateAndFrequency) {
 TEST_F(WmaInspection, AFileWhoseFirstStreamIsNotAudioIsRejected) {
     auto video = Make("v.wmv", "-f lavfi -i testsrc=duration=2:size=64x48:rate=10 -c:v wmv2 -an");
     EXPECT_FALSE(InspectWmaFile(video));
-    auto both = Make("va.wmv", "-f lavfi -i testsrc=duration=2:size=64x48:rate=10 -f lavfi -i sine=duration=2 -map 0:v -map 1:a -c:v wmv2 -c:a wmav2");
+    auto both = Make(
+        "va.wmv", "-f lavfi -i testsrc=duration=2:size=64x48:rate=10 -f lavfi -i sine=duration=2 -map 0:v -map 1:a -c:v wmv2 -c:a wmav2");
     EXPECT_FALSE(InspectWmaFile(both));
     auto mp3 = dir.path() / "not.wma";
     std::ofstream(mp3) << "not an ASF file at all";

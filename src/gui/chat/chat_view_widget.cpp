@@ -12,7 +12,9 @@ namespace tandril::gui {
 
 namespace {
 
-QColor ToQColor(std::uint32_t c) { return QColor(chat::Red(c), chat::Green(c), chat::Blue(c)); }
+QColor ToQColor(std::uint32_t c) {
+    return QColor(chat::Red(c), chat::Green(c), chat::Blue(c));
+}
 
 // Wrapped lines start further right than a line's first row (a hanging indent of 600 twips).
 constexpr qreal kHangingIndent = 40;

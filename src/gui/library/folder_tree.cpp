@@ -13,14 +13,15 @@ namespace tandril::gui {
 namespace {
 
 QIcon StateIcon(FolderTree::State state) {
-    static const QColor kColors[] = {QColor(0x2E, 0x9E, 0x44), QColor(0x9C, 0xD6, 0xA4), QColor(0xF0, 0xA0, 0x30), QColor(0xB8, 0xB8, 0xB8)};
+    static const QColor kColors[] = {QColor(0x2E, 0x9E, 0x44), QColor(0x9C, 0xD6, 0xA4), QColor(0xF0, 0xA0, 0x30),
+                                     QColor(0xB8, 0xB8, 0xB8)};
     QPixmap pixmap(14, 12);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setPen(QColor(0x60, 0x60, 0x60));
     painter.setBrush(kColors[static_cast<int>(state)]);
-    painter.drawRect(0, 2, 13, 9);     // the folder
-    painter.drawRect(0, 0, 6, 2);      // its tab
+    painter.drawRect(0, 2, 13, 9);  // the folder
+    painter.drawRect(0, 0, 6, 2);   // its tab
     return QIcon(pixmap);
 }
 
@@ -100,10 +101,14 @@ FolderTree::FolderTree(QWidget* parent) : QWidget(parent), model_(new FolderTree
 
 QString FolderTree::LegendText(State state) {
     switch (state) {
-        case State::Shared: return QStringLiteral("Répertoire partagé.");
-        case State::SharedByRecursion: return QStringLiteral("Répertoire partagé par récurrence.");
-        case State::HoldsSharedFolder: return QStringLiteral("Un répertoire cascadé est partagé.");
-        case State::NotShared: break;
+        case State::Shared:
+            return QStringLiteral("Répertoire partagé.");
+        case State::SharedByRecursion:
+            return QStringLiteral("Répertoire partagé par récurrence.");
+        case State::HoldsSharedFolder:
+            return QStringLiteral("Un répertoire cascadé est partagé.");
+        case State::NotShared:
+            break;
     }
     return QStringLiteral("Répertoire non-partagé.");
 }
@@ -121,7 +126,9 @@ void FolderTree::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, &FolderTree::ShowFirstTicked);
 }
 
-FolderTree::State FolderTree::StateOf(const QString& folder) const { return model_->StateOf(folder); }
+FolderTree::State FolderTree::StateOf(const QString& folder) const {
+    return model_->StateOf(folder);
+}
 
 void FolderTree::Clear() {
     model_->ticked.clear();
@@ -137,6 +144,8 @@ void FolderTree::Tick(const QString& folder) {
     model_->Changed();
 }
 
-QStringList FolderTree::TickedFolders() const { return model_->ticked; }
+QStringList FolderTree::TickedFolders() const {
+    return model_->ticked;
+}
 
 }  // namespace tandril::gui

@@ -33,8 +33,12 @@ void LibraryModel::Reload() {
     endResetModel();
 }
 
-int LibraryModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(rows_.size()); }
-int LibraryModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int LibraryModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+int LibraryModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant LibraryModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
@@ -43,21 +47,31 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
     if (role == kPathRole) return text(r.path);
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-            case Name: return text(r.name);
-            case Size: return text(r.size);
-            case Bitrate: return text(r.bitrate);
-            case Frequency: return text(r.frequency);
-            case Length: return text(r.length);
+            case Name:
+                return text(r.name);
+            case Size:
+                return text(r.size);
+            case Bitrate:
+                return text(r.bitrate);
+            case Frequency:
+                return text(r.frequency);
+            case Length:
+                return text(r.length);
         }
     }
     if (role == Qt::EditRole && index.column() == Name) return QFileInfo(text(r.path)).completeBaseName();
     if (role == kSortRole) {
         switch (index.column()) {
-            case Name: return text(r.name).toCaseFolded();
-            case Size: return QVariant::fromValue<qlonglong>(r.sizeValue);
-            case Bitrate: return r.bitrateValue;
-            case Frequency: return r.frequencyValue;
-            case Length: return r.lengthValue;
+            case Name:
+                return text(r.name).toCaseFolded();
+            case Size:
+                return QVariant::fromValue<qlonglong>(r.sizeValue);
+            case Bitrate:
+                return r.bitrateValue;
+            case Frequency:
+                return r.frequencyValue;
+            case Length:
+                return r.lengthValue;
         }
     }
     if (role == Qt::DecorationRole && index.column() == Name) {
@@ -87,6 +101,5 @@ bool LibraryModel::setData(const QModelIndex& index, const QVariant& value, int 
     Q_EMIT renameRequested(QString::fromStdString(row.path), name);
     return false;  // the row changes when the core has renamed the file
 }
-
 
 }  // namespace tandril::gui

@@ -44,5 +44,4 @@ private:
     std::vector<library::LibraryRow> rows_;
 };
 
-
 }  // namespace tandril::gui

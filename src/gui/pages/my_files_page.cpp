@@ -63,7 +63,9 @@ void MyFilesPage::ShowMenu(const QPoint& at) {
     menu.exec(list_->viewport()->mapToGlobal(at));
 }
 
-void MyFilesPage::RefreshLibrary() { client_.RunConnectingDialog(library::ReloadSharedFiles); }
+void MyFilesPage::RefreshLibrary() {
+    client_.RunConnectingDialog(library::ReloadSharedFiles);
+}
 
 void MyFilesPage::RenameSelected() {
     QStringList paths = SelectedPaths();
@@ -73,7 +75,8 @@ void MyFilesPage::RenameSelected() {
     // Asked again after each failed attempt, until the user cancels.
     for (;;) {
         bool ok = false;
-        QString name = QInputDialog::getText(this, QStringLiteral("Rename file?"), QStringLiteral("New file name:"), QLineEdit::Normal, offered, &ok);
+        QString name =
+            QInputDialog::getText(this, QStringLiteral("Rename file?"), QStringLiteral("New file name:"), QLineEdit::Normal, offered, &ok);
         if (!ok || library::RenameLibraryFile(client_, path, name.toStdString())) return;
         offered = name;
     }

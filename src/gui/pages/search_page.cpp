@@ -23,7 +23,9 @@
 namespace tandril::gui {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QComboBox* Choices(const std::vector<std::string>& entries, QWidget* parent) {
     auto* combo = new QComboBox(parent);
@@ -32,7 +34,9 @@ QComboBox* Choices(const std::vector<std::string>& entries, QWidget* parent) {
     return combo;
 }
 
-std::string Chosen(const QComboBox* combo) { return combo->currentText().toStdString(); }
+std::string Chosen(const QComboBox* combo) {
+    return combo->currentText().toStdString();
+}
 
 }  // namespace
 
@@ -166,8 +170,8 @@ void SearchPage::showEvent(QShowEvent* event) {
 }
 
 search::SearchFields SearchPage::Fields() const {
-    return {artist_->text().toStdString(), title_->text().toStdString(), Chosen(filters_[0]), Chosen(filters_[1]),
-            Chosen(filters_[2]), Chosen(filters_[3])};
+    return {artist_->text().toStdString(), title_->text().toStdString(), Chosen(filters_[0]),
+            Chosen(filters_[1]),           Chosen(filters_[2]),          Chosen(filters_[3])};
 }
 
 std::vector<search::SearchResult> SearchPage::SelectedResults() const {
@@ -183,16 +187,22 @@ void SearchPage::ShowResultMenu(const QPoint& at) {
     const bool any = !selected.empty() && client_.search.Idle();
     QMenu menu(this);
     menu.addAction(QStringLiteral("&Télécharger"), this, [this, selected] { search::DownloadResults(client_, selected); })->setEnabled(any);
-    menu.addAction(QStringLiteral("&Jouer le Fichier!"), this, [this, selected] { search::PlayResult(client_, selected.front()); })->setEnabled(any);
+    menu.addAction(QStringLiteral("&Jouer le Fichier!"), this, [this, selected] { search::PlayResult(client_, selected.front()); })
+        ->setEnabled(any);
     menu.addAction(QStringLiteral("Ajouter l'&Utilisateur aux Favoris"), this,
-                   [this, selected] { search::AddResultUsersToHotList(client_, selected); })->setEnabled(client_.search.Idle());
+                   [this, selected] { search::AddResultUsersToHotList(client_, selected); })
+        ->setEnabled(client_.search.Idle());
     menu.addAction(QStringLiteral("Envoyer un &Message Instantané"), this,
-                   [this, selected] { search::MessageResultUser(client_, selected); })->setEnabled(any);
+                   [this, selected] { search::MessageResultUser(client_, selected); })
+        ->setEnabled(any);
     menu.addAction(QStringLiteral("&Voir les Infos sur l'Utilisateur"), this,
-                   [this, selected] { search::AskResultUsersInfo(client_, selected); })->setEnabled(any);
-    menu.addAction(QStringLiteral("&Parcourir les Fichiers"), this, [this, selected] { search::BrowseResultUser(client_, selected); })->setEnabled(any);
+                   [this, selected] { search::AskResultUsersInfo(client_, selected); })
+        ->setEnabled(any);
+    menu.addAction(QStringLiteral("&Parcourir les Fichiers"), this, [this, selected] { search::BrowseResultUser(client_, selected); })
+        ->setEnabled(any);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("&Effacer les Résultats"), this, [this] { search::ClearResults(client_); })->setEnabled(client_.search.Idle());
+    menu.addAction(QStringLiteral("&Effacer les Résultats"), this, [this] { search::ClearResults(client_); })
+        ->setEnabled(client_.search.Idle());
     menu.exec(results_->viewport()->mapToGlobal(at));
 }
 

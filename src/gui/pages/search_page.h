@@ -15,7 +15,7 @@ class Client;
 namespace search {
 struct SearchFields;
 struct SearchResult;
-}
+}  // namespace search
 }  // namespace tandril
 
 namespace tandril::gui {

@@ -60,9 +60,10 @@ QTreeView* TransfersPage::MakeList(bool outbound) {
     auto* list = new QTreeView(this);
     list->setObjectName(outbound ? QStringLiteral("OutboundList") : QStringLiteral("InboundList"));
     list->setModel(new TransferModel(client_.transfers.view, outbound, list));
-    list->setItemDelegateForColumn(transfer::kProgressColumn, new ProgressBarDelegate([this, outbound] {
-        return SchemeColorOf(client_, outbound ? "Progress bar (upload)" : "Progress bar (download)");
-    }, list));
+    list->setItemDelegateForColumn(
+        transfer::kProgressColumn,
+        new ProgressBarDelegate(
+            [this, outbound] { return SchemeColorOf(client_, outbound ? "Progress bar (upload)" : "Progress bar (download)"); }, list));
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -82,7 +83,9 @@ std::vector<std::uint32_t> TransfersPage::SelectedRows(bool outbound) const {
     return ids;
 }
 
-void TransfersPage::CancelSelected() { transfer::CancelTransfers(client_, lastOutbound_, SelectedRows(lastOutbound_)); }
+void TransfersPage::CancelSelected() {
+    transfer::CancelTransfers(client_, lastOutbound_, SelectedRows(lastOutbound_));
+}
 
 void TransfersPage::ShowInfo() {
     auto [inbound, outbound] = client_.transfers.view.Info();
@@ -112,7 +115,8 @@ void TransfersPage::FillMenu(QMenu& menu, bool outbound) {
         }
         return users;
     };
-    QAction* play = menu.addAction(label("&Jouer le Fichier!", "&Play File!"), this, [this, outbound, ids] { transfer::PlayTransfer(client_, outbound, ids.front()); });
+    QAction* play = menu.addAction(label("&Jouer le Fichier!", "&Play File!"), this,
+                                   [this, outbound, ids] { transfer::PlayTransfer(client_, outbound, ids.front()); });
     play->setEnabled(!many);
     if (!outbound) {
         menu.addAction(QStringLiteral("&Force Transfer (if queued)"), this, [this, ids] { transfer::ForceTransfer(client_, ids); });
@@ -130,8 +134,9 @@ void TransfersPage::FillMenu(QMenu& menu, bool outbound) {
     }
     menu.addAction(outbound ? QStringLiteral("&Annuler le Transfert") : label("&Annuler le Transfert", "&Cancel Transfer"), this,
                    [this, outbound, ids] { transfer::CancelTransfers(client_, outbound, ids); });
-    menu.addAction(outbound ? QStringLiteral("&Effacer/Arrêter le Transfert") : label("E&ffacer/Arrêter le Transfert", "&Delete/Abort Transfer"), this,
-                   [this, outbound, ids] { transfer::DeleteTransfers(client_, outbound, ids); });
+    menu.addAction(
+        outbound ? QStringLiteral("&Effacer/Arrêter le Transfert") : label("E&ffacer/Arrêter le Transfert", "&Delete/Abort Transfer"), this,
+        [this, outbound, ids] { transfer::DeleteTransfers(client_, outbound, ids); });
     menu.addAction(label("Envoyer un &Message Instantané", "Instant &Message"), this, [this, nicks] {
         for (const std::string& nick : nicks()) OpenInstantMessage(client_, nick);
     });
@@ -146,8 +151,9 @@ void TransfersPage::FillMenu(QMenu& menu, bool outbound) {
         if (auto users = nicks(); !users.empty()) client_.link.SendServerMessage(603, users.front());
     });
     info->setEnabled(!many);
-    menu.addAction(outbound ? QStringLiteral("Effacer les &Transferts Terminés") : label("Effacer les &Tranferts Terminés", "Clear &Finished"), this,
-                   clearFinished);
+    menu.addAction(
+        outbound ? QStringLiteral("Effacer les &Transferts Terminés") : label("Effacer les &Tranferts Terminés", "Clear &Finished"), this,
+        clearFinished);
 }
 
 bool TransfersPage::eventFilter(QObject* watched, QEvent* event) {

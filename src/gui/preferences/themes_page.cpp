@@ -18,8 +18,12 @@ namespace tandril::gui {
 
 namespace {
 
-QColor ToQColor(std::uint32_t c) { return QColor(chat::Red(c), chat::Green(c), chat::Blue(c)); }
-std::uint32_t FromQColor(const QColor& c) { return chat::Rgb(c.red(), c.green(), c.blue()); }
+QColor ToQColor(std::uint32_t c) {
+    return QColor(chat::Red(c), chat::Green(c), chat::Blue(c));
+}
+std::uint32_t FromQColor(const QColor& c) {
+    return chat::Rgb(c.red(), c.green(), c.blue());
+}
 
 ThemesPage::ColorPicker DesktopColorPicker(QWidget* owner) {
     return [owner](const QString& title, const QColor& start) -> std::optional<QColor> {
@@ -63,7 +67,9 @@ void RestoreCustomColors(const std::string& text) {
 }
 
 ThemesPage::ThemesPage(Client& client, QWidget* parent, ColorPicker pickColor, FontPicker pickFont)
-    : QWidget(parent), client_(client), pickColor_(pickColor ? std::move(pickColor) : DesktopColorPicker(this)),
+    : QWidget(parent),
+      client_(client),
+      pickColor_(pickColor ? std::move(pickColor) : DesktopColorPicker(this)),
       pickFont_(pickFont ? std::move(pickFont) : DesktopFontPicker(this)) {
     setObjectName(QStringLiteral("ThemesPage"));
     setWindowTitle(QStringLiteral("Thèmes"));
@@ -71,11 +77,13 @@ ThemesPage::ThemesPage(Client& client, QWidget* parent, ColorPicker pickColor, F
     working_.name = client.schemes.custom.name;
 
     schemes_ = new QComboBox(this);
-    schemes_->addItems({QString::fromLatin1(chat::kSchemeWhite), QString::fromLatin1(chat::kSchemeBlack), QString::fromLatin1(chat::kSchemeCustom)});
+    schemes_->addItems(
+        {QString::fromLatin1(chat::kSchemeWhite), QString::fromLatin1(chat::kSchemeBlack), QString::fromLatin1(chat::kSchemeCustom)});
     const chat::ColorScheme& current = client.schemes.Current();
     schemes_->setCurrentIndex(&current == &client.schemes.black ? 1 : &current == &client.schemes.custom ? 2 : 0);
     items_ = new QListWidget(this);
-    previewWidget_ = new ChatViewWidget(preview_, [](const QUrl&) {}, this);
+    previewWidget_ = new ChatViewWidget(
+        preview_, [](const QUrl&) {}, this);
     textColor_ = new QPushButton(QStringLiteral("Text Color"), this);
     background_ = new QPushButton(QStringLiteral("Background Color"), this);
     font_ = new QPushButton(QStringLiteral("Police..."), this);
@@ -101,9 +109,12 @@ ThemesPage::~ThemesPage() = default;
 
 const chat::ColorScheme& ThemesPage::Shown() const {
     switch (schemes_->currentIndex()) {
-        case 1: return client_.schemes.black;
-        case 2: return working_;
-        default: return client_.schemes.white;
+        case 1:
+            return client_.schemes.black;
+        case 2:
+            return working_;
+        default:
+            return client_.schemes.white;
     }
 }
 

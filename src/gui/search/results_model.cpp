@@ -55,7 +55,9 @@ static const search::SearchResult* ResultAt_(const search::SearchSession::View& 
     return &view.results[view.rows[static_cast<std::size_t>(row)].result];
 }
 
-const search::SearchResult* ResultsModel::ResultAt(int row) const { return ResultAt_(view_, row); }
+const search::SearchResult* ResultsModel::ResultAt(int row) const {
+    return ResultAt_(view_, row);
+}
 
 void ResultsModel::SetMediaColumns(bool shown) {
     mediaColumns_ = shown;
@@ -67,7 +69,9 @@ int ResultsModel::rowCount(const QModelIndex& parent) const {
     return view_.rows.empty() ? (view_.message.empty() ? 0 : 1) : static_cast<int>(view_.rows.size());
 }
 
-int ResultsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int ResultsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
@@ -79,30 +83,47 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     auto text = [](const std::string& s) { return QString::fromStdString(s); };
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-            case Name: return text(r.name);
-            case Size: return text(r.size);
-            case Bitrate: return text(r.bitrate);
-            case Frequency: return text(r.frequency);
-            case Length: return text(r.length);
-            case User: return text(r.user);
-            case Connection: return text(r.connection);
-            case Ping: return text(r.ping);
+            case Name:
+                return text(r.name);
+            case Size:
+                return text(r.size);
+            case Bitrate:
+                return text(r.bitrate);
+            case Frequency:
+                return text(r.frequency);
+            case Length:
+                return text(r.length);
+            case User:
+                return text(r.user);
+            case Connection:
+                return text(r.connection);
+            case Ping:
+                return text(r.ping);
         }
     }
     if (role == Qt::DecorationRole && index.column() == Name) return ConnectionImage(r.image);
     if (role == kSortRole) {
         switch (index.column()) {
-            case User: return text(r.user).toCaseFolded();
-            case Connection: return result.lineSpeed;
-            case Ping: return r.ping == "N/A" ? QVariant(INT_MAX) : QVariant(result.ping);  // "N/A" after every number
-            case Name: return text(r.name).toCaseFolded();
-            case Size: return Digits(r.size);
-            case Bitrate: return Digits(r.bitrate);
-            case Frequency: return Digits(r.frequency);
-            case Length: return Digits(r.length);
+            case User:
+                return text(r.user).toCaseFolded();
+            case Connection:
+                return result.lineSpeed;
+            case Ping:
+                return r.ping == "N/A" ? QVariant(INT_MAX) : QVariant(result.ping);  // "N/A" after every number
+            case Name:
+                return text(r.name).toCaseFolded();
+            case Size:
+                return Digits(r.size);
+            case Bitrate:
+                return Digits(r.bitrate);
+            case Frequency:
+                return Digits(r.frequency);
+            case Length:
+                return Digits(r.length);
         }
     }
-    if (role == Qt::TextAlignmentRole && index.column() >= Size && index.column() <= Length) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::TextAlignmentRole && index.column() >= Size && index.column() <= Length)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }
 
@@ -112,6 +133,5 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
     if (!mediaColumns_ && section >= Bitrate && section <= Length) return QString();
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }
-
 
 }  // namespace tandril::gui

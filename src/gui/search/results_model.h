@@ -31,5 +31,4 @@ private:
     bool mediaColumns_ = true;
 };
 
-
 }  // namespace tandril::gui

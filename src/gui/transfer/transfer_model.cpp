@@ -16,8 +16,8 @@ TransferModel::TransferModel(transfer::TransferView& view, bool outbound, QObjec
 void TransferModel::Reload() {
     auto rows = view_.Rows(outbound_);
     // Most changes rewrite cells of the same rows: redraw them in place so that the selection stays.
-    const bool sameRows = rows.size() == rows_.size() &&
-                          std::equal(rows.begin(), rows.end(), rows_.begin(), [](const auto& a, const auto& b) { return a.rowId == b.rowId; });
+    const bool sameRows = rows.size() == rows_.size() && std::equal(rows.begin(), rows.end(), rows_.begin(),
+                                                                    [](const auto& a, const auto& b) { return a.rowId == b.rowId; });
     if (sameRows) {
         rows_ = std::move(rows);
         if (!rows_.empty()) Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, transfer::kTransferColumns - 1));
@@ -28,8 +28,12 @@ void TransferModel::Reload() {
     endResetModel();
 }
 
-int TransferModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(rows_.size()); }
-int TransferModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : transfer::kTransferColumns; }
+int TransferModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+int TransferModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : transfer::kTransferColumns;
+}
 
 QVariant TransferModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
@@ -38,9 +42,12 @@ QVariant TransferModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             if (index.column() == transfer::kProgressColumn && r.percent >= 0) return {};
             return QString::fromStdString(r.cells[static_cast<std::size_t>(index.column())]);
-        case kRowIdRole: return r.rowId;
-        case kPercentRole: return r.percent;
-        default: return {};
+        case kRowIdRole:
+            return r.rowId;
+        case kPercentRole:
+            return r.percent;
+        default:
+            return {};
     }
 }
 
