@@ -2,9 +2,10 @@
 #include <benchmark/benchmark.h>
 
 #include "server/framing.h"
-#include "server/get_field.h"
-#include "server/wire_text.h"
+#include "base/text.h"
+#include "base/wire_text.h"
 
+using namespace tandril;
 using namespace tandril::server;
 
 static void BM_EncodeFrame(benchmark::State& state) {

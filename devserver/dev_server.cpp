@@ -10,13 +10,12 @@
 #include <cerrno>
 
 #include "server/framing.h"
-#include "server/get_field.h"
-#include "server/wire_text.h"
+#include "base/text.h"
+#include "base/wire_text.h"
 
 namespace tandril::devserver {
 
 using namespace std::chrono_literals;
-using server::GetField;
 
 namespace {
 
@@ -200,7 +199,7 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
             break;
         case 608:
             if (peer) {
-                const SharedFile* file = shares_.Find(c.user, server::Cp1252ToUtf8(name));
+                const SharedFile* file = shares_.Find(c.user, Cp1252ToUtf8(name));
                 const UserLine& line = lines_[c.user];
                 Reply(*peer, 204,
                       c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
@@ -210,7 +209,7 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
         case 500:
             if (peer) {
                 const UserLine& line = lines_[c.user];
-                const SharedFile* file = shares_.Find(other, server::Cp1252ToUtf8(name));
+                const SharedFile* file = shares_.Find(other, Cp1252ToUtf8(name));
                 Reply(*peer, 501,
                       c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
                           (file ? file->hash : std::string("00000000000000000000000000000000")) + " " + std::to_string(line.lineSpeed));

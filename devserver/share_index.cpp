@@ -5,15 +5,15 @@
 #include <optional>
 
 #include "library/shared_list.h"
-#include "server/get_field.h"
-#include "server/wire_text.h"
+#include "base/text.h"
+#include "base/wire_text.h"
 
 namespace tandril::devserver {
 namespace {
 
 template <typename T>
 std::optional<T> NumberField(const std::string& payload, int n) {
-    auto text = server::GetField(payload, n, 32);
+    auto text = GetField(payload, n, 32);
     T value{};
     if (!text || text->empty()) return std::nullopt;
     auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
@@ -23,27 +23,27 @@ std::optional<T> NumberField(const std::string& payload, int n) {
 
 // The five values that follow a name at field `n`.
 std::optional<SharedFile> FileAt(const std::string& payload, const std::string& name, int n) {
-    auto hash = server::GetField(payload, n, 64);
+    auto hash = GetField(payload, n, 64);
     auto size = NumberField<std::uint32_t>(payload, n + 1);
     auto bitrate = NumberField<int>(payload, n + 2), frequency = NumberField<int>(payload, n + 3),
          length = NumberField<int>(payload, n + 4);
     if (!hash || hash->empty() || !size || !bitrate || !frequency || !length) return std::nullopt;
-    return SharedFile{server::Cp1252ToUtf8(name), *hash, *size, *bitrate, *frequency, *length};
+    return SharedFile{Cp1252ToUtf8(name), *hash, *size, *bitrate, *frequency, *length};
 }
 
 }  // namespace
 
 void ShareIndex::Add(const std::string& user, SharedFile file) {
     auto& files = files_[user];
-    std::erase_if(files, [&](const SharedFile& f) { return server::EqualsNoCase(f.virtualName, file.virtualName); });
+    std::erase_if(files, [&](const SharedFile& f) { return EqualsNoCase(f.virtualName, file.virtualName); });
     files.push_back(std::move(file));
 }
 
 void ShareIndex::ShareBatch(const std::string& user, const std::string& payload) {
-    auto prefix = server::GetField(payload, 1, 2048);
+    auto prefix = GetField(payload, 1, 2048);
     if (!prefix || prefix->empty()) return;
     for (int n = 2;; n += 6) {
-        auto name = server::GetField(payload, n, 2048);
+        auto name = GetField(payload, n, 2048);
         if (!name || name->empty()) return;
         auto file = FileAt(payload, *prefix + *name, n + 1);
         if (!file) return;
@@ -52,7 +52,7 @@ void ShareIndex::ShareBatch(const std::string& user, const std::string& payload)
 }
 
 void ShareIndex::ShareOne(const std::string& user, const std::string& payload) {
-    auto name = server::GetField(payload, 1, 2048);
+    auto name = GetField(payload, 1, 2048);
     if (!name || name->empty()) return;
     if (auto file = FileAt(payload, *name, 2)) Add(user, std::move(*file));
 }
@@ -60,8 +60,8 @@ void ShareIndex::ShareOne(const std::string& user, const std::string& payload) {
 bool ShareIndex::Unshare(const std::string& user, const std::string& payload) {
     auto it = files_.find(user);
     if (it == files_.end()) return false;
-    const std::string name = server::Cp1252ToUtf8(payload);
-    return std::erase_if(it->second, [&](const SharedFile& f) { return server::EqualsNoCase(f.virtualName, name); }) > 0;
+    const std::string name = Cp1252ToUtf8(payload);
+    return std::erase_if(it->second, [&](const SharedFile& f) { return EqualsNoCase(f.virtualName, name); }) > 0;
 }
 
 void ShareIndex::KeepOnly(const std::set<std::string>& onlineUsers) {
@@ -69,7 +69,7 @@ void ShareIndex::KeepOnly(const std::set<std::string>& onlineUsers) {
 }
 
 std::optional<SearchQuery> ParseSearchQuery(const std::string& payload) {
-    std::vector<std::string> t = library::SharedDatTokens(server::Cp1252ToUtf8(payload));
+    std::vector<std::string> t = library::SharedDatTokens(Cp1252ToUtf8(payload));
     SearchQuery q;
     auto comparison = [](const std::string& word) { return word == "AT BEST" || word == "EQUAL TO" || word == "AT LEAST"; };
     auto number = [](const std::string& text, int& out) {
@@ -115,9 +115,9 @@ std::vector<std::string> ShareIndex::Search(const SearchQuery& query, const std:
         for (const SharedFile& f : files) {
             if (static_cast<int>(results.size()) >= query.maxResults) return results;
             bool named = std::all_of(query.words.begin(), query.words.end(),
-                                     [&](const std::string& w) { return server::ContainsNoCase(f.virtualName, w); });
+                                     [&](const std::string& w) { return ContainsNoCase(f.virtualName, w); });
             if (!named || !Holds(query.bitrateComparison, f.bitrate, query.bitrate)) continue;
-            results.push_back(server::Utf8ToCp1252("\"" + f.virtualName + "\" " + f.hash + " " + std::to_string(f.size) + " " +
+            results.push_back(Utf8ToCp1252("\"" + f.virtualName + "\" " + f.hash + " " + std::to_string(f.size) + " " +
                                                    std::to_string(f.bitrate) + " " + std::to_string(f.frequency) + " " +
                                                    std::to_string(f.length) + " " + user + " " + std::to_string(who.address) + " " +
                                                    std::to_string(who.lineSpeed) + " 0"));
@@ -135,7 +135,7 @@ const SharedFile* ShareIndex::Find(const std::string& user, const std::string& v
     auto files = files_.find(user);
     if (files == files_.end()) return nullptr;
     for (const SharedFile& f : files->second) {
-        if (server::EqualsNoCase(f.virtualName, virtualName)) return &f;
+        if (EqualsNoCase(f.virtualName, virtualName)) return &f;
     }
     return nullptr;
 }

@@ -1,14 +1,14 @@
 #include "app/account.h"
 
 #include "app/client.h"
-#include "app/settings.h"
-#include "library/shared_folders.h"
+#include "base/settings.h"
+#include "base/shared_folders.h"
 
 namespace tandril {
 
 bool LoadAccount(Client& c) {
     if (!LoadSettings(c.store, c.state, c.ui)) return false;
-    library::LoadSharedFolders(c.store, c.state);
+    LoadSharedFolders(c.store, c.state);
     chat::LoadColorScheme(c.schemes.custom, chat::kSchemeCustom, c.store, c.state.userName);
     c.PostToGui([&c, name = c.state.settings.currentScheme] { ApplyColorScheme(c, name); });
     return true;
@@ -23,7 +23,7 @@ void ApplyColorScheme(Client& c, const std::string& schemeName) {
 bool SaveAccount(Client& c) {
     c.state.settings.currentScheme = c.schemes.Current().name;
     bool saved = SaveSettings(c.store, c.state, c.ui);
-    saved = library::SaveSharedFolders(c.store, c.state, c.ui) && saved;
+    saved = SaveSharedFolders(c.store, c.state, c.ui) && saved;
     return chat::SaveColorScheme(c.schemes.custom, c.store, c.state.userName) && saved;
 }
 

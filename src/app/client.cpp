@@ -2,8 +2,8 @@
 
 #include <ctime>
 
-#include "app/fatal_error.h"
-#include "app/settings.h"
+#include "base/fatal_error.h"
+#include "base/settings.h"
 #include "server/dispatcher.h"
 #include "server/server_disconnect.h"
 #include "transfer/data_port.h"

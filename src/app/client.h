@@ -13,12 +13,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/config_store.h"
-#include "app/thread_queue.h"
-#include "app/ui_port.h"
-#include "app/view_models.h"
-#include "app/window_placement.h"
+#include "base/app_state.h"
+#include "base/config_store.h"
+#include "base/thread_queue.h"
+#include "base/ui_port.h"
+#include "base/view_models.h"
+#include "base/window_placement.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
 #include "library/file_types.h"

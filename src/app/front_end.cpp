@@ -1,3 +1,4 @@
+#include "base/text.h"
 #include "app/front_end.h"
 
 #include <sys/socket.h>
@@ -9,7 +10,7 @@
 #include <cstdio>
 
 #include "app/client.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "platform/profile_folder.h"

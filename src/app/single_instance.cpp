@@ -7,7 +7,7 @@
 #include "app/startup.h"
 #include "app/url_protocol.h"
 #include "platform/atomic_file.h"
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril {
 
@@ -33,16 +33,16 @@ bool CopyOver(const std::filesystem::path& from, const std::filesystem::path& to
 
 InstanceDecision ApplySingleInstanceRule(const SingleInstanceOptions& options, const std::vector<std::string>& arguments) {
     auto socketPath = platform::InstanceSocketPath(options.profileFolder);
-    std::string field1 = arguments.size() > 0 ? server::CutText(arguments[0], 99) : "";
+    std::string field1 = arguments.size() > 0 ? CutText(arguments[0], 99) : "";
     std::optional<std::string> field2;
-    if (arguments.size() > 1) field2 = server::CutText(arguments[1], 349);
+    if (arguments.size() > 1) field2 = CutText(arguments[1], 349);
 
     if (!platform::IsInstanceRunning(socketPath)) {
         std::error_code ec;
         std::filesystem::remove(options.profileFolder / kUpgradeFileName, ec);
         return InstanceDecision::Continue;
     }
-    if (server::EqualsNoCase(field1, "UPGRADE") && field2) {
+    if (EqualsNoCase(field1, "UPGRADE") && field2) {
         platform::SendToRunningInstance(socketPath, kQuit);
         for (int attempt = 0; attempt < options.maxCopyAttempts; ++attempt) {
             if (CopyOver(options.ownExecutable, *field2)) break;
@@ -54,7 +54,7 @@ InstanceDecision ApplySingleInstanceRule(const SingleInstanceOptions& options, c
         }
         return InstanceDecision::Continue;
     }
-    if (server::EqualsNoCase(field1, "-P") && field2) {
+    if (EqualsNoCase(field1, "-P") && field2) {
         platform::SendToRunningInstance(socketPath, kLink + *field2);
     } else {
         platform::SendToRunningInstance(socketPath, kShow);

@@ -8,12 +8,10 @@
 #include "app/client.h"
 #include "platform/atomic_file.h"
 #include "search/search_session.h"
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril {
 
-using server::CutText;
-using server::EqualsNoCase;
 
 namespace {
 

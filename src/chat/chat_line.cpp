@@ -1,10 +1,9 @@
 #include "chat/chat_line.h"
 
-#include "app/text_format.h"
+#include "base/text.h"
 #include "chat/chat_url.h"
 #include "chat/rtf_line.h"
 #include "chat/swear_filter.h"
-#include "server/get_field.h"
 
 namespace tandril::chat {
 
@@ -27,7 +26,7 @@ std::string BuildLineDocument(std::string_view colorTable, std::string_view colo
     document += escaped;
     document += "}";
     if (document.size() > kMaxLineDocument) {
-        document = server::CutText(document, kMaxLineDocument - 1) + "}";
+        document = CutText(document, kMaxLineDocument - 1) + "}";
     }
     return document;
 }
@@ -74,7 +73,7 @@ std::vector<ChatLink> FindChatLinks(const QString& plain) {
 }
 
 void AppendChatLine(ChatView& view, const ColorScheme& scheme, std::string_view item, std::string line, ChatLineOptions options) {
-    line = server::CutText(line, kMaxChatLine);
+    line = CutText(line, kMaxChatLine);
     bool paragraph = view.TextLength() > 1;
     if (options.swearFilter) FilterSwearWords(line);
     std::string document = BuildLineDocument(scheme.ColorTable(), scheme.SchemeColorCode(item), paragraph, EscapeChatText(line));

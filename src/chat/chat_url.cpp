@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <string_view>
 
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril::chat {
 
 namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && server::EqualsNoCase(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 void TrimSet(std::string& word, std::string_view set) {

@@ -1,7 +1,6 @@
 #include "chat/chat_windows.h"
 
-#include "app/text_format.h"
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril::chat {
 
@@ -45,7 +44,7 @@ ChatWindows::ChatWindows(const ColorSchemes& schemes, ThreadQueue& gui, std::fun
 
 ChannelWindow* ChatWindows::Find(std::string_view name) {
     for (auto& w : windows_) {
-        if (server::EqualsNoCase(w.name, name)) return &w;
+        if (EqualsNoCase(w.name, name)) return &w;
     }
     return nullptr;
 }
@@ -79,7 +78,7 @@ void ChatWindows::ShowInBothWindows(const std::string& text) {
 }
 
 void ChatWindows::SetTopic(ChannelWindow& window, const std::string& topic) {
-    window.topic = server::CutText(topic, 99);
+    window.topic = CutText(topic, 99);
     ClearChatControl(window.topicView);
     AppendChatLine(window.topicView, schemes_.Current(), "Topic",
                    Format(kMaxChatLine, "%s:   %s", window.name.c_str(), window.topic.c_str()), {true, swearFilter_ && swearFilter_()});

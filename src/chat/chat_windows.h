@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/thread_queue.h"
+#include "base/thread_queue.h"
 #include "chat/chat_line.h"
 #include "chat/chat_view.h"
 #include "chat/color_scheme.h"

@@ -1,10 +1,9 @@
 #include "chat/color_scheme.h"
 
-#include "app/config_store.h"
-#include "app/settings.h"
-#include "app/text_format.h"
-#include "app/ui_port.h"
-#include "server/get_field.h"
+#include "base/config_store.h"
+#include "base/settings.h"
+#include "base/text.h"
+#include "base/ui_port.h"
 
 namespace tandril::chat {
 
@@ -39,7 +38,7 @@ const std::vector<DefaultItem>& DefaultItemTable() {
 
 int ColorScheme::IndexLocked(std::string_view item) const {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (server::EqualsNoCase(entries_[i].name, item)) return static_cast<int>(i) + 1;
+        if (EqualsNoCase(entries_[i].name, item)) return static_cast<int>(i) + 1;
     }
     return 0;
 }
@@ -66,7 +65,7 @@ bool ColorScheme::SetSchemeColor(std::string_view item, std::uint32_t color, boo
     if (int index = IndexLocked(item)) {
         entries_[static_cast<std::size_t>(index) - 1].color = color;
     } else if (entries_.size() < kMaxSchemeEntries) {
-        entries_.push_back({color, server::CutText(item, 55)});
+        entries_.push_back({color, CutText(item, 55)});
     } else {
         return false;
     }
@@ -135,9 +134,9 @@ ColorSchemes::ColorSchemes() : current_(&white) {
 }
 
 void ColorSchemes::SelectCurrent(std::string_view name) {
-    if (server::EqualsNoCase(name, kSchemeBlack)) {
+    if (EqualsNoCase(name, kSchemeBlack)) {
         current_ = &black;
-    } else if (server::EqualsNoCase(name, kSchemeCustom)) {
+    } else if (EqualsNoCase(name, kSchemeCustom)) {
         current_ = &custom;
     } else {
         current_ = &white;
@@ -149,22 +148,22 @@ std::string SchemeKey(std::string_view userName, std::string_view schemeName) {
 }
 
 void LoadColorScheme(ColorScheme& scheme, std::string_view name, const ConfigStore& store, std::string_view userName) {
-    if (server::EqualsNoCase(name, kSchemeWhite) || server::EqualsNoCase(name, kSchemeBlack)) {
-        scheme.FillDefaults(server::EqualsNoCase(name, kSchemeBlack));
+    if (EqualsNoCase(name, kSchemeWhite) || EqualsNoCase(name, kSchemeBlack)) {
+        scheme.FillDefaults(EqualsNoCase(name, kSchemeBlack));
     } else if (auto key = store.OpenKey(SchemeKey(userName, name))) {
         for (const DefaultItem& item : DefaultItemTable()) {
             if (auto v = store.GetValue(*key, item.name)) {
-                scheme.SetSchemeColor(item.name, static_cast<std::uint32_t>(DecimalValue(server::CutText(*v, 50))), false);
+                scheme.SetSchemeColor(item.name, static_cast<std::uint32_t>(DecimalValue(CutText(*v, 50))), false);
             }
         }
         auto number = [&](const char* value) { return store.GetValue(*key, value); };
         if (auto v = number("background")) scheme.background = static_cast<std::uint32_t>(DecimalValue(*v));
         if (auto v = number("FontSize")) scheme.fontSize = static_cast<int>(DecimalValue(*v));
-        if (auto v = number("FontFace")) scheme.fontFace = server::CutText(*v, 31);
+        if (auto v = number("FontFace")) scheme.fontFace = CutText(*v, 31);
         if (auto v = number("Bold")) scheme.bold = DecimalValue(*v) != 0;
         if (auto v = number("Italic")) scheme.italic = DecimalValue(*v) != 0;
     }
-    scheme.name = server::CutText(name, 55);
+    scheme.name = CutText(name, 55);
     scheme.BuildColorTable();
 }
 

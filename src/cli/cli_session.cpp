@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "app/client.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/startup.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "cli/terminal_ui.h"
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 #include "search/search_session.h"
 #include "transfer/download.h"
 #include "transfer/transfers.h"
@@ -29,7 +29,7 @@ bool ApplyAccountOptions(const FrontEndOptions& options, const std::filesystem::
     ConfigStore store(profile);
     AppState state;
     LoadSettings(store, state, ui);
-    library::LoadSharedFolders(store, state);
+    LoadSharedFolders(store, state);
     state.userName = *user;
     if (auto password = ExtraOption(options, "password")) state.password = *password;
     if (auto speed = ExtraOption(options, "line-speed")) {
@@ -53,7 +53,7 @@ bool ApplyAccountOptions(const FrontEndOptions& options, const std::filesystem::
         }
     }
     if (state.password.empty()) return ui.Print("--user needs --password"), false;
-    return SaveSettings(store, state, ui) && library::SaveSharedFolders(store, state, ui);
+    return SaveSettings(store, state, ui) && SaveSharedFolders(store, state, ui);
 }
 
 CliSession::CliSession(Client& client, TerminalUi& ui, const FrontEndOptions& options)

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 namespace tandril::cli {
 

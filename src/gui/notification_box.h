@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 namespace tandril::gui {
 

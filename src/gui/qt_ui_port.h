@@ -9,7 +9,7 @@
 #include <atomic>
 #include <functional>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 namespace tandril::gui {
 

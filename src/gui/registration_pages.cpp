@@ -1,3 +1,4 @@
+#include "base/line_speed.h"
 #include "gui/registration_pages.h"
 
 #include <QButtonGroup>
@@ -16,7 +17,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "gui/library/folder_tree.h"
 #include "server/registration_lists.h"
 

@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 class QLabel;
 class QLineEdit;

@@ -11,7 +11,7 @@
 
 #include "app/account.h"
 #include "app/client.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "gui/connecting_dialog.h"
 #include "gui/library/folder_tree.h"
 #include "gui/main_window.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 namespace tandril::gui {
 

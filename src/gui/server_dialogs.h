@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 class QComboBox;
 class QLineEdit;

@@ -1,7 +1,7 @@
 #include "gui/tray_icon.h"
 
-#include "app/app_state.h"
-#include "app/text_format.h"
+#include "base/app_state.h"
+#include "base/text.h"
 #include "gui/app_icon.h"
 #include "gui/main_window.h"
 

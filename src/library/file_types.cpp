@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/config_store.h"
-#include "app/settings.h"
-#include "server/get_field.h"
+#include "base/config_store.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 namespace tandril::library {
 
@@ -36,14 +36,14 @@ using IsMediaEntry = unsigned char (*)();
 using ExtractEntry = unsigned char (*)(const char*, std::uint32_t, std::uint32_t*, std::uint32_t*, std::uint32_t*, char*, std::uint32_t);
 
 std::string Value(const ConfigStore& store, const ConfigKey& key, const char* name, std::size_t max) {
-    return server::CutText(store.GetValue(key, name).value_or(""), max);
+    return CutText(store.GetValue(key, name).value_or(""), max);
 }
 
 }  // namespace
 
 const FileType* FileTypeTable::FindFileType(std::string_view extension) const {
     for (const auto& slot : slots) {
-        if (slot && server::EqualsNoCase(slot->extension, extension)) return &*slot;
+        if (slot && EqualsNoCase(slot->extension, extension)) return &*slot;
     }
     return nullptr;
 }
@@ -99,7 +99,7 @@ bool IsScanType(const ConfigStore& store, std::string_view name) {
     std::string_view rest = std::string_view(*list).substr(0, 512);
     for (;;) {
         auto semi = rest.find(';');
-        if (server::EqualsNoCase(rest.substr(0, semi), name)) return true;
+        if (EqualsNoCase(rest.substr(0, semi), name)) return true;
         if (semi == std::string_view::npos) return false;
         rest.remove_prefix(semi + 1);
     }

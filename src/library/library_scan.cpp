@@ -5,14 +5,12 @@
 #include <sstream>
 #include <unordered_set>
 
-#include "app/config_store.h"
-#include "server/get_field.h"
+#include "base/config_store.h"
+#include "base/text.h"
 
 namespace tandril::library {
 
 namespace fs = std::filesystem;
-using server::CutText;
-using server::EqualsNoCase;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <unordered_set>
 
-#include "app/text_format.h"
+#include "base/text.h"
 #include "library/file_types.h"
 
 namespace tandril::library {

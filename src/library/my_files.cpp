@@ -13,17 +13,14 @@
 #include <thread>
 
 #include "app/client.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "library/file_hash.h"
 #include "library/resume_list.h"
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 #include "platform/atomic_file.h"
-#include "server/get_field.h"
 
 namespace tandril::library {
 
-using server::CutText;
-using server::EqualsNoCase;
 
 namespace {
 

@@ -3,10 +3,9 @@
 #include <algorithm>
 
 #include "app/client.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "library/library_scan.h"
 #include "platform/atomic_file.h"
-#include "server/get_field.h"
 
 namespace tandril::library {
 
@@ -26,7 +25,7 @@ void ScanDrives(Client& client, std::vector<std::string>& sharedFolders, const s
     if (!client.state.connectCancelled) {
         for (const std::string& folder : proposed) {
             bool known = std::any_of(sharedFolders.begin(), sharedFolders.end(),
-                                     [&](const std::string& f) { return server::EqualsNoCase(f, folder); });
+                                     [&](const std::string& f) { return EqualsNoCase(f, folder); });
             if (!known) sharedFolders.push_back(folder);
         }
     }

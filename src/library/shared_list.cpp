@@ -4,12 +4,10 @@
 #include <cctype>
 #include <charconv>
 
-#include "app/text_format.h"
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril::library {
 
-using server::CutText;
 
 std::string ShareName(std::string_view path) {
     if (std::count(path.begin(), path.end(), '/') >= 3) {
@@ -43,28 +41,13 @@ std::string SharedDatLine(const SharedFileRecord& r) {
 
 std::vector<std::string> SharedDatTokens(std::string_view line) {
     line = line.substr(0, line.find_first_of("\r\n"));
-    line = server::Trim(line);
-    std::vector<std::string> tokens;
-    std::size_t pos = 0;
-    while (true) {
-        while (pos < line.size() && line[pos] == ' ') ++pos;
-        if (pos >= line.size()) return tokens;
-        std::size_t begin = pos, end;
-        if (line[pos] == '"') {
-            begin = pos + 1;
-            end = std::min(line.find('"', begin), line.size());
-            pos = end < line.size() ? end + 1 : end;
-        } else {
-            end = std::min(line.find(' ', pos), line.size());
-            pos = end;
-        }
-        tokens.emplace_back(line.substr(begin, end - begin));
-    }
+    line = Trim(line);
+    return SplitFields(line);
 }
 
 std::uint32_t FolderIndexTable::Assign(const std::string& folder) {
     for (const Entry& e : entries_) {
-        if (server::EqualsNoCase(e.folder, folder)) return e.number;
+        if (EqualsNoCase(e.folder, folder)) return e.number;
     }
     entries_.push_back({++counter_, CutText(folder, kMaxSharedPath)});
     return counter_;
@@ -79,7 +62,7 @@ const std::string* FolderIndexTable::Folder(std::uint32_t number) const {
 
 void ShareBatch::Add(const std::string& prefix, const std::string& entry, const Send& send) {
     const std::size_t need = entry.size();
-    bool otherFolder = !text_.empty() && !server::EqualsNoCase(std::string_view(text_).substr(1, prefix.size()), prefix);
+    bool otherFolder = !text_.empty() && !EqualsNoCase(std::string_view(text_).substr(1, prefix.size()), prefix);
     if (otherFolder || need + text_.size() >= kShareBatchSize) Flush(send);
     if (text_.empty()) text_ = "\"" + prefix + "\"";
     if (need + text_.size() < kShareBatchSize) text_ += entry;

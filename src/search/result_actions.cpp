@@ -2,8 +2,7 @@
 
 #include "app/client.h"
 #include "app/pending_parts.h"
-#include "app/text_format.h"
-#include "server/get_field.h"
+#include "base/text.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
 
@@ -49,7 +48,7 @@ void BrowseResultUser(Client& c, const std::vector<SearchResult>& results) {
 void PlayResult(Client& c, const SearchResult& result) {
     if (!c.search.Idle()) return;
     std::string_view name = result.fileName;
-    if (name.size() >= 4 && server::EqualsNoCase(name.substr(name.size() - 4), ".wma")) {
+    if (name.size() >= 4 && EqualsNoCase(name.substr(name.size() - 4), ".wma")) {
         c.ui.ShowAlert(AlertKind::Modal, "WMA files cannot currently be streamed.");
         return;
     }

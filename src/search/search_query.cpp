@@ -1,17 +1,17 @@
+#include "base/line_speed.h"
 #include "search/search_query.h"
 
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril::search {
 namespace {
 
-constexpr const char* kLineSpeeds[] = {"Unknown", "14.4", "28.8", "33.6", "56K", "ISDN-56K", "ISDN-128K", "Câble", "DSL", "T1", "T3"};
 constexpr std::size_t kMaxQuery = 2047;
 constexpr std::size_t kMaxField = 99;
 
 // A double quote would end the clause's quoted text early and let the rest be read as clauses.
 std::string Field(std::string_view text) {
-    std::string field(server::Trim(server::CutText(text, kMaxField)));
+    std::string field(Trim(CutText(text, kMaxField)));
     std::erase(field, '"');
     return field;
 }
@@ -40,17 +40,6 @@ const std::vector<std::string>& ResponseTimeChoices() {
     return list;
 }
 
-std::string LineSpeedName(int code) {
-    return code >= 0 && code < static_cast<int>(std::size(kLineSpeeds)) ? kLineSpeeds[code] : "Unknown";
-}
-
-int LineSpeedCode(std::string_view name) {
-    for (int code = 0; code < static_cast<int>(std::size(kLineSpeeds)); ++code) {
-        if (server::EqualsNoCase(name, kLineSpeeds[code])) return code;
-    }
-    return 0;
-}
-
 std::string ProtocolComparison(std::string_view shown) {
     if (shown == kAtMost) return "AT BEST";
     if (shown == kEqualTo) return "EQUAL TO";
@@ -74,7 +63,7 @@ std::optional<std::string> BuildQuery(const SearchFields& fields) {
     if (!bitrateWord.empty() && !fields.bitrate.empty()) {
         query += "BITRATE \"" + bitrateWord + "\" \"" + fields.bitrate.substr(0, fields.bitrate.find(' ')) + "\" ";
     }
-    return server::CutText(query, kMaxQuery);
+    return CutText(query, kMaxQuery);
 }
 
 }  // namespace tandril::search

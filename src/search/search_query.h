@@ -1,6 +1,5 @@
 #pragma once
-// The query of message 200, built clause by clause from the search page's fields, and the
-// line-speed names that the query, the results and the user's own setting share.
+// The query of message 200, built clause by clause from the search page's fields.
 
 #include <optional>
 #include <string>
@@ -8,11 +7,6 @@
 #include <vector>
 
 namespace tandril::search {
-
-// "Unknown" for a code outside the table.
-std::string LineSpeedName(int code);
-// 0 for a name not in the table (case ignored).
-int LineSpeedCode(std::string_view name);
 
 // The comparison words as the lists show them, and the words the servers take for them.
 inline constexpr const char* kAtMost = "Inférieur";

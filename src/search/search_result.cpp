@@ -1,12 +1,12 @@
+#include "base/line_speed.h"
 #include "search/search_result.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "app/text_format.h"
+#include "base/text.h"
 #include "library/shared_list.h"
 #include "search/search_query.h"
-#include "server/get_field.h"
 
 namespace tandril::search {
 namespace {
@@ -19,7 +19,7 @@ T Number(const std::vector<std::string>& tokens, std::size_t index) {
 }
 
 std::string Token(const std::vector<std::string>& tokens, std::size_t index, std::size_t max) {
-    return index < tokens.size() ? server::CutText(tokens[index], max) : std::string();
+    return index < tokens.size() ? CutText(tokens[index], max) : std::string();
 }
 
 std::string ValueText(std::int32_t value) {

@@ -1,7 +1,7 @@
 #include "search/search_session.h"
 
 #include "app/client.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "server/reconnect.h"
 
 namespace tandril::search {

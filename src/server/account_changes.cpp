@@ -2,8 +2,7 @@
 
 #include "app/client.h"
 #include "app/pending_parts.h"
-#include "app/text_format.h"
-#include "server/get_field.h"
+#include "base/text.h"
 #include "transfer/data_port.h"
 
 namespace tandril::server {

@@ -3,7 +3,7 @@
 #include <sys/socket.h>
 
 #include "app/client.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "server/proxy_client.h"
 #include "server/redirector_reply.h"
 

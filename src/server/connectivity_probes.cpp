@@ -6,9 +6,9 @@
 #include <cerrno>
 
 #include "app/client.h"
-#include "app/settings.h"
-#include "server/get_field.h"
-#include "server/wire_text.h"
+#include "base/settings.h"
+#include "base/text.h"
+#include "base/wire_text.h"
 
 namespace tandril::server {
 

@@ -8,7 +8,7 @@
 #include "app/startup.h"
 #include "library/my_files.h"
 #include "server/account_changes.h"
-#include "server/get_field.h"
+#include "base/text.h"
 #include "server/reconnect.h"
 #include "server/registration.h"
 #include "transfer/data_port.h"

@@ -2,9 +2,8 @@
 
 #include "app/client.h"
 #include "app/pending_parts.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "server/connectivity_probes.h"
-#include "server/get_field.h"
 #include "server/invalid_password.h"
 #include "server/proxy_client.h"
 #include "server/server_disconnect.h"

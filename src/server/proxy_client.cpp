@@ -3,8 +3,7 @@
 #include <sys/socket.h>
 
 #include "app/client.h"
-#include "app/text_format.h"
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril::server {
 

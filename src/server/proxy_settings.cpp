@@ -1,10 +1,9 @@
 #include "server/proxy_settings.h"
 
 #include "app/client.h"
-#include "app/settings.h"
-#include "app/text_format.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "server/account_changes.h"
-#include "server/get_field.h"
 
 namespace tandril::server {
 

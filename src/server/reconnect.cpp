@@ -4,7 +4,7 @@
 
 #include "app/client.h"
 #include "app/pending_parts.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "library/my_files.h"
 #include "search/search_session.h"
 #include "server/account_changes.h"

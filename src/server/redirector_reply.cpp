@@ -1,7 +1,7 @@
 #include "server/redirector_reply.h"
 
-#include "app/settings.h"
-#include "server/get_field.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 namespace tandril::server {
 

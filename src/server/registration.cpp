@@ -6,12 +6,11 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "app/startup.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "library/scan_drives.h"
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 #include "server/connect_server.h"
 #include "server/connectivity_probes.h"
-#include "server/get_field.h"
 #include "server/invalid_password.h"
 #include "server/registration_lists.h"
 #include "server/server_disconnect.h"
@@ -165,10 +164,10 @@ bool Wizard::CheckAccount() {
 bool Wizard::CheckSaveFolder() {
     if (!data_.saveFolder.empty()) return true;
     Answer a = c_.ui.Ask({Format(600, "You did not choose a save folder!  Would you like to use '%s' as your folder to save new files?",
-                                 library::kDefaultSaveFolderName),
+                                 kDefaultSaveFolderName),
                           "Save folder not specified!", Buttons::YesNo, Icon::Question});
     if (a != Answer::Yes) return false;
-    std::filesystem::path folder = s_.profileFolder / library::kDefaultSaveFolderName;
+    std::filesystem::path folder = s_.profileFolder / kDefaultSaveFolderName;
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     data_.saveFolder = std::filesystem::absolute(folder, ec).string();
@@ -233,9 +232,9 @@ int Wizard::Run() {
     s_.accountOrigin = 1;
     if (!c_.ui.AcceptTermsOfUse()) Leave();
     data_.lineSpeed = s_.lineSpeed;
-    data_.sharedFolders = library::SharedFolderList(s_);
+    data_.sharedFolders = SharedFolderList(s_);
     data_.saveFolder = s_.settings.savePath;
-    data_.dontShareSaveFolder = !library::ShareSaveFolder(c_.store);
+    data_.dontShareSaveFolder = !ShareSaveFolder(c_.store);
     const WizardPage order[] = {WizardPage::Connection, WizardPage::Account, WizardPage::OptionalInfo, WizardPage::SharedFolders,
                                 WizardPage::DownloadFolder};
     int page = 0;
@@ -270,10 +269,10 @@ int Wizard::Run() {
                                                           : true;
         if (ok) ++page;
     }
-    library::ClearSharedFolders(s_);
-    for (const std::string& folder : data_.sharedFolders) library::AddSharedFolder(s_, folder);
-    library::SetSaveFolder(s_, c_.ui, data_.saveFolder);
-    library::SetShareSaveFolder(c_.store, s_, c_.ui, !data_.dontShareSaveFolder);
+    ClearSharedFolders(s_);
+    for (const std::string& folder : data_.sharedFolders) AddSharedFolder(s_, folder);
+    SetSaveFolder(s_, c_.ui, data_.saveFolder);
+    SetShareSaveFolder(c_.store, s_, c_.ui, !data_.dontShareSaveFolder);
     ChooseDataPort();
     RegisterOrLogIn();
     if (s_.email.empty()) s_.email = kDefaultEmail;

@@ -1,3 +1,4 @@
+#include "base/line_speed.h"
 #include "server/registration_lists.h"
 
 namespace tandril::server {

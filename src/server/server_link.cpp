@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "server/framing.h"
-#include "server/get_field.h"
-#include "server/wire_text.h"
+#include "base/text.h"
+#include "base/wire_text.h"
 
 namespace tandril::server {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/thread_queue.h"
+#include "base/thread_queue.h"
 #include "platform/socket.h"
 
 namespace tandril::server {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/client.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "server/account_changes.h"
 #include "transfer/transfers.h"
 #include "transfer/upload.h"

@@ -7,14 +7,13 @@
 #include <filesystem>
 
 #include "app/client.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "library/my_files.h"
 #include "library/resume_list.h"
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 #include "server/account_changes.h"
-#include "server/get_field.h"
 #include "server/proxy_client.h"
-#include "server/wire_text.h"
+#include "base/wire_text.h"
 #include "transfer/download_queue.h"
 #include "transfer/peek_reply.h"
 #include "transfer/transfers.h"
@@ -23,9 +22,6 @@ namespace tandril::transfer {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using server::CutText;
-using server::EqualsNoCase;
-using server::GetField;
 
 namespace {
 
@@ -33,7 +29,7 @@ constexpr std::size_t kBlock = 64 * 1024;  // read and written at once; the byte
 
 std::string SaveFolder(Client& c) {
     std::string folder = c.state.settings.savePath;
-    if (folder.empty()) folder = library::UseDefaultSaveFolder(c.state, c.ui);
+    if (folder.empty()) folder = UseDefaultSaveFolder(c.state, c.ui);
     return folder;
 }
 
@@ -201,10 +197,10 @@ void OnDownloadRefused(Client& c, const std::string& payload) {
         nick = GetField(payload, 1, 20).value_or("");
         name = GetField(payload, 2, 350).value_or("");
     } else {
-        std::string text(server::Trim(payload));
+        std::string text(Trim(payload));
         auto blank = text.find(' ');
         nick = CutText(text.substr(0, blank), 19);
-        name = blank == std::string::npos ? "" : CutText(server::Trim(std::string_view(text).substr(blank)), 349);
+        name = blank == std::string::npos ? "" : CutText(Trim(std::string_view(text).substr(blank)), 349);
     }
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
@@ -244,7 +240,7 @@ void DownloadWorker(Client& c, TransferRecord& r) {
     if (action == ExistingFileAction::Append && fs::exists(localPath, ec)) {
         offset = static_cast<std::uint32_t>(fs::file_size(localPath, ec));
     }
-    const std::string request = server::Utf8ToCp1252(
+    const std::string request = Utf8ToCp1252(
         Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), remoteName.c_str(), static_cast<unsigned long>(offset)));
     if (!platform::SendAllBlocking(fd, "GET") || !platform::SendAllBlocking(fd, request)) return Fail(c, r);
 

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "app/client.h"
-#include "app/text_format.h"
-#include "server/get_field.h"
+#include "base/text.h"
 #include "transfer/download.h"
 #include "transfer/transfers.h"
 
@@ -24,8 +23,8 @@ void AskForDownload(Client& c, TransferRecord& r) {
 void EnqueueDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, const std::string& checksum) {
     std::string localPath = DownloadPathOrAlert(c, remoteName);
     if (localPath.empty()) return;
-    auto record = std::make_unique<TransferRecord>(false, server::CutText(nick, 19), server::CutText(remoteName, 349),
-                                                   server::CutText(checksum, 49), size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
+    auto record = std::make_unique<TransferRecord>(false, CutText(nick, 19), CutText(remoteName, 349),
+                                                   CutText(checksum, 49), size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
     record->state = TransferState::Queued;
     record->localPath = std::move(localPath);
     AddTransfer(c, std::move(record));
@@ -36,7 +35,7 @@ namespace {
 // The first record waiting in `state`, from the head of the queue (the inbound lock held).
 TransferRecord* FirstWaiting(Client& c, TransferState state, const std::string& notOfNick = {}) {
     for (auto& r : c.transfers.lists.Of(false)) {
-        if (r->state == state && (notOfNick.empty() || !server::EqualsNoCase(r->nick, notOfNick))) return r.get();
+        if (r->state == state && (notOfNick.empty() || !EqualsNoCase(r->nick, notOfNick))) return r.get();
     }
     return nullptr;
 }
@@ -72,7 +71,7 @@ void StartNextQueuedDownload(Client& c) {
 }
 
 void OnRemoteQueueFull(Client& c, const std::string& payload) {
-    auto nick = server::GetField(payload, 1, 20), name = server::GetField(payload, 2, 350);
+    auto nick = GetField(payload, 1, 20), name = GetField(payload, 2, 350);
     if (!nick || !name) return;
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));

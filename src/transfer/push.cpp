@@ -7,10 +7,9 @@
 #include <filesystem>
 
 #include "app/client.h"
-#include "app/text_format.h"
-#include "server/get_field.h"
+#include "base/text.h"
 #include "server/proxy_client.h"
-#include "server/wire_text.h"
+#include "base/wire_text.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
 #include "transfer/transfers.h"
@@ -20,8 +19,6 @@ namespace tandril::transfer {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using server::EqualsNoCase;
-using server::GetField;
 
 namespace {
 
@@ -116,7 +113,7 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
         r.fileSize = size;
     }
     const std::string line =
-        server::Utf8ToCp1252(Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), virtualName.c_str(), static_cast<unsigned long>(size)));
+        Utf8ToCp1252(Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), virtualName.c_str(), static_cast<unsigned long>(size)));
     if (!platform::SendAllBlocking(fd, line)) return letGo();
     auto reply = ReadLine(c, fd, c.Scaled(20s));
     if (!reply) return letGo();
@@ -140,12 +137,12 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
 
 void PushReceiver(Client& c, int fd, const std::string& rest) {
     std::string line = rest;
-    if (server::Trim(line).empty()) {
+    if (Trim(line).empty()) {
         auto read = ReadLine(c, fd, c.Scaled(20s));
         if (!read) return;
         line = *read;
     }
-    line = server::Cp1252ToUtf8(line);
+    line = Cp1252ToUtf8(line);
     auto nick = GetField(line, 1, 20), name = GetField(line, 2, 350), size = GetField(line, 3, 16);
     if (!size) {
         platform::SendAllBlocking(fd, "INVALID REQUEST");

@@ -1,6 +1,7 @@
+#include "base/line_speed.h"
 #include "transfer/transfer_lists.h"
 
-#include "app/text_format.h"
+#include "base/text.h"
 #include "search/search_query.h"
 
 namespace tandril::transfer {
@@ -31,7 +32,7 @@ bool UpdateTransferProgress(TransferRecord& r, std::int64_t now, ProgressCells& 
     r.lastUpdate = now;
     if (r.state != TransferState::Transferring) return true;
     cells.size = GroupThousands(std::to_string(r.position)) + " of " + GroupThousands(std::to_string(r.fileSize));
-    cells.speed = search::LineSpeedName(static_cast<int>(r.peerLineSpeed));
+    cells.speed = LineSpeedName(static_cast<int>(r.peerLineSpeed));
     AddRateSample(r, now);
     const double rate = TransferRate(r);
     if (rate == 0) {

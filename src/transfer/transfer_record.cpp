@@ -1,15 +1,14 @@
 #include "transfer/transfer_record.h"
 
-#include "app/text_format.h"
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril::transfer {
 
 TransferRecord::TransferRecord(bool outbound, std::string nick, std::string remoteName, std::string checksum, std::uint32_t fileSize,
                                std::uint32_t peerAddress, std::uint32_t peerPort, std::uint32_t rowId, std::int64_t now)
-    : remoteName(server::CutText(remoteName, 349)),
-      nick(server::CutText(nick, 19)),
-      checksum(server::CutText(checksum, 49)),
+    : remoteName(CutText(remoteName, 349)),
+      nick(CutText(nick, 19)),
+      checksum(CutText(checksum, 49)),
       fileSize(fileSize),
       rowId(rowId),
       requestTime(now),

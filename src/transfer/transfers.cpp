@@ -1,9 +1,10 @@
+#include "base/line_speed.h"
 #include "transfer/transfers.h"
 
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "app/startup.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "search/search_query.h"
 #include "transfer/data_port.h"
 #include "transfer/download_queue.h"
@@ -74,7 +75,7 @@ void SetTransferLineSpeed(Client& c, TransferRecord& r, std::uint32_t code) {
     std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
     r.peerLineSpeed = code;
     c.transfers.view.Edit(r.outbound, r.rowId,
-                          [&](TransferRow& row) { row.cells[kSpeedColumn] = search::LineSpeedName(static_cast<int>(code)); });
+                          [&](TransferRow& row) { row.cells[kSpeedColumn] = LineSpeedName(static_cast<int>(code)); });
 }
 
 bool RefreshTransferProgress(Client& c, TransferRecord& r) {

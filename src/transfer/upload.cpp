@@ -6,20 +6,16 @@
 #include <cstdlib>
 
 #include "app/client.h"
-#include "app/text_format.h"
+#include "base/text.h"
 #include "library/audio_data_start.h"
 #include "platform/unique_fd.h"
-#include "server/get_field.h"
-#include "server/wire_text.h"
+#include "base/wire_text.h"
 #include "transfer/push.h"
 #include "transfer/transfers.h"
 
 namespace tandril::transfer {
 
 using namespace std::chrono_literals;
-using server::CutText;
-using server::EqualsNoCase;
-using server::GetField;
 
 namespace {
 
@@ -45,7 +41,7 @@ bool StartsNoCase(std::string_view text, std::string_view prefix) {
 
 // Serves one GET: the request line, the size, the file's bytes. The caller holds the slot.
 void ServeGet(Client& c, int fd, std::string requestLine) {
-    requestLine = server::Cp1252ToUtf8(requestLine);
+    requestLine = Cp1252ToUtf8(requestLine);
     const std::string name = GetField(requestLine, 2, 350).value_or("");
     auto shared = FindSharedFile(c, name);
     if (!shared) {
@@ -142,14 +138,14 @@ std::optional<SharedFileOnDisk> FindSharedFile(Client& c, const std::string& nam
 }
 
 std::uint64_t RequestedOffset(const std::string& text, const std::string& path) {
-    std::string trimmed(server::Trim(text));
+    std::string trimmed(Trim(text));
     std::uint64_t offset = std::strtoull(trimmed.c_str(), nullptr, 10);
     if (offset != 0 && (trimmed.back() == 'c' || trimmed.back() == 'C')) offset += library::AudioDataStart(path);
     return offset;
 }
 
 bool UploadAllowed(Client& c, const std::string& rawNick) {
-    const std::string nick(server::Trim(rawNick));
+    const std::string nick(Trim(rawNick));
     std::scoped_lock lock(c.transfers.lists.Lock(true));
     int count = 0;
     for (auto& r : c.transfers.lists.Of(true)) {
@@ -240,7 +236,7 @@ void IncomingConnection(Client& c, platform::Socket socket) {
     }
     // The request line may come in the same segment as "GET".
     std::string line = command->substr(3);
-    if (server::Trim(line).empty()) {
+    if (Trim(line).empty()) {
         auto next = ReadLine(c, fd, c.Scaled(20s));
         if (!next) return;
         line = *next;

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/config_store.h"
+#include "base/config_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using tandril::ConfigStore;

@@ -2,12 +2,12 @@
 #include <cstdint>
 #include <string_view>
 
-#include "server/wire_text.h"
+#include "base/wire_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view wire(reinterpret_cast<const char*>(data), size);
-    std::string utf8 = tandril::server::Cp1252ToUtf8(wire);
-    if (tandril::server::Utf8ToCp1252(utf8) != wire) __builtin_trap();
-    tandril::server::Utf8ToCp1252(wire);
+    std::string utf8 = tandril::Cp1252ToUtf8(wire);
+    if (tandril::Utf8ToCp1252(utf8) != wire) __builtin_trap();
+    tandril::Utf8ToCp1252(wire);
     return 0;
 }

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include "app/config_store.h"
-#include "app/settings.h"
+#include "base/config_store.h"
+#include "base/settings.h"
 #include "devserver/dev_server.h"
 #include "platform/atomic_file.h"
 #include "support/child_process.h"

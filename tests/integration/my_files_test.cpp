@@ -6,7 +6,7 @@
 
 #include "app/account.h"
 #include "library/media_inspection.h"
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 #include "platform/atomic_file.h"
 #include "support/media_fixtures.h"
 #include "support/session.h"

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/startup.h"
 #include "app/url_protocol.h"
 #include "devserver/dev_server.h"
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 #include "search/icmp_ping.h"
 #include "search/result_actions.h"
 #include "search/search_session.h"

@@ -5,7 +5,7 @@
 
 #include <ctime>
 
-#include "app/text_format.h"
+#include "base/text.h"
 #include "server/account_changes.h"
 #include "server/reconnect.h"
 #include "server/server_disconnect.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/account.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "devserver/dev_server.h"
 #include "support/scripted_ui.h"
 #include "support/session.h"

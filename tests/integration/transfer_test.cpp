@@ -8,7 +8,7 @@
 
 #include "devserver/dev_server.h"
 #include "library/audio_data_start.h"
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 #include "platform/atomic_file.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
@@ -89,7 +89,7 @@ TEST(Transfer, ADownloadArrivesByteForByteAndIsSharedAfterwards) {
     ASSERT_TRUE(n.Online());
     Client& bob = *n.bob.client;
     test::ScriptedUi quiet;
-    library::SetShareSaveFolder(bob.store, bob.state, quiet, true);
+    SetShareSaveFolder(bob.store, bob.state, quiet, true);
 
     const devserver::SharedFile file = n.Shared();
     StartDownload(bob, file.virtualName, "ann", file.size);

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/client.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/startup.h"
 #include "devserver/dev_server.h"
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 #include "platform/socket.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
@@ -49,7 +49,7 @@ struct NetworkUser {
         s.sharedFolders = std::move(o.folders);
         test::ScriptedUi quiet;
         EXPECT_TRUE(SaveSettings(client->store, s, quiet));
-        EXPECT_TRUE(library::SaveSharedFolders(client->store, s, quiet));
+        EXPECT_TRUE(SaveSharedFolders(client->store, s, quiet));
     }
     NetworkUser(devserver::DevServer& server, const std::string& name, int lineSpeed, std::vector<std::string> folders = {})
         : NetworkUser(server, name, Options{.lineSpeed = lineSpeed, .folders = std::move(folders)}) {}

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/client.h"
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 namespace tandril::test {
 

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "app/client.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/startup.h"
 #include "devserver/dev_server.h"
 #include "support/scripted_ui.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/config_store.h"
+#include "base/config_store.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
 

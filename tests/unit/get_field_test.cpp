@@ -1,8 +1,8 @@
-#include "server/get_field.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 
-using tandril::server::GetField;
+using tandril::GetField;
 
 TEST(GetField, SplitsByTheFieldRule) {
     struct Case {

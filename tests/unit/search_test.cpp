@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "base/line_speed.h"
 #include "search/search_query.h"
 #include "search/search_result.h"
 
+using namespace tandril;
 using namespace tandril::search;
 
 TEST(SearchQuery, BuildsTheClausesInOrder) {

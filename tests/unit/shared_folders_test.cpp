@@ -1,9 +1,9 @@
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "app/config_store.h"
+#include "base/app_state.h"
+#include "base/config_store.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
 

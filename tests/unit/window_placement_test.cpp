@@ -1,8 +1,8 @@
-#include "app/window_placement.h"
+#include "base/window_placement.h"
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "support/test_profile.h"
 
 using namespace tandril;

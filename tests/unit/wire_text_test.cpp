@@ -1,8 +1,8 @@
-#include "server/wire_text.h"
+#include "base/wire_text.h"
 
 #include <gtest/gtest.h>
 
-using namespace tandril::server;
+using namespace tandril;
 
 TEST(WireText, RoundTripsWhatWindows1252Holds) {
     const std::string samples[] = {"plain ascii", "Câble", "Répertoire de Téléchargement", "€ … “quoted” – ™", "Ÿ"};

@@ -12,7 +12,7 @@
 #include "app/client.h"
 #include "chat/chat_line.h"
 #include "gui/chat/chat_view_widget.h"
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril::gui {
 
@@ -60,7 +60,7 @@ std::string CustomColorsText() {
 
 void RestoreCustomColors(const std::string& text) {
     for (int i = 0; i < QColorDialog::customCount(); ++i) {
-        auto field = server::GetField(text, i + 1, 8, ',');
+        auto field = GetField(text, i + 1, 8, ',');
         QColor c = field ? QColor(QStringLiteral("#") + QString::fromStdString(*field)) : QColor(Qt::white);
         QColorDialog::setCustomColor(i, c.isValid() ? c : QColor(Qt::white));
     }
@@ -168,7 +168,7 @@ void ThemesPage::ChooseFont() {
     start.setItalic(working_.italic);
     auto chosen = pickFont_(start);
     if (!chosen) return;
-    working_.fontFace = server::CutText(chosen->family().toStdString(), 31);
+    working_.fontFace = CutText(chosen->family().toStdString(), 31);
     working_.fontSize = chosen->pointSize();
     working_.bold = chosen->bold();
     working_.italic = chosen->italic();

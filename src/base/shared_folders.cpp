@@ -1,20 +1,16 @@
-#include "library/shared_folders.h"
+#include "base/shared_folders.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "app/app_state.h"
-#include "app/config_store.h"
-#include "app/settings.h"
-#include "app/text_format.h"
-#include "app/ui_port.h"
-#include "server/get_field.h"
+#include "base/app_state.h"
+#include "base/config_store.h"
+#include "base/settings.h"
+#include "base/text.h"
+#include "base/ui_port.h"
 
-namespace tandril::library {
+namespace tandril {
 
-using server::CutText;
-using server::EqualsNoCase;
-using server::Trim;
 
 namespace {
 
@@ -146,4 +142,4 @@ void SetShareSaveFolder(ConfigStore& store, AppState& state, UiPort& ui, bool on
     }
 }
 
-}  // namespace tandril::library
+}  // namespace tandril

@@ -1,6 +1,6 @@
-#include "app/view_models.h"
+#include "base/view_models.h"
 
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril {
 
@@ -13,7 +13,7 @@ constexpr std::size_t kMaxStatusText = 99;
 
 void MainViewModel::SetStatusText(int part, const std::string& text) {
     if (part < 0 || part > 1) return;
-    std::string cut = server::CutText(text, kMaxStatusText);
+    std::string cut = CutText(text, kMaxStatusText);
     {
         std::scoped_lock lock(lock_);
         // Several steps of one change write the same text; the bar changes once.

@@ -1,6 +1,7 @@
-#include "app/window_placement.h"
+#include "base/text.h"
+#include "base/window_placement.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace tandril {
 

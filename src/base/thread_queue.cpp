@@ -1,4 +1,4 @@
-#include "app/thread_queue.h"
+#include "base/thread_queue.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>

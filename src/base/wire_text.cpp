@@ -1,9 +1,9 @@
-#include "server/wire_text.h"
+#include "base/wire_text.h"
 
 #include <array>
 #include <cstdint>
 
-namespace tandril::server {
+namespace tandril {
 
 namespace {
 
@@ -86,4 +86,4 @@ std::string Utf8ToCp1252(std::string_view text) {
     return out;
 }
 
-}  // namespace tandril::server
+}  // namespace tandril

@@ -7,13 +7,11 @@
 #include <string_view>
 #include <vector>
 
-namespace tandril {
-class ConfigStore;
-class UiPort;
-struct AppState;
-}  // namespace tandril
+#include "base/app_state.h"
+#include "base/config_store.h"
+#include "base/ui_port.h"
 
-namespace tandril::library {
+namespace tandril {
 
 inline constexpr std::size_t kMaxFolder = 348;
 inline constexpr const char* kDefaultSaveFolderName = "My Files";
@@ -42,4 +40,4 @@ std::string UseDefaultSaveFolder(AppState& state, UiPort& ui);
 bool ShareSaveFolder(const ConfigStore& store);
 void SetShareSaveFolder(ConfigStore& store, AppState& state, UiPort& ui, bool on);
 
-}  // namespace tandril::library
+}  // namespace tandril

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's saved placement, checked against the screen it opens on.
 
-#include "app/config_store.h"
+#include "base/config_store.h"
 
 namespace tandril {
 

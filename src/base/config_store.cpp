@@ -1,15 +1,14 @@
-#include "app/config_store.h"
+#include "base/config_store.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 
 #include "platform/atomic_file.h"
-#include "server/get_field.h"
+#include "base/text.h"
 
 namespace tandril {
 
-using server::EqualsNoCase;
 
 namespace {
 
@@ -155,11 +154,11 @@ std::vector<ConfigStore::Key> ConfigStore::Parse(std::string_view text, std::vec
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         ++lineNumber;
-        line = server::Trim(line);
+        line = Trim(line);
         if (line.empty() || line.front() == ';') continue;
         auto report = [&](const char* why) {
             problems.push_back(std::string(fileName) + " line " + std::to_string(lineNumber) + ": " + why + " (" +
-                               server::CutText(line, 80) + ")");
+                               CutText(line, 80) + ")");
         };
         if (line.front() == '[') {
             if (line.back() != ']' || line.size() < 3) {
@@ -199,7 +198,7 @@ std::vector<ConfigStore::Key> ConfigStore::Parse(std::string_view text, std::vec
             value.number = true;
         } else {
             auto data = Unquote(rest);
-            if (!data || !server::Trim(rest).empty()) {
+            if (!data || !Trim(rest).empty()) {
                 report("not a quoted text");
                 continue;
             }

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <algorithm>
 #include <array>
@@ -6,14 +6,11 @@
 #include <optional>
 #include <vector>
 
-#include "app/text_format.h"
-#include "library/shared_folders.h"
-#include "server/get_field.h"
+#include "base/text.h"
+#include "base/shared_folders.h"
 
 namespace tandril {
 
-using server::CutText;
-using server::Trim;
 
 namespace {
 
@@ -73,19 +70,6 @@ NetworkEndpoints ReadNetworkEndpoints(const ConfigStore& store) {
         if (port > 0 && port < 65536) ends.redirectorPort = static_cast<int>(port);
     }
     return ends;
-}
-
-long long DecimalValue(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value > 100000000000LL) break;  // far beyond any value the program keeps
-        value = value * 10 + (text[i] - '0');
-    }
-    return negative ? -value : value;
 }
 
 std::string DottedFromStoredAddress(std::uint32_t v) {
@@ -220,7 +204,7 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui) {
     state.dataPort = PortOrFirewalled(*waitPort);
     state.lineSpeed = static_cast<int>(*lineSpeed);
     state.settings = s;
-    library::AddFoldersFromText(state, libPath);
+    AddFoldersFromText(state, libPath);
     return true;
 }
 
@@ -312,7 +296,7 @@ bool ImportPreviousInstall(const std::filesystem::path& folder, AppState& state,
     if (user && password && folders && savePath && port && player && email && maxDown && maxUp && speed && swear) {
         state.userName = *user;
         state.password = *password;
-        library::AddFoldersFromText(state, *folders);
+        AddFoldersFromText(state, *folders);
         state.settings.savePath = *savePath;
         state.dataPort = PortOrFirewalled(DecimalValue(*port));
         state.settings.player = *player;

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
-#include "app/config_store.h"
-#include "app/ui_port.h"
+#include "base/app_state.h"
+#include "base/config_store.h"
+#include "base/ui_port.h"
 
 namespace tandril {
 
@@ -30,8 +30,6 @@ std::string PasswordFromOldHash(std::string_view hash);
 // The redirectors from the store, the built-in ones where it names none.
 NetworkEndpoints ReadNetworkEndpoints(const ConfigStore& store);
 
-// The decimal rule: leading blanks, a sign and digits; anything else reads as 0.
-long long DecimalValue(std::string_view text);
 // An address kept as a 32-bit number in the old files, with the first octet in the low byte.
 std::string DottedFromStoredAddress(std::uint32_t stored);
 

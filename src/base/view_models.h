@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/thread_queue.h"
+#include "base/thread_queue.h"
 
 namespace tandril {
 

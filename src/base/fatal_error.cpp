@@ -1,7 +1,7 @@
-#include "app/fatal_error.h"
+#include "base/fatal_error.h"
 
-#include "app/app_state.h"
-#include "app/text_format.h"
+#include "base/app_state.h"
+#include "base/text.h"
 
 namespace tandril {
 
