@@ -1,12 +1,12 @@
 // Frame encoding and parsing throughput, and the wire-text conversion at the protocol boundary.
 #include <benchmark/benchmark.h>
 
-#include "server/framing.h"
 #include "base/text.h"
 #include "base/wire_text.h"
+#include "protocol/framing.h"
 
 using namespace tandril;
-using namespace tandril::server;
+using namespace tandril::protocol;
 
 static void BM_EncodeFrame(benchmark::State& state) {
     std::string payload(static_cast<std::size_t>(state.range(0)), 'x');

@@ -87,7 +87,8 @@ double ThroughTheClient(const fs::path& source, const fs::path& saveFolder, std:
     downloader.state.settings.savePath = saveFolder.string();
     const auto start = Clock::now();
     transfer::StartDownload(downloader, virtualName, "ann", size);
-    transfer::OnDownloadAddress(downloader, "ann 16777343 " + std::to_string(uploader.state.dataPort) + " \"" + virtualName + "\" h 10");
+    transfer::OnDownloadAddress(downloader, *protocol::DownloadAddress::Decode("ann 16777343 " + std::to_string(uploader.state.dataPort) +
+                                                                               " \"" + virtualName + "\" h 10"));
     for (;;) {
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));  // two cores: leave them to the transfer

@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "server/framing.h"
 #include "base/text.h"
 #include "base/wire_text.h"
+#include "protocol/framing.h"
 
 namespace tandril::devserver {
+
+using protocol::MessageType;
 
 using namespace std::chrono_literals;
 
@@ -77,7 +79,7 @@ void DevServer::AnswerRedirectorRaw(const std::string& text) {
 }
 
 bool DevServer::SendTo(const std::string& user, int type, const std::string& payload) {
-    return SendRawTo(user, server::EncodeFrame(static_cast<std::uint16_t>(type), payload));
+    return SendRawTo(user, protocol::EncodeFrame(static_cast<std::uint16_t>(type), payload));
 }
 
 bool DevServer::SendRawTo(const std::string& user, const std::string& bytes) {
@@ -159,8 +161,8 @@ void DevServer::AcceptRedirector() {
     platform::SendAllBlocking(peer.fd(), answer);
 }
 
-void DevServer::Reply(Connection& c, int type, const std::string& payload) {
-    platform::SendAllBlocking(c.socket.fd(), server::EncodeFrame(static_cast<std::uint16_t>(type), payload));
+void DevServer::Reply(Connection& c, MessageType type, const std::string& payload) {
+    platform::SendAllBlocking(c.socket.fd(), protocol::EncodeFrame(static_cast<std::uint16_t>(type), payload));
 }
 
 void DevServer::LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed, const std::string& dataPort) {
@@ -189,39 +191,39 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
     auto field = [&](int n) { return GetField(f.payload, n, 512).value_or(""); };
     const std::string other = field(1), name = field(2);
     Connection* peer = Online(other);
-    switch (f.type) {
-        case 203:
+    switch (static_cast<MessageType>(f.type)) {
+        case MessageType::DownloadRequest:
             if (!peer) {
-                Reply(c, 206, other + " \"" + name + "\"");
+                Reply(c, MessageType::DownloadFailed, other + " \"" + name + "\"");
             } else {
-                Reply(*peer, 607, c.user + " \"" + name + "\" " + std::to_string(lines_[c.user].lineSpeed));
+                Reply(*peer, MessageType::UploadRequest, c.user + " \"" + name + "\" " + std::to_string(lines_[c.user].lineSpeed));
             }
             break;
-        case 608:
+        case MessageType::UploadAccepted:
             if (peer) {
                 const SharedFile* file = shares_.Find(c.user, Cp1252ToUtf8(name));
                 const UserLine& line = lines_[c.user];
-                Reply(*peer, 204,
+                Reply(*peer, MessageType::DownloadAddress,
                       c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
                           (file ? file->hash : std::string("00000000000000000000000000000000")) + " " + std::to_string(line.lineSpeed));
             }
             break;
-        case 500:
+        case MessageType::PushRequest:
             if (peer) {
                 const UserLine& line = lines_[c.user];
                 const SharedFile* file = shares_.Find(other, Cp1252ToUtf8(name));
-                Reply(*peer, 501,
+                Reply(*peer, MessageType::PushAsked,
                       c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
                           (file ? file->hash : std::string("00000000000000000000000000000000")) + " " + std::to_string(line.lineSpeed));
             }
             break;
-        case 619:
-            if (peer) Reply(*peer, 620, c.user + " \"" + name + "\" 0 " + field(3));
+        case MessageType::UploadLimitReached:
+            if (peer) Reply(*peer, MessageType::RemoteQueueFull, c.user + " \"" + name + "\" 0 " + field(3));
             break;
-        case 600:
-            if (peer) Reply(c, 601, other + " " + std::to_string(lines_[other].lineSpeed));
+        case MessageType::LineSpeedQuery:
+            if (peer) Reply(c, MessageType::UserLineSpeed, other + " " + std::to_string(lines_[other].lineSpeed));
             break;
-        case 703:
+        case MessageType::ChangeDataPort:
             lines_[c.user].dataPort = std::atoi(field(1).c_str());
             break;
         default:
@@ -232,65 +234,72 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
 // Runs with lock_ held.
 bool DevServer::Handle(Connection& c, const Frame& f) {
     (c.user.empty() ? c.sent : framesByUser_[c.user]).push_back(f);
-    static constexpr int kBeforeLogin[] = {2, 6, 7, 11, 300};
+    static constexpr MessageType kBeforeLogin[] = {MessageType::Login, MessageType::Register, MessageType::NameCheck,
+                                                   MessageType::AccountCheck, MessageType::DataPortCandidates};
     if (options_.loginCommandsOnly && c.user.empty() &&
-        std::find(std::begin(kBeforeLogin), std::end(kBeforeLogin), f.type) == std::end(kBeforeLogin)) {
-        Reply(c, 0, "invalid command");
+        std::find(std::begin(kBeforeLogin), std::end(kBeforeLogin), static_cast<MessageType>(f.type)) == std::end(kBeforeLogin)) {
+        Reply(c, MessageType::Error, "invalid command");
         ++refusedBeforeLogin_;
         return false;
     }
     auto field = [&](int n) { return GetField(f.payload, n, 512).value_or(""); };
-    switch (f.type) {
-        case 2: {  // log in: user password port "version" speed 4853 0
+    switch (static_cast<MessageType>(f.type)) {
+        case MessageType::Login: {  // log in: user password port "version" speed 4853 0
             std::string user = field(1), password = field(2);
             if (auto answer = loginAnswers_.find(user); answer != loginAnswers_.end()) {
                 Frame scripted = answer->second;
                 loginAnswers_.erase(answer);
-                if (scripted.type == 900 || scripted.type == 901) LoginAs(c, user, field(5), field(3));  // a probe counts as logged in
-                Reply(c, scripted.type, scripted.payload);
+                if (scripted.type == static_cast<int>(MessageType::OutboundProbe) ||
+                    scripted.type == static_cast<int>(MessageType::InboundProbe))
+                    LoginAs(c, user, field(5), field(3));  // a probe counts as logged in
+                Reply(c, static_cast<MessageType>(scripted.type), scripted.payload);
                 break;
             }
             auto account = accounts_.find(user);
             if (account != accounts_.end() && account->second != password) {
-                Reply(c, 0, "invalid password");
+                Reply(c, MessageType::Error, "invalid password");
                 break;
             }
             if (account == accounts_.end()) accounts_[user] = password;  // an open server: first login registers
             LoginAs(c, user, field(5), field(3));
-            Reply(c, 3, user + "@devserver.invalid");
+            Reply(c, MessageType::LoginAccepted, user + "@devserver.invalid");
             break;
         }
-        case 6: {  // register: user password port "version" speed email 0
+        case MessageType::Register: {  // register: user password port "version" speed email 0
             std::string user = field(1);
             if (!ValidName(user)) {
-                Reply(c, 0, "Name contains invalid characters");
+                Reply(c, MessageType::Error, "Name contains invalid characters");
             } else if (accounts_.count(user)) {
-                Reply(c, 0, "Name already registered");
+                Reply(c, MessageType::Error, "Name already registered");
             } else {
                 accounts_[user] = field(2);
                 LoginAs(c, user, field(5), field(3));
-                Reply(c, 3, field(6));
+                Reply(c, MessageType::LoginAccepted, field(6));
             }
             break;
         }
-        case 7: {  // is this name free?
+        case MessageType::NameCheck: {  // is this name free?
             std::string user = field(1);
-            Reply(c, !ValidName(user) ? 10 : accounts_.count(user) ? 9 : 8, user);
+            Reply(c,
+                  !ValidName(user)        ? MessageType::NameInvalid
+                  : accounts_.count(user) ? MessageType::NameTaken
+                                          : MessageType::NameFree,
+                  user);
             break;
         }
-        case 11: {  // check an existing account
+        case MessageType::AccountCheck: {  // check an existing account
             auto account = accounts_.find(field(1));
             if (account != accounts_.end() && account->second == field(2)) {
-                Reply(c, 12, "");
+                Reply(c, MessageType::AccountValid, "");
             } else {
-                Reply(c, 0, "invalid password");
+                Reply(c, MessageType::Error, "invalid password");
             }
             break;
         }
-        case 4:  // version check: any client version is welcome here
-            Reply(c, 4, "ok");
+        case MessageType::VersionCheck:  // version check: any client version is welcome here
+            Reply(c, MessageType::VersionCheck, "ok");
             break;
-        case 300: {  // reachability test: connect to the first candidate port that answers
+        case MessageType::DataPortCandidates: {  // reachability test: connect to the first candidate port that answers
             if (!options_.dataPortsReachable) break;
             for (int n = 1;; ++n) {
                 auto port = GetField(f.payload, n, 16);
@@ -303,37 +312,37 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             }
             break;
         }
-        case 15:  // optional personal data: kept with the frames
+        case MessageType::PersonalData:  // optional personal data: kept with the frames
             break;
-        case 200: {  // search: the matching files of every user, then the end of the search
-            auto query = ParseSearchQuery(f.payload);
+        case MessageType::Search: {  // search: the matching files of every user, then the end of the search
+            auto query = protocol::SearchRequest::Decode(Cp1252ToUtf8(f.payload));
             if (!query) {
-                Reply(c, 404, "Error: invalid comparison for search");
+                Reply(c, MessageType::ServerText, "Error: invalid comparison for search");
             } else {
-                for (const std::string& result : shares_.Search(*query, lines_)) Reply(c, 201, result);
+                for (const std::string& result : shares_.Search(*query, lines_)) Reply(c, MessageType::SearchResult, result);
             }
-            Reply(c, 202, "");
+            Reply(c, MessageType::EndOfSearch, "");
             break;
         }
-        case 870:  // share a batch of one folder
+        case MessageType::ShareFolder:  // share a batch of one folder
             shares_.ShareBatch(c.user, f.payload);
             break;
-        case 100:  // share one file
+        case MessageType::ShareFile:  // share one file
             shares_.ShareOne(c.user, f.payload);
             break;
-        case 102:  // stop sharing one file: the payload is the bare name
-            if (!shares_.Unshare(c.user, f.payload)) Reply(c, 404, "Not sharing that file");
+        case MessageType::UnshareFile:  // stop sharing one file: the payload is the bare name
+            if (!shares_.Unshare(c.user, f.payload)) Reply(c, MessageType::ServerText, "Not sharing that file");
             break;
-        case 203:  // download: nick "name"
-        case 500:  // push: the uploader is firewalled
-        case 608:  // upload accepted: requester "name"
-        case 619:  // upload refused: requester "name" limit
-        case 600:  // a user's line speed
-        case 703:  // the data port changed
+        case MessageType::DownloadRequest:     // download: nick "name"
+        case MessageType::PushRequest:         // push: the uploader is firewalled
+        case MessageType::UploadAccepted:      // upload accepted: requester "name"
+        case MessageType::UploadLimitReached:  // upload refused: requester "name" limit
+        case MessageType::LineSpeedQuery:      // a user's line speed
+        case MessageType::ChangeDataPort:      // the data port changed
             HandleTransfer(c, f);
             break;
-        case 750:  // server ping: echoed
-            Reply(c, 750, f.payload);
+        case MessageType::ServerPing:  // server ping: echoed
+            Reply(c, MessageType::ServerPing, f.payload);
             break;
         default:
             break;
@@ -376,9 +385,9 @@ void DevServer::Run(std::stop_token stop) {
             if (n > 0) c.inbox.append(buf, static_cast<std::size_t>(n));
             bool broken = false;
             for (;;) {
-                auto parsed = server::ParseFrame(c.inbox);
-                if (parsed.status == server::FrameStatus::Malformed) broken = true;
-                if (parsed.status != server::FrameStatus::Complete) break;
+                auto parsed = protocol::ParseFrame(c.inbox);
+                if (parsed.status == protocol::FrameStatus::Malformed) broken = true;
+                if (parsed.status != protocol::FrameStatus::Complete) break;
                 Frame f{parsed.type, std::string(parsed.payload)};
                 c.inbox.erase(0, parsed.consumed);
                 if (!Handle(c, f)) {
@@ -409,7 +418,7 @@ void DevServer::Run(std::stop_token stop) {
             for (auto& c : connections_) online += c->user.empty() ? 0 : 1;
             std::string stats = std::to_string(online) + " " + std::to_string(online * 1234) + " " + std::to_string(online * 7);
             for (auto& c : connections_) {
-                if (!c->user.empty()) Reply(*c, 214, stats);
+                if (!c->user.empty()) Reply(*c, MessageType::ServerStatistics, stats);
             }
         }
         changed_.notify_all();

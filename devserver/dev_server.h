@@ -17,6 +17,7 @@
 
 #include "devserver/share_index.h"
 #include "platform/socket.h"
+#include "protocol/message_type.h"
 
 namespace tandril::devserver {
 
@@ -88,7 +89,7 @@ private:
     void AcceptRedirector();
     // False when the connection is to be closed.
     bool Handle(Connection& c, const Frame& f);
-    void Reply(Connection& c, int type, const std::string& payload);
+    void Reply(Connection& c, protocol::MessageType type, const std::string& payload);
     void LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed, const std::string& dataPort);
     // The connection of a logged-in user, or null.
     Connection* Online(const std::string& user);

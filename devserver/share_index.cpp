@@ -4,7 +4,6 @@
 #include <charconv>
 #include <optional>
 
-#include "library/shared_list.h"
 #include "base/text.h"
 #include "base/wire_text.h"
 
@@ -68,45 +67,23 @@ void ShareIndex::KeepOnly(const std::set<std::string>& onlineUsers) {
     std::erase_if(files_, [&](const auto& entry) { return !onlineUsers.count(entry.first); });
 }
 
-std::optional<SearchQuery> ParseSearchQuery(const std::string& payload) {
-    std::vector<std::string> t = library::SharedDatTokens(Cp1252ToUtf8(payload));
-    SearchQuery q;
-    auto comparison = [](const std::string& word) { return word == "AT BEST" || word == "EQUAL TO" || word == "AT LEAST"; };
-    auto number = [](const std::string& text, int& out) {
-        auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-        return ec == std::errc() && end == text.data() + text.size();
-    };
-    for (std::size_t i = 0; i < t.size();) {
-        if (t[i] == "FILENAME" && i + 2 < t.size() && t[i + 1] == "CONTAINS") {
-            q.words.push_back(t[i + 2]);
-            i += 3;
-        } else if (t[i] == "MAX_RESULTS" && i + 1 < t.size() && number(t[i + 1], q.maxResults)) {
-            i += 2;
-        } else if (t[i] == "LINESPEED" && i + 2 < t.size() && comparison(t[i + 1]) && number(t[i + 2], q.lineSpeed)) {
-            q.lineSpeedComparison = t[i + 1];
-            i += 3;
-        } else if (t[i] == "BITRATE" && i + 2 < t.size() && comparison(t[i + 1]) && number(t[i + 2], q.bitrate)) {
-            q.bitrateComparison = t[i + 1];
-            i += 3;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return q;
-}
-
 namespace {
 
-bool Holds(const std::string& comparison, int value, int limit) {
-    if (comparison.empty()) return true;
-    if (comparison == "AT BEST") return value <= limit;
-    if (comparison == "AT LEAST") return value >= limit;
+bool Holds(const std::optional<protocol::Comparison>& comparison, int value, int limit) {
+    if (!comparison) return true;
+    if (*comparison == protocol::Comparison::AtBest) return value <= limit;
+    if (*comparison == protocol::Comparison::AtLeast) return value >= limit;
     return value == limit;
 }
 
 }  // namespace
 
-std::vector<std::string> ShareIndex::Search(const SearchQuery& query, const std::map<std::string, UserLine>& users) const {
+std::vector<std::string> ShareIndex::Search(const protocol::SearchRequest& query, const std::map<std::string, UserLine>& users) const {
+    std::vector<std::string> words;
+    for (const std::string* word : {&query.artist, &query.title}) {
+        if (!word->empty()) words.push_back(*word);
+    }
+    const int bitrate = static_cast<int>(DecimalValue(query.bitrate));
     std::vector<std::string> results;
     for (const auto& [user, files] : files_) {
         auto line = users.find(user);
@@ -114,13 +91,11 @@ std::vector<std::string> ShareIndex::Search(const SearchQuery& query, const std:
         if (!Holds(query.lineSpeedComparison, who.lineSpeed, query.lineSpeed)) continue;
         for (const SharedFile& f : files) {
             if (static_cast<int>(results.size()) >= query.maxResults) return results;
-            bool named = std::all_of(query.words.begin(), query.words.end(),
-                                     [&](const std::string& w) { return ContainsNoCase(f.virtualName, w); });
-            if (!named || !Holds(query.bitrateComparison, f.bitrate, query.bitrate)) continue;
-            results.push_back(Utf8ToCp1252("\"" + f.virtualName + "\" " + f.hash + " " + std::to_string(f.size) + " " +
-                                                   std::to_string(f.bitrate) + " " + std::to_string(f.frequency) + " " +
-                                                   std::to_string(f.length) + " " + user + " " + std::to_string(who.address) + " " +
-                                                   std::to_string(who.lineSpeed) + " 0"));
+            bool named = std::all_of(words.begin(), words.end(), [&](const std::string& w) { return ContainsNoCase(f.virtualName, w); });
+            if (!named || !Holds(query.bitrateComparison, f.bitrate, bitrate)) continue;
+            protocol::SearchResult result{f.virtualName, f.hash, f.size,      f.bitrate,     f.frequency,
+                                          f.length,      user,   who.address, who.lineSpeed, 0};
+            results.push_back(Utf8ToCp1252(result.Encode()));
         }
     }
     return results;

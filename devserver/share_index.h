@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/server_messages.h"
+
 namespace tandril::devserver {
 
 struct SharedFile {
@@ -28,19 +30,6 @@ struct UserLine {
     int dataPort = 0;  // 0: firewalled
 };
 
-// A search (message 200): every FILENAME CONTAINS word must be in the name (case ignored),
-// LINESPEED and BITRATE compare with "AT BEST", "EQUAL TO" or "AT LEAST".
-struct SearchQuery {
-    std::vector<std::string> words;
-    int maxResults = 100;
-    std::string lineSpeedComparison;
-    int lineSpeed = 0;
-    std::string bitrateComparison;
-    int bitrate = 0;
-};
-// Nullopt for a query the servers refuse (another comparison word, a clause it does not know).
-std::optional<SearchQuery> ParseSearchQuery(const std::string& payload);
-
 class ShareIndex {
 public:
     // Payloads as sent (Windows-1252). A malformed file entry ends the batch; those before it stay.
@@ -54,7 +43,7 @@ public:
     // In the order they were shared.
     std::vector<SharedFile> FilesOf(const std::string& user) const;
     // The 201 payloads (Windows-1252) of the matching files, users in name order.
-    std::vector<std::string> Search(const SearchQuery& query, const std::map<std::string, UserLine>& users) const;
+    std::vector<std::string> Search(const protocol::SearchRequest& query, const std::map<std::string, UserLine>& users) const;
     const std::map<std::string, std::vector<SharedFile>>& All() const { return files_; }
     // The file `user` shares under that virtual name (case ignored).
     const SharedFile* Find(const std::string& user, const std::string& virtualName) const;

@@ -5,7 +5,6 @@
 namespace tandril {
 
 void HandleUpgradeOffer(Client&, const std::string&) {}
-void HandleLaterMessage(Client&, int, const std::string&) {}
 
 void PlayLocalFile(Client&, const std::string&) {}
 void StreamWhileDownloading(Client&, const std::string&, const std::string&, std::uint32_t) {}

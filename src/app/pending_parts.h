@@ -14,8 +14,6 @@ class Client;
 
 // Registration and login helpers.
 void HandleUpgradeOffer(Client& client, const std::string& payload);
-// Server messages whose handlers come with their parts (search, transfers, channels, ...).
-void HandleLaterMessage(Client& client, int type, const std::string& payload);
 
 // A file of the transfer lists in the built-in player.
 void PlayLocalFile(Client& client, const std::string& path);

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
                                "\"5:\\5\\Albums\\Nova Drift - Low Tide.mp3\" h-2 3921004 160 44100 196 lou 16777343 4 0",
                                "\"1:\\1\\Nova Drift\\Harbour Lights (live).mp3\" h-3 9120334 320 44100 228 ana 16777343 10 0",
                                "\"3:\\3\\Misc\\nova drift - demo.wma\" h-4 1200444 -1 -1 -1 joe 16777343 2 0"}) {
-        search::OnSearchResult(client, result);
+        search::OnSearchResult(client, *protocol::SearchResult::Decode(result));
     }
     search::OnEndOfSearch(client);
     // Transfers in every state on the transfer page.

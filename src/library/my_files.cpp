@@ -13,14 +13,13 @@
 #include <thread>
 
 #include "app/client.h"
+#include "base/shared_folders.h"
 #include "base/text.h"
 #include "library/file_hash.h"
 #include "library/resume_list.h"
-#include "base/shared_folders.h"
 #include "platform/atomic_file.h"
 
 namespace tandril::library {
-
 
 namespace {
 
@@ -111,7 +110,7 @@ std::string SharedSaveFolder(Client& c) {
 // 870 goes out only while the user offers upload slots.
 ShareBatch::Send BatchSender(Client& c) {
     if (c.state.settings.maxUploads == 0) return {};
-    return [&c](const std::string& payload) { c.link.SendServerMessage(870, payload); };
+    return [&c](const protocol::ShareFolder& batch) { protocol::Send(c.link, batch); };
 }
 
 // Library lock held. A file joins a batch only inside a connection: after a disconnect the next
@@ -127,8 +126,7 @@ void FlushShareBatch(Client& c) {
 }
 
 void SendUnshare(Client& c, SharedFileRecord& record) {
-    // The servers take the whole payload of 102 as the name: no quotes.
-    c.link.SendServerMessage(102, c.sharedList.VirtualName(record));
+    protocol::Send(c.link, protocol::UnshareFile{c.sharedList.VirtualName(record)});
 }
 
 void LowerSharedCount(Client& c) {
@@ -462,7 +460,11 @@ bool RenameLibraryFile(Client& c, const std::string& path, const std::string& ne
             bool announced = record->announced && c.state.connected;
             if (announced) SendUnshare(c, *record);
             c.sharedList.Rename(*record, newPath);
-            if (announced) c.link.SendServerMessage(100, "\"" + c.sharedList.VirtualName(*record) + "\"" + FileValues(*record));
+            if (announced) {
+                protocol::SharedEntry file = ShareEntry(*record);
+                file.name = c.sharedList.VirtualName(*record);
+                protocol::Send(c.link, protocol::ShareFile{file});
+            }
             SaveSharedListLocked(c);
         }
     }

@@ -8,7 +8,6 @@
 
 namespace tandril::library {
 
-
 std::string ShareName(std::string_view path) {
     if (std::count(path.begin(), path.end(), '/') >= 3) {
         std::size_t last = path.rfind('/');
@@ -26,17 +25,13 @@ std::string FolderPart(std::string_view path) {
     return CutText(path.substr(0, path.size() - std::min(nameLength, path.size())), kMaxSharedPath);
 }
 
-std::string FileValues(const SharedFileRecord& r) {
-    return " " + r.hash + " " + std::to_string(r.size) + " " + std::to_string(r.bitrate) + " " + std::to_string(r.frequency) + " " +
-           std::to_string(r.length);
-}
-
-std::string ShareEntry(const SharedFileRecord& r) {
-    return " \"" + ShareName(r.path) + "\"" + FileValues(r);
+protocol::SharedEntry ShareEntry(const SharedFileRecord& r) {
+    return {ShareName(r.path), r.hash, r.size, r.bitrate, r.frequency, r.length};
 }
 
 std::string SharedDatLine(const SharedFileRecord& r) {
-    return "\"" + r.path + "\"" + FileValues(r) + "\n";
+    return "\"" + r.path + "\" " + r.hash + " " + std::to_string(r.size) + " " + std::to_string(r.bitrate) + " " +
+           std::to_string(r.frequency) + " " + std::to_string(r.length) + "\n";
 }
 
 std::vector<std::string> SharedDatTokens(std::string_view line) {
@@ -60,18 +55,31 @@ const std::string* FolderIndexTable::Folder(std::uint32_t number) const {
     return nullptr;
 }
 
-void ShareBatch::Add(const std::string& prefix, const std::string& entry, const Send& send) {
-    const std::size_t need = entry.size();
-    bool otherFolder = !text_.empty() && !EqualsNoCase(std::string_view(text_).substr(1, prefix.size()), prefix);
-    if (otherFolder || need + text_.size() >= kShareBatchSize) Flush(send);
-    if (text_.empty()) text_ = "\"" + prefix + "\"";
-    if (need + text_.size() < kShareBatchSize) text_ += entry;
+void ShareBatch::Add(const std::string& folder, const protocol::SharedEntry& file, const Send& send) {
+    const std::size_t need = protocol::ShareFolder::EntrySize(file);
+    const bool otherFolder = open_ && !EqualsNoCase(batch_.folder, folder);
+    if (otherFolder || need + size_ >= kShareBatchSize) Flush(send);
+    if (!open_) {
+        batch_ = {folder, {}};
+        size_ = protocol::ShareFolder::HeadSize(folder);
+        open_ = true;
+    }
+    if (need + size_ < kShareBatchSize) {
+        batch_.files.push_back(file);
+        size_ += need;
+    }
 }
 
 void ShareBatch::Flush(const Send& send) {
-    if (text_.empty()) return;
-    if (send) send(text_);
-    text_.clear();
+    if (!open_) return;
+    if (send) send(batch_);
+    Clear();
+}
+
+void ShareBatch::Clear() {
+    batch_ = {};
+    open_ = false;
+    size_ = 0;
 }
 
 std::string SharedList::Key(std::string_view path) {

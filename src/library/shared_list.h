@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "protocol/server_messages.h"
+
 namespace tandril::library {
 
 inline constexpr std::size_t kMaxSharedPath = 349;
@@ -36,10 +38,8 @@ struct SharedFileRecord {
 std::string ShareName(std::string_view path);
 // The path without its share name, ending in '/'.
 std::string FolderPart(std::string_view path);
-// " hash size bitrate frequency length", as every announcement gives them.
-std::string FileValues(const SharedFileRecord& record);
-// " \"name\"" and the values: one file of a share batch.
-std::string ShareEntry(const SharedFileRecord& record);
+// The file as a share batch names it: by its share name, with its values.
+protocol::SharedEntry ShareEntry(const SharedFileRecord& record);
 
 // shared.dat: one line per file, "\"path\" hash size bitrate frequency length".
 std::string SharedDatLine(const SharedFileRecord& record);
@@ -62,19 +62,22 @@ private:
     std::uint32_t counter_ = 0;
 };
 
-// The share batch: "\"n:\\n\\\"" and the entries of one folder, sent as 870 before it would
-// reach kShareBatchSize bytes or before a file of another folder joins it.
+// The share batch: the files of one folder, sent (870) before the payload would reach
+// kShareBatchSize bytes or before a file of another folder joins it.
 class ShareBatch {
 public:
-    using Send = std::function<void(const std::string& payload)>;
+    using Send = std::function<void(const protocol::ShareFolder& batch)>;
     // `send` is empty when nothing may be sent (no upload slots): a full batch is then dropped.
-    void Add(const std::string& prefix, const std::string& entry, const Send& send);
+    void Add(const std::string& folder, const protocol::SharedEntry& file, const Send& send);
     void Flush(const Send& send);
-    void Clear() { text_.clear(); }
-    const std::string& Text() const { return text_; }
+    void Clear();
+    // The payload the batch would go out with; empty when nothing waits.
+    std::string Text() const { return open_ ? batch_.Encode() : std::string(); }
 
 private:
-    std::string text_;
+    protocol::ShareFolder batch_;
+    bool open_ = false;
+    std::size_t size_ = 0;  // of the payload
 };
 
 class SharedList {

@@ -3,6 +3,7 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "base/text.h"
+#include "server/user_requests.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
 
@@ -26,7 +27,7 @@ void AddResultUsersToHotList(Client& c, const std::vector<SearchResult>& results
         c.ui.ShowAlert(AlertKind::Modal, "Select one or more Users first.");
         return;
     }
-    for (const SearchResult& r : results) c.link.SendServerMessage(207, r.user);
+    for (const SearchResult& r : results) server::AddToHotList(c, r.user);
     const int count = static_cast<int>(results.size());
     c.ui.Ask({Format(128, "Added %d %s to your list.", count, count == 1 ? "User" : "Users"), "Add Selected User to Hot List", Buttons::Ok,
               Icon::Information});
@@ -34,7 +35,7 @@ void AddResultUsersToHotList(Client& c, const std::vector<SearchResult>& results
 
 void AskResultUsersInfo(Client& c, const std::vector<SearchResult>& results) {
     if (!c.search.Idle()) return;
-    for (const SearchResult& r : results) c.link.SendServerMessage(603, r.user);
+    for (const SearchResult& r : results) server::RequestUserInfo(c, r.user);
 }
 
 void MessageResultUser(Client& c, const std::vector<SearchResult>& results) {

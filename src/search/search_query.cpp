@@ -1,12 +1,11 @@
-#include "base/line_speed.h"
 #include "search/search_query.h"
 
+#include "base/line_speed.h"
 #include "base/text.h"
 
 namespace tandril::search {
 namespace {
 
-constexpr std::size_t kMaxQuery = 2047;
 constexpr std::size_t kMaxField = 99;
 
 // A double quote would end the clause's quoted text early and let the rest be read as clauses.
@@ -40,30 +39,29 @@ const std::vector<std::string>& ResponseTimeChoices() {
     return list;
 }
 
-std::string ProtocolComparison(std::string_view shown) {
-    if (shown == kAtMost) return "AT BEST";
-    if (shown == kEqualTo) return "EQUAL TO";
-    if (shown == kAtLeast) return "AT LEAST";
-    return {};
+std::optional<protocol::Comparison> ProtocolComparison(std::string_view shown) {
+    if (shown == kAtMost) return protocol::Comparison::AtBest;
+    if (shown == kEqualTo) return protocol::Comparison::EqualTo;
+    if (shown == kAtLeast) return protocol::Comparison::AtLeast;
+    return std::nullopt;
 }
 
-std::optional<std::string> BuildQuery(const SearchFields& fields) {
-    const std::string artist = Field(fields.artist), title = Field(fields.title);
-    if (artist.empty() && title.empty()) return std::nullopt;
-    std::string query;
-    if (!artist.empty()) query += "FILENAME CONTAINS \"" + artist + "\" ";
-    query += "MAX_RESULTS " + std::to_string(kMaxResults) + " ";
-    if (!title.empty()) query += "FILENAME CONTAINS \"" + title + "\" ";
+std::optional<protocol::SearchRequest> BuildQuery(const SearchFields& fields) {
+    protocol::SearchRequest request;
+    request.artist = Field(fields.artist);
+    request.title = Field(fields.title);
+    if (request.artist.empty() && request.title.empty()) return std::nullopt;
+    request.maxResults = kMaxResults;
     // The lists show French words; the servers take the protocol's words in their place.
-    std::string lineSpeedWord = ProtocolComparison(fields.lineSpeedComparison);
-    if (!lineSpeedWord.empty() && !fields.lineSpeed.empty()) {
-        query += "LINESPEED \"" + lineSpeedWord + "\" " + std::to_string(LineSpeedCode(fields.lineSpeed)) + " ";
+    if (auto word = ProtocolComparison(fields.lineSpeedComparison); word && !fields.lineSpeed.empty()) {
+        request.lineSpeedComparison = word;
+        request.lineSpeed = LineSpeedCode(fields.lineSpeed);
     }
-    std::string bitrateWord = ProtocolComparison(fields.bitrateComparison);
-    if (!bitrateWord.empty() && !fields.bitrate.empty()) {
-        query += "BITRATE \"" + bitrateWord + "\" \"" + fields.bitrate.substr(0, fields.bitrate.find(' ')) + "\" ";
+    if (auto word = ProtocolComparison(fields.bitrateComparison); word && !fields.bitrate.empty()) {
+        request.bitrateComparison = word;
+        request.bitrate = fields.bitrate.substr(0, fields.bitrate.find(' '));
     }
-    return CutText(query, kMaxQuery);
+    return request;
 }
 
 }  // namespace tandril::search

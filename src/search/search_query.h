@@ -6,14 +6,16 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/server_messages.h"
+
 namespace tandril::search {
 
 // The comparison words as the lists show them, and the words the servers take for them.
 inline constexpr const char* kAtMost = "Inférieur";
 inline constexpr const char* kEqualTo = "Egale à ";
 inline constexpr const char* kAtLeast = "Supéri.";
-// Empty for a word that is not one of the three.
-std::string ProtocolComparison(std::string_view shown);
+// Nullopt for a word that is not one of the three.
+std::optional<protocol::Comparison> ProtocolComparison(std::string_view shown);
 
 // The search page's lists (each shown after an empty first entry).
 const std::vector<std::string>& ComparisonChoices();
@@ -30,7 +32,7 @@ struct SearchFields {
 };
 
 inline constexpr int kMaxResults = 100;
-// The query, at most 2047 characters; nullopt when neither artist nor title is given.
-std::optional<std::string> BuildQuery(const SearchFields& fields);
+// The search for these fields; nullopt when neither artist nor title is given.
+std::optional<protocol::SearchRequest> BuildQuery(const SearchFields& fields);
 
 }  // namespace tandril::search

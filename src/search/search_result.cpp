@@ -1,26 +1,14 @@
-#include "base/line_speed.h"
 #include "search/search_result.h"
 
 #include <algorithm>
 #include <charconv>
 
+#include "base/line_speed.h"
 #include "base/text.h"
-#include "library/shared_list.h"
 #include "search/search_query.h"
 
 namespace tandril::search {
 namespace {
-
-template <typename T>
-T Number(const std::vector<std::string>& tokens, std::size_t index) {
-    T value{};
-    if (index < tokens.size()) std::from_chars(tokens[index].data(), tokens[index].data() + tokens[index].size(), value);
-    return value;
-}
-
-std::string Token(const std::vector<std::string>& tokens, std::size_t index, std::size_t max) {
-    return index < tokens.size() ? CutText(tokens[index], max) : std::string();
-}
 
 std::string ValueText(std::int32_t value) {
     return value == -1 ? "DRM" : std::to_string(value);
@@ -46,19 +34,18 @@ std::string ShareNameOf(std::string_view name) {
 
 }  // namespace
 
-SearchResult ParseSearchResult(std::string_view payload) {
-    std::vector<std::string> t = library::SharedDatTokens(payload);
+SearchResult ResultFrom(const protocol::SearchResult& m) {
     SearchResult r;
-    r.fileName = Token(t, 0, 349);
-    r.hash = Token(t, 1, 49);
-    r.size = Number<std::uint32_t>(t, 2);
-    r.bitrate = Number<std::int32_t>(t, 3);
-    r.frequency = Number<std::int32_t>(t, 4);
-    r.length = Number<std::int32_t>(t, 5);
-    r.user = Token(t, 6, 19);
-    r.address = Number<std::uint32_t>(t, 7);
-    r.lineSpeed = Number<std::int32_t>(t, 8);
-    r.weight = Number<std::int32_t>(t, 9);
+    r.fileName = m.fileName;
+    r.hash = m.hash;
+    r.size = m.size;
+    r.bitrate = m.bitrate;
+    r.frequency = m.frequency;
+    r.length = m.length;
+    r.user = m.user;
+    r.address = m.address;
+    r.lineSpeed = m.lineSpeed;
+    r.weight = m.weight;
     return r;
 }
 

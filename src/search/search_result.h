@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/server_messages.h"
+
 namespace tandril::search {
 
 inline constexpr int kPingNotMeasured = -3;
@@ -24,8 +26,8 @@ struct SearchResult {
     std::uint32_t address = 0;
 };
 
-// Ten blank-separated tokens; missing ones stay empty or 0.
-SearchResult ParseSearchResult(std::string_view payload);
+// A result as message 201 gave it, not yet measured.
+SearchResult ResultFrom(const protocol::SearchResult& message);
 
 struct ResultRow {
     std::size_t result = 0;  // index in the results it came from

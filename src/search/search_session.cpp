@@ -69,7 +69,7 @@ void StartSearch(Client& c, const SearchFields& fields) {
         s.idle_ = true;
         return;
     }
-    std::optional<std::string> query = BuildQuery(fields);
+    std::optional<protocol::SearchRequest> query = BuildQuery(fields);
     if (!query) {
         c.ui.ShowAlert(AlertKind::Modal, "Spécifiez un(e) artiste/musique à rechercher !");
         s.idle_ = true;
@@ -92,11 +92,11 @@ void StartSearch(Client& c, const SearchFields& fields) {
         s.pinger_ = std::make_unique<ResultPinger>(s.collected_, s.lock_,
                                                    [&c, search] { c.PostToGui([&c, search] { c.search.Finish(c, search); }); });
     }
-    c.link.SendServerMessage(200, *query);
+    protocol::Send(c.link, *query);
 }
 
-void OnSearchResult(Client& c, const std::string& payload) {
-    SearchResult result = ParseSearchResult(payload);
+void OnSearchResult(Client& c, const protocol::SearchResult& message) {
+    SearchResult result = ResultFrom(message);
     std::scoped_lock lock(c.search.lock_);
     c.search.collected_.push_back(std::move(result));
 }

@@ -56,7 +56,7 @@ Q_SIGNALS:
 private:
     friend void SearchButton(Client&, const SearchFields&);
     friend void StartSearch(Client&, const SearchFields&);
-    friend void OnSearchResult(Client&, const std::string&);
+    friend void OnSearchResult(Client&, const protocol::SearchResult&);
     friend void OnEndOfSearch(Client&);
     friend void CancelSearch(Client&);
     friend void ResetSearchButton(Client&);
@@ -80,7 +80,7 @@ private:
 // while a search runs it cancels.
 void SearchButton(Client& client, const SearchFields& fields);
 void StartSearch(Client& client, const SearchFields& fields);
-void OnSearchResult(Client& client, const std::string& payload);
+void OnSearchResult(Client& client, const protocol::SearchResult& message);
 void OnEndOfSearch(Client& client);
 void CancelSearch(Client& client);
 // After a disconnect the button reads "Chercher!" again.

@@ -3,6 +3,7 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "base/text.h"
+#include "protocol/server_messages.h"
 #include "transfer/data_port.h"
 
 namespace tandril::server {
@@ -13,7 +14,7 @@ void ChangePassword(Client& client, const std::string& password) {
         return;
     }
     client.state.password = CutText(password, kMaxPassword);
-    client.link.SendServerMessage(701, client.state.password);
+    protocol::Send(client.link, protocol::ChangePassword{client.state.password});
 }
 
 void ChangeEmail(Client& client, const std::string& email) {
@@ -23,12 +24,12 @@ void ChangeEmail(Client& client, const std::string& email) {
     }
     if (email.empty()) return;
     client.state.email = CutText(email, kMaxEmail);
-    client.link.SendServerMessage(702, client.state.email);
+    protocol::Send(client.link, protocol::ChangeEmail{client.state.email});
 }
 
 void SetLineSpeed(Client& client, int code) {
     client.state.lineSpeed = code;
-    client.link.SendServerMessage(700, Format(16, "%d", code));
+    protocol::Send(client.link, protocol::ChangeLineSpeed{code});
 }
 
 void SetDataPort(Client& client, long long port) {
@@ -38,7 +39,7 @@ void SetDataPort(Client& client, long long port) {
     }
     client.state.dataPort = static_cast<int>(port);
     transfer::StartDataPortListener(client);
-    client.link.SendServerMessage(703, Format(16, "%d", static_cast<int>(port)));  // nothing goes out while offline
+    protocol::Send(client.link, protocol::ChangeDataPort{port});  // nothing goes out while offline
 }
 
 }  // namespace tandril::server

@@ -4,8 +4,8 @@
 
 #include "app/client.h"
 #include "base/text.h"
+#include "protocol/redirector_reply.h"
 #include "server/proxy_client.h"
-#include "server/redirector_reply.h"
 
 namespace tandril::server {
 
@@ -29,13 +29,13 @@ std::optional<platform::Endpoint> AskRedirector(Client& client, std::uint32_t re
         ssize_t n = ::recv(s.fd(), buf, 99, 0);
         if (n <= 0) return std::nullopt;
         s.reset();
-        RedirectorReply reply = ParseRedirectorReply(std::string_view(buf, static_cast<std::size_t>(n)));
-        if (reply.kind == RedirectorReply::Server) {
+        protocol::RedirectorReply reply = protocol::ParseRedirectorReply(std::string_view(buf, static_cast<std::size_t>(n)));
+        if (reply.kind == protocol::RedirectorReply::Server) {
             auto address = platform::ParseDottedAddress(reply.address);
             if (!address || reply.port <= 0 || reply.port > 65535) return std::nullopt;
             return platform::Endpoint{*address, static_cast<std::uint16_t>(reply.port)};
         }
-        if (reply.kind != RedirectorReply::Wait) return std::nullopt;
+        if (reply.kind != protocol::RedirectorReply::Wait) return std::nullopt;
         ++retries;
         if (status) status->SetSecondLine(Format(99, "Waiting %d seconds (%d) Server Busy...", reply.waitSeconds, retries));
         client.Sleep(std::chrono::seconds(reply.waitSeconds));

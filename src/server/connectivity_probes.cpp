@@ -9,6 +9,7 @@
 #include "base/settings.h"
 #include "base/text.h"
 #include "base/wire_text.h"
+#include "protocol/server_messages.h"
 
 namespace tandril::server {
 
@@ -47,16 +48,19 @@ void InboundProbe(Client& client, int port, int seconds, std::string text) {
 
 }  // namespace
 
-void StartConnectivityProbe(Client& client, int type, const std::string& payload) {
-    auto f1 = GetField(payload, 1, 128), f2 = GetField(payload, 2, 32), f3 = GetField(payload, 3, 128);
-    if (!f1 || !f2 || !f3) return;
-    if (type == 900) {
-        client.StartWorker([&client, address = *f1, port = static_cast<int>(DecimalValue(*f2)), text = *f3] {
+void StartConnectivityProbe(Client& client, protocol::MessageType type, const std::string& payload) {
+    if (type == protocol::MessageType::OutboundProbe) {
+        auto probe = protocol::OutboundProbe::Decode(payload);
+        if (!probe) return;
+        client.StartWorker([&client, address = probe->address, port = static_cast<int>(DecimalValue(probe->port)), text = probe->text] {
             OutboundProbe(client, address, port, text);
         });
-    } else if (type == 901) {
-        client.StartWorker([&client, port = static_cast<int>(DecimalValue(*f1)), seconds = static_cast<int>(DecimalValue(*f2)),
-                            text = *f3] { InboundProbe(client, port, seconds, text); });
+    } else if (type == protocol::MessageType::InboundProbe) {
+        auto probe = protocol::InboundProbe::Decode(payload);
+        if (!probe) return;
+        client.StartWorker([&client, port = static_cast<int>(DecimalValue(probe->port)),
+                            seconds = static_cast<int>(DecimalValue(probe->seconds)),
+                            text = probe->text] { InboundProbe(client, port, seconds, text); });
     }
 }
 

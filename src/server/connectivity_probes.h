@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "protocol/message_type.h"
+
 namespace tandril {
 class Client;
 }
 
 namespace tandril::server {
 
-void StartConnectivityProbe(Client& client, int type, const std::string& payload);
+void StartConnectivityProbe(Client& client, protocol::MessageType type, const std::string& payload);
 
 }  // namespace tandril::server

@@ -7,6 +7,7 @@
 #include "app/pending_parts.h"
 #include "base/settings.h"
 #include "base/text.h"
+#include "protocol/server_messages.h"
 #include "search/search_session.h"
 #include "server/account_changes.h"
 #include "server/connectivity_probes.h"
@@ -19,6 +20,8 @@
 
 namespace tandril::server {
 
+using namespace protocol;
+
 namespace {
 
 std::string TimeText() {
@@ -27,137 +30,145 @@ std::string TimeText() {
     return t;
 }
 
-void OnError(Client& c, const std::string& text) {
-    if (ContainsNoCase(text, "invalid password")) {
+void OnError(Client& c, const ErrorText& error) {
+    if (ContainsNoCase(error.text, "invalid password")) {
         ServerDisconnect(c, false);
         InvalidPasswordDialog(c);
         return;
     }
-    c.ui.ShowAlert(AlertKind::Modeless, text);
+    c.ui.ShowAlert(AlertKind::Modeless, error.text);
 }
 
-void OnServerStatistics(Client& c, const std::string& payload) {
-    std::string fields[3];
-    for (int i = 0; i < 3; ++i) fields[i] = GetField(payload, i + 1, 50).value_or("");
-    c.SetStatusText(1, Format(99, "Currently %s users sharing %s files (%s gigs)", GroupThousands(fields[0]).c_str(),
-                              GroupThousands(fields[1]).c_str(), GroupThousands(fields[2]).c_str()));
+void OnServerStatistics(Client& c, const ServerStatistics& m) {
+    c.SetStatusText(1, Format(99, "Currently %s users sharing %s files (%s gigs)", GroupThousands(m.users).c_str(),
+                              GroupThousands(m.files).c_str(), GroupThousands(m.gigabytes).c_str()));
 }
 
-void OnImposedDataPort(Client& c, const std::string& payload) {
-    if (Trim(payload).empty()) return;
-    SetDataPort(c, DecimalValue(payload));
+void OnImposedDataPort(Client& c, const ImposedDataPort& m) {
+    SetDataPort(c, m.value);
     SaveAccount(c);
 }
 
-void OnImposedLineSpeed(Client& c, const std::string& payload) {
-    std::string_view code = Trim(payload);
-    if (code.empty()) return;
-    c.state.lineSpeed = static_cast<int>(DecimalValue(code));
+void OnImposedLineSpeed(Client& c, const ImposedLineSpeed& m) {
+    c.state.lineSpeed = static_cast<int>(m.value);
     SaveAccount(c);
 }
 
-void OnMessageOfTheDay(Client& c, const std::string& payload) {
-    c.chat.AppendLine(c.chat.Current(), "MOTD", Format(chat::kMaxChatLine, "* %s", payload.c_str()), true);
+void OnMessageOfTheDay(Client& c, const MessageOfTheDay& m) {
+    c.chat.AppendLine(c.chat.Current(), "MOTD", Format(chat::kMaxChatLine, "* %s", m.text.c_str()), true);
 }
 
-void OnServerPong(Client& c, const std::string& payload) {
+void OnServerPong(Client& c, const ServerPing& m) {
     std::string when = TimeText();
-    std::string_view sent = Trim(payload);
+    std::string_view sent = Trim(m.text);
     std::string line = sent.empty() ? Format(255, "[%s] Received pong from server.", when.c_str())
                                     : Format(255, "[%s] Received pong from server: %d seconds!", when.c_str(),
                                              static_cast<int>(std::time(nullptr) - DecimalValue(sent)));
     c.chat.ShowInBothWindows(line);
 }
 
-void OnUserPong(Client& c, const std::string& payload) {
-    std::string name(Trim(payload));
+void OnUserPong(Client& c, const UserPong& m) {
+    std::string name(Trim(m.text));
     c.chat.ShowInBothWindows(Format(255, "[%s] Pong from %s!", TimeText().c_str(), name.c_str()));
 }
 
-void OnBothFirewalled(Client& c, const std::string& payload) {
-    auto user = GetField(payload, 1, kMaxUserName + 1);
-    if (!user) return;
-    if (c.ui.AskBothFirewalled(*user)) SetDataPort(c, 6699);
+void OnBothFirewalled(Client& c, const BothFirewalled& m) {
+    if (c.ui.AskBothFirewalled(m.user)) SetDataPort(c, 6699);
+}
+
+// Decodes the payload as `Message` and hands it on; a payload that lacks what the message needs is
+// dropped.
+template <typename Message, typename Handler>
+void Route(const std::string& payload, Handler&& handler) {
+    if (auto message = Message::Decode(payload)) handler(*message);
 }
 
 }  // namespace
 
-void ServerDispatcher(Client& client, int type, const std::string& payload) {
+void ServerDispatcher(Client& client, int number, const std::string& payload) {
+    auto& c = client;
+    const auto type = static_cast<MessageType>(number);
     switch (type) {
-        case 0:
-            OnError(client, payload);
+        case MessageType::Error:
+            Route<ErrorText>(payload, [&](auto& m) { OnError(c, m); });
             break;
-        case 1:
-            client.ui.ShowAlert(AlertKind::Modal, payload);
+        case MessageType::Notice:
+            c.ui.ShowAlert(AlertKind::Modal, payload);
             break;
-        case 201:
-            search::OnSearchResult(client, payload);
+        case MessageType::SearchResult:
+            Route<SearchResult>(payload, [&](auto& m) { search::OnSearchResult(c, m); });
             break;
-        case 202:
-            search::OnEndOfSearch(client);
+        case MessageType::EndOfSearch:
+            search::OnEndOfSearch(c);
             break;
-        case 204:
-            transfer::OnDownloadAddress(client, payload);
+        case MessageType::DownloadAddress:
+            // An answer without its fields still ends the request: its slot passes on.
+            if (auto m = DownloadAddress::Decode(payload)) {
+                transfer::OnDownloadAddress(c, *m);
+            } else {
+                transfer::StartNextQueuedDownload(c);
+            }
             break;
-        case 206:
-        case 609:
-            transfer::OnDownloadRefused(client, payload);
+        case MessageType::DownloadFailed:
+            Route<DownloadFailed>(payload, [&](auto& m) { transfer::OnDownloadRefused(c, m.user, m.fileName); });
             break;
-        case 214:
-            transfer::TimeoutSweep(client);
-            OnServerStatistics(client, payload);
+        case MessageType::TransferFailed:
+            Route<TransferFailed>(payload, [&](auto& m) { transfer::OnDownloadRefused(c, m.user, m.fileName); });
             break;
-        case 501:
-            transfer::OnPushRequest(client, payload);
+        case MessageType::ServerStatistics:
+            transfer::TimeoutSweep(c);
+            Route<ServerStatistics>(payload, [&](auto& m) { OnServerStatistics(c, m); });
             break;
-        case 601:
-            transfer::OnLineSpeed(client, payload);
+        case MessageType::PushAsked:
+            Route<PushAsked>(payload, [&](auto& m) { transfer::OnPushRequest(c, m); });
             break;
-        case 620:
-            transfer::OnRemoteQueueFull(client, payload);
+        case MessageType::UserLineSpeed:
+            Route<UserLineSpeed>(payload, [&](auto& m) { transfer::OnLineSpeed(c, m); });
             break;
-        case 607:
-            transfer::OnUploadRequest(client, payload);
+        case MessageType::RemoteQueueFull:
+            Route<RemoteQueueFull>(payload, [&](auto& m) { transfer::OnRemoteQueueFull(c, m); });
             break;
-        case 404:
-            client.chat.ShowInBothWindows(payload);
+        case MessageType::UploadRequest:
+            Route<UploadRequest>(payload, [&](auto& m) { transfer::OnUploadRequest(c, m); });
             break;
-        case 613:
-            OnImposedDataPort(client, payload);
+        case MessageType::ServerText:
+            c.chat.ShowInBothWindows(payload);
             break;
-        case 621:
-            OnMessageOfTheDay(client, payload);
+        case MessageType::ImposedDataPort:
+            Route<ImposedDataPort>(payload, [&](auto& m) { OnImposedDataPort(c, m); });
             break;
-        case 625:
-            OnImposedLineSpeed(client, payload);
+        case MessageType::MessageOfTheDay:
+            Route<MessageOfTheDay>(payload, [&](auto& m) { OnMessageOfTheDay(c, m); });
             break;
-        case 748:
-            client.state.suppressReconnectOnce = true;
+        case MessageType::ImposedLineSpeed:
+            Route<ImposedLineSpeed>(payload, [&](auto& m) { OnImposedLineSpeed(c, m); });
             break;
-        case 750:
-            OnServerPong(client, payload);
+        case MessageType::LoggedInElsewhere:
+            c.state.suppressReconnectOnce = true;
             break;
-        case 751:
-            client.link.SendServerMessage(752, payload);
+        case MessageType::ServerPing:
+            Route<ServerPing>(payload, [&](auto& m) { OnServerPong(c, m); });
             break;
-        case 752:
-            OnUserPong(client, payload);
+        case MessageType::UserPing:
+            Route<UserPing>(payload, [&](auto& m) { Send(c.link, UserPong{m.text}); });
             break;
-        case 900:
-        case 901:
-            StartConnectivityProbe(client, type, payload);
+        case MessageType::UserPong:
+            Route<UserPong>(payload, [&](auto& m) { OnUserPong(c, m); });
             break;
-        case 1200:
-            OnBothFirewalled(client, payload);
+        case MessageType::OutboundProbe:
+        case MessageType::InboundProbe:
+            StartConnectivityProbe(c, type, payload);
             break;
-        case 3:
+        case MessageType::BothFirewalled:
+            Route<BothFirewalled>(payload, [&](auto& m) { OnBothFirewalled(c, m); });
+            break;
+        case MessageType::LoginAccepted:
             break;  // a login acceptance outside a login changes nothing
-        case 5:
-            HandleUpgradeOffer(client, payload);
+        case MessageType::UpgradeOffer:
+            HandleUpgradeOffer(c, payload);
             break;
         default:
-            HandleLaterMessage(client, type, payload);
-            break;
+            break;  // nothing to do, or a type this client does not know
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "base/text.h"
+#include "protocol/server_messages.h"
 #include "server/connectivity_probes.h"
 #include "server/invalid_password.h"
 #include "server/proxy_client.h"
@@ -10,14 +11,15 @@
 
 namespace tandril::server {
 
+using protocol::MessageType;
+
 namespace {
 
 // Sends the login and reads the answer; 920 goes first unless this server refuses it.
 int SendLogin(Client& client, bool with920, std::string& reply) {
     AppState& s = client.state;
-    if (with920) client.link.SendServerMessage(920, "1");
-    client.link.SendServerMessage(2, Format(std::string::npos, "%s %s %d \"%s\" %d %lu %d", s.userName.c_str(), s.password.c_str(),
-                                            s.dataPort, kVersionText, s.lineSpeed, 4853UL, 0));
+    if (with920) protocol::Send(client.link, protocol::BeforeLogin{});
+    protocol::Send(client.link, protocol::Login{s.userName, s.password, s.dataPort, kVersionText, s.lineSpeed});
     return client.link.ReceiveServerMessage(reply, 100);
 }
 
@@ -34,7 +36,7 @@ int LoginToServer(Client& client, bool interactive) {
     }
     std::string reply;
     int type = SendLogin(client, with920, reply);
-    if (with920 && type == 0 && ContainsNoCase(reply, "invalid command")) {
+    if (with920 && type == static_cast<int>(MessageType::Error) && ContainsNoCase(reply, "invalid command")) {
         // Some servers take nothing but a login before one and close the connection on 920:
         // connect to the same server again at once and log in without it from now on.
         {
@@ -47,16 +49,15 @@ int LoginToServer(Client& client, bool interactive) {
         reply.clear();
         type = SendLogin(client, false, reply);
     }
-    switch (type) {
-        case -1:
-            return 0;
-        case 3:
+    if (type < 0) return 0;
+    switch (static_cast<MessageType>(type)) {
+        case MessageType::LoginAccepted:
             break;
-        case 900:
-        case 901:
-            StartConnectivityProbe(client, type, reply);
+        case MessageType::OutboundProbe:
+        case MessageType::InboundProbe:
+            StartConnectivityProbe(client, static_cast<MessageType>(type), reply);
             break;
-        case 0:
+        case MessageType::Error:
             if (ContainsNoCase(reply, "invalid password")) {
                 ServerDisconnect(client, false);
                 return InvalidPasswordDialog(client);
@@ -67,7 +68,7 @@ int LoginToServer(Client& client, bool interactive) {
                 client.chat.ShowInBothWindows(Format(127, "Unable to login: %s", reply.c_str()));
             }
             return 0;
-        case 5:
+        case MessageType::UpgradeOffer:
             HandleUpgradeOffer(client, reply);
             return 0;
         default:

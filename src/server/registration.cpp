@@ -6,9 +6,10 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "app/startup.h"
+#include "base/shared_folders.h"
 #include "base/text.h"
 #include "library/scan_drives.h"
-#include "base/shared_folders.h"
+#include "protocol/server_messages.h"
 #include "server/connect_server.h"
 #include "server/connectivity_probes.h"
 #include "server/invalid_password.h"
@@ -18,6 +19,7 @@
 namespace tandril::server {
 
 using namespace std::chrono_literals;
+using protocol::MessageType;
 
 namespace {
 
@@ -40,7 +42,8 @@ private:
     void ConnectUntilConnected();
     void CountFailedAttempt();
     // One request and its answer under a wait text; a failed receive reconnects and asks again.
-    int Exchange(const char* waitText, int type, const std::string& payload, std::string& reply, std::size_t size);
+    template <typename Message>
+    int Exchange(const char* waitText, const Message& request, std::string& reply, std::size_t size);
     bool CheckVersion();
     bool CheckAccount();
     bool CheckOptionalInfo();
@@ -82,14 +85,15 @@ void Wizard::ConnectUntilConnected() {
     }
 }
 
-int Wizard::Exchange(const char* waitText, int type, const std::string& payload, std::string& reply, std::size_t size) {
+template <typename Message>
+int Wizard::Exchange(const char* waitText, const Message& request, std::string& reply, std::size_t size) {
     for (;;) {
         if (!c_.link.IsOpen()) {
             c_.ui.ShowWaitWindow("Connecting to server...");
             ConnectUntilConnected();
         }
         c_.ui.ShowWaitWindow(waitText);
-        c_.link.SendServerMessage(static_cast<std::uint16_t>(type), payload);
+        protocol::Send(c_.link, request);
         int answer = c_.link.ReceiveServerMessage(reply, size);
         if (answer >= 0) return answer;
         c_.link.Close();
@@ -100,9 +104,9 @@ int Wizard::Exchange(const char* waitText, int type, const std::string& payload,
 bool Wizard::CheckVersion() {
     s_.lineSpeed = data_.lineSpeed;
     std::string reply;
-    int type = Exchange("Checking Version...", 4, Format(std::string::npos, "\"%s\" %d", kVersionText, data_.lineSpeed), reply, 99);
+    int type = Exchange("Checking Version...", protocol::VersionCheck{kVersionText, data_.lineSpeed}, reply, 99);
     c_.ui.ShowWaitWindow("");
-    if (type == 5) {
+    if (type == static_cast<int>(MessageType::UpgradeOffer)) {
         c_.dialog.SetDialogVisible(true);
         HandleUpgradeOffer(c_, reply);
         throw Left{0};
@@ -116,7 +120,7 @@ bool Wizard::CheckAccount() {
         if (!data_.newUser)
             question += "If you have registered with this name in the past it is not neccessary to do so again, press \"No\". ";
         if (c_.ui.Ask({question, "Confirm a Server request", Buttons::YesNo, Icon::Question}) == Answer::Yes) {
-            c_.link.SendServerMessage(704, data_.email);
+            protocol::Send(c_.link, protocol::Newsletter{data_.email});
         }
     }
     s_.accountOrigin = data_.newUser ? 1 : 2;
@@ -128,13 +132,14 @@ bool Wizard::CheckAccount() {
     std::string reply;
     if (data_.newUser) {
         for (;;) {
-            int type = Exchange("Checking user name...", 7, data_.user, reply, 100);
-            if (type == 8) break;
-            if (type == 9 || type == 10) {
+            int type = Exchange("Checking user name...", protocol::NameCheck{data_.user}, reply, 100);
+            if (type == static_cast<int>(MessageType::NameFree)) break;
+            const bool taken = type == static_cast<int>(MessageType::NameTaken);
+            if (taken || type == static_cast<int>(MessageType::NameInvalid)) {
                 c_.ui.ShowWaitWindow("");
                 c_.ui.ShowAlert(AlertKind::Modal, Format(511,
-                                                         type == 9 ? "Name %s is in use by another Tandril user!  Please choose another."
-                                                                   : "Name %s contains invalid characters! Please choose another name!",
+                                                         taken ? "Name %s is in use by another Tandril user!  Please choose another."
+                                                               : "Name %s contains invalid characters! Please choose another name!",
                                                          data_.user.c_str()));
                 return false;
             }
@@ -142,10 +147,9 @@ bool Wizard::CheckAccount() {
         }
     } else {
         for (;;) {
-            int type = Exchange("Verifying Password...", 11, Format(std::string::npos, "%s %s", data_.user.c_str(), data_.password.c_str()),
-                                reply, 100);
-            if (type == 12) break;
-            if (type == 0 && ContainsNoCase(reply, "password")) {
+            int type = Exchange("Verifying Password...", protocol::AccountCheck{data_.user, data_.password}, reply, 100);
+            if (type == static_cast<int>(MessageType::AccountValid)) break;
+            if (type == static_cast<int>(MessageType::Error) && ContainsNoCase(reply, "password")) {
                 c_.ui.ShowWaitWindow("");
                 c_.ui.ShowAlert(AlertKind::Modal, Format(511, "Error: %s!", reply.c_str()));
                 return false;
@@ -203,26 +207,27 @@ int Wizard::RegisterOrLogIn() {
         std::string reply;
         int type;
         if (data_.newUser) {
-            c_.link.SendServerMessage(6, Format(std::string::npos, "%s %s %d \"%s\" %d %s %d", s_.userName.c_str(), s_.password.c_str(),
-                                                s_.dataPort, kVersionText, s_.lineSpeed, s_.email.c_str(), 0));
+            protocol::Send(c_.link, protocol::Register{s_.userName, s_.password, s_.dataPort, kVersionText, s_.lineSpeed, s_.email});
             type = c_.link.ReceiveServerMessage(reply, 500);
         } else {
-            c_.link.SendServerMessage(920, "1");
-            c_.link.SendServerMessage(2, Format(std::string::npos, "%s %s %d \"%s\" %d %lu %d", s_.userName.c_str(), s_.password.c_str(),
-                                                s_.dataPort, kVersionText, s_.lineSpeed, 4853UL, 0));
-            while ((type = c_.link.ReceiveServerMessage(reply, 100)) == 900 || type == 901) StartConnectivityProbe(c_, type, reply);
+            protocol::Send(c_.link, protocol::BeforeLogin{});
+            protocol::Send(c_.link, protocol::Login{s_.userName, s_.password, s_.dataPort, kVersionText, s_.lineSpeed});
+            while ((type = c_.link.ReceiveServerMessage(reply, 100)) == static_cast<int>(MessageType::OutboundProbe) ||
+                   type == static_cast<int>(MessageType::InboundProbe)) {
+                StartConnectivityProbe(c_, static_cast<MessageType>(type), reply);
+            }
         }
-        if (type == 3) return 1;
-        if (type == 5) {
+        if (type == static_cast<int>(MessageType::LoginAccepted)) return 1;
+        if (type == static_cast<int>(MessageType::UpgradeOffer)) {
             SaveAccount(c_);
             HandleUpgradeOffer(c_, reply);
             throw Left{0};
         }
-        if (type == 0 && !data_.newUser && ContainsNoCase(reply, "invalid password")) {
+        if (type == static_cast<int>(MessageType::Error) && !data_.newUser && ContainsNoCase(reply, "invalid password")) {
             ServerDisconnect(c_, false);
             throw Left{InvalidPasswordDialog(c_)};
         }
-        if (type == 0) c_.ui.ShowAlert(AlertKind::Modal, reply);
+        if (type == static_cast<int>(MessageType::Error)) c_.ui.ShowAlert(AlertKind::Modal, reply);
         c_.link.Close();
         CountFailedAttempt();
     }
@@ -276,7 +281,7 @@ int Wizard::Run() {
     ChooseDataPort();
     RegisterOrLogIn();
     if (s_.email.empty()) s_.email = kDefaultEmail;
-    if (data_.newUser) c_.link.SendServerMessage(15, PersonalDataPayload(data_.personal));
+    if (data_.newUser) protocol::Send(c_.link, protocol::PersonalData{data_.personal});
     s_.connected = true;
     WatchHotListUsers(c_);
     SaveAccount(c_);
@@ -304,29 +309,20 @@ std::string CheckAccountPage(bool newUser, std::string& user, std::string& passw
     return "";
 }
 
-std::string PersonalDataPayload(const std::map<std::string, std::string>& data) {
-    std::string payload;
-    for (const auto& [key, value] : data) {
-        if (!payload.empty()) payload += " ";
-        payload += "\"" + key + "\" \"" + value + "\"";
-    }
-    return payload;
-}
-
 int FindDataPort(Client& c, const std::vector<int>& candidates) {
     if (c.state.settings.proxyVersion != 0) return 0;
     c.dialog.SetStatus("Finding acceptable local data port...");
     c.dialog.SetProgress(0, 15);
     std::vector<std::pair<int, platform::Socket>> listeners;
-    std::string text;
+    protocol::DataPortCandidates offered;
     for (int port : candidates) {
         platform::Socket s = platform::ListenTcp(static_cast<std::uint16_t>(port), false);
         if (!s) continue;
-        if (text.size() + std::to_string(port).size() + 1 < 98) text += std::to_string(port) + " ";
+        offered.ports.push_back(port);
         listeners.emplace_back(port, std::move(s));
     }
     int sent = 0;
-    while (!c.link.SendServerMessage(300, std::string(Trim(text)))) {
+    while (!protocol::Send(c.link, offered)) {
         if (++sent >= 5 || c.state.quitting) return 0;
         ConnectServer(c, &c.dialog);
     }

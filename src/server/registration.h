@@ -20,7 +20,6 @@ int RegistrationWizard(Client& client);
 int FindDataPort(Client& client, const std::vector<int>& candidates);
 
 // Message 15: each entry as "\"KEY\" \"value\"", in key order, separated by blanks.
-std::string PersonalDataPayload(const std::map<std::string, std::string>& data);
 
 // The checks of the account page; empty when the page may be left.
 std::string CheckAccountPage(bool newUser, std::string& user, std::string& password, std::string& password2, std::string& email);

@@ -5,13 +5,14 @@
 #include <cerrno>
 #include <thread>
 
-#include "server/framing.h"
 #include "base/text.h"
 #include "base/wire_text.h"
+#include "protocol/framing.h"
 
 namespace tandril::server {
 
 using namespace std::chrono_literals;
+using namespace protocol;
 
 namespace {
 constexpr int kSocketBuffers = 65536;

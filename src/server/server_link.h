@@ -16,10 +16,11 @@
 
 #include "base/thread_queue.h"
 #include "platform/socket.h"
+#include "protocol/frame_sender.h"
 
 namespace tandril::server {
 
-class ServerLink : public QObject {
+class ServerLink : public QObject, public protocol::FrameSender {
     Q_OBJECT
 public:
     struct Callbacks {
@@ -46,6 +47,9 @@ public:
 
     // 1 when the whole frame was written; 0 when there is no connection or it failed while sending.
     int SendServerMessage(std::uint16_t type, std::string_view text);
+    int SendFrame(protocol::MessageType type, std::string_view payload) override {
+        return SendServerMessage(static_cast<std::uint16_t>(type), payload);
+    }
     // The frame's type, or -1 when the connection failed. At most size - 1 payload bytes are kept;
     // when the connection fails inside a payload, `text` becomes "Disconnected!".
     int ReceiveServerMessage(std::string& text, std::size_t size);

@@ -7,13 +7,14 @@
 #include <filesystem>
 
 #include "app/client.h"
+#include "base/shared_folders.h"
 #include "base/text.h"
+#include "base/wire_text.h"
 #include "library/my_files.h"
 #include "library/resume_list.h"
-#include "base/shared_folders.h"
+#include "protocol/peer_messages.h"
 #include "server/account_changes.h"
 #include "server/proxy_client.h"
-#include "base/wire_text.h"
 #include "transfer/download_queue.h"
 #include "transfer/peek_reply.h"
 #include "transfer/transfers.h"
@@ -63,7 +64,7 @@ void Fail(Client& c, TransferRecord& r) {
 
 // The peer could not be reached or did not greet us: the server hears of its port (626).
 void FailUnreachable(Client& c, TransferRecord& r, const std::string& nick, std::uint32_t port) {
-    c.link.SendServerMessage(626, Format(64, "%s %d", nick.c_str(), static_cast<int>(port)));
+    protocol::Send(c.link, protocol::PeerUnreachable{nick, static_cast<int>(port)});
     Fail(c, r);
     c.ui.ShowAlert(AlertKind::Modeless, Format(200, "User %s is not properly configured. Try again in a few minutes.", nick.c_str()));
 }
@@ -119,31 +120,24 @@ void StartDownload(Client& c, const std::string& remoteName, const std::string& 
     AskForDownload(c, r);
 }
 
-void OnDownloadAddress(Client& c, const std::string& payload) {
-    auto field = [&](int n, std::size_t size) { return GetField(payload, n, size); };
-    auto nick = field(1, 20), address = field(2, 16), port = field(3, 16), name = field(4, 350), checksum = field(5, 50);
-    auto speed = field(6, 16);
-    if (!nick || !address || !port || !name || !checksum) {
-        StartNextQueuedDownload(c);
-        return;
-    }
+void OnDownloadAddress(Client& c, const protocol::DownloadAddress& m) {
     std::uint32_t rowId = 0;
     std::string localPath;
     bool decide = false;
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
-        TransferRecord* r = FindInbound(c, *nick, *name, {TransferState::Connecting, TransferState::RemotelyQueued});
+        TransferRecord* r = FindInbound(c, m.user, m.fileName, {TransferState::Connecting, TransferState::RemotelyQueued});
         if (!r) return;  // alternative sources of a resumed download come with the resume part
-        if (speed) r->peerLineSpeed = static_cast<std::uint32_t>(std::strtoul(speed->c_str(), nullptr, 10));
-        r->checksum = *checksum;
-        r->peerAddress = static_cast<std::uint32_t>(std::strtoul(address->c_str(), nullptr, 10));
-        r->peerPort = static_cast<std::uint32_t>(std::strtoul(port->c_str(), nullptr, 10));
+        if (m.lineSpeed) r->peerLineSpeed = *m.lineSpeed;
+        r->checksum = m.checksum;
+        r->peerAddress = m.address;
+        r->peerPort = m.port;
         rowId = r->rowId;
         localPath = r->localPath;
         decide = !r->streaming && r->existingFileAction == ExistingFileAction::Undecided;
         if (r->peerPort == 0 && c.state.dataPort == 0) {
             // Both sides firewalled: neither can reach the other.
-            if (c.ui.AskBothFirewalledDownload(*name)) {
+            if (c.ui.AskBothFirewalledDownload(m.fileName)) {
                 server::SetDataPort(c, 6699);  // the record waits for the time-out sweep
             } else {
                 Fail(c, *r);
@@ -184,24 +178,14 @@ void OnDownloadAddress(Client& c, const std::string& payload) {
     if (r->peerPort == 0) {
         // The uploader is firewalled: the server asks it to connect to us.
         r->requestTime = TransferNow();
-        c.link.SendServerMessage(500, r->nick + " \"" + r->remoteName + "\"");
+        protocol::Send(c.link, protocol::PushRequest{r->nick, r->remoteName});
         return;
     }
     r->attached = true;  // before the worker runs, so that the row cannot be freed under it
     c.StartWorker([&c, r] { DownloadWorker(c, *r); });
 }
 
-void OnDownloadRefused(Client& c, const std::string& payload) {
-    std::string nick, name;
-    if (payload.find('"') != std::string::npos) {
-        nick = GetField(payload, 1, 20).value_or("");
-        name = GetField(payload, 2, 350).value_or("");
-    } else {
-        std::string text(Trim(payload));
-        auto blank = text.find(' ');
-        nick = CutText(text.substr(0, blank), 19);
-        name = blank == std::string::npos ? "" : CutText(Trim(std::string_view(text).substr(blank)), 349);
-    }
+void OnDownloadRefused(Client& c, const std::string& nick, const std::string& name) {
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
         if (TransferRecord* r = FindInbound(c, nick, name, {TransferState::Connecting, TransferState::RemotelyQueued})) {
@@ -233,16 +217,17 @@ void DownloadWorker(Client& c, TransferRecord& r) {
     platform::SetBuffers(fd, 65536);
     if (!WaitForData(c, fd, c.Scaled(20s))) return Fail(c, r);
     char greeting = 0;
-    if (::recv(fd, &greeting, 1, 0) != 1 || greeting != '1') return FailUnreachable(c, r, nick, port);
+    if (::recv(fd, &greeting, 1, 0) != 1 || greeting != protocol::kPeerGreeting[0]) return FailUnreachable(c, r, nick, port);
 
     std::error_code ec;
     std::uint32_t offset = 0;
     if (action == ExistingFileAction::Append && fs::exists(localPath, ec)) {
         offset = static_cast<std::uint32_t>(fs::file_size(localPath, ec));
     }
-    const std::string request = Utf8ToCp1252(
-        Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), remoteName.c_str(), static_cast<unsigned long>(offset)));
-    if (!platform::SendAllBlocking(fd, "GET") || !platform::SendAllBlocking(fd, request)) return Fail(c, r);
+    const std::string request = protocol::FileRequest{c.state.userName, remoteName, protocol::NumberReply(offset)}.Encode();
+    if (!platform::SendAllBlocking(fd, protocol::PeerCommandText(protocol::PeerCommand::Get)) || !platform::SendAllBlocking(fd, request)) {
+        return Fail(c, r);
+    }
 
     if (!WaitForData(c, fd, c.Scaled(20s))) return Fail(c, r);
     ReplyPeek peek{
@@ -252,14 +237,12 @@ void DownloadWorker(Client& c, TransferRecord& r) {
     const std::size_t length = PeekReplyLength(peek);
     char reply[128] = {};
     if (length == 0 || !ReceiveExactly(fd, reply, length)) return Fail(c, r);
-    const std::string text(reply, length);
-    if (!std::isdigit(static_cast<unsigned char>(text[0]))) {
-        // "FILE NOT FOUND", "FILE NOT SHARED", "INVALID REQUEST", or anything else that is no size.
-        return Fail(c, r);
-    }
+    // "FILE NOT FOUND", "FILE NOT SHARED", "INVALID REQUEST", or anything else that is no size.
+    const auto size = protocol::ParseSizeReply(std::string_view(reply, length));
+    if (!size) return Fail(c, r);
     {
         std::unique_lock lock(c.transfers.lists.Lock(false));
-        if (r.fileSize == 0) r.fileSize = static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+        if (r.fileSize == 0) r.fileSize = *size;
         if (r.fileSize == 0) {
             RemoveTransfer(c, r);
             lock.unlock();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/unique_fd.h"
+#include "protocol/server_messages.h"
 #include "transfer/transfer_record.h"
 
 namespace tandril {
@@ -30,9 +31,9 @@ TransferRecord* FindInbound(Client& c, const std::string& nick, const std::strin
 void StartDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size,
                    TransferState initialState = TransferState::Connecting, bool streaming = false);
 // 204: the uploader's address and port.
-void OnDownloadAddress(Client& c, const std::string& payload);
-// 206 and 609: the download cannot be made.
-void OnDownloadRefused(Client& c, const std::string& payload);
+void OnDownloadAddress(Client& c, const protocol::DownloadAddress& m);
+// 206 and 609: the download of `name` from `nick` cannot be made.
+void OnDownloadRefused(Client& c, const std::string& nick, const std::string& name);
 // One connection to an uploader, on a thread of its own; the record is Attached throughout.
 void DownloadWorker(Client& c, TransferRecord& r);
 // Opens a download's file: appended to for a resume, else made anew; the alert when it cannot be.

@@ -4,6 +4,7 @@
 
 #include "app/client.h"
 #include "base/text.h"
+#include "protocol/server_messages.h"
 #include "transfer/download.h"
 #include "transfer/transfers.h"
 
@@ -17,14 +18,14 @@ void AskForDownload(Client& c, TransferRecord& r) {
         nick = r.nick;
         name = r.remoteName;
     }
-    c.link.SendServerMessage(203, nick + " \"" + name + "\"");
+    protocol::Send(c.link, protocol::DownloadRequest{nick, name});
 }
 
 void EnqueueDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, const std::string& checksum) {
     std::string localPath = DownloadPathOrAlert(c, remoteName);
     if (localPath.empty()) return;
-    auto record = std::make_unique<TransferRecord>(false, CutText(nick, 19), CutText(remoteName, 349),
-                                                   CutText(checksum, 49), size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
+    auto record = std::make_unique<TransferRecord>(false, CutText(nick, 19), CutText(remoteName, 349), CutText(checksum, 49), size, 0, 0,
+                                                   c.transfers.lists.NextRowId(), TransferNow());
     record->state = TransferState::Queued;
     record->localPath = std::move(localPath);
     AddTransfer(c, std::move(record));
@@ -43,8 +44,8 @@ TransferRecord* FirstWaiting(Client& c, TransferState state, const std::string& 
 // The slot of a download that ended (or waits on a full queue) passes to `next`.
 void PassSlotTo(Client& c, TransferRecord& next) {
     SetTransferState(c, next, TransferState::Connecting);
-    c.link.SendServerMessage(219, "");
-    c.link.SendServerMessage(218, "");
+    protocol::Send(c.link, protocol::DownloadEnded{});
+    protocol::Send(c.link, protocol::DownloadStarted{});
     AskForDownload(c, next);
 }
 
@@ -66,20 +67,19 @@ void StartNextQueuedDownload(Client& c) {
         }
     }
     LowerDownloadCount(c);
-    if (c.state.connected) c.link.SendServerMessage(219, "");
+    if (c.state.connected) protocol::Send(c.link, protocol::DownloadEnded{});
     ShowTransferCounters(c);
 }
 
-void OnRemoteQueueFull(Client& c, const std::string& payload) {
-    auto nick = GetField(payload, 1, 20), name = GetField(payload, 2, 350);
-    if (!nick || !name) return;
+void OnRemoteQueueFull(Client& c, const protocol::RemoteQueueFull& m) {
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
         TransferRecord* full =
-            FindInbound(c, *nick, *name, {TransferState::Connecting, TransferState::Resuming, TransferState::RemotelyQueued});
+            FindInbound(c, m.user, m.fileName, {TransferState::Connecting, TransferState::Resuming, TransferState::RemotelyQueued});
         if (!full) return;
         SetTransferState(c, *full, TransferState::RemotelyQueued);
-        if (TransferRecord* next = c.state.connected ? FirstWaiting(c, TransferState::Queued, *nick) : nullptr) return PassSlotTo(c, *next);
+        if (TransferRecord* next = c.state.connected ? FirstWaiting(c, TransferState::Queued, m.user) : nullptr)
+            return PassSlotTo(c, *next);
     }
     // Nobody else waits: the slot is given back here only; the server heard of the full queue.
     LowerDownloadCount(c);

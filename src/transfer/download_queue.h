@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/server_messages.h"
 #include "transfer/transfer_record.h"
 
 namespace tandril {
@@ -22,7 +23,7 @@ void StartNextQueuedDownload(Client& c);
 // Sends the request for a record that now holds a slot (203).
 void AskForDownload(Client& c, TransferRecord& r);
 // 620: the uploader's queue is full for this download; its slot passes to another user's file.
-void OnRemoteQueueFull(Client& c, const std::string& payload);
+void OnRemoteQueueFull(Client& c, const protocol::RemoteQueueFull& m);
 // "&Force Transfer (if queued)": the selected waiting downloads start now, whatever the limit.
 void ForceTransfer(Client& c, const std::vector<std::uint32_t>& rowIds);
 enum class QueueMove { Up, Down, Top, Bottom };

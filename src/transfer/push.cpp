@@ -8,8 +8,9 @@
 
 #include "app/client.h"
 #include "base/text.h"
-#include "server/proxy_client.h"
 #include "base/wire_text.h"
+#include "protocol/peer_messages.h"
+#include "server/proxy_client.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
 #include "transfer/transfers.h"
@@ -28,42 +29,39 @@ std::uint32_t SizeOnDisk(const std::string& path) {
     return ec ? 0 : static_cast<std::uint32_t>(std::min<std::uintmax_t>(size, UINT32_MAX));
 }
 
-std::uint32_t Number(const std::optional<std::string>& field) {
-    return field ? static_cast<std::uint32_t>(std::strtoul(field->c_str(), nullptr, 10)) : 0;
+void Refuse(int fd, protocol::PeerError error) {
+    platform::SendAllBlocking(fd, protocol::PeerErrorText(error));
 }
 
 }  // namespace
 
-void OnPushRequest(Client& c, const std::string& payload) {
-    auto nick = GetField(payload, 1, 20), address = GetField(payload, 2, 16), port = GetField(payload, 3, 16);
-    auto name = GetField(payload, 4, 350), checksum = GetField(payload, 5, 50), speed = GetField(payload, 6, 16);
-    if (!nick || !address || !port || !name || !checksum) return;
-    if (!UploadAllowed(c, *nick)) {
-        c.link.SendServerMessage(619, Format(500, "%s \"%s\" %d", nick->c_str(), name->c_str(), c.state.settings.maxUploads));
+void OnPushRequest(Client& c, const protocol::PushAsked& m) {
+    if (!UploadAllowed(c, m.user)) {
+        protocol::Send(c.link, protocol::UploadLimitReached{m.user, m.fileName, c.state.settings.maxUploads});
         return;
     }
-    auto shared = FindSharedFile(c, *name);
+    auto shared = FindSharedFile(c, m.fileName);
     if (!shared) return;  // only a file of the shared list is ever pushed
     TransferRecord* r = nullptr;
     {
         std::scoped_lock lock(c.transfers.lists.Lock(true));
         for (auto& record : c.transfers.lists.Of(true)) {
-            if (EqualsNoCase(record->nick, *nick) && EqualsNoCase(record->remoteName, shared->path) &&
+            if (EqualsNoCase(record->nick, m.user) && EqualsNoCase(record->remoteName, shared->path) &&
                 record->state != TransferState::Transferring && !record->attached) {
                 r = record.get();
                 break;
             }
         }
         if (!r) {
-            auto record = std::make_unique<TransferRecord>(true, *nick, shared->path, *checksum, SizeOnDisk(shared->path), 0, 0,
+            auto record = std::make_unique<TransferRecord>(true, m.user, shared->path, m.checksum, SizeOnDisk(shared->path), 0, 0,
                                                            c.transfers.lists.NextRowId(), TransferNow());
             record->localPath = shared->path;
             r = &AddTransfer(c, std::move(record));
         }
-        r->peerLineSpeed = Number(speed);
-        r->peerAddress = Number(address);
-        r->peerPort = Number(port);
-        r->checksum = *checksum;
+        r->peerLineSpeed = m.lineSpeed.value_or(0);
+        r->peerAddress = m.address;
+        r->peerPort = m.port;
+        r->checksum = m.checksum;
         r->attached = true;
     }
     c.StartWorker([&c, r] { PushUploadWorker(c, *r); });
@@ -86,13 +84,13 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
     };
     server::ProxyOutcome connection = server::ConnectThroughProxy(c, {ntohl(address), static_cast<std::uint16_t>(port)}, true);
     if (connection.status != 1) {
-        if (connection.status == 0) c.link.SendServerMessage(626, Format(64, "%s %d", nick.c_str(), static_cast<int>(port)));
+        if (connection.status == 0) protocol::Send(c.link, protocol::PeerUnreachable{nick, static_cast<int>(port)});
         return letGo();
     }
     const int fd = connection.socket.fd();
     platform::SetBuffers(fd, 65536);
     char consent = 0;
-    if (!WaitForData(c, fd, c.Scaled(20s)) || ::recv(fd, &consent, 1, 0) != 1 || consent == '0') {
+    if (!WaitForData(c, fd, c.Scaled(20s)) || ::recv(fd, &consent, 1, 0) != 1 || consent == protocol::kPushRefused) {
         return letGo();
     }
     TakeUploadSlot(c);
@@ -100,11 +98,11 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
         Client& c;
         ~Slot() { ReleaseUploadSlot(c); }
     } slot{c};
-    if (!platform::SendAllBlocking(fd, "SEND")) return letGo();
+    if (!platform::SendAllBlocking(fd, protocol::PeerCommandText(protocol::PeerCommand::Send))) return letGo();
     std::string virtualName;
     auto shared = FindSharedFile(c, remoteName, &virtualName);
     if (!shared) {
-        platform::SendAllBlocking(fd, "FILE NOT SHARED");
+        Refuse(fd, protocol::PeerError::FileNotShared);
         return letGo();
     }
     const std::uint32_t size = SizeOnDisk(shared->path);
@@ -112,15 +110,14 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
         std::scoped_lock lock(c.transfers.lists.Lock(true));
         r.fileSize = size;
     }
-    const std::string line =
-        Utf8ToCp1252(Format(700, "%s \"%s\" %lu", c.state.userName.c_str(), virtualName.c_str(), static_cast<unsigned long>(size)));
+    const std::string line = protocol::PushHeader{c.state.userName, virtualName, size}.Encode();
     if (!platform::SendAllBlocking(fd, line)) return letGo();
     auto reply = ReadLine(c, fd, c.Scaled(20s));
     if (!reply) return letGo();
     const std::uint64_t offset = RequestedOffset(*reply, shared->path);
     platform::UniqueFd file(::open(shared->path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid() || (offset != 0 && ::lseek(file.get(), static_cast<off_t>(offset), SEEK_SET) < 0)) {
-        platform::SendAllBlocking(fd, "FILE NOT FOUND");
+        Refuse(fd, protocol::PeerError::FileNotFound);
         return letGo();
     }
     const auto position = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, size));
@@ -142,12 +139,8 @@ void PushReceiver(Client& c, int fd, const std::string& rest) {
         if (!read) return;
         line = *read;
     }
-    line = Cp1252ToUtf8(line);
-    auto nick = GetField(line, 1, 20), name = GetField(line, 2, 350), size = GetField(line, 3, 16);
-    if (!size) {
-        platform::SendAllBlocking(fd, "INVALID REQUEST");
-        return;
-    }
+    auto header = protocol::PushHeader::Decode(line);
+    if (!header) return Refuse(fd, protocol::PeerError::InvalidRequest);
     TransferRecord* r = nullptr;
     std::string localPath;
     ExistingFileAction action;
@@ -155,34 +148,31 @@ void PushReceiver(Client& c, int fd, const std::string& rest) {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
         for (auto& record : c.transfers.lists.Of(false)) {
             if ((record->state == TransferState::Connecting || record->state == TransferState::RemotelyQueued) && !record->attached &&
-                EqualsNoCase(record->nick, *nick) && EqualsNoCase(record->remoteName, *name)) {
+                EqualsNoCase(record->nick, header->user) && EqualsNoCase(record->remoteName, header->fileName)) {
                 r = record.get();
                 break;
             }
         }
         if (r) {
             r->attached = true;
-            r->fileSize = Number(size);
+            r->fileSize = header->size;
             localPath = r->localPath;
             action = r->existingFileAction;
         }
     }
-    if (!r) {
-        platform::SendAllBlocking(fd, "FILE NOT REQUESTED");
-        return;
-    }
+    if (!r) return Refuse(fd, protocol::PeerError::FileNotRequested);
     auto fail = [&] {
         SetTransferState(c, *r, TransferState::Error);
         StartNextQueuedDownload(c);
     };
-    if (Number(size) == 0) {
+    if (header->size == 0) {
         fail();
         c.ui.ShowAlert(AlertKind::Modeless, Format(600, "FileName '%s' has a 0 byte file size!", localPath.c_str()));
         return;
     }
     std::uint32_t offset = 0;
     if (action == ExistingFileAction::Append) offset = SizeOnDisk(localPath);
-    if (!platform::SendAllBlocking(fd, std::to_string(offset))) return fail();
+    if (!platform::SendAllBlocking(fd, protocol::NumberReply(offset))) return fail();
     platform::UniqueFd file = OpenDownloadFile(c, localPath, action);
     if (!file.valid()) return fail();
     {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "protocol/server_messages.h"
 #include "transfer/transfer_record.h"
 
 namespace tandril {
@@ -13,7 +14,7 @@ class Client;
 namespace tandril::transfer {
 
 // 501, at the firewalled uploader: a downloader waits at address:port.
-void OnPushRequest(Client& c, const std::string& payload);
+void OnPushRequest(Client& c, const protocol::PushAsked& m);
 // Connects to the downloader and pushes the file, on a thread of its own.
 void PushUploadWorker(Client& c, TransferRecord& r);
 // At the downloader, after "SEND" on the data port: `rest` is what came with it.

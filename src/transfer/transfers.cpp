@@ -1,10 +1,11 @@
-#include "base/line_speed.h"
 #include "transfer/transfers.h"
 
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "app/startup.h"
+#include "base/line_speed.h"
 #include "base/text.h"
+#include "protocol/server_messages.h"
 #include "search/search_query.h"
 #include "transfer/data_port.h"
 #include "transfer/download_queue.h"
@@ -74,8 +75,7 @@ void AddTransferRow(Client& c, TransferRecord& r, int index) {
 void SetTransferLineSpeed(Client& c, TransferRecord& r, std::uint32_t code) {
     std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
     r.peerLineSpeed = code;
-    c.transfers.view.Edit(r.outbound, r.rowId,
-                          [&](TransferRow& row) { row.cells[kSpeedColumn] = LineSpeedName(static_cast<int>(code)); });
+    c.transfers.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) { row.cells[kSpeedColumn] = LineSpeedName(static_cast<int>(code)); });
 }
 
 bool RefreshTransferProgress(Client& c, TransferRecord& r) {
@@ -120,7 +120,7 @@ void TakeDownloadSlot(Client& c) {
         std::scoped_lock lock(c.state.downloadsLock);
         ++c.state.downloads;
     }
-    if (c.state.connected) c.link.SendServerMessage(218, "");
+    if (c.state.connected) protocol::Send(c.link, protocol::DownloadStarted{});
     ShowTransferCounters(c);
 }
 
@@ -129,7 +129,7 @@ void TakeUploadSlot(Client& c) {
         std::scoped_lock lock(c.state.uploadsLock);
         ++c.state.uploads;
     }
-    if (c.state.connected) c.link.SendServerMessage(220, "");
+    if (c.state.connected) protocol::Send(c.link, protocol::UploadStarted{});
     ShowTransferCounters(c);
 }
 
@@ -140,7 +140,7 @@ void ReleaseUploadSlot(Client& c) {
         c.state.uploads = std::max(0, c.state.uploads - 1);
         left = c.state.uploads;
     }
-    if (c.state.connected) c.link.SendServerMessage(221, "");
+    if (c.state.connected) protocol::Send(c.link, protocol::UploadEnded{});
     ShowTransferCounters(c);
     if (left == 0 && c.state.exitAfterUploads) c.PostToGui([&c] { ExitApplication(c); });
 }

@@ -7,9 +7,10 @@
 
 #include "app/client.h"
 #include "base/text.h"
+#include "base/wire_text.h"
 #include "library/audio_data_start.h"
 #include "platform/unique_fd.h"
-#include "base/wire_text.h"
+#include "protocol/peer_messages.h"
 #include "transfer/push.h"
 #include "transfer/transfers.h"
 
@@ -35,22 +36,18 @@ std::optional<std::string> ReadLine(Client& c, int fd, std::chrono::milliseconds
 
 namespace {
 
-bool StartsNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+void Refuse(int fd, protocol::PeerError error) {
+    platform::SendAllBlocking(fd, protocol::PeerErrorText(error));
 }
 
 // Serves one GET: the request line, the size, the file's bytes. The caller holds the slot.
-void ServeGet(Client& c, int fd, std::string requestLine) {
-    requestLine = Cp1252ToUtf8(requestLine);
-    const std::string name = GetField(requestLine, 2, 350).value_or("");
-    auto shared = FindSharedFile(c, name);
-    if (!shared) {
-        platform::SendAllBlocking(fd, "FILE NOT SHARED");
-        return;
-    }
+void ServeGet(Client& c, int fd, const std::string& requestLine) {
+    const protocol::FileRequest request = protocol::FileRequest::Decode(requestLine);
+    auto shared = FindSharedFile(c, request.fileName);
+    if (!shared) return Refuse(fd, protocol::PeerError::FileNotShared);
     const auto& [path, size] = *shared;
-    const std::string nick = GetField(requestLine, 1, 20).value_or("");
-    const std::uint64_t offset = RequestedOffset(GetField(requestLine, 3, 50).value_or(""), path);
+    const std::string& nick = request.user;
+    const std::uint64_t offset = RequestedOffset(request.offset, path);
     TransferRecord* r = nullptr;
     {
         std::scoped_lock lock(c.transfers.lists.Lock(true));
@@ -64,13 +61,10 @@ void ServeGet(Client& c, int fd, std::string requestLine) {
         }
         if (r) r->attached = true;
     }
-    if (!r) {
-        platform::SendAllBlocking(fd, "INVALID REQUEST");
-        return;
-    }
+    if (!r) return Refuse(fd, protocol::PeerError::InvalidRequest);
     platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid() || (offset != 0 && ::lseek(file.get(), static_cast<off_t>(offset), SEEK_SET) < 0)) {
-        platform::SendAllBlocking(fd, "FILE NOT FOUND");
+        Refuse(fd, protocol::PeerError::FileNotFound);
         SetTransferState(c, *r, TransferState::Error);
         return;
     }
@@ -82,7 +76,7 @@ void ServeGet(Client& c, int fd, std::string requestLine) {
         r->startTime = TransferNow();
         SetTransferState(c, *r, TransferState::Transferring);
     }
-    if (!platform::SendAllBlocking(fd, std::to_string(size))) {
+    if (!platform::SendAllBlocking(fd, protocol::NumberReply(size))) {
         SetTransferState(c, *r, TransferState::Error);
         return;
     }
@@ -163,20 +157,18 @@ bool UploadAllowed(Client& c, const std::string& rawNick) {
     return false;
 }
 
-void OnUploadRequest(Client& c, const std::string& payload) {
-    auto nick = GetField(payload, 1, 20), name = GetField(payload, 2, 350), speed = GetField(payload, 3, 16);
-    if (!nick || !name) return;
-    if (!UploadAllowed(c, *nick)) {
-        c.link.SendServerMessage(619, Format(500, "%s \"%s\" %d", nick->c_str(), name->c_str(), c.state.settings.maxUploads));
+void OnUploadRequest(Client& c, const protocol::UploadRequest& m) {
+    if (!UploadAllowed(c, m.user)) {
+        protocol::Send(c.link, protocol::UploadLimitReached{m.user, m.fileName, c.state.settings.maxUploads});
         return;
     }
-    std::string replyName = *name;
-    if (auto shared = FindSharedFile(c, *name, &replyName)) {
+    std::string replyName = m.fileName;
+    if (auto shared = FindSharedFile(c, m.fileName, &replyName)) {
         const auto& [path, size] = *shared;
         std::scoped_lock lock(c.transfers.lists.Lock(true));
         TransferRecord* again = nullptr;
         for (auto& r : c.transfers.lists.Of(true)) {
-            if (EqualsNoCase(r->nick, *nick) && EqualsNoCase(r->remoteName, path) && r->state != TransferState::Transferring &&
+            if (EqualsNoCase(r->nick, m.user) && EqualsNoCase(r->remoteName, path) && r->state != TransferState::Transferring &&
                 r->state != TransferState::Complete && !r->attached) {
                 again = r.get();
                 break;
@@ -187,23 +179,21 @@ void OnUploadRequest(Client& c, const std::string& payload) {
             again->requestTime = TransferNow();
         } else {
             auto record =
-                std::make_unique<TransferRecord>(true, *nick, path, "blah", size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
-            record->peerLineSpeed = speed ? static_cast<std::uint32_t>(std::strtoul(speed->c_str(), nullptr, 10)) : 0;
+                std::make_unique<TransferRecord>(true, m.user, path, "blah", size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
+            record->peerLineSpeed = m.lineSpeed.value_or(0);
             record->localPath = path;
             AddTransfer(c, std::move(record));
         }
     }
-    if (!speed) c.link.SendServerMessage(600, *nick);
-    c.link.SendServerMessage(608, *nick + " \"" + replyName + "\"");
+    if (!m.lineSpeed) protocol::Send(c.link, protocol::LineSpeedQuery{m.user});
+    protocol::Send(c.link, protocol::UploadAccepted{m.user, replyName});
 }
 
-void OnLineSpeed(Client& c, const std::string& payload) {
-    auto nick = GetField(payload, 1, 20), speed = GetField(payload, 2, 16);
-    if (!nick || !speed) return;
-    const auto code = static_cast<std::uint32_t>(std::strtoul(speed->c_str(), nullptr, 10));
+void OnLineSpeed(Client& c, const protocol::UserLineSpeed& m) {
+    const std::uint32_t code = m.lineSpeed;
     std::scoped_lock lock(c.transfers.lists.Lock(true));
     for (auto& r : c.transfers.lists.Of(true)) {
-        if (EqualsNoCase(r->nick, *nick) && (r->state == TransferState::Connecting || r->state == TransferState::Transferring)) {
+        if (EqualsNoCase(r->nick, m.user) && (r->state == TransferState::Connecting || r->state == TransferState::Transferring)) {
             SetTransferLineSpeed(c, *r, code);
         }
     }
@@ -221,21 +211,24 @@ void IncomingConnection(Client& c, platform::Socket socket) {
         }
         ~Slot() { Release(); }
     } slot{c};
-    if (!platform::SendAllBlocking(fd, "1")) return;
-    auto command = ReadLine(c, fd, c.Scaled(20s));
-    if (!command) return;
-    if (StartsNoCase(*command, "SENDLIST")) return;  // direct browsing comes with its part
-    if (StartsNoCase(*command, "SEND")) {
-        slot.Release();
-        return PushReceiver(c, fd, command->substr(4));
-    }
-    if (StartsNoCase(*command, "GETLIST")) return;
-    if (!StartsNoCase(*command, "GET")) {
-        platform::SendAllBlocking(fd, "INVALID REQUEST");
-        return;
+    if (!platform::SendAllBlocking(fd, protocol::kPeerGreeting)) return;
+    auto read = ReadLine(c, fd, c.Scaled(20s));
+    if (!read) return;
+    protocol::PeerCommandLine command = protocol::ParsePeerCommand(*read);
+    switch (command.command) {
+        case protocol::PeerCommand::SendList:
+        case protocol::PeerCommand::GetList:
+            return;  // direct browsing comes with its part
+        case protocol::PeerCommand::Send:
+            slot.Release();
+            return PushReceiver(c, fd, command.rest);
+        case protocol::PeerCommand::Unknown:
+            return Refuse(fd, protocol::PeerError::InvalidRequest);
+        case protocol::PeerCommand::Get:
+            break;
     }
     // The request line may come in the same segment as "GET".
-    std::string line = command->substr(3);
+    std::string line = command.rest;
     if (Trim(line).empty()) {
         auto next = ReadLine(c, fd, c.Scaled(20s));
         if (!next) return;

@@ -9,6 +9,7 @@
 
 #include "platform/socket.h"
 #include "platform/unique_fd.h"
+#include "protocol/server_messages.h"
 #include "transfer/transfer_record.h"
 
 namespace tandril {
@@ -21,9 +22,9 @@ namespace tandril::transfer {
 // minutes for its requester gives its place up.
 bool UploadAllowed(Client& c, const std::string& nick);
 // 607: a user asks to download a shared file.
-void OnUploadRequest(Client& c, const std::string& payload);
+void OnUploadRequest(Client& c, const protocol::UploadRequest& m);
 // 601: a user's line speed.
-void OnLineSpeed(Client& c, const std::string& payload);
+void OnLineSpeed(Client& c, const protocol::UserLineSpeed& m);
 // One accepted connection to the data port, on a thread of its own; it holds an upload slot until
 // the command is known, and for a GET until the file was sent.
 void IncomingConnection(Client& c, platform::Socket socket);

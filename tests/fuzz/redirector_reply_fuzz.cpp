@@ -1,10 +1,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "server/redirector_reply.h"
+#include "protocol/redirector_reply.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    auto reply = tandril::server::ParseRedirectorReply(std::string_view(reinterpret_cast<const char*>(data), size));
+    auto reply = tandril::protocol::ParseRedirectorReply(std::string_view(reinterpret_cast<const char*>(data), size));
     if (reply.kind == tandril::server::RedirectorReply::Wait && reply.waitSeconds < 0) __builtin_trap();
     return 0;
 }

@@ -50,7 +50,7 @@ TEST(SearchPage, ListsAndTheSavedFilters) {
     EXPECT_EQ(w.client.state.settings.searchFilters[3], "128 KB/s");
     page.Artist()->setText(QStringLiteral("abba"));
     search::SearchFields fields = page.Fields();
-    EXPECT_EQ(search::BuildQuery(fields), "FILENAME CONTAINS \"abba\" MAX_RESULTS 100 BITRATE \"AT BEST\" \"128\" ");
+    EXPECT_EQ(search::BuildQuery(fields)->Encode(), "FILENAME CONTAINS \"abba\" MAX_RESULTS 100 BITRATE \"AT BEST\" \"128\" ");
     // A link fills the page.
     w.client.search.SetForm({.artist = "pink floyd", .bitrateComparison = search::kAtMost, .bitrate = "192 KB/s"});
     ASSERT_TRUE(RunUntil([&] { return page.Artist()->text() == "pink floyd"; }));
@@ -68,7 +68,7 @@ TEST(SearchPage, ShowsTheResultsAndSortsThem) {
 
     for (const char* r : {"\"1:\\1\\A\\slow.mp3\" h-1 1000 128 44100 60 sam 1 2 0",
                           "\"1:\\1\\A\\fast.mp3\" h-2 30000 320 44100 60 fay 2 9 0", "\"1:\\1\\A\\mid.wma\" h-3 2000 -1 -1 -1 Max 3 6 0"}) {
-        search::OnSearchResult(w.client, r);
+        search::OnSearchResult(w.client, *protocol::SearchResult::Decode(r));
     }
     search::OnEndOfSearch(w.client);
     ASSERT_TRUE(RunUntil([&] { return page.Info()->text() == "Returned 3 results."; }));

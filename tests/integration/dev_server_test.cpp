@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
-#include "server/framing.h"
+#include "protocol/framing.h"
 
 using namespace tandril;
 using namespace std::chrono_literals;
@@ -16,12 +16,12 @@ struct RawClient {
         EXPECT_EQ(platform::ConnectBlocking({0x7F000001, port}, 2s, socket), platform::ConnectResult::Connected);
     }
     void Send(int type, const std::string& payload) {
-        ASSERT_TRUE(platform::SendAllBlocking(socket.fd(), server::EncodeFrame(static_cast<std::uint16_t>(type), payload)));
+        ASSERT_TRUE(platform::SendAllBlocking(socket.fd(), protocol::EncodeFrame(static_cast<std::uint16_t>(type), payload)));
     }
     std::pair<int, std::string> Receive() {
         for (;;) {
-            auto frame = server::ParseFrame(inbox);
-            if (frame.status == server::FrameStatus::Complete) {
+            auto frame = protocol::ParseFrame(inbox);
+            if (frame.status == protocol::FrameStatus::Complete) {
                 std::pair<int, std::string> result{frame.type, std::string(frame.payload)};
                 inbox.erase(0, frame.consumed);
                 return result;

@@ -329,8 +329,3 @@ TEST(ProxySettings, ApplyChecksWhatWasTyped) {
         if (c.version == 0 && c.result == 0) EXPECT_TRUE(s.proxyTransfers);
     }
 }
-
-TEST(Registration, PersonalDataPayloadIsInKeyOrder) {
-    EXPECT_EQ(server::PersonalDataPayload({}), "");
-    EXPECT_EQ(server::PersonalDataPayload({{"ZIP", "1"}, {"AGE", "x"}}), "\"AGE\" \"x\" \"ZIP\" \"1\"");
-}

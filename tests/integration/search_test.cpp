@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "base/settings.h"
 #include "app/startup.h"
 #include "app/url_protocol.h"
-#include "devserver/dev_server.h"
+#include "base/settings.h"
 #include "base/shared_folders.h"
+#include "devserver/dev_server.h"
+#include "protocol/server_messages.h"
 #include "search/icmp_ping.h"
 #include "search/result_actions.h"
 #include "search/search_session.h"
@@ -139,9 +140,9 @@ TEST(Search, SearchingWhileOfflineConnectsFirstThenSearches) {
 
 TEST(Search, TheServerRefusesTheListWordsAndUnknownClauses) {
     EXPECT_TRUE(
-        devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"AT LEAST\" 8 BITRATE \"EQUAL TO\" \"128\" "));
-    EXPECT_FALSE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" MAX_RESULTS 100 BITRATE \"Inférieur\" \"128\" "));
-    EXPECT_FALSE(devserver::ParseSearchQuery("FILENAME CONTAINS \"a\" SIZE 3 "));
+        protocol::SearchRequest::Decode("FILENAME CONTAINS \"a\" MAX_RESULTS 100 LINESPEED \"AT LEAST\" 8 BITRATE \"EQUAL TO\" \"128\" "));
+    EXPECT_FALSE(protocol::SearchRequest::Decode("FILENAME CONTAINS \"a\" MAX_RESULTS 100 BITRATE \"Inférieur\" \"128\" "));
+    EXPECT_FALSE(protocol::SearchRequest::Decode("FILENAME CONTAINS \"a\" SIZE 3 "));
 }
 
 TEST(Links, ParametersAndEscapes) {

@@ -7,11 +7,12 @@
 #include <set>
 #include <thread>
 
-#include "server/framing.h"
+#include "protocol/framing.h"
 #include "support/scripted_ui.h"
 
 using namespace tandril;
 using namespace tandril::server;
+using namespace tandril::protocol;
 using namespace std::chrono_literals;
 
 namespace {

@@ -6,9 +6,9 @@
 #include <map>
 #include <thread>
 
+#include "base/shared_folders.h"
 #include "devserver/dev_server.h"
 #include "library/audio_data_start.h"
-#include "base/shared_folders.h"
 #include "platform/atomic_file.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
@@ -260,7 +260,8 @@ struct Downloader {
     // Starts the download of `name` from `nick` and gives it the fake uploader's address (204).
     void From(const FakeUploader& peer, const std::string& nick, const std::string& name, std::uint32_t size) {
         StartDownload(c, name, nick, size);
-        OnDownloadAddress(c, nick + " 16777343 " + std::to_string(peer.port) + " \"" + name + "\" 0123456789abcdef 3");
+        OnDownloadAddress(c, *protocol::DownloadAddress::Decode(nick + " 16777343 " + std::to_string(peer.port) + " \"" + name +
+                                                                "\" 0123456789abcdef 3"));
     }
     test::TestProfile profile;
     test::ScriptedUi ui;

@@ -1,8 +1,8 @@
-#include "server/framing.h"
+#include "protocol/framing.h"
 
 #include <gtest/gtest.h>
 
-using namespace tandril::server;
+using namespace tandril::protocol;
 
 TEST(Framing, EncodesLittleEndianLengthAndType) {
     std::string frame = EncodeFrame(0x0203, "abc");

@@ -7,6 +7,20 @@
 using namespace tandril;
 using namespace tandril::search;
 
+namespace {
+
+// The query text the fields go out with, as the server reads it.
+std::optional<std::string> Query(const SearchFields& fields) {
+    auto request = BuildQuery(fields);
+    return request ? std::optional(request->Encode()) : std::nullopt;
+}
+
+SearchResult ParseSearchResult(const std::string& payload) {
+    return ResultFrom(*tandril::protocol::SearchResult::Decode(payload));
+}
+
+}  // namespace
+
 TEST(SearchQuery, BuildsTheClausesInOrder) {
     struct Case {
         SearchFields fields;
@@ -27,10 +41,10 @@ TEST(SearchQuery, BuildsTheClausesInOrder) {
         // A quote typed in a field cannot close the clause early.
         {{.artist = "x\" MAX_RESULTS 9999 \""}, "FILENAME CONTAINS \"x MAX_RESULTS 9999 \" MAX_RESULTS 100 "},
     };
-    for (const Case& c : cases) EXPECT_EQ(BuildQuery(c.fields), c.query) << c.query;
-    EXPECT_EQ(BuildQuery({.artist = "  ", .title = ""}), std::nullopt);
+    for (const Case& c : cases) EXPECT_EQ(Query(c.fields), c.query) << c.query;
+    EXPECT_EQ(Query({.artist = "  ", .title = ""}), std::nullopt);
     // Each field is read with at most 99 characters; the whole query stays within 2047.
-    std::string query = *BuildQuery({.artist = std::string(500, 'a'), .title = std::string(500, 'b')});
+    std::string query = *Query({.artist = std::string(500, 'a'), .title = std::string(500, 'b')});
     EXPECT_EQ(query,
               "FILENAME CONTAINS \"" + std::string(99, 'a') + "\" MAX_RESULTS 100 FILENAME CONTAINS \"" + std::string(99, 'b') + "\" ");
     EXPECT_LE(query.size(), 2047u);

@@ -24,7 +24,7 @@ SharedFileRecord Record(const std::string& path, std::uint32_t size = 1000,
 // Every batch sent, in order.
 struct Sent {
     std::vector<std::string> batches;
-    ShareBatch::Send send = [this](const std::string& p) { batches.push_back(p); };
+    ShareBatch::Send send = [this](const tandril::protocol::ShareFolder& b) { batches.push_back(b.Encode()); };
 };
 
 }  // namespace
@@ -107,14 +107,15 @@ TEST(ShareBatch, IsSentBeforeItWouldReach2032Bytes) {
     Sent sent;
     const std::string prefix = "1:\\1\\";
     SharedFileRecord r = Record("/A/x/" + std::string(80, 'n') + ".mp3");
-    const std::string entry = ShareEntry(r);
+    const auto file = ShareEntry(r);
+    const std::string entry = " \"" + file.name + "\" 0123456789abcdef0123456789abcdef-1000 1000 128 44100 245";
     const std::size_t opening = prefix.size() + 2;
     const std::size_t fit = (kShareBatchSize - 1 - opening) / entry.size();  // entries that keep it below 2032
-    for (std::size_t i = 0; i < fit; ++i) batch.Add(prefix, entry, sent.send);
+    for (std::size_t i = 0; i < fit; ++i) batch.Add(prefix, file, sent.send);
     EXPECT_TRUE(sent.batches.empty());
     EXPECT_LT(batch.Text().size(), kShareBatchSize);
     EXPECT_GE(batch.Text().size() + entry.size(), kShareBatchSize);
-    batch.Add(prefix, entry, sent.send);
+    batch.Add(prefix, file, sent.send);
     ASSERT_EQ(sent.batches.size(), 1u);
     EXPECT_EQ(sent.batches[0].size(), opening + fit * entry.size());
     EXPECT_EQ(batch.Text(), "\"" + prefix + "\"" + entry);  // the file starts the next batch
@@ -122,8 +123,8 @@ TEST(ShareBatch, IsSentBeforeItWouldReach2032Bytes) {
 
 TEST(ShareBatch, WithoutASenderAFullBatchIsDropped) {
     ShareBatch batch;
-    batch.Add("1:\\1\\", " \"a.mp3\" h 1 2 3 4", {});
-    batch.Add("2:\\2\\", " \"b.mp3\" h 1 2 3 4", {});
+    batch.Add("1:\\1\\", {"a.mp3", "h", 1, 2, 3, 4}, {});
+    batch.Add("2:\\2\\", {"b.mp3", "h", 1, 2, 3, 4}, {});
     EXPECT_EQ(batch.Text(), "\"2:\\2\\\" \"b.mp3\" h 1 2 3 4");
 }
 

@@ -12,6 +12,7 @@
 #include "app/client.h"
 #include "app/pending_parts.h"
 #include "gui/transfer/transfer_model.h"
+#include "server/user_requests.h"
 #include "transfer/download_queue.h"
 #include "transfer/transfers.h"
 
@@ -141,14 +142,14 @@ void TransfersPage::FillMenu(QMenu& menu, bool outbound) {
         for (const std::string& nick : nicks()) OpenInstantMessage(client_, nick);
     });
     menu.addAction(label("Ajouter l'&Utilisateur aux Favoris", "&Add User to Hot List"), this, [this, nicks] {
-        for (const std::string& nick : nicks()) client_.link.SendServerMessage(207, nick);
+        for (const std::string& nick : nicks()) server::AddToHotList(client_, nick);
     });
     QAction* browse = menu.addAction(label("&Parcourir les Fichiers", "Browse Files"), this, [this, nicks] {
         if (auto users = nicks(); !users.empty()) BrowseUser(client_, users.front());
     });
     browse->setEnabled(!many);
     QAction* info = menu.addAction(label("&Voir les Infos sur l'Utilisateur", "&View User Information"), this, [this, nicks] {
-        if (auto users = nicks(); !users.empty()) client_.link.SendServerMessage(603, users.front());
+        if (auto users = nicks(); !users.empty()) server::RequestUserInfo(client_, users.front());
     });
     info->setEnabled(!many);
     menu.addAction(

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace tandril::server {
+namespace tandril::protocol {
 
 struct RedirectorReply {
     enum Kind { Server, Wait, Invalid } kind = Invalid;
@@ -16,4 +16,4 @@ struct RedirectorReply {
 
 RedirectorReply ParseRedirectorReply(std::string_view text);
 
-}  // namespace tandril::server
+}  // namespace tandril::protocol

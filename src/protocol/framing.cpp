@@ -1,6 +1,6 @@
-#include "server/framing.h"
+#include "protocol/framing.h"
 
-namespace tandril::server {
+namespace tandril::protocol {
 
 std::string EncodeFrame(std::uint16_t type, std::string_view payload) {
     if (payload.size() > kMaxOutgoingPayload) payload = payload.substr(0, kMaxOutgoingPayload);
@@ -32,4 +32,4 @@ ParsedFrame ParseFrame(std::string_view bytes) {
     return result;
 }
 
-}  // namespace tandril::server
+}  // namespace tandril::protocol

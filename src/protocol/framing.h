@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tandril::server {
+namespace tandril::protocol {
 
 // Header and payload of an outgoing frame fit a 2048-byte buffer.
 inline constexpr std::size_t kMaxOutgoingPayload = 2044;
@@ -36,4 +36,4 @@ inline bool HeaderComplete(std::string_view bytes) {
     return bytes.size() >= kHeaderSize;
 }
 
-}  // namespace tandril::server
+}  // namespace tandril::protocol

@@ -1,9 +1,9 @@
-#include "server/redirector_reply.h"
+#include "protocol/redirector_reply.h"
 
 #include "base/settings.h"
 #include "base/text.h"
 
-namespace tandril::server {
+namespace tandril::protocol {
 
 RedirectorReply ParseRedirectorReply(std::string_view text) {
     RedirectorReply reply;
@@ -22,4 +22,4 @@ RedirectorReply ParseRedirectorReply(std::string_view text) {
     return reply;
 }
 
-}  // namespace tandril::server
+}  // namespace tandril::protocol

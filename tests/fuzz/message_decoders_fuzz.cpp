@@ -1,0 +1,39 @@
+// Every decoder of the message layer over the same bytes: none may crash, and whatever decodes
+// encodes again into something that decodes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "base/wire_text.h"
+#include "protocol/peer_messages.h"
+#include "protocol/server_messages.h"
+
+namespace {
+
+using namespace tandril::protocol;
+
+template <typename... Messages>
+void DecodeAs(const std::string& payload) {
+    (
+        [&] {
+            if (auto m = Messages::Decode(payload)) (void)Messages::Decode(m->Encode());
+        }(),
+        ...);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string wire(reinterpret_cast<const char*>(data), size);
+    const std::string payload = tandril::Cp1252ToUtf8(wire);
+    DecodeAs<ErrorText, Login, VersionCheck, Register, AccountCheck, PersonalData, DataPortCandidates, ShareFile, ShareFolder,
+             SearchRequest, SearchResult, DownloadRequest, PushRequest, UploadAccepted, DownloadAddress, PushAsked, DownloadFailed,
+             TransferFailed, UploadRequest, UploadLimitReached, RemoteQueueFull, LineSpeedQuery, UserLineSpeed, PeerUnreachable,
+             ServerStatistics, ImposedDataPort, ImposedLineSpeed, OutboundProbe, InboundProbe, HotListAdd, UserInfoRequest, BothFirewalled>(
+        payload);
+    (void)ParsePeerCommand(wire);
+    (void)FileRequest::Decode(wire);
+    (void)PushHeader::Decode(wire);
+    (void)ParseSizeReply(wire);
+    return 0;
+}
