@@ -104,11 +104,11 @@ double WalkOnly(const fs::path& profile, const fs::path& music) {
     test::ScriptedUi ui;
     Client client(ui, ClientOptions{profile});
     library::RegisterBundledFileTypes(client.store, library::BundledPluginFolder());
-    client.fileTypes = *library::LoadFileTypes(client.store);
+    client.library.fileTypes = *library::LoadFileTypes(client.store);
     client.state.sharedFolders = {music.string()};
     std::vector<library::PendingFile> pending;
     auto start = Clock::now();
-    library::RescanSharedFolders(client, pending);
+    library::RescanSharedFolders(client.library, pending);
     return Seconds(start);
 }
 
@@ -116,10 +116,10 @@ double Build(const fs::path& profile, const fs::path& music, int expected) {
     test::ScriptedUi ui;
     Client client(ui, ClientOptions{profile});
     library::RegisterBundledFileTypes(client.store, library::BundledPluginFolder());
-    client.fileTypes = *library::LoadFileTypes(client.store);
+    client.library.fileTypes = *library::LoadFileTypes(client.store);
     client.state.sharedFolders = {music.string()};
     auto start = Clock::now();
-    library::BuildMyFiles(client);
+    library::BuildMyFiles(client.library);
     double seconds = Seconds(start);
     if (client.state.sharedFileCount != expected) {
         std::fprintf(stderr, "built %d files, expected %d\n", client.state.sharedFileCount.load(), expected);

@@ -71,24 +71,25 @@ double ThroughTheClient(const fs::path& source, const fs::path& saveFolder, std:
         platform::Socket probe = platform::ListenTcp(0, true);
         uploader.state.dataPort = platform::LocalPort(probe);
     }
-    transfer::StartDataPortListener(uploader);
+    transfer::StartDataPortListener(uploader.transfers);
     std::string virtualName;
     {
-        std::scoped_lock lock(uploader.sharedList.lock);
-        auto& record = uploader.sharedList.Append({.hash = "h", .path = source.string(), .size = size});
-        virtualName = uploader.sharedList.VirtualName(record);
+        std::scoped_lock lock(uploader.library.sharedList.lock);
+        auto& record = uploader.library.sharedList.Append({.hash = "h", .path = source.string(), .size = size});
+        virtualName = uploader.library.sharedList.VirtualName(record);
     }
     auto upload = std::make_unique<transfer::TransferRecord>(true, "bob", source.string(), "h", size, 0, 0,
                                                              uploader.transfers.lists.NextRowId(), transfer::TransferNow());
     upload->localPath = source.string();
-    transfer::AddTransfer(uploader, std::move(upload));
+    transfer::AddTransfer(uploader.transfers, std::move(upload));
 
     downloader.state.userName = "bob";
     downloader.state.settings.savePath = saveFolder.string();
     const auto start = Clock::now();
-    transfer::StartDownload(downloader, virtualName, "ann", size);
-    transfer::OnDownloadAddress(downloader, *protocol::DownloadAddress::Decode("ann 16777343 " + std::to_string(uploader.state.dataPort) +
-                                                                               " \"" + virtualName + "\" h 10"));
+    transfer::StartDownload(downloader.transfers, virtualName, "ann", size);
+    transfer::OnDownloadAddress(
+        downloader.transfers,
+        *protocol::DownloadAddress::Decode("ann 16777343 " + std::to_string(uploader.state.dataPort) + " \"" + virtualName + "\" h 10"));
     for (;;) {
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));  // two cores: leave them to the transfer

@@ -1,31 +1,23 @@
 #pragma once
-// One running client: its state, settings store, view models and server link, and the threads
-// it runs. The composition root that the Qt application, the command-line front end and the
-// tests each create; the Parts' operations take it by reference.
+// One running client: the composition root that the Qt application, the command-line front end
+// and the tests each create. It owns the runtime and every part, hands each part what it works
+// with, and connects what a part asks of the application (the exit, a connection) to the answer.
 
 #include <QObject>
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <optional>
-#include <random>
-#include <thread>
 #include <vector>
 
-#include "base/app_state.h"
-#include "base/config_store.h"
-#include "base/thread_queue.h"
-#include "base/ui_port.h"
-#include "base/view_models.h"
+#include "base/runtime.h"
 #include "base/window_placement.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
-#include "library/file_types.h"
-#include "library/library_view.h"
-#include "library/shared_list.h"
+#include "library/library.h"
+#include "link/server_link.h"
 #include "search/search_session.h"
-#include "server/server_link.h"
+#include "session/session.h"
 #include "transfer/transfers.h"
 
 namespace tandril {
@@ -48,24 +40,22 @@ public:
     Client(UiPort& ui, ClientOptions options);
     ~Client() override;
 
+    Runtime rt;
+    // The runtime's members under their own names, for the front ends.
     UiPort& ui;
-    AppState state;
-    ConfigStore store;
-    // Work handed to the GUI thread from any other.
-    ThreadQueue gui;
-    MainViewModel main;
-    ConnectingDialogModel dialog;
+    AppState& state;
+    ConfigStore& store;
+    ThreadQueue& gui;
+    MainViewModel& main;
+    ConnectingDialogModel& dialog;
+
     chat::ColorSchemes schemes;
     chat::ChatWindows chat;
-    server::ServerLink link;
-    // The shareable file types, loaded at start-up.
-    library::FileTypeTable fileTypes;
-    // The files this user shares, and the library view's rows.
-    library::SharedList sharedList;
-    library::LibraryView libraryView;
-    search::SearchSession search;
-    // Downloads and uploads, their rows and the data port.
+    link::ServerLink link;
+    library::Library library;
     transfer::Transfers transfers;
+    search::SearchSession search;
+    session::Session session;
 
     // The skin tells where the main window stands, for saving its placement at exit.
     std::function<std::optional<std::pair<WindowRect, ScreenArea>>()> windowGeometry;
@@ -74,16 +64,8 @@ public:
     void RunConnectingDialog(std::function<void(Client&)> worker);
     // "Annuler" (or "OK" once start-up failed) on the connecting dialog.
     void CancelConnectingDialog();
-    void PostToGui(std::function<void()> fn);
-    // Starts a thread that is joined when the client ends.
-    void StartWorker(std::function<void()> fn);
-    // Waits for a protocol delay, scaled by the time scale; returns early when the client quits.
-    void Sleep(std::chrono::milliseconds delay);
-    // A protocol wait or time-out as this client counts it (tests shorten them).
-    std::chrono::milliseconds Scaled(std::chrono::milliseconds delay) const;
-    unsigned Random();
-    const std::vector<int>& DataPortCandidates() const { return options_.dataPortCandidates; }
-    void SetStatusText(int part, const std::string& text) { main.SetStatusText(part, text); }
+    void PostToGui(std::function<void()> fn) { rt.PostToGui(std::move(fn)); }
+    void SetStatusText(int part, const std::string& text) { rt.SetStatusText(part, text); }
 
     // Reports a damaged settings file (if any) to the user.
     void ReportStoreProblems();
@@ -97,15 +79,6 @@ Q_SIGNALS:
     void raiseRequested();
     // A link reached the URL protocol handler.
     void linkReceived(const QString& link);
-    // The current colour scheme changed: views take its background and colours.
-    void schemeApplied();
-
-private:
-    ClientOptions options_;
-    std::mutex workersLock_;
-    std::vector<std::jthread> workers_;
-    std::mutex randomLock_;
-    std::mt19937 random_;
 };
 
 }  // namespace tandril

@@ -3,11 +3,11 @@
 #include <thread>
 
 #include "app/client.h"
-#include "app/pending_parts.h"
 #include "app/startup.h"
 #include "app/url_protocol.h"
-#include "platform/atomic_file.h"
 #include "base/text.h"
+#include "platform/atomic_file.h"
+#include "session/pending_parts.h"
 
 namespace tandril {
 

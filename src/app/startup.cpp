@@ -2,17 +2,17 @@
 
 #include <QObject>
 
-#include "app/account.h"
 #include "app/client.h"
-#include "app/pending_parts.h"
+#include "app/url_protocol.h"
 #include "base/settings.h"
 #include "base/text.h"
-#include "app/url_protocol.h"
 #include "library/my_files.h"
+#include "link/connect_server.h"
 #include "platform/socket.h"
-#include "server/connect_server.h"
-#include "server/login.h"
-#include "server/registration.h"
+#include "session/account.h"
+#include "session/login.h"
+#include "session/pending_parts.h"
+#include "session/registration.h"
 #include "transfer/data_port.h"
 #include "transfer/download_queue.h"
 
@@ -27,23 +27,6 @@ std::vector<std::filesystem::path> PreviousInstallFolders(const Client& client) 
     return folders;
 }
 
-void GoOnline(Client& c) {
-    ConnectingDialogModel& d = c.dialog;
-    c.link.EnableServerNotifications();
-    d.SetStatus("Logged in! Sharing Files...");
-    library::AnnounceSharedFiles(c, true);
-    c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", c.state.userName.c_str(), c.state.sharedFileCount.load()));
-    d.SetStatus("Starting Application!");
-    transfer::RestartTransfersAfterLogin(c);
-    c.main.SetPagesVisible(true);
-    d.PostClose(1);
-    if (c.state.accountOrigin != 0) {
-        OpenChannelList(c);
-    } else if (c.state.settings.autoJoin) {
-        JoinStoredChannels(c);
-    }
-}
-
 namespace {
 
 enum class AccountSearch { Loaded, OnlineThroughWizard, Stopped };
@@ -56,7 +39,7 @@ AccountSearch FindAccount(Client& c) {
     for (;;) {
         s.ClearAccount();
         d.SetStatus("Loading Notification List...");
-        LoadHotList(c);
+        session::LoadHotList(c.session);
         d.SetStatus("Searching for previous installs...");
         std::optional<std::filesystem::path> found;
         for (const auto& folder : PreviousInstallFolders(c)) {
@@ -68,11 +51,11 @@ AccountSearch FindAccount(Client& c) {
         if (!found) {
             s.ClearAccount();
             d.SetDialogVisible(false);
-            if (server::RegistrationWizard(c)) {
+            if (session::RegistrationWizard(c.session)) {
                 d.SetDialogVisible(true);
-                transfer::StartDataPortListener(c);
+                transfer::StartDataPortListener(c.transfers);
                 d.SetStatus("Building My Files...");
-                library::BuildMyFiles(c);
+                library::BuildMyFiles(c.library);
                 return AccountSearch::OnlineThroughWizard;
             }
             d.SetDialogVisible(true);
@@ -86,9 +69,9 @@ AccountSearch FindAccount(Client& c) {
             return AccountSearch::Stopped;
         }
         d.SetDialogVisible(true);
-        SaveAccount(c);
+        session::SaveAccount(c.session);
         d.SetStatus("Loading registration data...");
-        if (LoadAccount(c)) return AccountSearch::Loaded;
+        if (session::LoadAccount(c.session)) return AccountSearch::Loaded;
     }
 }
 
@@ -100,28 +83,28 @@ void StartupDriver(Client& c) {
     c.main.SetPagesVisible(false);
     platform::InitNetworking();
     d.SetStatus("Loading registration data...");
-    if (!LoadAccount(c)) {
+    if (!session::LoadAccount(c.session)) {
         switch (FindAccount(c)) {
             case AccountSearch::Loaded:
                 break;
             case AccountSearch::OnlineThroughWizard:
-                GoOnline(c);
+                session::GoOnline(c.session);
                 return;
             case AccountSearch::Stopped:
                 return;
         }
     }
-    transfer::StartDataPortListener(c);
+    transfer::StartDataPortListener(c.transfers);
     d.SetStatus("Building My Files...");
-    library::BuildMyFiles(c);
+    library::BuildMyFiles(c.library);
     d.SetStatus("Loading Notification List...");
-    LoadHotList(c);
+    session::LoadHotList(c.session);
     d.SetStatus("Resolving server...");
     platform::InitNetworking();
-    if (server::ConnectServer(c, &d)) {
+    if (link::ConnectServer(c.rt, c.link, &d)) {
         d.SetStatus("Connexion au Serveur...");
-        if (server::LoginToServer(c, true)) {
-            GoOnline(c);
+        if (session::LoginToServer(c.session, true)) {
+            session::GoOnline(c.session);
             return;
         }
         d.SetStatus("Impossible de se connecter !");
@@ -136,7 +119,7 @@ void StartupDriver(Client& c) {
 bool LoadFileTypesOrEnd(Client& client) {
     library::RegisterBundledFileTypes(client.store, library::BundledPluginFolder());
     if (auto table = library::LoadFileTypes(client.store)) {
-        client.fileTypes = std::move(*table);
+        client.library.fileTypes = std::move(*table);
         return true;
     }
     Answer a =
@@ -183,7 +166,7 @@ const char* OutboundQuestion(int downloads, int uploads) {
 
 void LeaveAfterUploads(Client& c) {
     c.state.exitAfterUploads = true;
-    library::UnshareAllFiles(c);
+    library::UnshareAllFiles(c.library);
     c.SetStatusText(0, Format(99, "Online (%s): Going Offline after Outbound Transfers Complete.", c.state.userName.c_str()));
 }
 
@@ -228,9 +211,9 @@ void ExitApplication(Client& c) {
     if (c.windowGeometry) {
         if (auto geometry = c.windowGeometry()) SaveWindowPlacement(c.store, geometry->first, geometry->second);
     }
-    if (c.state.accountOrigin == 0) SaveAccount(c);
-    SaveIncompleteDownloads(c);
-    CloseChannelWindowsSilently(c);
+    if (c.state.accountOrigin == 0) session::SaveAccount(c.session);
+    session::SaveIncompleteDownloads(c.session);
+    session::CloseChannelWindowsSilently(c.session);
     c.link.DisableServerNotifications();
     c.link.Close();
     c.state.quitting = true;

@@ -17,10 +17,6 @@ bool LoadFileTypesOrEnd(Client& client);
 // handler once the dialog has closed.
 void StartClient(Client& client, std::vector<std::string> arguments);
 
-// Online after a login: notifications armed, files announced, status bar, waiting transfers, and
-// the channel list or the stored channels. Closes the connecting dialog.
-void GoOnline(Client& client);
-
 // The folders searched for an earlier installation's files, in order.
 std::vector<std::filesystem::path> PreviousInstallFolders(const Client& client);
 

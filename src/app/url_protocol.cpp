@@ -6,12 +6,11 @@
 #include <filesystem>
 
 #include "app/client.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
 #include "search/search_session.h"
-#include "base/text.h"
 
 namespace tandril {
-
 
 namespace {
 
@@ -55,9 +54,9 @@ void RunSearchLink(Client& c, const std::string& text) {
         }
     }
     c.search.SetForm(fields);
-    if (!c.search.Idle()) search::CancelSearch(c);
+    if (!c.search.Idle()) search::CancelSearch(c.search);
     c.main.ShowPage(MainViewModel::SearchPage);
-    search::StartSearch(c, fields);
+    search::StartSearch(c.search, fields);
 }
 
 }  // namespace

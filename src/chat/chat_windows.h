@@ -67,6 +67,8 @@ public:
 Q_SIGNALS:
     void lineShown(const QString& window, const QString& line);
     void currentChanged();
+    // The current colour scheme changed: views take its background and colours.
+    void schemeApplied();
 
 private:
     void OnGuiThread(std::function<void()> fn);

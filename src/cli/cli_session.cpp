@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "app/client.h"
-#include "base/settings.h"
 #include "app/startup.h"
+#include "base/settings.h"
+#include "base/shared_folders.h"
 #include "base/text.h"
 #include "cli/terminal_ui.h"
-#include "base/shared_folders.h"
 #include "search/search_session.h"
 #include "transfer/download.h"
 #include "transfer/transfers.h"
@@ -107,7 +107,7 @@ void CliSession::Online() {
     if (!search_ || searching_) return;
     searching_ = true;
     ui_.Print("[search] " + *search_);
-    search::SearchButton(client_, {.artist = *search_});
+    search::SearchButton(client_.search, {.artist = *search_});
 }
 
 void CliSession::SearchFinished() {
@@ -125,18 +125,18 @@ void CliSession::SearchFinished() {
         return End(kNothingFound);
     }
     const search::SearchResult& chosen = v.results[v.rows[static_cast<std::size_t>(*download_ - 1)].result];
-    transfer::StartDownload(client_, chosen.fileName, chosen.user, chosen.size);
+    transfer::StartDownload(client_.transfers, chosen.fileName, chosen.user, chosen.size);
     auto rows = client_.transfers.view.Rows(false);
     if (rows.empty()) return End(kDownloadFailed);
     rowId_ = rows.back().rowId;
-    if (auto summary = transfer::SummariseTransfer(client_, false, rowId_)) expectedPath_ = summary->localPath;
+    if (auto summary = transfer::SummariseTransfer(client_.transfers, false, rowId_)) expectedPath_ = summary->localPath;
     expectedSize_ = chosen.size;
     ui_.Print("[download] " + chosen.fileName + " from " + chosen.user);
     progress_.start();
 }
 
 void CliSession::Progress() {
-    auto summary = transfer::SummariseTransfer(client_, false, rowId_);
+    auto summary = transfer::SummariseTransfer(client_.transfers, false, rowId_);
     for (const transfer::TransferRow& row : client_.transfers.view.Rows(false)) {
         if (row.rowId != rowId_) continue;
         std::string line = row.cells[transfer::kStatusColumn] + "  " + row.cells[transfer::kSizeColumn];

@@ -6,8 +6,8 @@
 #include "app/client.h"
 #include "app/startup.h"
 #include "gui/main_window.h"
-#include "server/reconnect.h"
-#include "server/server_disconnect.h"
+#include "session/reconnect.h"
+#include "session/server_disconnect.h"
 
 namespace tandril::gui {
 
@@ -44,8 +44,8 @@ void BuildMainMenu(MainWindow& w) {
     QMenuBar* bar = w.menuBar();
 
     QMenu* program = bar->addMenu(QStringLiteral("&Programme"));
-    Add(program, "&Connexion", [&c] { server::ConnectCommand(c); });
-    Add(program, "&Déconnexion", [&c] { server::ServerDisconnect(c, true); });
+    Add(program, "&Connexion", [&c] { session::ConnectCommand(c.session); });
+    Add(program, "&Déconnexion", [&c] { session::ServerDisconnect(c.session, true); });
     Add(program, "&Go Offline", [&c] { GoOffline(c); });
     program->addSeparator();
     AddNotYetAvailable(program, "&Préférences");

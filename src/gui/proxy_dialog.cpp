@@ -7,14 +7,14 @@
 #include <QVBoxLayout>
 
 #include "app/client.h"
-#include "server/proxy_settings.h"
+#include "session/proxy_settings.h"
 
 namespace tandril::gui {
 
 ProxyDialog::ProxyDialog(Client& client, QWidget* owner) : QDialog(owner), client_(client) {
     setWindowTitle(QStringLiteral("Paramètres du Proxy"));
     setObjectName(QStringLiteral("ProxyDialog"));
-    server::ProxyForm form = server::CurrentProxyForm(client);
+    session::ProxyForm form = session::CurrentProxyForm(client.session);
     type_ = new QComboBox(this);
     type_->addItems({QStringLiteral("No proxy server"), QStringLiteral("SOCKS 4 proxy server"), QStringLiteral("SOCKS 5 proxy server")});
     type_->setCurrentIndex(std::clamp(form.choice, 0, 2));
@@ -57,9 +57,9 @@ ProxyDialog::ProxyDialog(Client& client, QWidget* owner) : QDialog(owner), clien
 }
 
 void ProxyDialog::TryAccept() {
-    server::ProxyForm form{type_->currentIndex(),       server_->text().toStdString(),   port_->text().toStdString(),
-                           user_->text().toStdString(), password_->text().toStdString(), transfers_->currentIndex() == 0};
-    if (server::ApplyProxySettings(client_, form) == 0) accept();
+    session::ProxyForm form{type_->currentIndex(),       server_->text().toStdString(),   port_->text().toStdString(),
+                            user_->text().toStdString(), password_->text().toStdString(), transfers_->currentIndex() == 0};
+    if (session::ApplyProxySettings(client_.session, form) == 0) accept();
 }
 
 }  // namespace tandril::gui

@@ -1,4 +1,3 @@
-#include "base/line_speed.h"
 #include "gui/registration_pages.h"
 
 #include <QButtonGroup>
@@ -18,8 +17,9 @@
 #include <QVBoxLayout>
 
 #include "base/app_state.h"
+#include "base/line_speed.h"
 #include "gui/library/folder_tree.h"
-#include "server/registration_lists.h"
+#include "session/registration_lists.h"
 
 namespace tandril::gui {
 
@@ -55,7 +55,7 @@ QLineEdit* NoBlanks(QLineEdit* edit) {
 
 QComboBox* Choices(QWidget* parent, const std::vector<std::string>& list, const std::string& current, const std::string& preset = "") {
     auto* combo = new QComboBox(parent);
-    combo->addItem(QString::fromLatin1(server::kChooseOne));
+    combo->addItem(QString::fromLatin1(session::kChooseOne));
     for (const auto& item : list) combo->addItem(Q(item));
     int index = combo->findText(Q(current.empty() ? preset : current));
     combo->setCurrentIndex(index < 0 ? 0 : index);
@@ -129,7 +129,7 @@ WizardButton WizardPageDialog::Ask() {
 void WizardPageDialog::BuildConnection() {
     auto* form = new QFormLayout(content_);
     auto* speed = new QComboBox(content_);
-    for (const auto& name : server::LineSpeedNames()) speed->addItem(Q(name));
+    for (const auto& name : session::LineSpeedNames()) speed->addItem(Q(name));
     speed->setCurrentIndex(std::clamp(data_.lineSpeed, 0, speed->count() - 1));
     form->addRow(QStringLiteral("Vitesse de connexion:"), speed);
     auto* proxy = new QPushButton(QStringLiteral("Configurer Proxy..."), content_);
@@ -199,11 +199,11 @@ void WizardPageDialog::BuildAccount() {
 
 void WizardPageDialog::BuildOptionalInfo() {
     auto& p = data_.personal;
-    auto* age = Choices(content_, server::AgeChoices(), p["AGE"]);
-    auto* style = Choices(content_, server::MusicStyleChoices(), p["GEN"]);
-    auto* education = Choices(content_, server::EducationChoices(), p["EDU"]);
-    auto* sex = Choices(content_, server::SexChoices(), p["SEX"]);
-    auto* country = Choices(content_, server::CountryChoices(), p["CTY"], server::kPreselectedCountry);
+    auto* age = Choices(content_, session::AgeChoices(), p["AGE"]);
+    auto* style = Choices(content_, session::MusicStyleChoices(), p["GEN"]);
+    auto* education = Choices(content_, session::EducationChoices(), p["EDU"]);
+    auto* sex = Choices(content_, session::SexChoices(), p["SEX"]);
+    auto* country = Choices(content_, session::CountryChoices(), p["CTY"], session::kPreselectedCountry);
     auto* zip = new QLineEdit(Q(p["ZIP"]), content_);
     auto* form = new QFormLayout(content_);
     form->addRow(QStringLiteral("Age:"), age);

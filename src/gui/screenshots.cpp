@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/account.h"
 #include "app/client.h"
 #include "base/text.h"
 #include "gui/connecting_dialog.h"
@@ -22,6 +21,7 @@
 #include "gui/server_dialogs.h"
 #include "gui/tray_icon.h"
 #include "search/search_session.h"
+#include "session/account.h"
 #include "transfer/transfers.h"
 
 using namespace tandril;
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     };
     // The chat page in both fixed schemes, with lines of several kinds.
     auto fillChat = [&](const char* schemeName) {
-        ApplyColorScheme(client, schemeName);
+        session::ApplyColorScheme(client.session, schemeName);
         chat::ChannelWindow& personal = client.chat.Personal();
         chat::ClearChatControl(personal.chatView);
         client.chat.ShowSystemLine("Connecté au serveur!");
@@ -85,9 +85,9 @@ int main(int argc, char** argv) {
         for (auto [path, size, bitrate, frequency, length] : files) {
             library::SharedFileRecord r{
                 .hash = "x", .path = path, .size = size, .bitrate = bitrate, .frequency = frequency, .length = length};
-            rows.push_back(library::MakeLibraryRow(r, client.fileTypes));
+            rows.push_back(library::MakeLibraryRow(r, client.library.fileTypes));
         }
-        client.libraryView.AddRows(std::move(rows));
+        client.library.view.AddRows(std::move(rows));
     }
     // A finished search on the search page.
     client.search.SetForm({.artist = "nova drift"});
@@ -95,9 +95,9 @@ int main(int argc, char** argv) {
                                "\"5:\\5\\Albums\\Nova Drift - Low Tide.mp3\" h-2 3921004 160 44100 196 lou 16777343 4 0",
                                "\"1:\\1\\Nova Drift\\Harbour Lights (live).mp3\" h-3 9120334 320 44100 228 ana 16777343 10 0",
                                "\"3:\\3\\Misc\\nova drift - demo.wma\" h-4 1200444 -1 -1 -1 joe 16777343 2 0"}) {
-        search::OnSearchResult(client, *protocol::SearchResult::Decode(result));
+        search::OnSearchResult(client.search, *protocol::SearchResult::Decode(result));
     }
-    search::OnEndOfSearch(client);
+    search::OnEndOfSearch(client.search);
     // Transfers in every state on the transfer page.
     {
         using transfer::TransferState;
@@ -122,8 +122,8 @@ int main(int argc, char** argv) {
             auto record = std::make_unique<transfer::TransferRecord>(d.outbound, d.nick, d.name, "x", d.size, 0, 0,
                                                                      client.transfers.lists.NextRowId(), 0);
             record->localPath = std::string("/home/demo/Downloads/") + d.name;
-            transfer::TransferRecord& r = transfer::AddTransfer(client, std::move(record));
-            transfer::SetTransferState(client, r, d.state);
+            transfer::TransferRecord& r = transfer::AddTransfer(client.transfers, std::move(record));
+            transfer::SetTransferState(client.transfers, r, d.state);
             if (d.state != TransferState::Transferring) continue;
             client.transfers.view.Edit(d.outbound, r.rowId, [&](transfer::TransferRow& row) {
                 row.cells[transfer::kSizeColumn] =

@@ -12,10 +12,10 @@
 #include <sstream>
 #include <thread>
 
-#include "app/client.h"
 #include "base/shared_folders.h"
 #include "base/text.h"
 #include "library/file_hash.h"
+#include "library/library.h"
 #include "library/resume_list.h"
 #include "platform/atomic_file.h"
 
@@ -23,8 +23,8 @@ namespace tandril::library {
 
 namespace {
 
-std::filesystem::path DataFile(Client& c, const char* name) {
-    return c.state.profileFolder / name;
+std::filesystem::path DataFile(Library& c, const char* name) {
+    return c.rt.state.profileFolder / name;
 }
 
 // The low 32 bits of a regular file's size, as a directory listing gives it.
@@ -79,7 +79,7 @@ std::int32_t Number(const std::vector<std::string>& tokens, std::size_t index) {
 }
 
 // The file's type says whether it is shared and, for media types, with which values.
-bool InspectWithFileType(Client& c, SharedFileRecord& record, std::uint32_t size) {
+bool InspectWithFileType(Library& c, SharedFileRecord& record, std::uint32_t size) {
     std::string extension = Extension(record.path);
     if (extension.empty()) return false;
     const FileType* type = c.fileTypes.FindFileType(extension);
@@ -103,35 +103,35 @@ bool InFolder(std::string_view path, std::string_view folder, bool ignoreCase) {
 }
 
 // What the save folder adds to the shared folders: only when its files are shared.
-std::string SharedSaveFolder(Client& c) {
-    return ShareSaveFolder(c.store) ? c.state.settings.savePath : std::string();
+std::string SharedSaveFolder(Library& c) {
+    return ShareSaveFolder(c.rt.store) ? c.rt.state.settings.savePath : std::string();
 }
 
 // 870 goes out only while the user offers upload slots.
-ShareBatch::Send BatchSender(Client& c) {
-    if (c.state.settings.maxUploads == 0) return {};
-    return [&c](const protocol::ShareFolder& batch) { protocol::Send(c.link, batch); };
+ShareBatch::Send BatchSender(Library& c) {
+    if (c.rt.state.settings.maxUploads == 0) return {};
+    return [&c](const protocol::ShareFolder& batch) { protocol::Send(c.server, batch); };
 }
 
 // Library lock held. A file joins a batch only inside a connection: after a disconnect the next
 // login announces everything again.
-void AddToShareBatch(Client& c, SharedFileRecord& record) {
-    if (!c.state.connected) return;
+void AddToShareBatch(Library& c, SharedFileRecord& record) {
+    if (!c.rt.state.connected) return;
     c.sharedList.batch.Add(c.sharedList.FolderPrefix(record), ShareEntry(record), BatchSender(c));
     record.announced = true;
 }
 
-void FlushShareBatch(Client& c) {
-    if (c.state.connected) c.sharedList.batch.Flush(BatchSender(c));
+void FlushShareBatch(Library& c) {
+    if (c.rt.state.connected) c.sharedList.batch.Flush(BatchSender(c));
 }
 
-void SendUnshare(Client& c, SharedFileRecord& record) {
-    protocol::Send(c.link, protocol::UnshareFile{c.sharedList.VirtualName(record)});
+void SendUnshare(Library& c, SharedFileRecord& record) {
+    protocol::Send(c.server, protocol::UnshareFile{c.sharedList.VirtualName(record)});
 }
 
-void LowerSharedCount(Client& c) {
-    int count = c.state.sharedFileCount.load();
-    while (count > 0 && !c.state.sharedFileCount.compare_exchange_weak(count, count - 1)) {
+void LowerSharedCount(Library& c) {
+    int count = c.rt.state.sharedFileCount.load();
+    while (count > 0 && !c.rt.state.sharedFileCount.compare_exchange_weak(count, count - 1)) {
     }
 }
 
@@ -142,17 +142,17 @@ std::string SharedDatText(SharedList& list) {
 }
 
 // Library lock held.
-bool SaveSharedListLocked(Client& c) {
+bool SaveSharedListLocked(Library& c) {
     return platform::WriteFileAtomically(DataFile(c, "shared.dat"), SharedDatText(c.sharedList), DataFile(c, "tmp.dat"));
 }
 
-void AppendSharedLine(Client& c, const SharedFileRecord& record) {
+void AppendSharedLine(Library& c, const SharedFileRecord& record) {
     std::ofstream out(DataFile(c, "shared.dat"), std::ios::app | std::ios::binary);
     out << SharedDatLine(record);
 }
 
 // A shared.dat line whose file is still there, still shared and of the same size.
-void ReloadSharedDatLine(Client& c, const std::string& line) {
+void ReloadSharedDatLine(Library& c, const std::string& line) {
     std::vector<std::string> tokens = SharedDatTokens(line);
     if (tokens.empty()) return;
     SharedFileRecord record;
@@ -173,7 +173,7 @@ void ReloadSharedDatLine(Client& c, const std::string& line) {
     // plug-in again.
     if (record.hash.find('-') == std::string::npos && !InspectWithFileType(c, record, stored)) return;
     c.sharedList.Append(std::move(record));
-    ++c.state.sharedFileCount;
+    ++c.rt.state.sharedFileCount;
 }
 
 // What a worker found for one pending file.
@@ -182,7 +182,7 @@ struct Inspected {
     SharedFileRecord record;
 };
 
-Inspected InspectPending(Client& c, const PendingFile& file) {
+Inspected InspectPending(Library& c, const PendingFile& file) {
     Inspected result;
     result.record.path = file.path;
     result.record.hash = file.hash;
@@ -194,7 +194,7 @@ Inspected InspectPending(Client& c, const PendingFile& file) {
 }
 
 // Inspects every pending file on all cores; the progress shows files done so far.
-std::vector<Inspected> InspectAll(Client& c, const std::vector<PendingFile>& pending) {
+std::vector<Inspected> InspectAll(Library& c, const std::vector<PendingFile>& pending) {
     const std::size_t count = pending.size();
     std::vector<Inspected> results(count);
     std::atomic<std::size_t> next{0};
@@ -208,8 +208,8 @@ std::vector<Inspected> InspectAll(Client& c, const std::vector<PendingFile>& pen
             std::scoped_lock lock(progressLock);
             if (finished <= shown) continue;
             shown = finished;
-            c.dialog.SetSecondLine(Format(64, "%zu of %zu", finished, count));
-            c.dialog.SetProgress(static_cast<int>(finished), static_cast<int>(count));
+            c.rt.dialog.SetSecondLine(Format(64, "%zu of %zu", finished, count));
+            c.rt.dialog.SetProgress(static_cast<int>(finished), static_cast<int>(count));
         }
     };
     std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, count);
@@ -221,11 +221,11 @@ std::vector<Inspected> InspectAll(Client& c, const std::vector<PendingFile>& pen
     return results;
 }
 
-int LoadNewFilesLocked(Client& c, std::vector<PendingFile>& pending) {
+int LoadNewFilesLocked(Library& c, std::vector<PendingFile>& pending) {
     if (pending.empty()) return 0;
     const int count = static_cast<int>(pending.size());
-    c.dialog.SetProgress(0, count);
-    c.dialog.SetSecondLine(Format(64, "0 of %d", count));
+    c.rt.dialog.SetProgress(0, count);
+    c.rt.dialog.SetSecondLine(Format(64, "0 of %d", count));
     std::vector<Inspected> results = InspectAll(c, pending);
     pending.clear();
     int accepted = 0;
@@ -234,66 +234,67 @@ int LoadNewFilesLocked(Client& c, std::vector<PendingFile>& pending) {
         if (!r.accepted || c.sharedList.Find(r.record.path)) continue;
         SharedFileRecord& record = c.sharedList.Append(std::move(r.record));
         c.sharedList.VirtualName(record);
-        ++c.state.sharedFileCount;
+        ++c.rt.state.sharedFileCount;
         ++accepted;
     }
-    c.dialog.SetSecondLine("");
-    c.dialog.SetProgress(0, count);
+    c.rt.dialog.SetSecondLine("");
+    c.rt.dialog.SetProgress(0, count);
     if (c.sharedList.size() > 0) SaveSharedListLocked(c);
     return accepted;
 }
 
-int RescanLocked(Client& c, std::vector<PendingFile>& pending) {
-    std::vector<std::string> folders = SharedFolderList(c.state);
+int RescanLocked(Library& c, std::vector<PendingFile>& pending) {
+    std::vector<std::string> folders = SharedFolderList(c.rt.state);
     std::string saveFolder = SharedSaveFolder(c);
     if (!saveFolder.empty()) folders.push_back(saveFolder);
-    ScanContext context{&c.fileTypes, ScanTypeNames(c.store), [&c](const std::string& path) { return c.sharedList.Find(path) != nullptr; }};
+    ScanContext context{&c.fileTypes, ScanTypeNames(c.rt.store),
+                        [&c](const std::string& path) { return c.sharedList.Find(path) != nullptr; }};
     int found = 0;
     for (const std::string& folder : folders) found += WalkDirectory(context, folder, pending);
     return found;
 }
 
-void RefreshLibraryViewLocked(Client& c) {
+void RefreshLibraryViewLocked(Library& c) {
     std::vector<LibraryRow> rows;
     for (SharedFileRecord& r : c.sharedList.records()) {
         if (r.listed) continue;
         rows.push_back(MakeLibraryRow(r, c.fileTypes));
         r.listed = true;
     }
-    c.libraryView.AddRows(std::move(rows));
+    c.view.AddRows(std::move(rows));
 }
 
-void PruneSharedListLocked(Client& c) {
-    std::scoped_lock folderLock(c.state.sharedFoldersLock);
-    const std::vector<std::string>& folders = c.state.sharedFolders;
+void PruneSharedListLocked(Library& c) {
+    std::scoped_lock folderLock(c.rt.state.sharedFoldersLock);
+    const std::vector<std::string>& folders = c.rt.state.sharedFolders;
     std::vector<std::string> gone;
     for (SharedFileRecord& r : c.sharedList.records()) {
         bool inFolder = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) { return InFolder(r.path, f, true); });
         if (inFolder && Readable(r.path)) continue;
         LowerSharedCount(c);
-        if (c.state.connected && r.announced) SendUnshare(c, r);
+        if (c.rt.state.connected && r.announced) SendUnshare(c, r);
         gone.push_back(r.path);
     }
-    c.libraryView.RemoveRows(gone);
+    c.view.RemoveRows(gone);
     for (const std::string& path : gone) c.sharedList.Remove(path);
-    if (!gone.empty() && c.state.connected) ShowSharingStatus(c);
+    if (!gone.empty() && c.rt.state.connected) ShowSharingStatus(c);
 }
 
 }  // namespace
 
-void ShowSharingStatus(Client& c) {
-    c.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", c.state.userName.c_str(), c.state.sharedFileCount.load()));
+void ShowSharingStatus(Library& c) {
+    c.rt.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", c.rt.state.userName.c_str(), c.rt.state.sharedFileCount.load()));
 }
 
-bool IsInSharedFolder(Client& c, std::string_view path) {
+bool IsInSharedFolder(Library& c, std::string_view path) {
     std::string saveFolder = SharedSaveFolder(c);
     if (!saveFolder.empty() && InFolder(path, saveFolder, false)) return true;
-    std::scoped_lock lock(c.state.sharedFoldersLock);
-    return std::any_of(c.state.sharedFolders.begin(), c.state.sharedFolders.end(),
+    std::scoped_lock lock(c.rt.state.sharedFoldersLock);
+    return std::any_of(c.rt.state.sharedFolders.begin(), c.rt.state.sharedFolders.end(),
                        [&](const std::string& f) { return InFolder(path, f, false); });
 }
 
-void BuildMyFiles(Client& c) {
+void BuildMyFiles(Library& c) {
     std::scoped_lock lock(c.sharedList.lock);
     if (auto text = platform::ReadWholeFile(DataFile(c, "shared.dat"))) {
         std::istringstream in(*text);
@@ -306,45 +307,45 @@ void BuildMyFiles(Client& c) {
     RefreshLibraryViewLocked(c);
 }
 
-int LoadNewFiles(Client& c, std::vector<PendingFile>& pending) {
+int LoadNewFiles(Library& c, std::vector<PendingFile>& pending) {
     std::scoped_lock lock(c.sharedList.lock);
     return LoadNewFilesLocked(c, pending);
 }
 
-int RescanSharedFolders(Client& c, std::vector<PendingFile>& pending) {
+int RescanSharedFolders(Library& c, std::vector<PendingFile>& pending) {
     std::scoped_lock lock(c.sharedList.lock);
     return RescanLocked(c, pending);
 }
 
-bool SaveSharedList(Client& c) {
+bool SaveSharedList(Library& c) {
     std::scoped_lock lock(c.sharedList.lock);
     return SaveSharedListLocked(c);
 }
 
-int AnnounceSharedFiles(Client& c, bool withDialog) {
+int AnnounceSharedFiles(Library& c, bool withDialog) {
     std::scoped_lock lock(c.sharedList.lock);
-    c.state.sharedFileCount = 0;
-    if (c.state.settings.maxUploads < 1) return 0;
-    std::vector<std::string> incomplete = IncompletePaths(c.state.profileFolder);
+    c.rt.state.sharedFileCount = 0;
+    if (c.rt.state.settings.maxUploads < 1) return 0;
+    std::vector<std::string> incomplete = IncompletePaths(c.rt.state.profileFolder);
     const int total = static_cast<int>(c.sharedList.size());
-    if (withDialog) c.dialog.SetProgress(0, total);
+    if (withDialog) c.rt.dialog.SetProgress(0, total);
     int step = 0;
     for (SharedFileRecord& r : c.sharedList.records()) {
-        ++c.state.sharedFileCount;
+        ++c.rt.state.sharedFileCount;
         bool resuming = std::find(incomplete.begin(), incomplete.end(), r.path) != incomplete.end();
         if (!r.announced && !resuming) AddToShareBatch(c, r);
-        if (withDialog) c.dialog.SetProgress(++step, total);
+        if (withDialog) c.rt.dialog.SetProgress(++step, total);
     }
     FlushShareBatch(c);
-    if (c.state.connected) ShowSharingStatus(c);
-    if (withDialog) c.dialog.SetProgress(0, total);
+    if (c.rt.state.connected) ShowSharingStatus(c);
+    if (withDialog) c.rt.dialog.SetProgress(0, total);
     return 1;
 }
 
-void UnshareAllFiles(Client& c) {
+void UnshareAllFiles(Library& c) {
     std::scoped_lock lock(c.sharedList.lock);
     for (SharedFileRecord& r : c.sharedList.records()) {
-        if (!c.state.connected || !r.announced) continue;
+        if (!c.rt.state.connected || !r.announced) continue;
         SendUnshare(c, r);
         r.announced = false;
         LowerSharedCount(c);
@@ -352,24 +353,24 @@ void UnshareAllFiles(Client& c) {
     ShowSharingStatus(c);
 }
 
-void ForgetAnnouncements(Client& c) {
+void ForgetAnnouncements(Library& c) {
     std::scoped_lock lock(c.sharedList.lock);
     for (SharedFileRecord& r : c.sharedList.records()) r.announced = false;
     c.sharedList.batch.Clear();
 }
 
-void PruneSharedList(Client& c) {
+void PruneSharedList(Library& c) {
     std::scoped_lock lock(c.sharedList.lock);
     PruneSharedListLocked(c);
 }
 
-void InspectDownloadedFile(Client& c, const std::string& path, std::uint32_t size) {
+void InspectDownloadedFile(Library& c, const std::string& path, std::uint32_t size) {
     std::scoped_lock lock(c.sharedList.lock);
-    bool shared = ShareSaveFolder(c.store);
+    bool shared = ShareSaveFolder(c.rt.store);
     if (!shared) {
-        std::scoped_lock folderLock(c.state.sharedFoldersLock);
-        const std::string& saveFolder = c.state.settings.savePath;
-        shared = std::any_of(c.state.sharedFolders.begin(), c.state.sharedFolders.end(),
+        std::scoped_lock folderLock(c.rt.state.sharedFoldersLock);
+        const std::string& saveFolder = c.rt.state.settings.savePath;
+        shared = std::any_of(c.rt.state.sharedFolders.begin(), c.rt.state.sharedFolders.end(),
                              [&](const std::string& f) { return saveFolder.find(f) != std::string::npos; });
     }
     if (shared && IsShareablePath(path)) {
@@ -386,108 +387,108 @@ void InspectDownloadedFile(Client& c, const std::string& path, std::uint32_t siz
             if (!info->hash.empty()) record.hash = info->hash;
             // The same path downloaded again replaces the file it overwrote.
             if (SharedFileRecord* old = c.sharedList.Find(record.path)) {
-                if (c.state.connected && old->announced) SendUnshare(c, *old);
-                c.libraryView.RemoveRows({old->path});
+                if (c.rt.state.connected && old->announced) SendUnshare(c, *old);
+                c.view.RemoveRows({old->path});
                 c.sharedList.Remove(old->path);
                 LowerSharedCount(c);
             }
             SharedFileRecord& added = c.sharedList.Append(std::move(record));
-            ++c.state.sharedFileCount;
+            ++c.rt.state.sharedFileCount;
             AppendSharedLine(c, added);
-            c.libraryView.AddRows({MakeLibraryRow(added, c.fileTypes)});
+            c.view.AddRows({MakeLibraryRow(added, c.fileTypes)});
             added.listed = true;
             AddToShareBatch(c, added);
-            if (c.state.connected) ShowSharingStatus(c);
+            if (c.rt.state.connected) ShowSharingStatus(c);
         }
     }
     FlushShareBatch(c);
 }
 
-void RefreshLibraryView(Client& c) {
+void RefreshLibraryView(Library& c) {
     std::scoped_lock lock(c.sharedList.lock);
     RefreshLibraryViewLocked(c);
 }
 
-void ReloadSharedFiles(Client& c) {
+void ReloadSharedFiles(Library& c) {
     std::vector<PendingFile> pending;
     {
         std::scoped_lock lock(c.sharedList.lock);
         PruneSharedListLocked(c);
         RescanLocked(c, pending);
-        c.dialog.SetStatus("Loading new files...");
+        c.rt.dialog.SetStatus("Loading new files...");
         LoadNewFilesLocked(c, pending);
         SaveSharedListLocked(c);
         RefreshLibraryViewLocked(c);
     }
-    c.dialog.SetStatus("Sharing new files...");
+    c.rt.dialog.SetStatus("Sharing new files...");
     AnnounceSharedFiles(c, true);
-    c.dialog.PostClose(1);
+    c.rt.dialog.PostClose(1);
 }
 
-std::string VirtualName(Client& c, const std::string& path) {
+std::string VirtualName(Library& c, const std::string& path) {
     std::scoped_lock lock(c.sharedList.lock);
     SharedFileRecord* record = c.sharedList.Find(path);
     return record ? c.sharedList.VirtualName(*record) : std::string();
 }
 
-std::string ResolveVirtualName(Client& c, const std::string& name) {
+std::string ResolveVirtualName(Library& c, const std::string& name) {
     std::scoped_lock lock(c.sharedList.lock);
     return c.sharedList.ResolveVirtualName(name);
 }
 
-bool RenameLibraryFile(Client& c, const std::string& path, const std::string& newName) {
+bool RenameLibraryFile(Library& c, const std::string& path, const std::string& newName) {
     // A name is a name: a separator or an empty name would move the file or make none.
     if (newName.empty() || newName.find('/') != std::string::npos || newName == "." || newName == "..") {
-        c.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to rename file. %s", std::strerror(EINVAL)));
+        c.rt.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to rename file. %s", std::strerror(EINVAL)));
         return false;
     }
     const std::string newPath = CutText(path.substr(0, path.rfind('/') + 1) + newName + Extension(path), kMaxSharedPath);
     std::error_code ec;
     if (std::filesystem::exists(newPath, ec)) {
-        c.ui.ShowAlert(AlertKind::Modal, "File already exists! Please try again.");
+        c.rt.ui.ShowAlert(AlertKind::Modal, "File already exists! Please try again.");
         return false;
     }
-    Answer a = c.ui.Ask({Format(600, "Rename '%s' to '%s'?", FileNameOf(path).c_str(), FileNameOf(newPath).c_str()), "Rename file?",
-                         Buttons::YesNo, Icon::Exclamation});
+    Answer a = c.rt.ui.Ask({Format(600, "Rename '%s' to '%s'?", FileNameOf(path).c_str(), FileNameOf(newPath).c_str()), "Rename file?",
+                            Buttons::YesNo, Icon::Exclamation});
     if (a != Answer::Yes) return false;
     if (::rename(path.c_str(), newPath.c_str()) != 0) {
-        c.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to rename file. %s", std::strerror(errno)));
+        c.rt.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to rename file. %s", std::strerror(errno)));
         return false;
     }
     {
         std::scoped_lock lock(c.sharedList.lock);
         if (SharedFileRecord* record = c.sharedList.Find(path)) {
-            bool announced = record->announced && c.state.connected;
+            bool announced = record->announced && c.rt.state.connected;
             if (announced) SendUnshare(c, *record);
             c.sharedList.Rename(*record, newPath);
             if (announced) {
                 protocol::SharedEntry file = ShareEntry(*record);
                 file.name = c.sharedList.VirtualName(*record);
-                protocol::Send(c.link, protocol::ShareFile{file});
+                protocol::Send(c.server, protocol::ShareFile{file});
             }
             SaveSharedListLocked(c);
         }
     }
-    c.libraryView.RenameRow(path, newPath, ShareName(newPath));
+    c.view.RenameRow(path, newPath, ShareName(newPath));
     return true;
 }
 
-bool DeleteLibraryFile(Client& c, const std::string& path) {
+bool DeleteLibraryFile(Library& c, const std::string& path) {
     const std::string name = FileNameOf(path);
     Answer a =
-        c.ui.Ask({Format(600, "Delete %s from file list and disk?", name.c_str()), "Delete File", Buttons::YesNo, Icon::Exclamation});
+        c.rt.ui.Ask({Format(600, "Delete %s from file list and disk?", name.c_str()), "Delete File", Buttons::YesNo, Icon::Exclamation});
     if (a != Answer::Yes) return false;
     if (::unlink(path.c_str()) != 0) {
-        c.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to delete %s!", name.c_str()));
+        c.rt.ui.ShowAlert(AlertKind::Modal, Format(600, "Unable to delete %s!", name.c_str()));
         return false;
     }
-    c.libraryView.RemoveRows({path});
-    ForgetIncomplete(c.state.profileFolder, path);
+    c.view.RemoveRows({path});
+    ForgetIncomplete(c.rt.state.profileFolder, path);
     std::scoped_lock lock(c.sharedList.lock);
     LowerSharedCount(c);
     if (SharedFileRecord* record = c.sharedList.Find(path)) {
-        if (c.state.connected) ShowSharingStatus(c);
-        if (c.state.connected && record->announced) SendUnshare(c, *record);
+        if (c.rt.state.connected) ShowSharingStatus(c);
+        if (c.rt.state.connected && record->announced) SendUnshare(c, *record);
         c.sharedList.Remove(path);
         SaveSharedListLocked(c);
     }

@@ -2,37 +2,37 @@
 
 #include <algorithm>
 
-#include "app/client.h"
 #include "base/text.h"
+#include "library/library.h"
 #include "library/library_scan.h"
 #include "platform/atomic_file.h"
 
 namespace tandril::library {
 
-void ScanDrives(Client& client, std::vector<std::string>& sharedFolders, const std::string& mountsText) {
-    client.dialog.SetDialogVisible(true);
-    client.dialog.SetStatus("Searching for files...");
+void ScanDrives(Library& client, std::vector<std::string>& sharedFolders, const std::string& mountsText) {
+    client.rt.dialog.SetDialogVisible(true);
+    client.rt.dialog.SetStatus("Searching for files...");
     std::error_code ec;
-    std::filesystem::remove(client.state.profileFolder / "shared.dat", ec);
-    ScanContext context{&client.fileTypes, ScanTypeNames(client.store), {}};
+    std::filesystem::remove(client.rt.state.profileFolder / "shared.dat", ec);
+    ScanContext context{&client.fileTypes, ScanTypeNames(client.rt.store), {}};
     std::vector<PendingFile> pending;
     for (const std::string& root : DiskRoots(mountsText)) {
-        client.dialog.SetSecondLine(Format(255, "Scanning drive %s...", root.c_str()));
-        if (client.state.connectCancelled) break;
+        client.rt.dialog.SetSecondLine(Format(255, "Scanning drive %s...", root.c_str()));
+        if (client.rt.state.connectCancelled) break;
         WalkDirectory(context, root, pending);
     }
     std::vector<std::string> proposed = CollapseScanFolders(pending);
-    if (!client.state.connectCancelled) {
+    if (!client.rt.state.connectCancelled) {
         for (const std::string& folder : proposed) {
-            bool known = std::any_of(sharedFolders.begin(), sharedFolders.end(),
-                                     [&](const std::string& f) { return EqualsNoCase(f, folder); });
+            bool known =
+                std::any_of(sharedFolders.begin(), sharedFolders.end(), [&](const std::string& f) { return EqualsNoCase(f, folder); });
             if (!known) sharedFolders.push_back(folder);
         }
     }
-    client.dialog.SetSecondLine("");
+    client.rt.dialog.SetSecondLine("");
 }
 
-void ScanDrives(Client& client, std::vector<std::string>& sharedFolders) {
+void ScanDrives(Library& client, std::vector<std::string>& sharedFolders) {
     ScanDrives(client, sharedFolders, platform::ReadWholeFile("/proc/self/mounts").value_or(""));
 }
 

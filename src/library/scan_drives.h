@@ -4,17 +4,15 @@
 #include <string>
 #include <vector>
 
-namespace tandril {
-class Client;
-}
-
 namespace tandril::library {
+
+struct Library;
 
 // Walks every real disk (from `mountsText`, the form of /proc/self/mounts), reduces the folders
 // holding candidates and adds those not yet in `sharedFolders`. Cancelling the connecting dialog
 // stops before the next disk and adds nothing.
-void ScanDrives(Client& client, std::vector<std::string>& sharedFolders, const std::string& mountsText);
+void ScanDrives(Library& client, std::vector<std::string>& sharedFolders, const std::string& mountsText);
 // The same over this machine's mounts.
-void ScanDrives(Client& client, std::vector<std::string>& sharedFolders);
+void ScanDrives(Library& client, std::vector<std::string>& sharedFolders);
 
 }  // namespace tandril::library

@@ -1,8 +1,6 @@
 #include "search/search_session.h"
 
-#include "app/client.h"
 #include "base/text.h"
-#include "server/reconnect.h"
 
 namespace tandril::search {
 
@@ -42,12 +40,12 @@ SearchFields SearchSession::Form() const {
     return form_;
 }
 
-void SearchButton(Client& c, const SearchFields& fields) {
-    SearchSession& s = c.search;
-    if (!c.state.connected) {
+void SearchButton(SearchSession& c, const SearchFields& fields) {
+    SearchSession& s = c;
+    if (!c.rt.state.connected) {
         s.pending = fields;
-        c.state.searchRequestedWhileOffline = true;
-        server::ConnectCommand(c);
+        c.rt.state.searchRequestedWhileOffline = true;
+        Q_EMIT c.connectRequested();
         return;
     }
     if (s.Idle()) {
@@ -58,9 +56,9 @@ void SearchButton(Client& c, const SearchFields& fields) {
     }
 }
 
-void StartSearch(Client& c, const SearchFields& fields) {
-    SearchSession& s = c.search;
-    if (!c.state.connected) {
+void StartSearch(SearchSession& c, const SearchFields& fields) {
+    SearchSession& s = c;
+    if (!c.rt.state.connected) {
         s.Update([](SearchSession::View& v) {
             v.rows.clear();
             v.results.clear();
@@ -71,7 +69,7 @@ void StartSearch(Client& c, const SearchFields& fields) {
     }
     std::optional<protocol::SearchRequest> query = BuildQuery(fields);
     if (!query) {
-        c.ui.ShowAlert(AlertKind::Modal, "Spécifiez un(e) artiste/musique à rechercher !");
+        c.rt.ui.ShowAlert(AlertKind::Modal, "Spécifiez un(e) artiste/musique à rechercher !");
         s.idle_ = true;
         return;
     }
@@ -89,20 +87,20 @@ void StartSearch(Client& c, const SearchFields& fields) {
         v.buttonEnabled = true;
     });
     if (s.options.byResponseTime) {
-        s.pinger_ = std::make_unique<ResultPinger>(s.collected_, s.lock_,
-                                                   [&c, search] { c.PostToGui([&c, search] { c.search.Finish(c, search); }); });
+        s.pinger_ =
+            std::make_unique<ResultPinger>(s.collected_, s.lock_, [&c, search] { c.rt.PostToGui([&c, search] { c.Finish(search); }); });
     }
-    protocol::Send(c.link, *query);
+    protocol::Send(c.server, *query);
 }
 
-void OnSearchResult(Client& c, const protocol::SearchResult& message) {
+void OnSearchResult(SearchSession& c, const protocol::SearchResult& message) {
     SearchResult result = ResultFrom(message);
-    std::scoped_lock lock(c.search.lock_);
-    c.search.collected_.push_back(std::move(result));
+    std::scoped_lock lock(c.lock_);
+    c.collected_.push_back(std::move(result));
 }
 
-void OnEndOfSearch(Client& c) {
-    SearchSession& s = c.search;
+void OnEndOfSearch(SearchSession& c) {
+    SearchSession& s = c;
     int count = s.inProgress_.load();
     while (count > 0 && !s.inProgress_.compare_exchange_weak(count, count - 1)) {
     }
@@ -112,10 +110,10 @@ void OnEndOfSearch(Client& c) {
         s.pinger_->Stop();
         return;
     }
-    s.Finish(c, s.search_);
+    s.Finish(s.search_);
 }
 
-void SearchSession::Finish(Client&, unsigned search) {
+void SearchSession::Finish(unsigned search) {
     if (search != search_) return;
     pinger_.reset();
     Update([&](SearchSession::View& v) {
@@ -135,8 +133,8 @@ void SearchSession::Finish(Client&, unsigned search) {
     idle_ = true;
 }
 
-void CancelSearch(Client& c) {
-    SearchSession& s = c.search;
+void CancelSearch(SearchSession& c) {
+    SearchSession& s = c;
     ++s.search_;
     if (s.pinger_) {
         s.pinger_->Stop();
@@ -158,8 +156,8 @@ void CancelSearch(Client& c) {
     }
 }
 
-void ResetSearchButton(Client& c) {
-    c.search.Update([](SearchSession::View& v) { v.button = kSearchButtonAfterSearch; });
+void ResetSearchButton(SearchSession& c) {
+    c.Update([](SearchSession::View& v) { v.button = kSearchButtonAfterSearch; });
 }
 
 }  // namespace tandril::search

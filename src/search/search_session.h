@@ -10,13 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "base/runtime.h"
+#include "protocol/frame_sender.h"
 #include "search/result_pinger.h"
 #include "search/search_query.h"
 #include "search/search_result.h"
-
-namespace tandril {
-class Client;
-}
 
 namespace tandril::search {
 
@@ -27,6 +25,11 @@ inline constexpr const char* kCancelButton = "Ca&ncel";
 class SearchSession : public QObject {
     Q_OBJECT
 public:
+    SearchSession(Runtime& runtime, protocol::FrameSender& serverLink) : rt(runtime), server(serverLink) {}
+
+    Runtime& rt;
+    protocol::FrameSender& server;
+
     struct View {
         std::vector<ResultRow> rows;
         std::vector<SearchResult> results;  // the rows' data
@@ -52,16 +55,18 @@ public:
 Q_SIGNALS:
     void changed();
     void formChanged();
+    // A search was asked for while offline: the client is to connect, then search.
+    void connectRequested();
 
 private:
-    friend void SearchButton(Client&, const SearchFields&);
-    friend void StartSearch(Client&, const SearchFields&);
-    friend void OnSearchResult(Client&, const protocol::SearchResult&);
-    friend void OnEndOfSearch(Client&);
-    friend void CancelSearch(Client&);
-    friend void ResetSearchButton(Client&);
+    friend void SearchButton(SearchSession&, const SearchFields&);
+    friend void StartSearch(SearchSession&, const SearchFields&);
+    friend void OnSearchResult(SearchSession&, const protocol::SearchResult&);
+    friend void OnEndOfSearch(SearchSession&);
+    friend void CancelSearch(SearchSession&);
+    friend void ResetSearchButton(SearchSession&);
     // Shows the collected results; `search` says which search they belong to.
-    void Finish(Client& client, unsigned search);
+    void Finish(unsigned search);
     template <typename Change>
     void Update(Change change);
 
@@ -78,12 +83,12 @@ private:
 
 // The search button: offline it connects first and searches after the login; idle it searches;
 // while a search runs it cancels.
-void SearchButton(Client& client, const SearchFields& fields);
-void StartSearch(Client& client, const SearchFields& fields);
-void OnSearchResult(Client& client, const protocol::SearchResult& message);
-void OnEndOfSearch(Client& client);
-void CancelSearch(Client& client);
+void SearchButton(SearchSession& client, const SearchFields& fields);
+void StartSearch(SearchSession& client, const SearchFields& fields);
+void OnSearchResult(SearchSession& client, const protocol::SearchResult& message);
+void OnEndOfSearch(SearchSession& client);
+void CancelSearch(SearchSession& client);
 // After a disconnect the button reads "Chercher!" again.
-void ResetSearchButton(Client& client);
+void ResetSearchButton(SearchSession& client);
 
 }  // namespace tandril::search

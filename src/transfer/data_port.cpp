@@ -4,15 +4,14 @@
 
 #include <memory>
 
-#include "app/client.h"
 #include "base/text.h"
-#include "server/account_changes.h"
+#include "protocol/server_messages.h"
 #include "transfer/transfers.h"
 #include "transfer/upload.h"
 
 namespace tandril::transfer {
 
-DataPortListener::DataPortListener(Client& c, platform::Socket listening)
+DataPortListener::DataPortListener(Transfers& c, platform::Socket listening)
     : c_(c), socket_(std::move(listening)), port_(platform::LocalPort(socket_)), thread_([this](std::stop_token stop) { Run(stop); }) {}
 
 void DataPortListener::Run(std::stop_token stop) {
@@ -28,32 +27,42 @@ void DataPortListener::Run(std::stop_token stop) {
         }
         platform::SetBuffers(accepted.fd(), 65536);
         auto socket = std::make_shared<platform::Socket>(std::move(accepted));
-        c_.StartWorker([&c = c_, socket] { IncomingConnection(c, std::move(*socket)); });
+        c_.rt.StartWorker([&c = c_, socket] { IncomingConnection(c, std::move(*socket)); });
     }
 }
 
-void StartDataPortListener(Client& c) {
-    const int port = c.state.dataPort;
+void SetDataPort(Transfers& c, long long port) {
+    if (port < 0 || port >= 65535) {
+        c.rt.ui.ShowAlert(AlertKind::Modal, "Invalid data port chosen!");
+        return;
+    }
+    c.rt.state.dataPort = static_cast<int>(port);
+    StartDataPortListener(c);
+    protocol::Send(c.server, protocol::ChangeDataPort{port});  // nothing goes out while offline
+}
+
+void StartDataPortListener(Transfers& c) {
+    const int port = c.rt.state.dataPort;
     {
-        std::scoped_lock lock(c.transfers.listenerLock);
-        if (c.transfers.listener && port != 0 && c.transfers.listener->Port() == port) return;
-        c.transfers.listener.reset();
+        std::scoped_lock lock(c.listenerLock);
+        if (c.listener && port != 0 && c.listener->Port() == port) return;
+        c.listener.reset();
         if (port == 0) return;
         platform::Socket socket = platform::ListenTcp(static_cast<std::uint16_t>(port), false, 5);
         if (socket) {
-            c.transfers.listener = std::make_unique<DataPortListener>(c, std::move(socket));
+            c.listener = std::make_unique<DataPortListener>(c, std::move(socket));
             return;
         }
     }
-    c.ui.ShowAlert(AlertKind::Modeless, Format(100, "Unable to bind() to port %d! Going into firewall mode.", port));
-    server::SetDataPort(c, 0);
+    c.rt.ui.ShowAlert(AlertKind::Modeless, Format(100, "Unable to bind() to port %d! Going into firewall mode.", port));
+    SetDataPort(c, 0);
 }
 
-void StopDataPortListener(Client& c) {
+void StopDataPortListener(Transfers& c) {
     std::unique_ptr<DataPortListener> listener;
     {
-        std::scoped_lock lock(c.transfers.listenerLock);
-        listener.swap(c.transfers.listener);
+        std::scoped_lock lock(c.listenerLock);
+        listener.swap(c.listener);
     }
 }
 

@@ -7,31 +7,32 @@
 
 #include "platform/socket.h"
 
-namespace tandril {
-class Client;
-}
-
 namespace tandril::transfer {
+
+struct Transfers;
 
 // Accepts connections on one port, each served on a thread of its own, until it is destroyed.
 class DataPortListener {
 public:
-    DataPortListener(Client& c, platform::Socket listening);
+    DataPortListener(Transfers& c, platform::Socket listening);
     std::uint16_t Port() const { return port_; }
 
 private:
     void Run(std::stop_token stop);
-    Client& c_;
+    Transfers& c_;
     platform::Socket socket_;
     std::uint16_t port_;
     std::jthread thread_;  // last: stopped and joined before the socket closes
 };
 
+// A port below 0 or from 65535 up is refused with a notice; 0 means firewalled. The listener
+// follows the port and the server is told (703).
+void SetDataPort(Transfers& c, long long port);
 // Listens on the client's data port, or stops listening when it is 0. A listener already on that
 // port goes on; one on another port stops. A port that cannot be bound turns the firewalled mode
 // on, with the alert and 703.
-void StartDataPortListener(Client& c);
+void StartDataPortListener(Transfers& c);
 // Stops listening (the client ends).
-void StopDataPortListener(Client& c);
+void StopDataPortListener(Transfers& c);
 
 }  // namespace tandril::transfer

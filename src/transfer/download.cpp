@@ -6,15 +6,14 @@
 
 #include <filesystem>
 
-#include "app/client.h"
 #include "base/shared_folders.h"
 #include "base/text.h"
 #include "base/wire_text.h"
 #include "library/my_files.h"
 #include "library/resume_list.h"
+#include "link/proxy_client.h"
 #include "protocol/peer_messages.h"
-#include "server/account_changes.h"
-#include "server/proxy_client.h"
+#include "transfer/data_port.h"
 #include "transfer/download_queue.h"
 #include "transfer/peek_reply.h"
 #include "transfer/transfers.h"
@@ -28,9 +27,9 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;  // read and written at once; the bytes on the wire are the same
 
-std::string SaveFolder(Client& c) {
-    std::string folder = c.state.settings.savePath;
-    if (folder.empty()) folder = UseDefaultSaveFolder(c.state, c.ui);
+std::string SaveFolder(Transfers& c) {
+    std::string folder = c.rt.state.settings.savePath;
+    if (folder.empty()) folder = UseDefaultSaveFolder(c.rt.state, c.rt.ui);
     return folder;
 }
 
@@ -57,22 +56,22 @@ bool WriteAll(int fd, const char* data, std::size_t length) {
 }
 
 // The end of a download that failed before its data phase.
-void Fail(Client& c, TransferRecord& r) {
+void Fail(Transfers& c, TransferRecord& r) {
     SetTransferState(c, r, TransferState::Error);
     StartNextQueuedDownload(c);
 }
 
 // The peer could not be reached or did not greet us: the server hears of its port (626).
-void FailUnreachable(Client& c, TransferRecord& r, const std::string& nick, std::uint32_t port) {
-    protocol::Send(c.link, protocol::PeerUnreachable{nick, static_cast<int>(port)});
+void FailUnreachable(Transfers& c, TransferRecord& r, const std::string& nick, std::uint32_t port) {
+    protocol::Send(c.server, protocol::PeerUnreachable{nick, static_cast<int>(port)});
     Fail(c, r);
-    c.ui.ShowAlert(AlertKind::Modeless, Format(200, "User %s is not properly configured. Try again in a few minutes.", nick.c_str()));
+    c.rt.ui.ShowAlert(AlertKind::Modeless, Format(200, "User %s is not properly configured. Try again in a few minutes.", nick.c_str()));
 }
 
 }  // namespace
 
-TransferRecord* FindInbound(Client& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states) {
-    for (auto& r : c.transfers.lists.Of(false)) {
+TransferRecord* FindInbound(Transfers& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states) {
+    for (auto& r : c.lists.Of(false)) {
         if (EqualsNoCase(r->nick, nick) && EqualsNoCase(r->remoteName, name) &&
             std::find(states.begin(), states.end(), r->state) != states.end()) {
             return r.get();
@@ -81,7 +80,7 @@ TransferRecord* FindInbound(Client& c, const std::string& nick, const std::strin
     return nullptr;
 }
 
-std::string LocalDownloadPath(Client& c, const std::string& remoteName) {
+std::string LocalDownloadPath(Transfers& c, const std::string& remoteName) {
     const auto cut = remoteName.find_last_of("\\/");
     std::string base = cut == std::string::npos ? remoteName : remoteName.substr(cut + 1);
     if (base.empty() || base == "." || base == "..") return {};
@@ -93,25 +92,25 @@ std::string LocalDownloadPath(Client& c, const std::string& remoteName) {
     return Format(350, "%s%s%s", folder.c_str(), separator, base.c_str());
 }
 
-std::string DownloadPathOrAlert(Client& c, const std::string& remoteName) {
+std::string DownloadPathOrAlert(Transfers& c, const std::string& remoteName) {
     std::string path = LocalDownloadPath(c, remoteName);
     if (path.empty())
-        c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", remoteName.c_str(), SaveFolder(c).c_str()));
+        c.rt.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", remoteName.c_str(), SaveFolder(c).c_str()));
     return path;
 }
 
-void StartDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, TransferState initialState,
+void StartDownload(Transfers& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, TransferState initialState,
                    bool streaming) {
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
-        for (auto& r : c.transfers.lists.Of(false)) {
+        std::scoped_lock lock(c.lists.Lock(false));
+        for (auto& r : c.lists.Of(false)) {
             if (!IsTransferFinished(*r) && EqualsNoCase(r->remoteName, remoteName) && EqualsNoCase(r->nick, nick)) return;
         }
     }
     const std::string localPath = DownloadPathOrAlert(c, remoteName);
     if (localPath.empty()) return;
-    auto record = std::make_unique<TransferRecord>(false, CutText(nick, 19), CutText(remoteName, 349), "x", size, 0, 0,
-                                                   c.transfers.lists.NextRowId(), TransferNow());
+    auto record = std::make_unique<TransferRecord>(false, CutText(nick, 19), CutText(remoteName, 349), "x", size, 0, 0, c.lists.NextRowId(),
+                                                   TransferNow());
     record->state = initialState;
     record->streaming = streaming;
     record->localPath = localPath;
@@ -120,12 +119,12 @@ void StartDownload(Client& c, const std::string& remoteName, const std::string& 
     AskForDownload(c, r);
 }
 
-void OnDownloadAddress(Client& c, const protocol::DownloadAddress& m) {
+void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
     std::uint32_t rowId = 0;
     std::string localPath;
     bool decide = false;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        std::scoped_lock lock(c.lists.Lock(false));
         TransferRecord* r = FindInbound(c, m.user, m.fileName, {TransferState::Connecting, TransferState::RemotelyQueued});
         if (!r) return;  // alternative sources of a resumed download come with the resume part
         if (m.lineSpeed) r->peerLineSpeed = *m.lineSpeed;
@@ -135,10 +134,10 @@ void OnDownloadAddress(Client& c, const protocol::DownloadAddress& m) {
         rowId = r->rowId;
         localPath = r->localPath;
         decide = !r->streaming && r->existingFileAction == ExistingFileAction::Undecided;
-        if (r->peerPort == 0 && c.state.dataPort == 0) {
+        if (r->peerPort == 0 && c.rt.state.dataPort == 0) {
             // Both sides firewalled: neither can reach the other.
-            if (c.ui.AskBothFirewalledDownload(m.fileName)) {
-                server::SetDataPort(c, 6699);  // the record waits for the time-out sweep
+            if (c.rt.ui.AskBothFirewalledDownload(m.fileName)) {
+                SetDataPort(c, 6699);  // the record waits for the time-out sweep
             } else {
                 Fail(c, *r);
             }
@@ -149,10 +148,10 @@ void OnDownloadAddress(Client& c, const protocol::DownloadAddress& m) {
     if (decide && fs::exists(localPath)) {
         // The question is asked with no lock held; the user may delete the row meanwhile.
         for (;;) {
-            UiPort::ExistingFile answer = c.ui.AskExistingFile(localPath.substr(localPath.find_last_of('/') + 1));
+            UiPort::ExistingFile answer = c.rt.ui.AskExistingFile(localPath.substr(localPath.find_last_of('/') + 1));
             if (answer.choice == UiPort::ExistingFile::Cancel) {
-                std::scoped_lock lock(c.transfers.lists.Lock(false));
-                if (TransferRecord* r = c.transfers.lists.FindByRowId(false, rowId)) {
+                std::scoped_lock lock(c.lists.Lock(false));
+                if (TransferRecord* r = c.lists.FindByRowId(false, rowId)) {
                     SetTransferState(c, *r, TransferState::Cancelled);
                     StartNextQueuedDownload(c);
                 }
@@ -165,11 +164,11 @@ void OnDownloadAddress(Client& c, const protocol::DownloadAddress& m) {
                 action = ExistingFileAction::NewName;
                 break;
             }
-            c.ui.ShowAlert(AlertKind::Modal, Format(400, "File '%s' already exists. Choose another name!", answer.newName.c_str()));
+            c.rt.ui.ShowAlert(AlertKind::Modal, Format(400, "File '%s' already exists. Choose another name!", answer.newName.c_str()));
         }
     }
-    std::scoped_lock lock(c.transfers.lists.Lock(false));
-    TransferRecord* r = c.transfers.lists.FindByRowId(false, rowId);
+    std::scoped_lock lock(c.lists.Lock(false));
+    TransferRecord* r = c.lists.FindByRowId(false, rowId);
     if (!r || IsTransferFinished(*r)) return;
     if (decide) {
         r->existingFileAction = action;
@@ -178,16 +177,16 @@ void OnDownloadAddress(Client& c, const protocol::DownloadAddress& m) {
     if (r->peerPort == 0) {
         // The uploader is firewalled: the server asks it to connect to us.
         r->requestTime = TransferNow();
-        protocol::Send(c.link, protocol::PushRequest{r->nick, r->remoteName});
+        protocol::Send(c.server, protocol::PushRequest{r->nick, r->remoteName});
         return;
     }
     r->attached = true;  // before the worker runs, so that the row cannot be freed under it
-    c.StartWorker([&c, r] { DownloadWorker(c, *r); });
+    c.rt.StartWorker([&c, r] { DownloadWorker(c, *r); });
 }
 
-void OnDownloadRefused(Client& c, const std::string& nick, const std::string& name) {
+void OnDownloadRefused(Transfers& c, const std::string& nick, const std::string& name) {
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        std::scoped_lock lock(c.lists.Lock(false));
         if (TransferRecord* r = FindInbound(c, nick, name, {TransferState::Connecting, TransferState::RemotelyQueued})) {
             SetTransferState(c, *r, TransferState::Error);
         }
@@ -195,13 +194,13 @@ void OnDownloadRefused(Client& c, const std::string& nick, const std::string& na
     StartNextQueuedDownload(c);
 }
 
-void DownloadWorker(Client& c, TransferRecord& r) {
+void DownloadWorker(Transfers& c, TransferRecord& r) {
     std::string nick, remoteName, localPath;
     std::uint32_t address = 0, port = 0;
     ExistingFileAction action;
     bool streaming;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        std::scoped_lock lock(c.lists.Lock(false));
         r.attached = true;
         nick = r.nick;
         remoteName = r.remoteName;
@@ -211,11 +210,11 @@ void DownloadWorker(Client& c, TransferRecord& r) {
         action = r.existingFileAction;
         streaming = r.streaming;
     }
-    server::ProxyOutcome connection = server::ConnectThroughProxy(c, {ntohl(address), static_cast<std::uint16_t>(port)}, true);
+    link::ProxyOutcome connection = link::ConnectThroughProxy(c.rt, {ntohl(address), static_cast<std::uint16_t>(port)}, true);
     if (connection.status != 1) return FailUnreachable(c, r, nick, port);
     const int fd = connection.socket.fd();
     platform::SetBuffers(fd, 65536);
-    if (!WaitForData(c, fd, c.Scaled(20s))) return Fail(c, r);
+    if (!WaitForData(c, fd, c.rt.Scaled(20s))) return Fail(c, r);
     char greeting = 0;
     if (::recv(fd, &greeting, 1, 0) != 1 || greeting != protocol::kPeerGreeting[0]) return FailUnreachable(c, r, nick, port);
 
@@ -224,15 +223,15 @@ void DownloadWorker(Client& c, TransferRecord& r) {
     if (action == ExistingFileAction::Append && fs::exists(localPath, ec)) {
         offset = static_cast<std::uint32_t>(fs::file_size(localPath, ec));
     }
-    const std::string request = protocol::FileRequest{c.state.userName, remoteName, protocol::NumberReply(offset)}.Encode();
+    const std::string request = protocol::FileRequest{c.rt.state.userName, remoteName, protocol::NumberReply(offset)}.Encode();
     if (!platform::SendAllBlocking(fd, protocol::PeerCommandText(protocol::PeerCommand::Get)) || !platform::SendAllBlocking(fd, request)) {
         return Fail(c, r);
     }
 
-    if (!WaitForData(c, fd, c.Scaled(20s))) return Fail(c, r);
+    if (!WaitForData(c, fd, c.rt.Scaled(20s))) return Fail(c, r);
     ReplyPeek peek{
         .peek = [fd](char* into, std::size_t n) { return static_cast<long>(::recv(fd, into, n, MSG_PEEK | MSG_DONTWAIT)); },
-        .sleep = [&c](std::chrono::milliseconds d) { c.Sleep(d); },
+        .sleep = [&c](std::chrono::milliseconds d) { c.rt.Sleep(d); },
     };
     const std::size_t length = PeekReplyLength(peek);
     char reply[128] = {};
@@ -241,13 +240,13 @@ void DownloadWorker(Client& c, TransferRecord& r) {
     const auto size = protocol::ParseSizeReply(std::string_view(reply, length));
     if (!size) return Fail(c, r);
     {
-        std::unique_lock lock(c.transfers.lists.Lock(false));
+        std::unique_lock lock(c.lists.Lock(false));
         if (r.fileSize == 0) r.fileSize = *size;
         if (r.fileSize == 0) {
             RemoveTransfer(c, r);
             lock.unlock();
             StartNextQueuedDownload(c);
-            c.ui.ShowAlert(AlertKind::Modeless, Format(600, "File '%s' has a 0 byte file size!", localPath.c_str()));
+            c.rt.ui.ShowAlert(AlertKind::Modeless, Format(600, "File '%s' has a 0 byte file size!", localPath.c_str()));
             return;
         }
     }
@@ -257,7 +256,7 @@ void DownloadWorker(Client& c, TransferRecord& r) {
         if (!file.valid()) return Fail(c, r);
     }
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        std::scoped_lock lock(c.lists.Lock(false));
         if (r.stopRequest == 0) {
             r.startOffset = r.position = offset;
             r.startTime = TransferNow();
@@ -267,7 +266,7 @@ void DownloadWorker(Client& c, TransferRecord& r) {
     ReceiveFile(c, r, fd, std::move(file));
 }
 
-platform::UniqueFd OpenDownloadFile(Client& c, const std::string& localPath, ExistingFileAction action) {
+platform::UniqueFd OpenDownloadFile(Transfers& c, const std::string& localPath, ExistingFileAction action) {
     std::error_code ec;
     const std::string folder = fs::path(localPath).parent_path().string();
     const bool exists = fs::exists(localPath, ec);
@@ -278,15 +277,16 @@ platform::UniqueFd OpenDownloadFile(Client& c, const std::string& localPath, Exi
         const int mode = exists && action == ExistingFileAction::Append ? O_APPEND : O_TRUNC;
         file = platform::UniqueFd(::open(localPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | mode, 0644));
     }
-    if (!file.valid()) c.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", localPath.c_str(), folder.c_str()));
+    if (!file.valid())
+        c.rt.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", localPath.c_str(), folder.c_str()));
     return file;
 }
 
-void ReceiveFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file) {
+void ReceiveFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd file) {
     std::string localPath;
     std::uint32_t fileSize = 0, position = 0;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        std::scoped_lock lock(c.lists.Lock(false));
         localPath = r.localPath;
         fileSize = r.fileSize;
         position = r.position;
@@ -294,7 +294,7 @@ void ReceiveFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file) 
     // A user's cancel or delete (also one that came before the data phase), after which the worker
     // lets go of the record.
     auto stopped = [&] {
-        std::unique_lock lock(c.transfers.lists.Lock(false));
+        std::unique_lock lock(c.lists.Lock(false));
         const std::uint32_t stop = r.stopRequest;
         if (stop == 0) return false;
         file.reset();
@@ -309,8 +309,8 @@ void ReceiveFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file) 
         return true;
     };
     if (stopped()) return;
-    if (!WaitForData(c, fd, c.Scaled(20s))) {
-        if (c.state.quitting) return;
+    if (!WaitForData(c, fd, c.rt.Scaled(20s))) {
+        if (c.rt.state.quitting) return;
         file.reset();
         SaveIncomplete(c, localPath);
         return Fail(c, r);
@@ -321,7 +321,7 @@ void ReceiveFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file) 
         // Idle: one-second steps, each with the stop check and a progress refresh.
         platform::WaitResult ready;
         while ((ready = platform::WaitReadable(fd, std::chrono::milliseconds(1000))) == platform::WaitResult::TimedOut) {
-            if (c.state.quitting || stopped()) return;
+            if (c.rt.state.quitting || stopped()) return;
             if (!RefreshTransferProgress(c, r)) {
                 stalled = true;
                 break;
@@ -331,13 +331,13 @@ void ReceiveFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file) 
         ssize_t n = ::recv(fd, block.data(), block.size(), 0);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
-        if (c.state.quitting || stopped()) return;
+        if (c.rt.state.quitting || stopped()) return;
         // Bytes beyond the file's size are not the file's: they never land in it.
         const std::size_t keep = std::min<std::size_t>(static_cast<std::size_t>(n), fileSize - position);
         if (file.valid() && !WriteAll(file.get(), block.data(), keep)) break;
         position += static_cast<std::uint32_t>(keep);
         {
-            std::scoped_lock lock(c.transfers.lists.Lock(false));
+            std::scoped_lock lock(c.lists.Lock(false));
             r.position = position;
         }
         if (!RefreshTransferProgress(c, r)) break;
@@ -349,19 +349,19 @@ void ReceiveFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file) 
     Fail(c, r);
 }
 
-void CompleteDownload(Client& c, TransferRecord& r) {
+void CompleteDownload(Transfers& c, TransferRecord& r) {
     std::string localPath;
     std::uint32_t fileSize = 0;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        std::scoped_lock lock(c.lists.Lock(false));
         localPath = r.localPath;
         fileSize = r.fileSize;
     }
-    library::ForgetIncomplete(c.state.profileFolder, localPath);
-    library::InspectDownloadedFile(c, localPath, fileSize);
+    library::ForgetIncomplete(c.rt.state.profileFolder, localPath);
+    library::InspectDownloadedFile(c.library, localPath, fileSize);
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
-        if (c.state.settings.autoDelete) {
+        std::scoped_lock lock(c.lists.Lock(false));
+        if (c.rt.state.settings.autoDelete) {
             RemoveTransfer(c, r);
         } else {
             SetTransferState(c, r, TransferState::Complete);
@@ -370,10 +370,10 @@ void CompleteDownload(Client& c, TransferRecord& r) {
     StartNextQueuedDownload(c);
 }
 
-void SaveIncomplete(Client& c, const std::string& localPath) {
+void SaveIncomplete(Transfers& c, const std::string& localPath) {
     // Deleting is the one action here; moving the file to the "Incomplete" folder and listing it
     // for a later resume come with resuming. Until then every other action keeps it where it is.
-    if (c.state.settings.partialAction == 0) {
+    if (c.rt.state.settings.partialAction == 0) {
         std::error_code ec;
         fs::remove(localPath, ec);
     }

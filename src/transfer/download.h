@@ -11,39 +11,37 @@
 #include "protocol/server_messages.h"
 #include "transfer/transfer_record.h"
 
-namespace tandril {
-class Client;
-}
-
 namespace tandril::transfer {
+
+struct Transfers;
 
 // The save folder and the base name of a remote name (after its last '\' or '/'); empty when the
 // name has no usable base name ("", "." or ".."). Never a path outside the save folder.
-std::string LocalDownloadPath(Client& c, const std::string& remoteName);
+std::string LocalDownloadPath(Transfers& c, const std::string& remoteName);
 // The same, with the alert "Unable to save file %s to %s." when there is none.
-std::string DownloadPathOrAlert(Client& c, const std::string& remoteName);
+std::string DownloadPathOrAlert(Transfers& c, const std::string& remoteName);
 
 // The inbound record of that user and name (case ignored) in one of `states`; the caller holds
 // the inbound lock.
-TransferRecord* FindInbound(Client& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states);
+TransferRecord* FindInbound(Transfers& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states);
 // Starts a download (state Connecting, holding a slot) unless the same name from the same user is
 // already active.
-void StartDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size,
+void StartDownload(Transfers& c, const std::string& remoteName, const std::string& nick, std::uint32_t size,
                    TransferState initialState = TransferState::Connecting, bool streaming = false);
 // 204: the uploader's address and port.
-void OnDownloadAddress(Client& c, const protocol::DownloadAddress& m);
+void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m);
 // 206 and 609: the download of `name` from `nick` cannot be made.
-void OnDownloadRefused(Client& c, const std::string& nick, const std::string& name);
+void OnDownloadRefused(Transfers& c, const std::string& nick, const std::string& name);
 // One connection to an uploader, on a thread of its own; the record is Attached throughout.
-void DownloadWorker(Client& c, TransferRecord& r);
+void DownloadWorker(Transfers& c, TransferRecord& r);
 // Opens a download's file: appended to for a resume, else made anew; the alert when it cannot be.
-platform::UniqueFd OpenDownloadFile(Client& c, const std::string& localPath, ExistingFileAction action);
+platform::UniqueFd OpenDownloadFile(Transfers& c, const std::string& localPath, ExistingFileAction action);
 // Receives the file's bytes on a connection whose size reply was read, into the record's file;
 // the shared end of a download that reached its data phase.
-void ReceiveFile(Client& c, TransferRecord& r, int socket, platform::UniqueFd file);
+void ReceiveFile(Transfers& c, TransferRecord& r, int socket, platform::UniqueFd file);
 // The end of every successful download: the file joins the library, the slot passes on.
-void CompleteDownload(Client& c, TransferRecord& r);
+void CompleteDownload(Transfers& c, TransferRecord& r);
 // A download that ended short: its partial file is deleted or kept as PartialAction says.
-void SaveIncomplete(Client& c, const std::string& localPath);
+void SaveIncomplete(Transfers& c, const std::string& localPath);
 
 }  // namespace tandril::transfer

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/client.h"
 #include "base/text.h"
 #include "protocol/server_messages.h"
 #include "transfer/download.h"
@@ -10,22 +9,23 @@
 
 namespace tandril::transfer {
 
-void AskForDownload(Client& c, TransferRecord& r) {
+void AskForDownload(Transfers& c, TransferRecord& r) {
     std::string nick, name;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        std::scoped_lock lock(c.lists.Lock(false));
         r.requestTime = TransferNow();
         nick = r.nick;
         name = r.remoteName;
     }
-    protocol::Send(c.link, protocol::DownloadRequest{nick, name});
+    protocol::Send(c.server, protocol::DownloadRequest{nick, name});
 }
 
-void EnqueueDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, const std::string& checksum) {
+void EnqueueDownload(Transfers& c, const std::string& remoteName, const std::string& nick, std::uint32_t size,
+                     const std::string& checksum) {
     std::string localPath = DownloadPathOrAlert(c, remoteName);
     if (localPath.empty()) return;
     auto record = std::make_unique<TransferRecord>(false, CutText(nick, 19), CutText(remoteName, 349), CutText(checksum, 49), size, 0, 0,
-                                                   c.transfers.lists.NextRowId(), TransferNow());
+                                                   c.lists.NextRowId(), TransferNow());
     record->state = TransferState::Queued;
     record->localPath = std::move(localPath);
     AddTransfer(c, std::move(record));
@@ -34,51 +34,51 @@ void EnqueueDownload(Client& c, const std::string& remoteName, const std::string
 namespace {
 
 // The first record waiting in `state`, from the head of the queue (the inbound lock held).
-TransferRecord* FirstWaiting(Client& c, TransferState state, const std::string& notOfNick = {}) {
-    for (auto& r : c.transfers.lists.Of(false)) {
+TransferRecord* FirstWaiting(Transfers& c, TransferState state, const std::string& notOfNick = {}) {
+    for (auto& r : c.lists.Of(false)) {
         if (r->state == state && (notOfNick.empty() || !EqualsNoCase(r->nick, notOfNick))) return r.get();
     }
     return nullptr;
 }
 
 // The slot of a download that ended (or waits on a full queue) passes to `next`.
-void PassSlotTo(Client& c, TransferRecord& next) {
+void PassSlotTo(Transfers& c, TransferRecord& next) {
     SetTransferState(c, next, TransferState::Connecting);
-    protocol::Send(c.link, protocol::DownloadEnded{});
-    protocol::Send(c.link, protocol::DownloadStarted{});
+    protocol::Send(c.server, protocol::DownloadEnded{});
+    protocol::Send(c.server, protocol::DownloadStarted{});
     AskForDownload(c, next);
 }
 
-void LowerDownloadCount(Client& c) {
-    std::scoped_lock lock(c.state.downloadsLock);
-    c.state.downloads = std::max(0, c.state.downloads - 1);
+void LowerDownloadCount(Transfers& c) {
+    std::scoped_lock lock(c.rt.state.downloadsLock);
+    c.rt.state.downloads = std::max(0, c.rt.state.downloads - 1);
 }
 
 }  // namespace
 
-void StartNextQueuedDownload(Client& c) {
-    const int downloads = c.state.Downloads();
+void StartNextQueuedDownload(Transfers& c) {
+    const int downloads = c.rt.state.Downloads();
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
-        if (downloads <= c.state.settings.maxDownloads && c.state.connected) {
+        std::scoped_lock lock(c.lists.Lock(false));
+        if (downloads <= c.rt.state.settings.maxDownloads && c.rt.state.connected) {
             TransferRecord* next = FirstWaiting(c, TransferState::RemotelyQueued);
             if (!next) next = FirstWaiting(c, TransferState::Queued);
             if (next) return PassSlotTo(c, *next);
         }
     }
     LowerDownloadCount(c);
-    if (c.state.connected) protocol::Send(c.link, protocol::DownloadEnded{});
+    if (c.rt.state.connected) protocol::Send(c.server, protocol::DownloadEnded{});
     ShowTransferCounters(c);
 }
 
-void OnRemoteQueueFull(Client& c, const protocol::RemoteQueueFull& m) {
+void OnRemoteQueueFull(Transfers& c, const protocol::RemoteQueueFull& m) {
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        std::scoped_lock lock(c.lists.Lock(false));
         TransferRecord* full =
             FindInbound(c, m.user, m.fileName, {TransferState::Connecting, TransferState::Resuming, TransferState::RemotelyQueued});
         if (!full) return;
         SetTransferState(c, *full, TransferState::RemotelyQueued);
-        if (TransferRecord* next = c.state.connected ? FirstWaiting(c, TransferState::Queued, m.user) : nullptr)
+        if (TransferRecord* next = c.rt.state.connected ? FirstWaiting(c, TransferState::Queued, m.user) : nullptr)
             return PassSlotTo(c, *next);
     }
     // Nobody else waits: the slot is given back here only; the server heard of the full queue.
@@ -86,10 +86,10 @@ void OnRemoteQueueFull(Client& c, const protocol::RemoteQueueFull& m) {
     ShowTransferCounters(c);
 }
 
-void ForceTransfer(Client& c, const std::vector<std::uint32_t>& rowIds) {
-    std::scoped_lock lock(c.transfers.lists.Lock(false));
+void ForceTransfer(Transfers& c, const std::vector<std::uint32_t>& rowIds) {
+    std::scoped_lock lock(c.lists.Lock(false));
     for (std::uint32_t id : rowIds) {
-        TransferRecord* r = c.transfers.lists.FindByRowId(false, id);
+        TransferRecord* r = c.lists.FindByRowId(false, id);
         if (!r || (r->state != TransferState::Queued && r->state != TransferState::RemotelyQueued)) continue;
         TakeDownloadSlot(c);
         SetTransferState(c, *r, TransferState::Connecting);
@@ -97,9 +97,9 @@ void ForceTransfer(Client& c, const std::vector<std::uint32_t>& rowIds) {
     }
 }
 
-void MoveInQueue(Client& c, QueueMove move, const std::vector<std::uint32_t>& rowIds) {
-    std::scoped_lock lock(c.transfers.lists.Lock(false));
-    auto& list = c.transfers.lists.Of(false);
+void MoveInQueue(Transfers& c, QueueMove move, const std::vector<std::uint32_t>& rowIds) {
+    std::scoped_lock lock(c.lists.Lock(false));
+    auto& list = c.lists.Of(false);
     if (rowIds.size() >= list.size()) return;  // every row selected: nothing can move
     // Each selected record moves once. Up and Bottom take them from the top, Down and Top from the
     // bottom, so that a block of selected rows keeps its order and moves as a whole.
@@ -112,8 +112,8 @@ void MoveInQueue(Client& c, QueueMove move, const std::vector<std::uint32_t>& ro
         auto at = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; });
         const bool up = move == QueueMove::Up || move == QueueMove::Top;
         if (up ? at == list.begin() : std::next(at) == list.end()) {
-            c.ui.ShowAlert(AlertKind::Modal,
-                           up ? "File is already at the top of the queue!" : "File is already at the bottom of the queue!");
+            c.rt.ui.ShowAlert(AlertKind::Modal,
+                              up ? "File is already at the top of the queue!" : "File is already at the bottom of the queue!");
             continue;
         }
         auto to = move == QueueMove::Up     ? std::prev(at)
@@ -123,18 +123,18 @@ void MoveInQueue(Client& c, QueueMove move, const std::vector<std::uint32_t>& ro
         list.splice(to, list, at);
         const auto index = static_cast<int>(
             std::distance(list.begin(), std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; })));
-        c.transfers.view.Remove(false, record->rowId);
+        c.view.Remove(false, record->rowId);
         AddTransferRow(c, *record, index);
     }
 }
 
-void TimeoutSweep(Client& c) {
+void TimeoutSweep(Transfers& c) {
     const std::int64_t now = TransferNow();
     int failedDownloads = 0;
     // A record whose worker runs is left to the worker's own time-outs.
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
-        for (auto& r : c.transfers.lists.Of(false)) {
+        std::scoped_lock lock(c.lists.Lock(false));
+        for (auto& r : c.lists.Of(false)) {
             if (r->state != TransferState::Connecting || r->attached || now - r->requestTime <= 300) continue;
             r->timedOut = true;
             r->stopRequest = 1;
@@ -143,8 +143,8 @@ void TimeoutSweep(Client& c) {
         }
     }
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(true));
-        for (auto& r : c.transfers.lists.Of(true)) {
+        std::scoped_lock lock(c.lists.Lock(true));
+        for (auto& r : c.lists.Of(true)) {
             if (r->state != TransferState::Connecting || r->attached || now - r->requestTime <= 360) continue;
             r->timedOut = true;
             SetTransferState(c, *r, TransferState::Error);  // it held no upload slot yet
@@ -153,21 +153,21 @@ void TimeoutSweep(Client& c) {
     for (int i = 0; i < failedDownloads; ++i) StartNextQueuedDownload(c);
 }
 
-void RestartTransfersAfterLogin(Client& c) {
+void RestartTransfersAfterLogin(Transfers& c) {
     {
-        std::scoped_lock lock(c.state.downloadsLock);
-        c.state.downloads = 0;
+        std::scoped_lock lock(c.rt.state.downloadsLock);
+        c.rt.state.downloads = 0;
     }
-    std::scoped_lock lock(c.transfers.lists.Lock(false));
-    for (auto& r : c.transfers.lists.Of(false)) {
+    std::scoped_lock lock(c.lists.Lock(false));
+    for (auto& r : c.lists.Of(false)) {
         if (r->state == TransferState::Transferring || r->attached) {
             TakeDownloadSlot(c);  // still running: it keeps its slot
         } else if (r->state == TransferState::Connecting || r->state == TransferState::Resuming) {
             SetTransferState(c, *r, TransferState::Error);
         }
     }
-    for (auto& r : c.transfers.lists.Of(false)) {
-        if (c.state.Downloads() >= c.state.settings.maxDownloads) break;
+    for (auto& r : c.lists.Of(false)) {
+        if (c.rt.state.Downloads() >= c.rt.state.settings.maxDownloads) break;
         if (r->state != TransferState::Queued) continue;
         SetTransferState(c, *r, TransferState::Connecting);
         AskForDownload(c, *r);

@@ -9,29 +9,27 @@
 #include "protocol/server_messages.h"
 #include "transfer/transfer_record.h"
 
-namespace tandril {
-class Client;
-}
-
 namespace tandril::transfer {
 
+struct Transfers;
+
 // A Queued record of its own; nothing goes to the server.
-void EnqueueDownload(Client& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, const std::string& checksum);
+void EnqueueDownload(Transfers& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, const std::string& checksum);
 // Runs once after every download that held a slot ended: the slot passes to the next waiting
 // download, or is given back (219).
-void StartNextQueuedDownload(Client& c);
+void StartNextQueuedDownload(Transfers& c);
 // Sends the request for a record that now holds a slot (203).
-void AskForDownload(Client& c, TransferRecord& r);
+void AskForDownload(Transfers& c, TransferRecord& r);
 // 620: the uploader's queue is full for this download; its slot passes to another user's file.
-void OnRemoteQueueFull(Client& c, const protocol::RemoteQueueFull& m);
+void OnRemoteQueueFull(Transfers& c, const protocol::RemoteQueueFull& m);
 // "&Force Transfer (if queued)": the selected waiting downloads start now, whatever the limit.
-void ForceTransfer(Client& c, const std::vector<std::uint32_t>& rowIds);
+void ForceTransfer(Transfers& c, const std::vector<std::uint32_t>& rowIds);
 enum class QueueMove { Up, Down, Top, Bottom };
 // Moves the selected downloads in the queue (and their rows with them).
-void MoveInQueue(Client& c, QueueMove move, const std::vector<std::uint32_t>& rowIds);
+void MoveInQueue(Transfers& c, QueueMove move, const std::vector<std::uint32_t>& rowIds);
 // At each 214: requests unanswered for 300 seconds (downloads) or 360 (uploads) fail.
-void TimeoutSweep(Client& c);
+void TimeoutSweep(Transfers& c);
 // After each login: slots counted again, unanswered requests failed, waiting downloads started.
-void RestartTransfersAfterLogin(Client& c);
+void RestartTransfersAfterLogin(Transfers& c);
 
 }  // namespace tandril::transfer

@@ -6,11 +6,10 @@
 
 #include <filesystem>
 
-#include "app/client.h"
 #include "base/text.h"
 #include "base/wire_text.h"
+#include "link/proxy_client.h"
 #include "protocol/peer_messages.h"
-#include "server/proxy_client.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
 #include "transfer/transfers.h"
@@ -35,17 +34,17 @@ void Refuse(int fd, protocol::PeerError error) {
 
 }  // namespace
 
-void OnPushRequest(Client& c, const protocol::PushAsked& m) {
+void OnPushRequest(Transfers& c, const protocol::PushAsked& m) {
     if (!UploadAllowed(c, m.user)) {
-        protocol::Send(c.link, protocol::UploadLimitReached{m.user, m.fileName, c.state.settings.maxUploads});
+        protocol::Send(c.server, protocol::UploadLimitReached{m.user, m.fileName, c.rt.state.settings.maxUploads});
         return;
     }
     auto shared = FindSharedFile(c, m.fileName);
     if (!shared) return;  // only a file of the shared list is ever pushed
     TransferRecord* r = nullptr;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(true));
-        for (auto& record : c.transfers.lists.Of(true)) {
+        std::scoped_lock lock(c.lists.Lock(true));
+        for (auto& record : c.lists.Of(true)) {
             if (EqualsNoCase(record->nick, m.user) && EqualsNoCase(record->remoteName, shared->path) &&
                 record->state != TransferState::Transferring && !record->attached) {
                 r = record.get();
@@ -54,7 +53,7 @@ void OnPushRequest(Client& c, const protocol::PushAsked& m) {
         }
         if (!r) {
             auto record = std::make_unique<TransferRecord>(true, m.user, shared->path, m.checksum, SizeOnDisk(shared->path), 0, 0,
-                                                           c.transfers.lists.NextRowId(), TransferNow());
+                                                           c.lists.NextRowId(), TransferNow());
             record->localPath = shared->path;
             r = &AddTransfer(c, std::move(record));
         }
@@ -64,14 +63,14 @@ void OnPushRequest(Client& c, const protocol::PushAsked& m) {
         r->checksum = m.checksum;
         r->attached = true;
     }
-    c.StartWorker([&c, r] { PushUploadWorker(c, *r); });
+    c.rt.StartWorker([&c, r] { PushUploadWorker(c, *r); });
 }
 
-void PushUploadWorker(Client& c, TransferRecord& r) {
+void PushUploadWorker(Transfers& c, TransferRecord& r) {
     std::string nick, remoteName;
     std::uint32_t address = 0, port = 0;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        std::scoped_lock lock(c.lists.Lock(true));
         nick = r.nick;
         remoteName = r.remoteName;
         address = r.peerAddress;
@@ -79,23 +78,23 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
     }
     // Every end before the data phase leaves the record as it was, for a later push.
     auto letGo = [&] {
-        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        std::scoped_lock lock(c.lists.Lock(true));
         r.attached = false;
     };
-    server::ProxyOutcome connection = server::ConnectThroughProxy(c, {ntohl(address), static_cast<std::uint16_t>(port)}, true);
+    link::ProxyOutcome connection = link::ConnectThroughProxy(c.rt, {ntohl(address), static_cast<std::uint16_t>(port)}, true);
     if (connection.status != 1) {
-        if (connection.status == 0) protocol::Send(c.link, protocol::PeerUnreachable{nick, static_cast<int>(port)});
+        if (connection.status == 0) protocol::Send(c.server, protocol::PeerUnreachable{nick, static_cast<int>(port)});
         return letGo();
     }
     const int fd = connection.socket.fd();
     platform::SetBuffers(fd, 65536);
     char consent = 0;
-    if (!WaitForData(c, fd, c.Scaled(20s)) || ::recv(fd, &consent, 1, 0) != 1 || consent == protocol::kPushRefused) {
+    if (!WaitForData(c, fd, c.rt.Scaled(20s)) || ::recv(fd, &consent, 1, 0) != 1 || consent == protocol::kPushRefused) {
         return letGo();
     }
     TakeUploadSlot(c);
     struct Slot {
-        Client& c;
+        Transfers& c;
         ~Slot() { ReleaseUploadSlot(c); }
     } slot{c};
     if (!platform::SendAllBlocking(fd, protocol::PeerCommandText(protocol::PeerCommand::Send))) return letGo();
@@ -107,12 +106,12 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
     }
     const std::uint32_t size = SizeOnDisk(shared->path);
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        std::scoped_lock lock(c.lists.Lock(true));
         r.fileSize = size;
     }
-    const std::string line = protocol::PushHeader{c.state.userName, virtualName, size}.Encode();
+    const std::string line = protocol::PushHeader{c.rt.state.userName, virtualName, size}.Encode();
     if (!platform::SendAllBlocking(fd, line)) return letGo();
-    auto reply = ReadLine(c, fd, c.Scaled(20s));
+    auto reply = ReadLine(c, fd, c.rt.Scaled(20s));
     if (!reply) return letGo();
     const std::uint64_t offset = RequestedOffset(*reply, shared->path);
     platform::UniqueFd file(::open(shared->path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -122,7 +121,7 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
     }
     const auto position = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, size));
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        std::scoped_lock lock(c.lists.Lock(true));
         r.localPath = shared->path;
         r.stopRequest = 0;
         r.startOffset = r.position = position;
@@ -132,10 +131,10 @@ void PushUploadWorker(Client& c, TransferRecord& r) {
     SendFile(c, r, fd, std::move(file), position, size);
 }
 
-void PushReceiver(Client& c, int fd, const std::string& rest) {
+void PushReceiver(Transfers& c, int fd, const std::string& rest) {
     std::string line = rest;
     if (Trim(line).empty()) {
-        auto read = ReadLine(c, fd, c.Scaled(20s));
+        auto read = ReadLine(c, fd, c.rt.Scaled(20s));
         if (!read) return;
         line = *read;
     }
@@ -145,8 +144,8 @@ void PushReceiver(Client& c, int fd, const std::string& rest) {
     std::string localPath;
     ExistingFileAction action;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
-        for (auto& record : c.transfers.lists.Of(false)) {
+        std::scoped_lock lock(c.lists.Lock(false));
+        for (auto& record : c.lists.Of(false)) {
             if ((record->state == TransferState::Connecting || record->state == TransferState::RemotelyQueued) && !record->attached &&
                 EqualsNoCase(record->nick, header->user) && EqualsNoCase(record->remoteName, header->fileName)) {
                 r = record.get();
@@ -167,7 +166,7 @@ void PushReceiver(Client& c, int fd, const std::string& rest) {
     };
     if (header->size == 0) {
         fail();
-        c.ui.ShowAlert(AlertKind::Modeless, Format(600, "FileName '%s' has a 0 byte file size!", localPath.c_str()));
+        c.rt.ui.ShowAlert(AlertKind::Modeless, Format(600, "FileName '%s' has a 0 byte file size!", localPath.c_str()));
         return;
     }
     std::uint32_t offset = 0;
@@ -176,7 +175,7 @@ void PushReceiver(Client& c, int fd, const std::string& rest) {
     platform::UniqueFd file = OpenDownloadFile(c, localPath, action);
     if (!file.valid()) return fail();
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
+        std::scoped_lock lock(c.lists.Lock(false));
         if (r->stopRequest == 0) {
             r->startOffset = r->position = offset;
             r->startTime = TransferNow();

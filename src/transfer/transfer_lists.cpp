@@ -1,8 +1,7 @@
-#include "base/line_speed.h"
 #include "transfer/transfer_lists.h"
 
+#include "base/line_speed.h"
 #include "base/text.h"
-#include "search/search_query.h"
 
 namespace tandril::transfer {
 

@@ -1,12 +1,8 @@
 #include "transfer/transfers.h"
 
-#include "app/client.h"
-#include "app/pending_parts.h"
-#include "app/startup.h"
 #include "base/line_speed.h"
 #include "base/text.h"
 #include "protocol/server_messages.h"
-#include "search/search_query.h"
 #include "transfer/data_port.h"
 #include "transfer/download_queue.h"
 
@@ -14,7 +10,8 @@ namespace tandril::transfer {
 
 using namespace std::chrono_literals;
 
-Transfers::Transfers() = default;
+Transfers::Transfers(Runtime& runtime, protocol::FrameSender& serverLink, library::Library& lib)
+    : rt(runtime), server(serverLink), library(lib) {}
 Transfers::~Transfers() = default;
 
 namespace {
@@ -30,9 +27,9 @@ std::string BaseName(const std::string& path) {
 
 }  // namespace
 
-bool WaitForData(Client& c, int fd, std::chrono::milliseconds limit) {
+bool WaitForData(Transfers& c, int fd, std::chrono::milliseconds limit) {
     const auto until = std::chrono::steady_clock::now() + limit;
-    while (!c.state.quitting) {
+    while (!c.rt.state.quitting) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         if (left <= 0ms) return false;
         switch (platform::WaitReadable(fd, std::min<std::chrono::milliseconds>(left, 1s))) {
@@ -47,10 +44,10 @@ bool WaitForData(Client& c, int fd, std::chrono::milliseconds limit) {
     return false;
 }
 
-void SetTransferState(Client& c, TransferRecord& r, TransferState state) {
-    std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
+void SetTransferState(Transfers& c, TransferRecord& r, TransferState state) {
+    std::scoped_lock lock(c.lists.Lock(r.outbound));
     const std::string status = TransferStatusText(r, state, r.outbound);
-    c.transfers.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) {
+    c.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) {
         row.cells[kSizeColumn] = SizeText(r);
         row.cells[kStatusColumn] = status;
         for (int column : {kSpeedColumn, kProgressColumn, kRateColumn, kTimeLeftColumn}) row.cells[column] = " ";
@@ -60,31 +57,31 @@ void SetTransferState(Client& c, TransferRecord& r, TransferState state) {
     r.state = state;
 }
 
-void AddTransferRow(Client& c, TransferRecord& r, int index) {
-    std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
+void AddTransferRow(Transfers& c, TransferRecord& r, int index) {
+    std::scoped_lock lock(c.lists.Lock(r.outbound));
     TransferRow row;
     row.rowId = r.rowId;
     row.cells[kNameColumn] = BaseName(r.localPath);
     row.cells[kSizeColumn] = SizeText(r);
     row.cells[kUserColumn] = r.nick;
     row.cells[kStatusColumn] = TransferStatusText(r, r.state, r.outbound);
-    c.transfers.view.Insert(r.outbound, index, std::move(row));
+    c.view.Insert(r.outbound, index, std::move(row));
     r.requestTime = TransferNow();
 }
 
-void SetTransferLineSpeed(Client& c, TransferRecord& r, std::uint32_t code) {
-    std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
+void SetTransferLineSpeed(Transfers& c, TransferRecord& r, std::uint32_t code) {
+    std::scoped_lock lock(c.lists.Lock(r.outbound));
     r.peerLineSpeed = code;
-    c.transfers.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) { row.cells[kSpeedColumn] = LineSpeedName(static_cast<int>(code)); });
+    c.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) { row.cells[kSpeedColumn] = LineSpeedName(static_cast<int>(code)); });
 }
 
-bool RefreshTransferProgress(Client& c, TransferRecord& r) {
-    std::scoped_lock lock(c.transfers.lists.Lock(r.outbound));
+bool RefreshTransferProgress(Transfers& c, TransferRecord& r) {
+    std::scoped_lock lock(c.lists.Lock(r.outbound));
     ProgressCells cells;
     if (!UpdateTransferProgress(r, TransferNow(), cells)) return false;
     if (cells.size.empty()) return true;  // not refreshed this time
     const int percent = r.fileSize == 0 ? -1 : static_cast<int>(std::uint64_t{r.position} * 100 / r.fileSize);
-    c.transfers.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) {
+    c.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) {
         row.cells[kSizeColumn] = cells.size;
         row.cells[kSpeedColumn] = cells.speed;
         row.cells[kRateColumn] = cells.rate;
@@ -94,65 +91,65 @@ bool RefreshTransferProgress(Client& c, TransferRecord& r) {
     return true;
 }
 
-void RemoveTransfer(Client& c, TransferRecord& r) {
+void RemoveTransfer(Transfers& c, TransferRecord& r) {
     const bool outbound = r.outbound;
     const std::uint32_t rowId = r.rowId;
-    std::scoped_lock lock(c.transfers.lists.Lock(outbound));
-    c.transfers.view.Remove(outbound, rowId);
-    auto& list = c.transfers.lists.Of(outbound);
+    std::scoped_lock lock(c.lists.Lock(outbound));
+    c.view.Remove(outbound, rowId);
+    auto& list = c.lists.Of(outbound);
     list.remove_if([&](const auto& p) { return p.get() == &r; });
 }
 
-TransferRecord& AddTransfer(Client& c, std::unique_ptr<TransferRecord> record) {
-    std::scoped_lock lock(c.transfers.lists.Lock(record->outbound));
-    TransferRecord& r = c.transfers.lists.Append(std::move(record));
+TransferRecord& AddTransfer(Transfers& c, std::unique_ptr<TransferRecord> record) {
+    std::scoped_lock lock(c.lists.Lock(record->outbound));
+    TransferRecord& r = c.lists.Append(std::move(record));
     AddTransferRow(c, r);
     return r;
 }
 
-void ShowTransferCounters(Client& c) {
-    c.transfers.view.SetInfo(Format(64, "Inbound Transfers:    %d", c.state.Downloads()),
-                             Format(64, "Outbound Transfers:    %d", c.state.Uploads()));
+void ShowTransferCounters(Transfers& c) {
+    c.view.SetInfo(Format(64, "Inbound Transfers:    %d", c.rt.state.Downloads()),
+                   Format(64, "Outbound Transfers:    %d", c.rt.state.Uploads()));
 }
 
-void TakeDownloadSlot(Client& c) {
+void TakeDownloadSlot(Transfers& c) {
     {
-        std::scoped_lock lock(c.state.downloadsLock);
-        ++c.state.downloads;
+        std::scoped_lock lock(c.rt.state.downloadsLock);
+        ++c.rt.state.downloads;
     }
-    if (c.state.connected) protocol::Send(c.link, protocol::DownloadStarted{});
+    if (c.rt.state.connected) protocol::Send(c.server, protocol::DownloadStarted{});
     ShowTransferCounters(c);
 }
 
-void TakeUploadSlot(Client& c) {
+void TakeUploadSlot(Transfers& c) {
     {
-        std::scoped_lock lock(c.state.uploadsLock);
-        ++c.state.uploads;
+        std::scoped_lock lock(c.rt.state.uploadsLock);
+        ++c.rt.state.uploads;
     }
-    if (c.state.connected) protocol::Send(c.link, protocol::UploadStarted{});
+    if (c.rt.state.connected) protocol::Send(c.server, protocol::UploadStarted{});
     ShowTransferCounters(c);
 }
 
-void ReleaseUploadSlot(Client& c) {
+void ReleaseUploadSlot(Transfers& c) {
     int left = 0;
     {
-        std::scoped_lock lock(c.state.uploadsLock);
-        c.state.uploads = std::max(0, c.state.uploads - 1);
-        left = c.state.uploads;
+        std::scoped_lock lock(c.rt.state.uploadsLock);
+        c.rt.state.uploads = std::max(0, c.rt.state.uploads - 1);
+        left = c.rt.state.uploads;
     }
-    if (c.state.connected) protocol::Send(c.link, protocol::UploadEnded{});
+    if (c.rt.state.connected) protocol::Send(c.server, protocol::UploadEnded{});
     ShowTransferCounters(c);
-    if (left == 0 && c.state.exitAfterUploads) c.PostToGui([&c] { ExitApplication(c); });
+    if (left == 0 && c.rt.state.exitAfterUploads) c.rt.RequestApplicationExit();
 }
 
 // An upload holds its slot only while its connection is served: one still waiting for the
 // requester (Connecting) has none to give back.
-void CancelTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
+void CancelTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
     int freedDownloads = 0;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(outbound));
+        std::scoped_lock lock(c.lists.Lock(outbound));
         for (std::uint32_t id : rowIds) {
-            TransferRecord* r = c.transfers.lists.FindByRowId(outbound, id);
+            TransferRecord* r = c.lists.FindByRowId(outbound, id);
             if (!r) continue;
             const TransferState s = r->state;
             if (s == TransferState::Transferring || r->attached) {
@@ -168,12 +165,12 @@ void CancelTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>&
     for (int i = 0; i < freedDownloads; ++i) StartNextQueuedDownload(c);
 }
 
-void DeleteTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
+void DeleteTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
     int freedDownloads = 0;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(outbound));
+        std::scoped_lock lock(c.lists.Lock(outbound));
         for (std::uint32_t id : rowIds) {
-            TransferRecord* r = c.transfers.lists.FindByRowId(outbound, id);
+            TransferRecord* r = c.lists.FindByRowId(outbound, id);
             if (!r) continue;
             if (r->state == TransferState::Transferring || r->attached) {
                 r->stopRequest = 2;
@@ -186,10 +183,10 @@ void DeleteTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>&
     for (int i = 0; i < freedDownloads; ++i) StartNextQueuedDownload(c);
 }
 
-void ClearFinishedTransfers(Client& c) {
+void ClearFinishedTransfers(Transfers& c) {
     for (bool outbound : {false, true}) {
-        std::scoped_lock lock(c.transfers.lists.Lock(outbound));
-        auto& list = c.transfers.lists.Of(outbound);
+        std::scoped_lock lock(c.lists.Lock(outbound));
+        auto& list = c.lists.Of(outbound);
         for (auto it = list.begin(); it != list.end();) {
             TransferRecord& r = **it++;
             if (IsTransferFinished(r) && !r.attached) RemoveTransfer(c, r);
@@ -197,21 +194,11 @@ void ClearFinishedTransfers(Client& c) {
     }
 }
 
-std::optional<TransferSummary> SummariseTransfer(Client& c, bool outbound, std::uint32_t rowId) {
-    std::scoped_lock lock(c.transfers.lists.Lock(outbound));
-    TransferRecord* r = c.transfers.lists.FindByRowId(outbound, rowId);
+std::optional<TransferSummary> SummariseTransfer(Transfers& c, bool outbound, std::uint32_t rowId) {
+    std::scoped_lock lock(c.lists.Lock(outbound));
+    TransferRecord* r = c.lists.FindByRowId(outbound, rowId);
     if (!r) return std::nullopt;
     return TransferSummary{r->nick, r->localPath, r->state};
-}
-
-void PlayTransfer(Client& c, bool outbound, std::uint32_t rowId) {
-    auto summary = SummariseTransfer(c, outbound, rowId);
-    if (!summary) return;
-    if (summary->state == TransferState::Connecting) {
-        c.ui.ShowAlert(AlertKind::Modal, "Download has not yet started!");
-        return;
-    }
-    PlayLocalFile(c, summary->localPath);
 }
 
 }  // namespace tandril::transfer

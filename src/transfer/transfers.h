@@ -15,20 +15,25 @@
 #include <string>
 #include <vector>
 
+#include "base/runtime.h"
+#include "library/library.h"
+#include "protocol/frame_sender.h"
 #include "transfer/transfer_lists.h"
 #include "transfer/transfer_view.h"
-
-namespace tandril {
-class Client;
-}
 
 namespace tandril::transfer {
 
 class DataPortListener;
 
+// The transfer part of a running client: both lists and their rows, the data port's listener,
+// and what they work with.
 struct Transfers {
-    Transfers();
+    Transfers(Runtime& runtime, protocol::FrameSender& serverLink, library::Library& lib);
     ~Transfers();
+
+    Runtime& rt;
+    protocol::FrameSender& server;
+    library::Library& library;
     TransferLists lists;
     TransferView view;
     // The listener of the data port, when it is not 0.
@@ -42,33 +47,33 @@ inline std::int64_t TransferNow() {
 
 // Waits for data on a peer connection in one-second steps, so that a quitting client is not held
 // up; false when none came within `limit` or the wait failed.
-bool WaitForData(Client& c, int socket, std::chrono::milliseconds limit);
+bool WaitForData(Transfers& c, int socket, std::chrono::milliseconds limit);
 // Rewrites the record's row for `state` (size, status, the other cells blank), then stores it.
-void SetTransferState(Client& c, TransferRecord& r, TransferState state);
+void SetTransferState(Transfers& c, TransferRecord& r, TransferState state);
 // Inserts the record's row at `index` (-1: at the end) and sets RequestTime to now.
-void AddTransferRow(Client& c, TransferRecord& r, int index = -1);
-void SetTransferLineSpeed(Client& c, TransferRecord& r, std::uint32_t code);
+void AddTransferRow(Transfers& c, TransferRecord& r, int index = -1);
+void SetTransferLineSpeed(Transfers& c, TransferRecord& r, std::uint32_t code);
 // The progress refresh of a running transfer with its cells; false: abandon it as stalled.
-bool RefreshTransferProgress(Client& c, TransferRecord& r);
+bool RefreshTransferProgress(Transfers& c, TransferRecord& r);
 // Deletes the row and frees the record.
-void RemoveTransfer(Client& c, TransferRecord& r);
+void RemoveTransfer(Transfers& c, TransferRecord& r);
 // Appends a new record to its list and adds its row; returns it (owned by the list).
-TransferRecord& AddTransfer(Client& c, std::unique_ptr<TransferRecord> record);
+TransferRecord& AddTransfer(Transfers& c, std::unique_ptr<TransferRecord> record);
 
 // Slots; every change rewrites the information lines.
-void TakeDownloadSlot(Client& c);  // 218
-void TakeUploadSlot(Client& c);    // 220
+void TakeDownloadSlot(Transfers& c);  // 218
+void TakeUploadSlot(Transfers& c);    // 220
 // The upload counter -1 (never below 0), 221, and the exit once the last upload ended when the
 // user asked to leave after the uploads.
-void ReleaseUploadSlot(Client& c);
+void ReleaseUploadSlot(Transfers& c);
 // Rewrites "Inbound Transfers:    %d" and "Outbound Transfers:    %d".
-void ShowTransferCounters(Client& c);
+void ShowTransferCounters(Transfers& c);
 
 // The commands on selected rows.
-void CancelTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>& rowIds);
-void DeleteTransfers(Client& c, bool outbound, const std::vector<std::uint32_t>& rowIds);
+void CancelTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_t>& rowIds);
+void DeleteTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_t>& rowIds);
 // Removes every finished record of both lists with its row.
-void ClearFinishedTransfers(Client& c);
+void ClearFinishedTransfers(Transfers& c);
 
 // What the page's commands need of a row's record.
 struct TransferSummary {
@@ -76,8 +81,6 @@ struct TransferSummary {
     std::string localPath;
     TransferState state = TransferState::Connecting;
 };
-std::optional<TransferSummary> SummariseTransfer(Client& c, bool outbound, std::uint32_t rowId);
-// "&Jouer le Fichier!" on a row: the file goes to the player once its download has begun.
-void PlayTransfer(Client& c, bool outbound, std::uint32_t rowId);
+std::optional<TransferSummary> SummariseTransfer(Transfers& c, bool outbound, std::uint32_t rowId);
 
 }  // namespace tandril::transfer

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 
-#include "app/client.h"
 #include "base/text.h"
 #include "base/wire_text.h"
 #include "library/audio_data_start.h"
@@ -25,7 +24,7 @@ constexpr std::size_t kCommandRead = 2048;
 
 }  // namespace
 
-std::optional<std::string> ReadLine(Client& c, int fd, std::chrono::milliseconds limit) {
+std::optional<std::string> ReadLine(Transfers& c, int fd, std::chrono::milliseconds limit) {
     if (!WaitForData(c, fd, limit)) return std::nullopt;
     char buf[kCommandRead];
     ssize_t n = ::recv(fd, buf, sizeof buf, 0);
@@ -41,7 +40,7 @@ void Refuse(int fd, protocol::PeerError error) {
 }
 
 // Serves one GET: the request line, the size, the file's bytes. The caller holds the slot.
-void ServeGet(Client& c, int fd, const std::string& requestLine) {
+void ServeGet(Transfers& c, int fd, const std::string& requestLine) {
     const protocol::FileRequest request = protocol::FileRequest::Decode(requestLine);
     auto shared = FindSharedFile(c, request.fileName);
     if (!shared) return Refuse(fd, protocol::PeerError::FileNotShared);
@@ -50,8 +49,8 @@ void ServeGet(Client& c, int fd, const std::string& requestLine) {
     const std::uint64_t offset = RequestedOffset(request.offset, path);
     TransferRecord* r = nullptr;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(true));
-        for (auto& record : c.transfers.lists.Of(true)) {
+        std::scoped_lock lock(c.lists.Lock(true));
+        for (auto& record : c.lists.Of(true)) {
             // One connection per accepted request: a second GET for it finds none.
             if (record->state == TransferState::Connecting && !record->attached && EqualsNoCase(record->nick, nick) &&
                 EqualsNoCase(record->remoteName, path)) {
@@ -70,7 +69,7 @@ void ServeGet(Client& c, int fd, const std::string& requestLine) {
     }
     std::uint32_t position = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, size));
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        std::scoped_lock lock(c.lists.Lock(true));
         r->stopRequest = 0;
         r->startOffset = r->position = position;
         r->startTime = TransferNow();
@@ -85,7 +84,7 @@ void ServeGet(Client& c, int fd, const std::string& requestLine) {
 
 }  // namespace
 
-void SendFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file, std::uint32_t position, std::uint32_t size) {
+void SendFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd file, std::uint32_t position, std::uint32_t size) {
     std::vector<char> block(kBlock);
     bool sent = true;
     // Never more than the size announced, even when the file grew since it was shared.
@@ -97,7 +96,7 @@ void SendFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file, std
             break;
         }
         {
-            std::scoped_lock lock(c.transfers.lists.Lock(true));
+            std::scoped_lock lock(c.lists.Lock(true));
             if (r.stopRequest == 1) {
                 SetTransferState(c, r, TransferState::Cancelled);
                 return;
@@ -109,11 +108,11 @@ void SendFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file, std
             position += static_cast<std::uint32_t>(n);
             r.position = position;
         }
-        if (c.state.quitting || !RefreshTransferProgress(c, r)) break;
+        if (c.rt.state.quitting || !RefreshTransferProgress(c, r)) break;
     }
-    std::scoped_lock lock(c.transfers.lists.Lock(true));
+    std::scoped_lock lock(c.lists.Lock(true));
     if (sent && position == size) {
-        if (c.state.settings.autoDelete) {
+        if (c.rt.state.settings.autoDelete) {
             RemoveTransfer(c, r);
         } else {
             SetTransferState(c, r, TransferState::Complete);
@@ -123,11 +122,11 @@ void SendFile(Client& c, TransferRecord& r, int fd, platform::UniqueFd file, std
     }
 }
 
-std::optional<SharedFileOnDisk> FindSharedFile(Client& c, const std::string& name, std::string* virtualName) {
-    std::scoped_lock lock(c.sharedList.lock);
-    library::SharedFileRecord* file = c.sharedList.Find(c.sharedList.ResolveVirtualName(name));
+std::optional<SharedFileOnDisk> FindSharedFile(Transfers& c, const std::string& name, std::string* virtualName) {
+    std::scoped_lock lock(c.library.sharedList.lock);
+    library::SharedFileRecord* file = c.library.sharedList.Find(c.library.sharedList.ResolveVirtualName(name));
     if (!file) return std::nullopt;
-    if (virtualName) *virtualName = c.sharedList.VirtualName(*file);
+    if (virtualName) *virtualName = c.library.sharedList.VirtualName(*file);
     return SharedFileOnDisk{file->path, file->size};
 }
 
@@ -138,16 +137,16 @@ std::uint64_t RequestedOffset(const std::string& text, const std::string& path) 
     return offset;
 }
 
-bool UploadAllowed(Client& c, const std::string& rawNick) {
+bool UploadAllowed(Transfers& c, const std::string& rawNick) {
     const std::string nick(Trim(rawNick));
-    std::scoped_lock lock(c.transfers.lists.Lock(true));
+    std::scoped_lock lock(c.lists.Lock(true));
     int count = 0;
-    for (auto& r : c.transfers.lists.Of(true)) {
+    for (auto& r : c.lists.Of(true)) {
         if (!IsTransferFinished(*r) && EqualsNoCase(r->nick, nick)) ++count;
     }
-    if (count < c.state.settings.maxUploads) return true;
+    if (count < c.rt.state.settings.maxUploads) return true;
     const std::int64_t now = TransferNow();
-    for (auto& r : c.transfers.lists.Of(true)) {
+    for (auto& r : c.lists.Of(true)) {
         if (r->state == TransferState::Connecting && now - r->requestTime >= 360) {
             // A request whose requester never came gives its place up (it held no slot).
             SetTransferState(c, *r, TransferState::Cancelled);
@@ -157,17 +156,17 @@ bool UploadAllowed(Client& c, const std::string& rawNick) {
     return false;
 }
 
-void OnUploadRequest(Client& c, const protocol::UploadRequest& m) {
+void OnUploadRequest(Transfers& c, const protocol::UploadRequest& m) {
     if (!UploadAllowed(c, m.user)) {
-        protocol::Send(c.link, protocol::UploadLimitReached{m.user, m.fileName, c.state.settings.maxUploads});
+        protocol::Send(c.server, protocol::UploadLimitReached{m.user, m.fileName, c.rt.state.settings.maxUploads});
         return;
     }
     std::string replyName = m.fileName;
     if (auto shared = FindSharedFile(c, m.fileName, &replyName)) {
         const auto& [path, size] = *shared;
-        std::scoped_lock lock(c.transfers.lists.Lock(true));
+        std::scoped_lock lock(c.lists.Lock(true));
         TransferRecord* again = nullptr;
-        for (auto& r : c.transfers.lists.Of(true)) {
+        for (auto& r : c.lists.Of(true)) {
             if (EqualsNoCase(r->nick, m.user) && EqualsNoCase(r->remoteName, path) && r->state != TransferState::Transferring &&
                 r->state != TransferState::Complete && !r->attached) {
                 again = r.get();
@@ -178,33 +177,32 @@ void OnUploadRequest(Client& c, const protocol::UploadRequest& m) {
             SetTransferState(c, *again, TransferState::Connecting);
             again->requestTime = TransferNow();
         } else {
-            auto record =
-                std::make_unique<TransferRecord>(true, m.user, path, "blah", size, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
+            auto record = std::make_unique<TransferRecord>(true, m.user, path, "blah", size, 0, 0, c.lists.NextRowId(), TransferNow());
             record->peerLineSpeed = m.lineSpeed.value_or(0);
             record->localPath = path;
             AddTransfer(c, std::move(record));
         }
     }
-    if (!m.lineSpeed) protocol::Send(c.link, protocol::LineSpeedQuery{m.user});
-    protocol::Send(c.link, protocol::UploadAccepted{m.user, replyName});
+    if (!m.lineSpeed) protocol::Send(c.server, protocol::LineSpeedQuery{m.user});
+    protocol::Send(c.server, protocol::UploadAccepted{m.user, replyName});
 }
 
-void OnLineSpeed(Client& c, const protocol::UserLineSpeed& m) {
+void OnLineSpeed(Transfers& c, const protocol::UserLineSpeed& m) {
     const std::uint32_t code = m.lineSpeed;
-    std::scoped_lock lock(c.transfers.lists.Lock(true));
-    for (auto& r : c.transfers.lists.Of(true)) {
+    std::scoped_lock lock(c.lists.Lock(true));
+    for (auto& r : c.lists.Of(true)) {
         if (EqualsNoCase(r->nick, m.user) && (r->state == TransferState::Connecting || r->state == TransferState::Transferring)) {
             SetTransferLineSpeed(c, *r, code);
         }
     }
 }
 
-void IncomingConnection(Client& c, platform::Socket socket) {
+void IncomingConnection(Transfers& c, platform::Socket socket) {
     const int fd = socket.fd();
     TakeUploadSlot(c);
     // Held for the command, and for a GET until the file was sent.
     struct Slot {
-        Client& c;
+        Transfers& c;
         bool held = true;
         void Release() {
             if (std::exchange(held, false)) ReleaseUploadSlot(c);
@@ -212,7 +210,7 @@ void IncomingConnection(Client& c, platform::Socket socket) {
         ~Slot() { Release(); }
     } slot{c};
     if (!platform::SendAllBlocking(fd, protocol::kPeerGreeting)) return;
-    auto read = ReadLine(c, fd, c.Scaled(20s));
+    auto read = ReadLine(c, fd, c.rt.Scaled(20s));
     if (!read) return;
     protocol::PeerCommandLine command = protocol::ParsePeerCommand(*read);
     switch (command.command) {
@@ -230,7 +228,7 @@ void IncomingConnection(Client& c, platform::Socket socket) {
     // The request line may come in the same segment as "GET".
     std::string line = command.rest;
     if (Trim(line).empty()) {
-        auto next = ReadLine(c, fd, c.Scaled(20s));
+        auto next = ReadLine(c, fd, c.rt.Scaled(20s));
         if (!next) return;
         line = *next;
     }

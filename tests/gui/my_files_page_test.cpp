@@ -43,7 +43,7 @@ TEST(MyFilesPage, ShowsTheLibraryAndSortsByTheClickedHeader) {
     QStringList headers;
     for (int i = 0; i < 5; ++i) headers << list->model()->headerData(i, Qt::Horizontal).toString();
     EXPECT_EQ(headers, (QStringList{"Nom     ", "Taille  ", "Bitrate", "Fréquence", "Length"}));
-    w.client.libraryView.AddRows(
+    w.client.library.view.AddRows(
         {Row("/M/b/Zed.mp3", 2000000, 128, 61), Row("/M/a/alpha.mp3", 900, 320, 5), Row("/M/c/mid.wma", 15000, -1, -1)});
     ASSERT_TRUE(RunUntil([&] { return list->model()->rowCount() == 3; }));
     // The core's order: by name without case.
@@ -58,7 +58,7 @@ TEST(MyFilesPage, ShowsTheLibraryAndSortsByTheClickedHeader) {
     list->header()->sectionClicked(2);
     EXPECT_EQ(Column(list, 2), (QStringList{"DRM", "128", "320"}));
     // Rows that arrive later find their place in the chosen order.
-    w.client.libraryView.AddRows({Row("/M/d/big.mp3", 90000000, 192, 300)});
+    w.client.library.view.AddRows({Row("/M/d/big.mp3", 90000000, 192, 300)});
     ASSERT_TRUE(RunUntil([&] { return list->model()->rowCount() == 4; }));
     EXPECT_EQ(Column(list, 2), (QStringList{"DRM", "128", "192", "320"}));
 }
@@ -71,7 +71,7 @@ TEST(MyFilesPage, TheDeleteKeyAsksForEachSelectedFile) {
         paths.push_back((music.path() / name).string());
         std::ofstream(paths.back()) << "x";
     }
-    w.client.libraryView.AddRows({Row(paths[0], 1, 128, 1), Row(paths[1], 1, 128, 1)});
+    w.client.library.view.AddRows({Row(paths[0], 1, 128, 1), Row(paths[1], 1, 128, 1)});
     QTreeView* list = Page(w).LibraryList();
     ASSERT_TRUE(RunUntil([&] { return list->model()->rowCount() == 2; }));
     list->selectAll();

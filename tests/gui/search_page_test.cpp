@@ -61,16 +61,16 @@ TEST(SearchPage, ShowsTheResultsAndSortsThem) {
     Window w;
     gui::SearchPage& page = Page(w);
     QTreeView* list = page.Results();
-    search::OnEndOfSearch(w.client);
+    search::OnEndOfSearch(w.client.search);
     ASSERT_TRUE(RunUntil([&] { return page.Info()->text() == "Returned 0 results."; }));
     EXPECT_EQ(Column(list, 0), QStringList{"No matching files found!"});
     EXPECT_EQ(page.SearchButton()->text(), "Chercher!");
 
     for (const char* r : {"\"1:\\1\\A\\slow.mp3\" h-1 1000 128 44100 60 sam 1 2 0",
                           "\"1:\\1\\A\\fast.mp3\" h-2 30000 320 44100 60 fay 2 9 0", "\"1:\\1\\A\\mid.wma\" h-3 2000 -1 -1 -1 Max 3 6 0"}) {
-        search::OnSearchResult(w.client, *protocol::SearchResult::Decode(r));
+        search::OnSearchResult(w.client.search, *protocol::SearchResult::Decode(r));
     }
-    search::OnEndOfSearch(w.client);
+    search::OnEndOfSearch(w.client.search);
     ASSERT_TRUE(RunUntil([&] { return page.Info()->text() == "Returned 3 results."; }));
     QStringList headers;
     for (int i = 0; i < 8; ++i) headers << list->model()->headerData(i, Qt::Horizontal).toString();

@@ -37,8 +37,8 @@ QStringList Column(QTreeView* list, int column) {
 TransferRecord& Add(Client& c, bool outbound, const std::string& nick, const std::string& name, TransferState state) {
     auto record = std::make_unique<TransferRecord>(outbound, nick, name, "h", 3145728, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
     record->localPath = "/save/" + name;
-    TransferRecord& r = AddTransfer(c, std::move(record));
-    SetTransferState(c, r, state);
+    TransferRecord& r = AddTransfer(c.transfers, std::move(record));
+    SetTransferState(c.transfers, r, state);
     return r;
 }
 
@@ -81,7 +81,7 @@ TEST(TransfersPage, ShowsBothListsWithTheirColumnsAndProgress) {
         running.position = 1048576;
         running.lastUpdate = 0;
     }
-    RefreshTransferProgress(w.client, running);
+    RefreshTransferProgress(w.client.transfers, running);
     ASSERT_TRUE(RunUntil([&] { return in->model()->index(0, 1).data().toString() == "1,048,576 of 3,145,728"; }));
     EXPECT_EQ(in->model()->index(0, kProgressColumn).data(gui::TransferModel::kPercentRole).toInt(), 33);
     EXPECT_EQ(in->model()->index(0, kRateColumn).data().toString(), "0.00 k/s");

@@ -131,13 +131,13 @@ TEST(LibraryScan, ScanDrivesProposesFoldersAndHonoursCancel) {
         test::ScriptedUi ui;
         Client client(ui, ClientOptions{profile.path()});
         ui.Watch(client);
-        client.fileTypes = Types();
+        client.library.fileTypes = Types();
         ConfigKey key = client.store.CreateKey(kFileTypesKey);
         client.store.SetValue(key, "FilesToScan", "MP3;WMA");
         profile.Write("shared.dat", "old list\n");
         client.state.connectCancelled = cancelled;
         std::vector<std::string> folders{t.At("disk2/Other")};
-        ScanDrives(client, folders, mounts);
+        ScanDrives(client.library, folders, mounts);
         EXPECT_FALSE(fs::exists(profile.path() / "shared.dat"));
         if (cancelled) {
             EXPECT_EQ(folders, std::vector<std::string>{t.At("disk2/Other")});  // nothing added

@@ -4,10 +4,10 @@
 
 #include <fstream>
 
-#include "app/account.h"
-#include "library/media_inspection.h"
 #include "base/shared_folders.h"
+#include "library/media_inspection.h"
 #include "platform/atomic_file.h"
+#include "session/account.h"
 #include "support/media_fixtures.h"
 #include "support/session.h"
 
@@ -111,7 +111,7 @@ TEST(MyFiles, DevServerHoldsExactlyTheSharedFilesWithTheirHashes) {
               std::string::npos)
         << *dat;
     EXPECT_EQ(std::count(dat->begin(), dat->end(), '\n'), 3);
-    auto rows = s.client->libraryView.Rows();
+    auto rows = s.client->library.view.Rows();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].name, "Live\\c.mp3");
     EXPECT_EQ(rows[1].name, "Rock\\a.mp3");
@@ -132,7 +132,7 @@ TEST(MyFiles, NoUploadSlotsMeansNothingAnnouncedAndACountOfZero) {
     ASSERT_TRUE(s.Start("bob"));
     EXPECT_EQ(s.client->state.sharedFileCount, 0);
     EXPECT_EQ(s.client->main.StatusText(0), "Online (bob): Sharing 0 files.");
-    EXPECT_EQ(s.client->libraryView.Rows().size(), 3u);  // the library is still built
+    EXPECT_EQ(s.client->library.view.Rows().size(), 3u);  // the library is still built
     s.client->link.SendServerMessage(750, "sync");
     ASSERT_TRUE(s.server.WaitFor("bob", 750, 5s));
     EXPECT_TRUE(s.FramesOfType("bob", 870).empty());
@@ -161,12 +161,12 @@ TEST(MyFiles, RenameDeletePruneAndUnshareKeepTheServerInStep) {
     const std::string a = m.files[0].string(), b = m.files[1].string(), live = m.files[2].string();
 
     // Rename: refused when the name is taken, then done and announced under the new name.
-    EXPECT_FALSE(RenameLibraryFile(c, a, "b"));
+    EXPECT_FALSE(RenameLibraryFile(c.library, a, "b"));
     EXPECT_EQ(s.ui.Texts("alert").back(), "File already exists! Please try again.");
     s.ui.Script({Answer::No});
-    EXPECT_FALSE(RenameLibraryFile(c, a, "new"));
+    EXPECT_FALSE(RenameLibraryFile(c.library, a, "new"));
     EXPECT_TRUE(fs::exists(a));
-    EXPECT_TRUE(RenameLibraryFile(c, a, "new"));
+    EXPECT_TRUE(RenameLibraryFile(c.library, a, "new"));
     EXPECT_EQ(s.ui.Texts("question").back(), "Rename 'a.mp3' to 'new.mp3'?");
     const std::string renamed = (m.music / "Rock/new.mp3").string();
     EXPECT_TRUE(fs::exists(renamed));
@@ -180,41 +180,41 @@ TEST(MyFiles, RenameDeletePruneAndUnshareKeepTheServerInStep) {
               (std::vector<std::string>{"1:\\1\\Live\\c.mp3", "2:\\2\\Rock\\b.mp3", "2:\\2\\Rock\\new.mp3"}));
     EXPECT_EQ(c.state.sharedFileCount, 3);
     EXPECT_NE(platform::ReadWholeFile(s.profile.path() / "shared.dat")->find(renamed), std::string::npos);
-    EXPECT_EQ(ResolveVirtualName(c, "2:\\2\\Rock\\new.mp3"), renamed);
+    EXPECT_EQ(ResolveVirtualName(c.library, "2:\\2\\Rock\\new.mp3"), renamed);
     for (const char* bad : {"", "..", "x/y"}) {
-        EXPECT_FALSE(RenameLibraryFile(c, renamed, bad)) << bad;
+        EXPECT_FALSE(RenameLibraryFile(c.library, renamed, bad)) << bad;
         EXPECT_EQ(s.ui.Texts("alert").back(), "Unable to rename file. Invalid argument");
     }
 
     // Delete: No keeps the file; Yes removes it from disk, the list, the view and the server.
     s.ui.Script({Answer::No});
-    EXPECT_FALSE(DeleteLibraryFile(c, b));
+    EXPECT_FALSE(DeleteLibraryFile(c.library, b));
     EXPECT_TRUE(fs::exists(b));
-    EXPECT_TRUE(DeleteLibraryFile(c, b));
+    EXPECT_TRUE(DeleteLibraryFile(c.library, b));
     EXPECT_EQ(s.ui.Texts("question").back(), "Delete b.mp3 from file list and disk?");
     EXPECT_FALSE(fs::exists(b));
-    EXPECT_FALSE(DeleteLibraryFile(c, b));
+    EXPECT_FALSE(DeleteLibraryFile(c.library, b));
     EXPECT_EQ(s.ui.Texts("alert").back(), "Unable to delete b.mp3!");
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("dan").size() == 2; }));
     EXPECT_EQ(c.state.sharedFileCount, 2);
-    EXPECT_EQ(c.libraryView.Rows().size(), 2u);
+    EXPECT_EQ(c.library.view.Rows().size(), 2u);
 
     // Prune: Music/Rock/Live alone stays shared; the other file is withdrawn.
     {
         std::scoped_lock lock(c.state.sharedFoldersLock);
         c.state.sharedFolders = {(m.music / "Rock/Live").string()};
     }
-    PruneSharedList(c);
+    PruneSharedList(c.library);
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("dan").size() == 1; }));
     EXPECT_EQ(s.server.SharedFilesOf("dan")[0].virtualName, "1:\\1\\Live\\c.mp3");
-    EXPECT_EQ(c.libraryView.Rows().size(), 1u);
+    EXPECT_EQ(c.library.view.Rows().size(), 1u);
     EXPECT_EQ(c.main.StatusText(0), "Online (dan): Sharing 1 files.");
 
-    UnshareAllFiles(c);
+    UnshareAllFiles(c.library);
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("dan").empty(); }));
     EXPECT_EQ(c.state.sharedFileCount, 0);
     // Announcing again shares what is left.
-    AnnounceSharedFiles(c, false);
+    AnnounceSharedFiles(c.library, false);
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("dan").size() == 1; }));
     EXPECT_EQ(s.FramesOfType("dan", 102).size(), 4u);  // rename, delete, prune, unshare: never a 404
 }
@@ -235,24 +235,24 @@ TEST(MyFiles, ACompletedDownloadJoinsTheLibraryWhenDownloadsAreShared) {
     const auto size = static_cast<std::uint32_t>(fs::file_size(download));
 
     // Not shared: "Share Save Folder" is off and no shared folder lies in the save folder's path.
-    InspectDownloadedFile(c, download.string(), size);
+    InspectDownloadedFile(c.library, download.string(), size);
     EXPECT_EQ(c.state.sharedFileCount, 3);
 
     test::ScriptedUi quiet;
     SetShareSaveFolder(c.store, c.state, quiet, true);
-    InspectDownloadedFile(c, download.string(), size);
+    InspectDownloadedFile(c.library, download.string(), size);
     EXPECT_EQ(c.state.sharedFileCount, 4);
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("eve").size() == 4; }));
     auto held = s.server.SharedFilesOf("eve").back();
     EXPECT_EQ(held.hash, Expected(m.files[1], "").hash);
     EXPECT_EQ(held.virtualName.substr(held.virtualName.find('\\', 3) + 1), "Downloads\\got.mp3");
-    EXPECT_EQ(c.libraryView.Rows().size(), 4u);
+    EXPECT_EQ(c.library.view.Rows().size(), 4u);
     EXPECT_NE(platform::ReadWholeFile(s.profile.path() / "shared.dat")->find(download.string()), std::string::npos);
 
     // A file no inspector takes is not shared.
     fs::path junk = saveFolder / "junk.mp3";
     std::ofstream(junk) << std::string(5000, 'j');
-    InspectDownloadedFile(c, junk.string(), 5000);
+    InspectDownloadedFile(c.library, junk.string(), 5000);
     EXPECT_EQ(c.state.sharedFileCount, 4);
 }
 
@@ -263,7 +263,7 @@ TEST(MyFiles, RebuildTrustsSharedDatOnlyWhereItStillMatchesTheFile) {
     test::ScriptedUi ui;
     Client c(ui, ClientOptions{profile.path()});
     ASSERT_TRUE(RegisterBundledFileTypes(c.store, BundledPluginFolder()));
-    c.fileTypes = *LoadFileTypes(c.store);
+    c.library.fileTypes = *LoadFileTypes(c.store);
     c.state.sharedFolders = {m.Folder()};
     const std::string a = m.files[0].string(), b = m.files[1].string(), live = m.files[2].string();
     const auto sizeA = fs::file_size(a), sizeB = fs::file_size(b);
@@ -280,11 +280,11 @@ TEST(MyFiles, RebuildTrustsSharedDatOnlyWhereItStillMatchesTheFile) {
                       // gone, outside the shared folders, no size, empty
                       "\"" + m.Folder() + "/gone.mp3\" x-1 100 1 2 3\n\"" + outside.string() + "\" x-1 " + std::to_string(sizeA) +
                       " 1 2 3\n\"" + a + "\"\n\n");
-    BuildMyFiles(c);
+    BuildMyFiles(c.library);
     EXPECT_EQ(c.state.sharedFileCount, 3);
-    std::lock_guard lock(c.sharedList.lock);
-    ASSERT_EQ(c.sharedList.size(), 3u);
-    auto it = c.sharedList.records().begin();
+    std::lock_guard lock(c.library.sharedList.lock);
+    ASSERT_EQ(c.library.sharedList.size(), 3u);
+    auto it = c.library.sharedList.records().begin();
     EXPECT_EQ(it->path, a);
     EXPECT_EQ(it->hash, "made-up-hash");
     EXPECT_EQ(it->bitrate, 1);
@@ -295,9 +295,10 @@ TEST(MyFiles, RebuildTrustsSharedDatOnlyWhereItStillMatchesTheFile) {
     ++it;
     EXPECT_EQ(it->path, live);
     EXPECT_EQ(it->hash, Expected(m.files[2], "").hash);
-    EXPECT_EQ(std::count_if(c.sharedList.records().begin(), c.sharedList.records().end(), [](auto& r) { return r.listed; }), 3);
+    EXPECT_EQ(std::count_if(c.library.sharedList.records().begin(), c.library.sharedList.records().end(), [](auto& r) { return r.listed; }),
+              3);
     // shared.dat now says what the list holds.
-    EXPECT_EQ(*platform::ReadWholeFile(profile.path() / "shared.dat"), "\"" + a + "\" made-up-hash " + std::to_string(sizeA) + " 1 2 3\n" +
-                                                                           SharedDatLine(*std::next(c.sharedList.records().begin())) +
-                                                                           SharedDatLine(c.sharedList.records().back()));
+    EXPECT_EQ(*platform::ReadWholeFile(profile.path() / "shared.dat"),
+              "\"" + a + "\" made-up-hash " + std::to_string(sizeA) + " 1 2 3\n" +
+                  SharedDatLine(*std::next(c.library.sharedList.records().begin())) + SharedDatLine(c.library.sharedList.records().back()));
 }

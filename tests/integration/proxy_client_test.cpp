@@ -1,4 +1,4 @@
-#include "server/proxy_client.h"
+#include "link/proxy_client.h"
 
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -15,7 +15,7 @@
 
 using namespace tandril;
 using namespace std::chrono_literals;
-using server::ConnectThroughProxy;
+using link::ConnectThroughProxy;
 
 namespace {
 
@@ -149,7 +149,7 @@ TEST(ProxyClient, SpeaksEachSocksExchangeByteForByte) {
         ProxyClient p;
         p.Use(c.version, proxy.Port(), c.user, c.pass);
         auto start = std::chrono::steady_clock::now();
-        auto outcome = ConnectThroughProxy(p.client, kTarget, false);
+        auto outcome = ConnectThroughProxy(p.client.rt, kTarget, false);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << c.what;  // the waits are the Part's, scaled down
         EXPECT_EQ(outcome.status, c.status) << c.what;
         EXPECT_EQ(outcome.socket.valid(), c.status == 1) << c.what;
@@ -168,19 +168,19 @@ TEST(ProxyClient, PeerConnectionsGoDirectWithoutProxyTransfers) {
     ProxyClient p;
     p.Use(5, 1);  // nothing listens on port 1: the proxy must not be used
     p.client.state.settings.proxyTransfers = false;
-    auto peer = ConnectThroughProxy(p.client, direct, true);
+    auto peer = ConnectThroughProxy(p.client.rt, direct, true);
     EXPECT_EQ(peer.status, 1);
-    auto server = ConnectThroughProxy(p.client, direct, false);
+    auto server = ConnectThroughProxy(p.client.rt, direct, false);
     EXPECT_EQ(server.status, -1);  // server connections still go through the proxy
 }
 
 TEST(ProxyClient, DirectConnectionsAndProxyNamesThatDoNotResolve) {
     ProxyClient p;
-    auto refused = ConnectThroughProxy(p.client, {kLoopback, 1}, false);
+    auto refused = ConnectThroughProxy(p.client.rt, {kLoopback, 1}, false);
     EXPECT_EQ(refused.status, 0);
     p.Use(5, 1080);
     p.client.state.settings.proxyServer = "no-such-host.invalid";
-    EXPECT_EQ(ConnectThroughProxy(p.client, {kLoopback, 1}, false).status, -1);
+    EXPECT_EQ(ConnectThroughProxy(p.client.rt, {kLoopback, 1}, false).status, -1);
     EXPECT_EQ(p.ui.Texts("alert"), std::vector<std::string>{"Unable to resolve address: no-such-host.invalid"});
 }
 
@@ -243,7 +243,7 @@ TEST(ProxyClient, ThroughARealSocksServer) {
         platform::Socket target = platform::ListenTcp(0, true);
         ProxyClient p(1.0);  // a real server checking a real password takes its time: the real waits
         p.Use(c.version, c.proxy.Port(), c.user, c.pass);
-        auto outcome = ConnectThroughProxy(p.client, {kLoopback, platform::LocalPort(target)}, false);
+        auto outcome = ConnectThroughProxy(p.client.rt, {kLoopback, platform::LocalPort(target)}, false);
         ASSERT_EQ(outcome.status, c.status) << c.what;
         if (c.status != 1) continue;
         // Bytes written to the proxied socket reach the destination.

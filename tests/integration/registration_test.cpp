@@ -1,9 +1,9 @@
 // The registration wizard against devserver, every page answered by the scripted UI.
-#include "server/registration.h"
+#include "session/registration.h"
 
 #include <gtest/gtest.h>
 
-#include "server/proxy_settings.h"
+#include "session/proxy_settings.h"
 #include "support/session.h"
 
 namespace fs = std::filesystem;
@@ -295,7 +295,7 @@ TEST(Registration, AServerThatCannotBeReachedAsksTheUserAfterFiveTries) {
 
 TEST(ProxySettings, ApplyChecksWhatWasTyped) {
     struct Case {
-        server::ProxyForm form;
+        session::ProxyForm form;
         int result;
         std::string alert;
         int version;
@@ -315,7 +315,7 @@ TEST(ProxySettings, ApplyChecksWhatWasTyped) {
         test::ScriptedUi ui;
         Client client(ui, ClientOptions{profile.path()});
         client.state.dataPort = 6699;
-        EXPECT_EQ(server::ApplyProxySettings(client, c.form), c.result) << c.form.server;
+        EXPECT_EQ(session::ApplyProxySettings(client.session, c.form), c.result) << c.form.server;
         EXPECT_EQ(ui.Texts("alert"), c.alert.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.alert}) << c.form.server;
         const Settings& s = client.state.settings;
         EXPECT_EQ(s.proxyVersion, c.version) << c.form.server;

@@ -7,8 +7,8 @@
 #include "devserver/dev_server.h"
 #include "protocol/server_messages.h"
 #include "search/icmp_ping.h"
-#include "search/result_actions.h"
 #include "search/search_session.h"
+#include "session/result_actions.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
 #include "support/scripted_ui.h"
@@ -25,7 +25,7 @@ namespace {
 struct User : test::NetworkUser {
     using NetworkUser::NetworkUser;
     bool SearchAndWait(const SearchFields& fields) {
-        SearchButton(*client, fields);
+        SearchButton(client->search, fields);
         return test::RunUntil([&] { return client->search.Idle() && client->search.Snapshot().info.starts_with("Returned"); });
     }
 };
@@ -77,16 +77,16 @@ TEST(Search, AUserFindsAnotherUsersFilesThroughTheServer) {
 
     // Actions on selected results.
     std::vector<SearchResult> chosen = {v.results[v.rows[0].result], v.results[v.rows[2].result]};
-    AddResultUsersToHotList(*cat.client, chosen);
+    session::AddResultUsersToHotList(cat.client->session, chosen);
     EXPECT_EQ(cat.ui.Texts("question").back(), "Added 2 Users to your list.");
-    AddResultUsersToHotList(*cat.client, {chosen[0]});
+    session::AddResultUsersToHotList(cat.client->session, {chosen[0]});
     EXPECT_EQ(cat.ui.Texts("question").back(), "Added 1 User to your list.");
-    AddResultUsersToHotList(*cat.client, {});
+    session::AddResultUsersToHotList(cat.client->session, {});
     EXPECT_EQ(cat.ui.Texts("alert").back(), "Select one or more Users first.");
-    AskResultUsersInfo(*cat.client, chosen);
+    session::AskResultUsersInfo(cat.client->session, chosen);
     SearchResult wma = chosen[0];
     wma.fileName = "1:\\1\\x\\y.WMA";
-    PlayResult(*cat.client, wma);
+    session::PlayResult(cat.client->session, wma);
     EXPECT_EQ(cat.ui.Texts("alert").back(), "WMA files cannot currently be streamed.");
     ASSERT_TRUE(server.WaitFor("cat", 603, 5s));
     std::vector<std::string> asked;
@@ -120,7 +120,7 @@ TEST(Search, AUserFindsAnotherUsersFilesThroughTheServer) {
     cat.client->search.options.byResponseTime = false;
 
     // No artist and no title: nothing is sent.
-    SearchButton(*cat.client, {});
+    SearchButton(cat.client->search, {});
     EXPECT_EQ(cat.ui.Texts("alert").back(), "Spécifiez un(e) artiste/musique à rechercher !");
     EXPECT_TRUE(cat.client->search.Idle());
 }

@@ -1,4 +1,4 @@
-#include "server/server_link.h"
+#include "link/server_link.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -11,7 +11,7 @@
 #include "support/scripted_ui.h"
 
 using namespace tandril;
-using namespace tandril::server;
+using namespace tandril::link;
 using namespace tandril::protocol;
 using namespace std::chrono_literals;
 

@@ -6,10 +6,11 @@
 #include <ctime>
 
 #include "base/text.h"
-#include "server/account_changes.h"
-#include "server/reconnect.h"
-#include "server/server_disconnect.h"
+#include "session/account_changes.h"
+#include "session/reconnect.h"
+#include "session/server_disconnect.h"
 #include "support/session.h"
+#include "transfer/data_port.h"
 
 using namespace tandril;
 using namespace std::chrono_literals;
@@ -216,20 +217,20 @@ TEST(Reconnect, NoReconnectionAfterTheServerSaidSameUserElsewhere) {
 TEST(Reconnect, TheConnectCommandAndItsFailure) {
     Session s;
     ASSERT_TRUE(s.GoOnline("gil"));
-    server::ServerDisconnect(*s.client, true);  // "Déconnexion": no automatic reconnection
+    session::ServerDisconnect(s.client->session, true);  // "Déconnexion": no automatic reconnection
     EXPECT_FALSE(s.client->state.connected);
     std::size_t before = s.ui.Events().size();
-    server::ConnectCommand(*s.client);
+    session::ConnectCommand(s.client->session);
     ASSERT_TRUE(RunUntil([&] { return s.client->state.connected && !s.client->dialog.IsOpen(); }, 10s));
     EXPECT_EQ(LinesSince(s.ui, before).back().second, "* Connecté au serveur!");
-    server::ConnectCommand(*s.client);
+    session::ConnectCommand(s.client->session);
     ASSERT_TRUE(RunUntil([&] { return LinesSince(s.ui, before).size() == 2; }, 5s));
     EXPECT_EQ(LinesSince(s.ui, before).back().second, "* You are already connected!");
 
-    server::ServerDisconnect(*s.client, false);
+    session::ServerDisconnect(s.client->session, false);
     s.client->state.endpoints.redirectorPort = 1;
     before = s.ui.Events().size();
-    server::ConnectCommand(*s.client);
+    session::ConnectCommand(s.client->session);
     ASSERT_TRUE(RunUntil([&] { return !LinesSince(s.ui, before).empty() && !s.client->dialog.IsOpen(); }, 10s));
     EXPECT_TRUE(LinesSince(s.ui, before)[0].second.starts_with("* Unable to reconnect to server! (")) << LinesSince(s.ui, before)[0].second;
     EXPECT_FALSE(s.client->state.connectInProgress);
@@ -247,10 +248,10 @@ TEST(Login, FailureTextsInteractiveAndNot) {
     {
         Session s;
         ASSERT_TRUE(s.GoOnline("ida"));
-        server::ServerDisconnect(*s.client, false);
+        session::ServerDisconnect(s.client->session, false);
         s.server.RefuseLogin("ida", "Banned for a day");
         std::size_t before = s.ui.Events().size();
-        server::ConnectCommand(*s.client);  // not interactive: the refusal goes to the chat windows
+        session::ConnectCommand(s.client->session);  // not interactive: the refusal goes to the chat windows
         ASSERT_TRUE(RunUntil([&] { return LinesSince(s.ui, before).size() >= 2; }, 10s));
         EXPECT_EQ(LinesSince(s.ui, before)[0].second, "* Unable to login: Banned for a day");
         EXPECT_TRUE(LinesSince(s.ui, before)[1].second.starts_with("* Unable to reconnect to server! ("));
@@ -277,8 +278,8 @@ TEST(Login, ServersThatRefuse920BeforeALoginStillLogIn) {
         ASSERT_FALSE(frames.empty());
         EXPECT_EQ(frames.front().type, refuses ? 2 : 920);
         // The next login to the same server leaves 920 out from the start.
-        server::ServerDisconnect(*s.client, false);
-        server::ConnectCommand(*s.client);
+        session::ServerDisconnect(s.client->session, false);
+        session::ConnectCommand(s.client->session);
         ASSERT_TRUE(RunUntil([&] { return s.client->state.connected && !s.client->dialog.IsOpen(); }, 10s));
         EXPECT_EQ(s.server.RefusedBeforeLogin(), refuses ? 1 : 0);
     }
@@ -293,16 +294,16 @@ TEST(Connect, ThePrimaryRedirectorDownMeansTheFallback) {
 
 TEST(AccountChanges, NeedAConnectionAndTellTheServer) {
     Session s;
-    server::ChangePassword(*s.client, "new");
-    server::ChangeEmail(*s.client, "x@y.z");
+    session::ChangePassword(s.client->session, "new");
+    session::ChangeEmail(s.client->session, "x@y.z");
     EXPECT_EQ(s.ui.Texts("alert"), (std::vector<std::string>{"You must be connected to change your password!",
                                                              "Must be connected to change your email address!"}));
     ASSERT_TRUE(s.GoOnline("max"));
-    server::ChangePassword(*s.client, std::string(30, 'p'));
-    server::ChangeEmail(*s.client, "");
-    server::ChangeEmail(*s.client, "max@example.org");
-    server::SetLineSpeed(*s.client, 8);
-    server::SetDataPort(*s.client, 6701);
+    session::ChangePassword(s.client->session, std::string(30, 'p'));
+    session::ChangeEmail(s.client->session, "");
+    session::ChangeEmail(s.client->session, "max@example.org");
+    session::SetLineSpeed(s.client->session, 8);
+    transfer::SetDataPort(s.client->transfers, 6701);
     ASSERT_TRUE(s.server.WaitFor("max", 703, 5s));
     EXPECT_TRUE(SentFrame(s.server, "max", 701, std::string(19, 'p')));
     EXPECT_TRUE(SentFrame(s.server, "max", 702, "max@example.org"));

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/account.h"
 #include "base/settings.h"
 #include "devserver/dev_server.h"
+#include "session/account.h"
 #include "support/scripted_ui.h"
 #include "support/session.h"
 #include "support/test_profile.h"
@@ -278,11 +278,11 @@ TEST(Account, SchemesAreSavedAndLoadedWithTheSettings) {
         client.state.password = "pw";
         client.schemes.custom.SetSchemeColor("Topic", chat::Rgb(7, 8, 9), true);
         client.schemes.SelectCurrent(chat::kSchemeBlack);
-        ASSERT_TRUE(SaveAccount(client));
+        ASSERT_TRUE(session::SaveAccount(client.session));
     }
     ScriptedUi ui;
     Client client(ui, ClientOptions{profile.path()});
-    ASSERT_TRUE(LoadAccount(client));
+    ASSERT_TRUE(session::LoadAccount(client.session));
     ASSERT_TRUE(RunUntil([&] { return &client.schemes.Current() == &client.schemes.black; }, 5s));
     EXPECT_EQ(client.schemes.custom.SchemeColor("Topic"), chat::Rgb(7, 8, 9));
     EXPECT_EQ(client.state.settings.currentScheme, chat::kSchemeBlack);

@@ -92,8 +92,8 @@ TEST(Transfer, ADownloadArrivesByteForByteAndIsSharedAfterwards) {
     SetShareSaveFolder(bob.store, bob.state, quiet, true);
 
     const devserver::SharedFile file = n.Shared();
-    StartDownload(bob, file.virtualName, "ann", file.size);
-    StartDownload(bob, file.virtualName, "ANN", file.size);  // the same download again: ignored
+    StartDownload(bob.transfers, file.virtualName, "ann", file.size);
+    StartDownload(bob.transfers, file.virtualName, "ANN", file.size);  // the same download again: ignored
     ASSERT_TRUE(Ends(bob, false, TransferState::Complete)) << Status(bob, false);
     EXPECT_EQ(Status(bob, false), "File Complete!");
     ASSERT_TRUE(Ends(*n.ann.client, true, TransferState::Complete));
@@ -203,7 +203,7 @@ TEST(Transfer, TheDataPortServesOnlySharedFilesThatWereAskedFor) {
         test::RunUntil([&] { return StateOf(ann, true) == TransferState::Complete; });
         peer.join();
         EXPECT_EQ(got, std::to_string(file.size()) + file);
-        ClearFinishedTransfers(ann);
+        ClearFinishedTransfers(ann.transfers);
     }
     EXPECT_TRUE(test::RunUntil([&] { return ann.state.Uploads() == 0; }));
 }
@@ -259,9 +259,9 @@ struct Downloader {
     }
     // Starts the download of `name` from `nick` and gives it the fake uploader's address (204).
     void From(const FakeUploader& peer, const std::string& nick, const std::string& name, std::uint32_t size) {
-        StartDownload(c, name, nick, size);
-        OnDownloadAddress(c, *protocol::DownloadAddress::Decode(nick + " 16777343 " + std::to_string(peer.port) + " \"" + name +
-                                                                "\" 0123456789abcdef 3"));
+        StartDownload(c.transfers, name, nick, size);
+        OnDownloadAddress(c.transfers, *protocol::DownloadAddress::Decode(nick + " 16777343 " + std::to_string(peer.port) + " \"" + name +
+                                                                          "\" 0123456789abcdef 3"));
     }
     test::TestProfile profile;
     test::ScriptedUi ui;
@@ -340,8 +340,8 @@ TEST(Transfer, ANameWithoutABaseNameIsNotDownloaded) {
     Client c(ui, ClientOptions{profile.path()});
     c.state.settings.savePath = (profile.path() / "Downloads").string();
     for (const char* name : {"dir\\..", "dir\\", "dir\\.", ""}) {
-        StartDownload(c, name, "evil", 10);
-        EnqueueDownload(c, name, "evil", 10, "h");
+        StartDownload(c.transfers, name, "evil", 10);
+        EnqueueDownload(c.transfers, name, "evil", 10, "h");
         EXPECT_TRUE(c.transfers.lists.Of(false).empty()) << name;
     }
     EXPECT_EQ(ui.Texts("alert-modeless").size(), 8u);
@@ -361,7 +361,7 @@ TEST(Transfer, AFirewalledUploaderPushesTheFile) {
     ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
     const devserver::SharedFile file = server.SharedFilesOf("ann").front();
 
-    StartDownload(*bob.client, file.virtualName, "ann", file.size);
+    StartDownload(bob.client->transfers, file.virtualName, "ann", file.size);
     ASSERT_TRUE(Ends(*bob.client, false, TransferState::Complete)) << Status(*bob.client, false);
     EXPECT_TRUE(Sent(server, "bob", 500));
     EXPECT_TRUE(Ends(*ann.client, true, TransferState::Complete));
@@ -383,7 +383,7 @@ TEST(Transfer, WhenBothAreFirewalledTheDownloaderIsAsked) {
     ASSERT_TRUE(ann.GoOnline(server) && bob.GoOnline(server));
     ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
     const devserver::SharedFile file = server.SharedFilesOf("ann").front();
-    StartDownload(*bob.client, file.virtualName, "ann", file.size);
+    StartDownload(bob.client->transfers, file.virtualName, "ann", file.size);
     ASSERT_TRUE(test::RunUntil([&] { return !bob.ui.Texts("both-firewalled-download").empty(); }));
     EXPECT_EQ(bob.ui.Texts("both-firewalled-download").front(), file.virtualName);
     EXPECT_TRUE(Ends(*bob.client, false, TransferState::Error));
@@ -421,9 +421,9 @@ TEST(TransferQueue, TwoSlotsForFiveDownloads) {
     bob.state.settings.maxDownloads = 2;
     for (const auto& file : n.server.SharedFilesOf("ann")) {
         if (bob.state.Downloads() < bob.state.settings.maxDownloads) {
-            StartDownload(bob, file.virtualName, "ann", file.size);
+            StartDownload(bob.transfers, file.virtualName, "ann", file.size);
         } else {
-            EnqueueDownload(bob, file.virtualName, "ann", file.size, file.hash);
+            EnqueueDownload(bob.transfers, file.virtualName, "ann", file.size, file.hash);
         }
     }
     using S = TransferState;
@@ -445,9 +445,9 @@ TEST(TransferQueue, AFullRemoteQueuePassesTheSlotAndUnansweredRequestsTimeOut) {
     ASSERT_TRUE(ann.GoOnline(server) && cat.GoOnline(server) && bob.GoOnline(server));
     Client& c = *bob.client;
     c.state.settings.maxDownloads = 1;
-    StartDownload(c, "1:\\1\\f1.mp3", "ann", 100);
-    EnqueueDownload(c, "1:\\1\\f2.mp3", "ann", 100, "h2");
-    EnqueueDownload(c, "1:\\1\\f3.mp3", "cat", 100, "h3");
+    StartDownload(c.transfers, "1:\\1\\f1.mp3", "ann", 100);
+    EnqueueDownload(c.transfers, "1:\\1\\f2.mp3", "ann", 100, "h2");
+    EnqueueDownload(c.transfers, "1:\\1\\f3.mp3", "cat", 100, "h3");
     // ann is firewalled: bob asks for a push that never comes.
     ASSERT_TRUE(Sent(server, "bob", 500));
     using S = TransferState;
@@ -499,10 +499,10 @@ TEST(TransferQueue, MovesKeepTheRowsInQueueOrder) {
         test::ScriptedUi ui;
         Client c(ui, ClientOptions{profile.path()});
         c.state.settings.savePath = (profile.path() / "Downloads").string();
-        for (int i = 0; i < 4; ++i) EnqueueDownload(c, "1:\\1\\f" + std::to_string(i) + ".mp3", "ann", 10, "h");
+        for (int i = 0; i < 4; ++i) EnqueueDownload(c.transfers, "1:\\1\\f" + std::to_string(i) + ".mp3", "ann", 10, "h");
         std::vector<std::uint32_t> ids;
         for (int at : k.selected) ids.push_back(c.transfers.view.Rows(false)[static_cast<std::size_t>(at)].rowId);
-        MoveInQueue(c, k.move, ids);
+        MoveInQueue(c.transfers, k.move, ids);
         std::vector<int> order, rows;
         for (auto& r : c.transfers.lists.Of(false)) order.push_back(r->remoteName[6] - '0');
         for (auto& row : c.transfers.view.Rows(false)) rows.push_back(row.cells[kNameColumn][1] - '0');
@@ -524,7 +524,7 @@ TEST(Transfer, CancelAndDeleteStopARunningDownload) {
         ASSERT_TRUE(test::RunUntil([&] { return platform::ReadWholeFile(save / "slow.mp3") == "abc"; }));
         const std::uint32_t id = c.transfers.view.Rows(false).front().rowId;
         // While the worker runs the row stays; the worker ends it within a second.
-        (remove ? DeleteTransfers : CancelTransfers)(c, false, {id});
+        (remove ? DeleteTransfers : CancelTransfers)(c.transfers, false, {id});
         EXPECT_EQ(c.transfers.view.Rows(false).size(), 1u);
         if (remove) {
             EXPECT_TRUE(test::RunUntil([&] { return c.transfers.view.Rows(false).empty() && c.transfers.lists.Of(false).empty(); }, 5s));
@@ -632,20 +632,20 @@ TEST(TransferQueue, ALoginCountsTheSlotsAgainAndForceStartsAWaitingDownload) {
     Client c(ui, ClientOptions{profile.path()});
     c.state.settings.savePath = (profile.path() / "Downloads").string();
     c.state.settings.maxDownloads = 2;
-    for (int i = 0; i < 4; ++i) EnqueueDownload(c, "1:\\1\\f" + std::to_string(i) + ".mp3", "ann", 10, "h");
+    for (int i = 0; i < 4; ++i) EnqueueDownload(c.transfers, "1:\\1\\f" + std::to_string(i) + ".mp3", "ann", 10, "h");
     using S = TransferState;
     {
         std::scoped_lock lock(c.transfers.lists.Lock(false));
         auto it = c.transfers.lists.Of(false).begin();
-        SetTransferState(c, **it, S::Transferring);  // still running across the reconnection
-        SetTransferState(c, **++it, S::Connecting);  // asked before the connection went
+        SetTransferState(c.transfers, **it, S::Transferring);  // still running across the reconnection
+        SetTransferState(c.transfers, **++it, S::Connecting);  // asked before the connection went
     }
     c.state.downloads = 5;  // whatever it was
-    RestartTransfersAfterLogin(c);
+    RestartTransfersAfterLogin(c.transfers);
     EXPECT_EQ(States(c), (std::vector<S>{S::Transferring, S::Error, S::Connecting, S::Queued}));
     EXPECT_EQ(c.state.Downloads(), 2);
     EXPECT_EQ(c.transfers.view.Info().first, "Inbound Transfers:    2");
-    ForceTransfer(c, {c.transfers.view.Rows(false)[3].rowId});
+    ForceTransfer(c.transfers, {c.transfers.view.Rows(false)[3].rowId});
     EXPECT_EQ(States(c), (std::vector<S>{S::Transferring, S::Error, S::Connecting, S::Connecting}));
     EXPECT_EQ(c.state.Downloads(), 3);  // the limit is not checked
 }
@@ -658,9 +658,9 @@ TEST(Transfer, TheLastUploadEndsTheProgramWhenTheUserAskedToLeaveAfterIt) {
     QObject::connect(&c, &Client::exitRequested, &c, [&](int) { exited = true; });
     c.state.uploads = 2;
     c.state.exitAfterUploads = true;
-    ReleaseUploadSlot(c);
+    ReleaseUploadSlot(c.transfers);
     EXPECT_FALSE(test::RunUntil([&] { return exited; }, 200ms));
-    ReleaseUploadSlot(c);
+    ReleaseUploadSlot(c.transfers);
     EXPECT_TRUE(test::RunUntil([&] { return exited; }));
     EXPECT_EQ(c.transfers.view.Info().second, "Outbound Transfers:    0");
 }

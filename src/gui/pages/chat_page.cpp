@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 
 #include "app/client.h"
-#include "app/pending_parts.h"
 #include "gui/chat/chat_input.h"
 #include "gui/chat/chat_view_widget.h"
+#include "session/pending_parts.h"
 
 namespace tandril::gui {
 
@@ -72,9 +72,9 @@ ChatPage::ChatPage(Client& client, std::function<void(const QUrl&)> openUrl, QWi
             client_.ui.ShowAlert(AlertKind::Modal, "You must first connect to the server!");
             return;
         }
-        OpenChannelList(client_);
+        session::OpenChannelList(client_.session);
     });
-    connect(&client, &Client::schemeApplied, this, [this] { personal_->ApplyScheme(); });
+    connect(&client.chat, &chat::ChatWindows::schemeApplied, this, [this] { personal_->ApplyScheme(); });
 }
 
 }  // namespace tandril::gui

@@ -17,7 +17,7 @@ namespace tandril::gui {
 
 MyFilesPage::MyFilesPage(Client& client, QWidget* parent) : QWidget(parent), client_(client) {
     setObjectName(QStringLiteral("MyFilesPage"));
-    model_ = new LibraryModel(client.libraryView, FileTypeImages(client.fileTypes), this);
+    model_ = new LibraryModel(client.library.view, FileTypeImages(client.library.fileTypes), this);
     sorted_ = new HeaderSortModel(LibraryModel::kSortRole, this);
     sorted_->setSourceModel(model_);
     list_ = new QTreeView(this);
@@ -41,7 +41,7 @@ MyFilesPage::MyFilesPage(Client& client, QWidget* parent) : QWidget(parent), cli
     });
     connect(list_, &QWidget::customContextMenuRequested, this, &MyFilesPage::ShowMenu);
     connect(model_, &LibraryModel::renameRequested, this, [this](const QString& path, const QString& name) {
-        library::RenameLibraryFile(client_, path.toStdString(), name.toStdString());
+        library::RenameLibraryFile(client_.library, path.toStdString(), name.toStdString());
     });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -64,7 +64,7 @@ void MyFilesPage::ShowMenu(const QPoint& at) {
 }
 
 void MyFilesPage::RefreshLibrary() {
-    client_.RunConnectingDialog(library::ReloadSharedFiles);
+    client_.RunConnectingDialog([](Client& c) { library::ReloadSharedFiles(c.library); });
 }
 
 void MyFilesPage::RenameSelected() {
@@ -77,13 +77,13 @@ void MyFilesPage::RenameSelected() {
         bool ok = false;
         QString name =
             QInputDialog::getText(this, QStringLiteral("Rename file?"), QStringLiteral("New file name:"), QLineEdit::Normal, offered, &ok);
-        if (!ok || library::RenameLibraryFile(client_, path, name.toStdString())) return;
+        if (!ok || library::RenameLibraryFile(client_.library, path, name.toStdString())) return;
         offered = name;
     }
 }
 
 void MyFilesPage::DeleteSelected() {
-    for (const QString& path : SelectedPaths()) library::DeleteLibraryFile(client_, path.toStdString());
+    for (const QString& path : SelectedPaths()) library::DeleteLibraryFile(client_.library, path.toStdString());
     list_->clearSelection();
 }
 

@@ -17,8 +17,8 @@
 #include "gui/header_sort_model.h"
 #include "gui/search/results_model.h"
 #include "library/file_types.h"
-#include "search/result_actions.h"
 #include "search/search_session.h"
+#include "session/result_actions.h"
 
 namespace tandril::gui {
 namespace {
@@ -98,7 +98,7 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     connect(results_->header(), &QHeaderView::sectionClicked, sorted_, &HeaderSortModel::HeaderClicked);
     results_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(results_, &QWidget::customContextMenuRequested, this, &SearchPage::ShowResultMenu);
-    connect(results_, &QTreeView::doubleClicked, this, [this] { search::DownloadResults(client_, SelectedResults()); });
+    connect(results_, &QTreeView::doubleClicked, this, [this] { session::DownloadResults(client_.session, SelectedResults()); });
 
     auto* fields = new QGridLayout;
     fields->addWidget(artistLabel_, 0, 0);
@@ -114,7 +114,7 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     fields->addLayout(typeRow, 2, 1);
     fields->addWidget(clear, 2, 2);
     auto* download = new QPushButton(QStringLiteral("&Télécharger"), this);
-    connect(download, &QPushButton::clicked, this, [this] { search::DownloadResults(client_, SelectedResults()); });
+    connect(download, &QPushButton::clicked, this, [this] { session::DownloadResults(client_.session, SelectedResults()); });
     fields->addWidget(download, 3, 2);
     auto* top = new QHBoxLayout;
     top->addLayout(fields, 3);
@@ -128,7 +128,7 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     connect(fileType_, &QComboBox::currentIndexChanged, this, &SearchPage::FileTypeChosen);
     connect(getPlugin, &QPushButton::clicked, this, [this] {
         const library::FileType* type = nullptr;
-        for (const auto& slot : client_.fileTypes.slots) {
+        for (const auto& slot : client_.library.fileTypes.slots) {
             if (slot && Q(slot->name) == fileType_->currentText()) type = &*slot;
         }
         if (!type) {
@@ -142,7 +142,7 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     });
     connect(search_, &QPushButton::clicked, this, [this] {
         client_.search.options = {byResponseTime_->isChecked(), search::ResponseTimeLimit(Chosen(filters_[5])), Chosen(filters_[4])};
-        search::SearchButton(client_, Fields());
+        search::SearchButton(client_.search, Fields());
     });
     for (QLineEdit* field : {artist_, title_}) connect(field, &QLineEdit::returnPressed, search_, &QPushButton::click);
     connect(advanced_, &QPushButton::clicked, this, [this] { ShowAdvanced(!advancedBox_->isVisible()); });
@@ -158,7 +158,7 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
 // after the window was made, so the page looks again when it is shown.
 void SearchPage::FillFileTypes() {
     if (fileType_->count() > 0) return;
-    for (const auto& slot : client_.fileTypes.slots) {
+    for (const auto& slot : client_.library.fileTypes.slots) {
         if (slot) fileType_->addItem(Q(slot->name));
     }
     fileType_->setCurrentIndex(std::max(0, fileType_->findText(QStringLiteral("MP3"))));
@@ -186,22 +186,24 @@ void SearchPage::ShowResultMenu(const QPoint& at) {
     std::vector<search::SearchResult> selected = SelectedResults();
     const bool any = !selected.empty() && client_.search.Idle();
     QMenu menu(this);
-    menu.addAction(QStringLiteral("&Télécharger"), this, [this, selected] { search::DownloadResults(client_, selected); })->setEnabled(any);
-    menu.addAction(QStringLiteral("&Jouer le Fichier!"), this, [this, selected] { search::PlayResult(client_, selected.front()); })
+    menu.addAction(QStringLiteral("&Télécharger"), this, [this, selected] { session::DownloadResults(client_.session, selected); })
+        ->setEnabled(any);
+    menu.addAction(QStringLiteral("&Jouer le Fichier!"), this, [this, selected] { session::PlayResult(client_.session, selected.front()); })
         ->setEnabled(any);
     menu.addAction(QStringLiteral("Ajouter l'&Utilisateur aux Favoris"), this,
-                   [this, selected] { search::AddResultUsersToHotList(client_, selected); })
+                   [this, selected] { session::AddResultUsersToHotList(client_.session, selected); })
         ->setEnabled(client_.search.Idle());
     menu.addAction(QStringLiteral("Envoyer un &Message Instantané"), this,
-                   [this, selected] { search::MessageResultUser(client_, selected); })
+                   [this, selected] { session::MessageResultUser(client_.session, selected); })
         ->setEnabled(any);
     menu.addAction(QStringLiteral("&Voir les Infos sur l'Utilisateur"), this,
-                   [this, selected] { search::AskResultUsersInfo(client_, selected); })
+                   [this, selected] { session::AskResultUsersInfo(client_.session, selected); })
         ->setEnabled(any);
-    menu.addAction(QStringLiteral("&Parcourir les Fichiers"), this, [this, selected] { search::BrowseResultUser(client_, selected); })
+    menu.addAction(QStringLiteral("&Parcourir les Fichiers"), this,
+                   [this, selected] { session::BrowseResultUser(client_.session, selected); })
         ->setEnabled(any);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("&Effacer les Résultats"), this, [this] { search::ClearResults(client_); })
+    menu.addAction(QStringLiteral("&Effacer les Résultats"), this, [this] { session::ClearResults(client_.session); })
         ->setEnabled(client_.search.Idle());
     menu.exec(results_->viewport()->mapToGlobal(at));
 }
@@ -247,7 +249,7 @@ void SearchPage::UpdateFromSession() {
 
 void SearchPage::FileTypeChosen() {
     const library::FileType* type = nullptr;
-    for (const auto& slot : client_.fileTypes.slots) {
+    for (const auto& slot : client_.library.fileTypes.slots) {
         if (slot && Q(slot->name) == fileType_->currentText()) type = &*slot;
     }
     const bool media = type && library::IsMediaType(*type);

@@ -10,9 +10,10 @@
 #include <QVBoxLayout>
 
 #include "app/client.h"
-#include "app/pending_parts.h"
 #include "gui/transfer/transfer_model.h"
-#include "server/user_requests.h"
+#include "session/pending_parts.h"
+#include "session/result_actions.h"
+#include "session/user_requests.h"
 #include "transfer/download_queue.h"
 #include "transfer/transfers.h"
 
@@ -40,7 +41,7 @@ TransfersPage::TransfersPage(Client& client, QWidget* parent) : QWidget(parent),
     cancel->setObjectName(QStringLiteral("CancelTransfers"));
     clear->setObjectName(QStringLiteral("ClearFinished"));
     connect(cancel, &QPushButton::clicked, this, &TransfersPage::CancelSelected);
-    connect(clear, &QPushButton::clicked, this, [this] { transfer::ClearFinishedTransfers(client_); });
+    connect(clear, &QPushButton::clicked, this, [this] { transfer::ClearFinishedTransfers(client_.transfers); });
     connect(&client.transfers.view, &transfer::TransferView::infoChanged, this, &TransfersPage::ShowInfo, Qt::QueuedConnection);
 
     auto* buttons = new QHBoxLayout;
@@ -53,7 +54,7 @@ TransfersPage::TransfersPage(Client& client, QWidget* parent) : QWidget(parent),
     layout->addLayout(buttons);
     layout->addWidget(outbound_, 1);
     layout->addWidget(outboundInfo_);
-    transfer::ShowTransferCounters(client_);
+    transfer::ShowTransferCounters(client_.transfers);
     ShowInfo();
 }
 
@@ -85,7 +86,7 @@ std::vector<std::uint32_t> TransfersPage::SelectedRows(bool outbound) const {
 }
 
 void TransfersPage::CancelSelected() {
-    transfer::CancelTransfers(client_, lastOutbound_, SelectedRows(lastOutbound_));
+    transfer::CancelTransfers(client_.transfers, lastOutbound_, SelectedRows(lastOutbound_));
 }
 
 void TransfersPage::ShowInfo() {
@@ -102,7 +103,7 @@ void TransfersPage::ShowMenu(bool outbound, const QPoint& at) {
 
 void TransfersPage::FillMenu(QMenu& menu, bool outbound) {
     const std::vector<std::uint32_t> ids = SelectedRows(outbound);
-    auto clearFinished = [this] { transfer::ClearFinishedTransfers(client_); };
+    auto clearFinished = [this] { transfer::ClearFinishedTransfers(client_.transfers); };
     if (ids.empty()) {
         menu.addAction(QStringLiteral("&Effacer les Transferts Terminés"), this, clearFinished);
         return;
@@ -112,15 +113,16 @@ void TransfersPage::FillMenu(QMenu& menu, bool outbound) {
     auto nicks = [this, outbound, ids] {
         std::vector<std::string> users;
         for (std::uint32_t id : ids) {
-            if (auto s = transfer::SummariseTransfer(client_, outbound, id)) users.push_back(s->nick);
+            if (auto s = transfer::SummariseTransfer(client_.transfers, outbound, id)) users.push_back(s->nick);
         }
         return users;
     };
     QAction* play = menu.addAction(label("&Jouer le Fichier!", "&Play File!"), this,
-                                   [this, outbound, ids] { transfer::PlayTransfer(client_, outbound, ids.front()); });
+                                   [this, outbound, ids] { session::PlayTransfer(client_.session, outbound, ids.front()); });
     play->setEnabled(!many);
     if (!outbound) {
-        menu.addAction(QStringLiteral("&Force Transfer (if queued)"), this, [this, ids] { transfer::ForceTransfer(client_, ids); });
+        menu.addAction(QStringLiteral("&Force Transfer (if queued)"), this,
+                       [this, ids] { transfer::ForceTransfer(client_.transfers, ids); });
         QMenu* priority = menu.addMenu(label("&Priorité", "&Prioritize"));
         using transfer::QueueMove;
         const std::pair<QueueMove, std::pair<const char*, const char*>> moves[] = {
@@ -130,26 +132,27 @@ void TransfersPage::FillMenu(QMenu& menu, bool outbound) {
             {QueueMove::Bottom, {"Déplacer à la &Fin", "Move to &Bottom"}},
         };
         for (const auto& [move, texts] : moves) {
-            priority->addAction(label(texts.first, texts.second), this, [this, move, ids] { transfer::MoveInQueue(client_, move, ids); });
+            priority->addAction(label(texts.first, texts.second), this,
+                                [this, move, ids] { transfer::MoveInQueue(client_.transfers, move, ids); });
         }
     }
     menu.addAction(outbound ? QStringLiteral("&Annuler le Transfert") : label("&Annuler le Transfert", "&Cancel Transfer"), this,
-                   [this, outbound, ids] { transfer::CancelTransfers(client_, outbound, ids); });
+                   [this, outbound, ids] { transfer::CancelTransfers(client_.transfers, outbound, ids); });
     menu.addAction(
         outbound ? QStringLiteral("&Effacer/Arrêter le Transfert") : label("E&ffacer/Arrêter le Transfert", "&Delete/Abort Transfer"), this,
-        [this, outbound, ids] { transfer::DeleteTransfers(client_, outbound, ids); });
+        [this, outbound, ids] { transfer::DeleteTransfers(client_.transfers, outbound, ids); });
     menu.addAction(label("Envoyer un &Message Instantané", "Instant &Message"), this, [this, nicks] {
-        for (const std::string& nick : nicks()) OpenInstantMessage(client_, nick);
+        for (const std::string& nick : nicks()) session::OpenInstantMessage(client_.session, nick);
     });
     menu.addAction(label("Ajouter l'&Utilisateur aux Favoris", "&Add User to Hot List"), this, [this, nicks] {
-        for (const std::string& nick : nicks()) server::AddToHotList(client_, nick);
+        for (const std::string& nick : nicks()) session::AddToHotList(client_.session, nick);
     });
     QAction* browse = menu.addAction(label("&Parcourir les Fichiers", "Browse Files"), this, [this, nicks] {
-        if (auto users = nicks(); !users.empty()) BrowseUser(client_, users.front());
+        if (auto users = nicks(); !users.empty()) session::BrowseUser(client_.session, users.front());
     });
     browse->setEnabled(!many);
     QAction* info = menu.addAction(label("&Voir les Infos sur l'Utilisateur", "&View User Information"), this, [this, nicks] {
-        if (auto users = nicks(); !users.empty()) server::RequestUserInfo(client_, users.front());
+        if (auto users = nicks(); !users.empty()) session::RequestUserInfo(client_.session, users.front());
     });
     info->setEnabled(!many);
     menu.addAction(
@@ -162,7 +165,7 @@ bool TransfersPage::eventFilter(QObject* watched, QEvent* event) {
         if (watched != List(outbound)) continue;
         if (event->type() == QEvent::FocusIn) lastOutbound_ = outbound;
         if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-            transfer::DeleteTransfers(client_, outbound, SelectedRows(outbound));
+            transfer::DeleteTransfers(client_.transfers, outbound, SelectedRows(outbound));
             return true;
         }
     }

@@ -8,11 +8,11 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "app/account.h"
 #include "app/client.h"
+#include "base/text.h"
 #include "chat/chat_line.h"
 #include "gui/chat/chat_view_widget.h"
-#include "base/text.h"
+#include "session/account.h"
 
 namespace tandril::gui {
 
@@ -176,7 +176,7 @@ void ThemesPage::ChooseFont() {
 
 void ThemesPage::Apply() {
     chat::CopyColorScheme(working_, client_.schemes.custom);
-    ApplyColorScheme(client_, schemes_->currentText().toStdString());
+    session::ApplyColorScheme(client_.session, schemes_->currentText().toStdString());
 }
 
 }  // namespace tandril::gui

@@ -1,0 +1,176 @@
+#include "session/dispatcher.h"
+
+#include <ctime>
+
+#include "base/settings.h"
+#include "base/text.h"
+#include "protocol/server_messages.h"
+#include "search/search_session.h"
+#include "session/account.h"
+#include "session/account_changes.h"
+#include "session/connectivity_probes.h"
+#include "session/invalid_password.h"
+#include "session/pending_parts.h"
+#include "session/server_disconnect.h"
+#include "session/session.h"
+#include "transfer/data_port.h"
+#include "transfer/download.h"
+#include "transfer/download_queue.h"
+#include "transfer/push.h"
+#include "transfer/upload.h"
+
+namespace tandril::session {
+
+using namespace protocol;
+
+namespace {
+
+std::string TimeText() {
+    std::string t = CTimeText(std::time(nullptr));
+    if (!t.empty() && t.back() == '\n') t.pop_back();
+    return t;
+}
+
+void OnError(Session& c, const ErrorText& error) {
+    if (ContainsNoCase(error.text, "invalid password")) {
+        ServerDisconnect(c, false);
+        InvalidPasswordDialog(c);
+        return;
+    }
+    c.rt.ui.ShowAlert(AlertKind::Modeless, error.text);
+}
+
+void OnServerStatistics(Session& c, const ServerStatistics& m) {
+    c.rt.SetStatusText(1, Format(99, "Currently %s users sharing %s files (%s gigs)", GroupThousands(m.users).c_str(),
+                                 GroupThousands(m.files).c_str(), GroupThousands(m.gigabytes).c_str()));
+}
+
+void OnImposedDataPort(Session& c, const ImposedDataPort& m) {
+    transfer::SetDataPort(c.transfers, m.value);
+    SaveAccount(c);
+}
+
+void OnImposedLineSpeed(Session& c, const ImposedLineSpeed& m) {
+    c.rt.state.lineSpeed = static_cast<int>(m.value);
+    SaveAccount(c);
+}
+
+void OnMessageOfTheDay(Session& c, const MessageOfTheDay& m) {
+    c.chat.AppendLine(c.chat.Current(), "MOTD", Format(chat::kMaxChatLine, "* %s", m.text.c_str()), true);
+}
+
+void OnServerPong(Session& c, const ServerPing& m) {
+    std::string when = TimeText();
+    std::string_view sent = Trim(m.text);
+    std::string line = sent.empty() ? Format(255, "[%s] Received pong from server.", when.c_str())
+                                    : Format(255, "[%s] Received pong from server: %d seconds!", when.c_str(),
+                                             static_cast<int>(std::time(nullptr) - DecimalValue(sent)));
+    c.chat.ShowInBothWindows(line);
+}
+
+void OnUserPong(Session& c, const UserPong& m) {
+    std::string name(Trim(m.text));
+    c.chat.ShowInBothWindows(Format(255, "[%s] Pong from %s!", TimeText().c_str(), name.c_str()));
+}
+
+void OnBothFirewalled(Session& c, const BothFirewalled& m) {
+    if (c.rt.ui.AskBothFirewalled(m.user)) transfer::SetDataPort(c.transfers, 6699);
+}
+
+// Decodes the payload as `Message` and hands it on; a payload that lacks what the message needs is
+// dropped.
+template <typename Message, typename Handler>
+void Route(const std::string& payload, Handler&& handler) {
+    if (auto message = Message::Decode(payload)) handler(*message);
+}
+
+}  // namespace
+
+void ServerDispatcher(Session& client, int number, const std::string& payload) {
+    auto& c = client;
+    const auto type = static_cast<MessageType>(number);
+    switch (type) {
+        case MessageType::Error:
+            Route<ErrorText>(payload, [&](auto& m) { OnError(c, m); });
+            break;
+        case MessageType::Notice:
+            c.rt.ui.ShowAlert(AlertKind::Modal, payload);
+            break;
+        case MessageType::SearchResult:
+            Route<SearchResult>(payload, [&](auto& m) { search::OnSearchResult(c.search, m); });
+            break;
+        case MessageType::EndOfSearch:
+            search::OnEndOfSearch(c.search);
+            break;
+        case MessageType::DownloadAddress:
+            // An answer without its fields still ends the request: its slot passes on.
+            if (auto m = DownloadAddress::Decode(payload)) {
+                transfer::OnDownloadAddress(c.transfers, *m);
+            } else {
+                transfer::StartNextQueuedDownload(c.transfers);
+            }
+            break;
+        case MessageType::DownloadFailed:
+            Route<DownloadFailed>(payload, [&](auto& m) { transfer::OnDownloadRefused(c.transfers, m.user, m.fileName); });
+            break;
+        case MessageType::TransferFailed:
+            Route<TransferFailed>(payload, [&](auto& m) { transfer::OnDownloadRefused(c.transfers, m.user, m.fileName); });
+            break;
+        case MessageType::ServerStatistics:
+            transfer::TimeoutSweep(c.transfers);
+            Route<ServerStatistics>(payload, [&](auto& m) { OnServerStatistics(c, m); });
+            break;
+        case MessageType::PushAsked:
+            Route<PushAsked>(payload, [&](auto& m) { transfer::OnPushRequest(c.transfers, m); });
+            break;
+        case MessageType::UserLineSpeed:
+            Route<UserLineSpeed>(payload, [&](auto& m) { transfer::OnLineSpeed(c.transfers, m); });
+            break;
+        case MessageType::RemoteQueueFull:
+            Route<RemoteQueueFull>(payload, [&](auto& m) { transfer::OnRemoteQueueFull(c.transfers, m); });
+            break;
+        case MessageType::UploadRequest:
+            Route<UploadRequest>(payload, [&](auto& m) { transfer::OnUploadRequest(c.transfers, m); });
+            break;
+        case MessageType::ServerText:
+            c.chat.ShowInBothWindows(payload);
+            break;
+        case MessageType::ImposedDataPort:
+            Route<ImposedDataPort>(payload, [&](auto& m) { OnImposedDataPort(c, m); });
+            break;
+        case MessageType::MessageOfTheDay:
+            Route<MessageOfTheDay>(payload, [&](auto& m) { OnMessageOfTheDay(c, m); });
+            break;
+        case MessageType::ImposedLineSpeed:
+            Route<ImposedLineSpeed>(payload, [&](auto& m) { OnImposedLineSpeed(c, m); });
+            break;
+        case MessageType::LoggedInElsewhere:
+            c.rt.state.suppressReconnectOnce = true;
+            break;
+        case MessageType::ServerPing:
+            Route<ServerPing>(payload, [&](auto& m) { OnServerPong(c, m); });
+            break;
+        case MessageType::UserPing:
+            Route<UserPing>(payload, [&](auto& m) { Send(c.link, UserPong{m.text}); });
+            break;
+        case MessageType::UserPong:
+            Route<UserPong>(payload, [&](auto& m) { OnUserPong(c, m); });
+            break;
+        case MessageType::OutboundProbe:
+        case MessageType::InboundProbe:
+            StartConnectivityProbe(c, type, payload);
+            break;
+        case MessageType::BothFirewalled:
+            Route<BothFirewalled>(payload, [&](auto& m) { OnBothFirewalled(c, m); });
+            break;
+        case MessageType::LoginAccepted:
+            break;  // a login acceptance outside a login changes nothing
+        case MessageType::UpgradeOffer:
+            HandleUpgradeOffer(c, payload);
+            break;
+        default:
+            break;  // nothing to do, or a type this client does not know
+    }
+}
+
+}  // namespace tandril::session
