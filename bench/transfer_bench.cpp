@@ -69,7 +69,7 @@ double ThroughTheClient(const fs::path& source, const fs::path& saveFolder, std:
     // The uploader shares the file and has accepted bob's request for it.
     {
         platform::Socket probe = platform::ListenTcp(0, true);
-        uploader.state.dataPort = platform::LocalPort(probe);
+        uploader.state.EditAccount()->dataPort = platform::LocalPort(probe);
     }
     transfer::StartDataPortListener(uploader.transfers);
     std::string virtualName;
@@ -83,13 +83,13 @@ double ThroughTheClient(const fs::path& source, const fs::path& saveFolder, std:
     upload->localPath = source.string();
     transfer::AddTransfer(uploader.transfers, std::move(upload));
 
-    downloader.state.userName = "bob";
-    downloader.state.settings.savePath = saveFolder.string();
+    downloader.state.EditAccount()->userName = "bob";
+    downloader.state.EditSettings()->savePath = saveFolder.string();
     const auto start = Clock::now();
     transfer::StartDownload(downloader.transfers, virtualName, "ann", size);
-    transfer::OnDownloadAddress(
-        downloader.transfers,
-        *protocol::DownloadAddress::Decode("ann 16777343 " + std::to_string(uploader.state.dataPort) + " \"" + virtualName + "\" h 10"));
+    transfer::OnDownloadAddress(downloader.transfers,
+                                *protocol::DownloadAddress::Decode("ann 16777343 " + std::to_string(uploader.state.account().dataPort) +
+                                                                   " \"" + virtualName + "\" h 10"));
     for (;;) {
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));  // two cores: leave them to the transfer

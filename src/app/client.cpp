@@ -18,7 +18,7 @@ Client::Client(UiPort& uiPort, ClientOptions options)
       gui(rt.gui),
       main(rt.main),
       dialog(rt.dialog),
-      chat(schemes, rt.gui, [this] { return state.settings.swearFilter; }),
+      chat(schemes, rt.gui, [this] { return state.settings().swearFilter; }),
       link(rt.gui),
       library(rt, link),
       transfers(rt, link, library),

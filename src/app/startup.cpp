@@ -109,7 +109,7 @@ void StartupDriver(Client& c) {
         }
         d.SetStatus("Impossible de se connecter !");
     } else {
-        d.SetStatus(s.settings.proxyVersion != 0 ? "Unable to Connect to Proxy!" : "Impossible de se connecter !");
+        d.SetStatus(s.settings().proxyVersion != 0 ? "Unable to Connect to Proxy!" : "Impossible de se connecter !");
     }
     c.link.Close();  // a refused login leaves no half-open session behind
     c.main.SetPagesVisible(true);
@@ -167,7 +167,7 @@ const char* OutboundQuestion(int downloads, int uploads) {
 void LeaveAfterUploads(Client& c) {
     c.state.exitAfterUploads = true;
     library::UnshareAllFiles(c.library);
-    c.SetStatusText(0, Format(99, "Online (%s): Going Offline after Outbound Transfers Complete.", c.state.userName.c_str()));
+    c.SetStatusText(0, Format(99, "Online (%s): Going Offline after Outbound Transfers Complete.", c.state.account().userName.c_str()));
 }
 
 }  // namespace

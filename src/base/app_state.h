@@ -51,7 +51,9 @@ struct WebAddresses {
 // The second text of the tray icon's tooltip "Tandril %s %s".
 inline constexpr const char* kTrayTooltipText = "- music sharing";
 
-// The user's settings (values of the per-user configuration key) with their defaults.
+// The user's settings: values of the per-user configuration key, each with its default here and
+// with its stored name and bounds in the one table the store is read and written by
+// (settings.cpp).
 struct Settings {
     std::string savePath;
     std::string player = kInternalPlayer;
@@ -78,7 +80,31 @@ struct Settings {
     std::string lastPlayList;
 };
 
-struct AppState {
+// The account: who logs in, and how others reach this computer.
+struct Account {
+    std::string userName;
+    std::string password;
+    std::string email;
+    int lineSpeed = 0;
+    int dataPort = 0;  // 0: firewalled
+};
+
+// A value read or changed under its lock, for as long as the object lives (one statement, or
+// one short block that neither asks the user anything nor waits on the network).
+template <typename T>
+class Locked {
+public:
+    Locked(std::mutex& lock, T& value) : lock_(lock), value_(value) {}
+    T* operator->() { return &value_; }
+    T& operator*() { return value_; }
+
+private:
+    std::unique_lock<std::mutex> lock_;
+    T& value_;
+};
+
+class AppState {
+public:
     std::filesystem::path profileFolder;
     NetworkEndpoints endpoints;
     WebAddresses web;
@@ -98,15 +124,22 @@ struct AppState {
     std::atomic<bool> mainWindowMaximised{false};
     std::atomic<bool> trayIconShown{false};
 
-    // The account. 0: loaded from the store; 1: new account; 2: existing account typed in.
-    std::string userName;
-    std::string password;
-    std::string email;
-    int lineSpeed = 0;
-    int dataPort = 0;
-    int accountOrigin = 0;
+    // 0: the account was loaded from the store; 1: new account; 2: existing account typed in.
+    std::atomic<int> accountOrigin{0};
 
-    Settings settings;
+    // The account and the settings are changed by the GUI thread and by the start-up and
+    // reconnect workers, and read everywhere: every reader takes a copy, every writer the lock.
+    Account account() const {
+        std::scoped_lock lock(accountLock_);
+        return account_;
+    }
+    Locked<Account> EditAccount() { return {accountLock_, account_}; }
+    Settings settings() const {
+        std::scoped_lock lock(settingsLock_);
+        return settings_;
+    }
+    Locked<Settings> EditSettings() { return {settingsLock_, settings_}; }
+
     // The shared folders, each shared with everything below it; guarded by its lock.
     std::mutex sharedFoldersLock;
     std::vector<std::string> sharedFolders;
@@ -135,15 +168,23 @@ struct AppState {
 
     // Back to "no account": the fields that the start-up search and the wizard begin from.
     void ClearAccount() {
-        userName.clear();
-        password.clear();
-        email.clear();
-        lineSpeed = 0;
-        settings.player = kInternalPlayer;
-        settings.maxUploads = 3;
-        settings.maxDownloads = 3;
+        *EditAccount() = Account{};
+        {
+            auto s = EditSettings();
+            const Settings defaults;
+            s->player = defaults.player;
+            s->maxUploads = defaults.maxUploads;
+            s->maxDownloads = defaults.maxDownloads;
+        }
+        std::scoped_lock lock(sharedFoldersLock);
         sharedFolders.clear();
     }
+
+private:
+    mutable std::mutex accountLock_;
+    Account account_;
+    mutable std::mutex settingsLock_;
+    Settings settings_;
 };
 
 }  // namespace tandril

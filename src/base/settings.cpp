@@ -4,13 +4,13 @@
 #include <array>
 #include <fstream>
 #include <optional>
+#include <variant>
 #include <vector>
 
-#include "base/text.h"
 #include "base/shared_folders.h"
+#include "base/text.h"
 
 namespace tandril {
-
 
 namespace {
 
@@ -50,12 +50,154 @@ struct UserKeyReader {
         if (!v) return std::nullopt;
         return DecimalValue(*v);
     }
-    void Flag(const char* name, bool& target) const {
-        if (auto n = Number(name)) target = *n != 0;
-    }
 };
 
-inline constexpr std::array<const char*, 6> kSearchFilterNames = {"lsopt", "lschoice", "bitopt", "bitchoice", "pingopt", "pingchoice"};
+// How a stored account treats a value.
+enum class Presence {
+    Optional,          // missing: the value stays as it was
+    Required,          // missing: there is no stored account at all
+    WithProxy,         // kept only while a proxy is set; removed without one
+    DroppedWhenBlank,  // removed rather than stored blank
+    LoadedOnly,        // written by its own part, not with the settings
+};
+
+// Everything the user's key holds.
+struct UserValues {
+    Account account;
+    Settings settings;
+};
+
+struct TextValue {
+    std::string& (*value)(UserValues&);
+    std::size_t width;  // of the stored text
+    // What a blank stored text stands for (nullptr: the blank text itself).
+    const char* blank = nullptr;
+    // The password is stored scrambled.
+    std::string (*toStored)(std::string_view) = nullptr;
+    std::string (*fromStored)(std::string_view) = nullptr;
+};
+struct NumberValue {
+    int& (*value)(UserValues&);
+    long long min, max;
+    int (*fromStored)(long long) = nullptr;
+};
+struct FlagValue {
+    bool& (*value)(UserValues&);
+};
+
+// One value of the user's key: its stored name, its kind with bounds, and its presence rule;
+// listed in the order they are written. Defaults are those of Account and Settings.
+struct ValueSpec {
+    const char* name;
+    std::variant<TextValue, NumberValue, FlagValue> kind;
+    Presence presence = Presence::Optional;
+};
+
+constexpr long long kNoLimit = 1000000;
+constexpr long long kAnyNumber = 100000000000LL;
+
+std::string StoredPassword(std::string_view password) {
+    return ScramblePassword(password);
+}
+std::string PasswordFromStored(std::string_view text) {
+    return CutText(UnscramblePassword(text), kMaxPassword);
+}
+
+#define TANDRIL_VALUE(field)      \
+    [](UserValues & v) -> auto& { \
+        return v.field;           \
+    }
+
+const std::vector<ValueSpec>& ValueSpecs() {
+    static const std::vector<ValueSpec> specs = {
+        {"CompName", TextValue{TANDRIL_VALUE(account.userName), kMaxUserName}, Presence::Required},
+        {"SavePath", TextValue{TANDRIL_VALUE(settings.savePath), kMaxPath}, Presence::Required},
+        {"WaitPort", NumberValue{TANDRIL_VALUE(account.dataPort), -kAnyNumber, kAnyNumber, PortOrFirewalled}, Presence::Required},
+        {"Player", TextValue{TANDRIL_VALUE(settings.player), kMaxPath, kInternalPlayer}},
+        {"Email", TextValue{TANDRIL_VALUE(account.email), kMaxEmail, kDefaultEmail}, Presence::Required},
+        {"AdvancedSearch", FlagValue{TANDRIL_VALUE(settings.advancedSearch)}},
+        {"MaxDownloads", NumberValue{TANDRIL_VALUE(settings.maxDownloads), 1, kNoLimit}, Presence::Required},
+        {"MaxUploads", NumberValue{TANDRIL_VALUE(settings.maxUploads), -1, kNoLimit}, Presence::Required},
+        {"LineSpeed", NumberValue{TANDRIL_VALUE(account.lineSpeed), -kAnyNumber, kAnyNumber}, Presence::Required},
+        {"SwearFilter", FlagValue{TANDRIL_VALUE(settings.swearFilter)}, Presence::Required},
+        {"DisplayJoinPart", FlagValue{TANDRIL_VALUE(settings.displayJoinPart)}},
+        {"AutoDelete", FlagValue{TANDRIL_VALUE(settings.autoDelete)}},
+        {"PingResults", FlagValue{TANDRIL_VALUE(settings.pingResults)}},
+        {"AutoJoin", FlagValue{TANDRIL_VALUE(settings.autoJoin)}},
+        {"InstantMessaging", FlagValue{TANDRIL_VALUE(settings.instantMessaging)}},
+        {"PartialAction", NumberValue{TANDRIL_VALUE(settings.partialAction), -kAnyNumber, kAnyNumber}},
+        {"ProxyTransfers", FlagValue{TANDRIL_VALUE(settings.proxyTransfers)}, Presence::WithProxy},
+        {"CustomPallete", TextValue{TANDRIL_VALUE(settings.customPallete), 63}},
+        {"CurrentScheme", TextValue{TANDRIL_VALUE(settings.currentScheme), 54}},
+        {"Checksum", TextValue{TANDRIL_VALUE(account.password), 39, nullptr, StoredPassword, PasswordFromStored}, Presence::Required},
+        {"ProxyVersion", NumberValue{TANDRIL_VALUE(settings.proxyVersion), -kAnyNumber, kAnyNumber}, Presence::WithProxy},
+        {"ProxyServer", TextValue{TANDRIL_VALUE(settings.proxyServer), 126}, Presence::WithProxy},
+        {"ProxyPort", NumberValue{TANDRIL_VALUE(settings.proxyPort), -kAnyNumber, kAnyNumber}, Presence::WithProxy},
+        {"ProxyUser", TextValue{TANDRIL_VALUE(settings.proxyUser), 54}, Presence::WithProxy},
+        {"ProxyPass", TextValue{TANDRIL_VALUE(settings.proxyPass), 54}, Presence::WithProxy},
+        {"lsopt", TextValue{TANDRIL_VALUE(settings.searchFilters[0]), 254}, Presence::DroppedWhenBlank},
+        {"lschoice", TextValue{TANDRIL_VALUE(settings.searchFilters[1]), 254}, Presence::DroppedWhenBlank},
+        {"bitopt", TextValue{TANDRIL_VALUE(settings.searchFilters[2]), 254}, Presence::DroppedWhenBlank},
+        {"bitchoice", TextValue{TANDRIL_VALUE(settings.searchFilters[3]), 254}, Presence::DroppedWhenBlank},
+        {"pingopt", TextValue{TANDRIL_VALUE(settings.searchFilters[4]), 254}, Presence::DroppedWhenBlank},
+        {"pingchoice", TextValue{TANDRIL_VALUE(settings.searchFilters[5]), 254}, Presence::DroppedWhenBlank},
+        {"LastPlayList", TextValue{TANDRIL_VALUE(settings.lastPlayList), 347}, Presence::LoadedOnly},
+    };
+    return specs;
+}
+
+#undef TANDRIL_VALUE
+
+template <typename... Fs>
+struct Visit : Fs... {
+    using Fs::operator()...;
+};
+template <typename... Fs>
+Visit(Fs...) -> Visit<Fs...>;
+
+// Reads one value into `v`; false when a required one is missing.
+bool LoadValue(const UserKeyReader& r, const ValueSpec& spec, UserValues& v) {
+    bool found = true;
+    std::visit(Visit{[&](const TextValue& t) {
+                         auto text = r.Text(spec.name, t.width);
+                         found = text.has_value();
+                         if (!text) return;
+                         if (t.blank && Trim(*text).empty()) *text = t.blank;
+                         t.value(v) = t.fromStored ? t.fromStored(*text) : *text;
+                     },
+                     [&](const NumberValue& n) {
+                         auto number = r.Number(spec.name);
+                         found = number.has_value();
+                         if (!number) return;
+                         n.value(v) = n.fromStored ? n.fromStored(*number) : static_cast<int>(std::clamp(*number, n.min, n.max));
+                     },
+                     [&](const FlagValue& f) {
+                         auto number = r.Number(spec.name);
+                         found = number.has_value();
+                         if (number) f.value(v) = *number != 0;
+                     }},
+               spec.kind);
+    return found || spec.presence != Presence::Required;
+}
+
+void SaveValue(ConfigStore& store, const ConfigKey& key, const ValueSpec& spec, UserValues& v) {
+    if (spec.presence == Presence::LoadedOnly) return;
+    if (spec.presence == Presence::WithProxy && v.settings.proxyVersion == 0) {
+        store.DeleteValue(key, spec.name);
+        return;
+    }
+    std::visit(Visit{[&](const TextValue& t) {
+                         std::string text = t.toStored ? t.toStored(t.value(v)) : t.value(v);
+                         if (spec.presence == Presence::DroppedWhenBlank) {
+                             text = Trim(text);
+                             if (text.empty()) return store.DeleteValue(key, spec.name);
+                         }
+                         store.SetValue(key, spec.name, text);
+                     },
+                     [&](const NumberValue& n) { store.SetValue(key, spec.name, std::to_string(n.value(v))); },
+                     [&](const FlagValue& f) { store.SetValue(key, spec.name, f.value(v) ? "1" : "0"); }},
+               spec.kind);
+}
 
 }  // namespace
 
@@ -127,60 +269,22 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui) {
     UserKeyReader r{store, *userKey};
 
     // Read into copies; the account is taken only when every required value is there.
-    Settings s = state.settings;
-    std::string libPath;
-
-    auto userName = r.Text("CompName", kMaxUserName);
-    if (!userName) return false;
+    UserValues values{Account{}, state.settings()};
     if (auto hash = store.GetValue(*userKey, "Hash")) {
         store.SetValue(*userKey, "Checksum", ScramblePassword(PasswordFromOldHash(*hash)));
         store.DeleteValue(*userKey, "Hash");
         store.Flush();
     }
-    auto checksum = r.Text("Checksum", 39);
-    if (!checksum) return false;
-    auto savePath = r.Text("SavePath", kMaxPath);
-    if (!savePath) return false;
-    s.savePath = *savePath;
+    for (const ValueSpec& spec : ValueSpecs()) {
+        if (!LoadValue(r, spec, values)) return false;
+    }
+    std::string libPath;
     if (auto oldList = r.Text("LibPath", kMaxValue); oldList && !oldList->empty()) {
         libPath = *oldList;
         store.SetValue(*userKey, "LibPath", "");
         store.Flush();
     }
-    auto waitPort = r.Number("WaitPort");
-    if (!waitPort) return false;
-    auto player = r.Text("Player", kMaxPath);
-    s.player = player && !player->empty() ? *player : kInternalPlayer;
-    auto email = r.Text("Email", kMaxEmail);
-    if (!email) return false;
-    auto maxDownloads = r.Number("MaxDownloads");
-    auto maxUploads = r.Number("MaxUploads");
-    auto lineSpeed = r.Number("LineSpeed");
-    auto swearFilter = r.Number("SwearFilter");
-    if (!maxDownloads || !maxUploads || !lineSpeed || !swearFilter) return false;
-    s.maxDownloads = *maxDownloads < 1 ? 1 : static_cast<int>(std::min(*maxDownloads, 1000000LL));
-    s.maxUploads = static_cast<int>(std::clamp(*maxUploads, -1LL, 1000000LL));
-    s.swearFilter = *swearFilter != 0;
-
-    r.Flag("DisplayJoinPart", s.displayJoinPart);
-    r.Flag("AutoDelete", s.autoDelete);
-    r.Flag("PingResults", s.pingResults);
-    r.Flag("AdvancedSearch", s.advancedSearch);
-    r.Flag("AutoJoin", s.autoJoin);
-    r.Flag("InstantMessaging", s.instantMessaging);
-    if (auto n = r.Number("PartialAction")) s.partialAction = static_cast<int>(*n);
-    r.Flag("ProxyTransfers", s.proxyTransfers);
-    if (auto v = r.Text("CurrentScheme", 54)) s.currentScheme = *v;
-    if (auto v = r.Text("CustomPallete", 63)) s.customPallete = *v;
-    if (auto n = r.Number("ProxyVersion")) s.proxyVersion = static_cast<int>(*n);
-    if (auto v = r.Text("ProxyServer", 126)) s.proxyServer = *v;
-    if (auto n = r.Number("ProxyPort")) s.proxyPort = static_cast<int>(*n);
-    if (auto v = r.Text("ProxyUser", 54)) s.proxyUser = *v;
-    if (auto v = r.Text("ProxyPass", 54)) s.proxyPass = *v;
-    for (std::size_t i = 0; i < kSearchFilterNames.size(); ++i) {
-        if (auto v = r.Text(kSearchFilterNames[i], 254)) s.searchFilters[i] = *v;
-    }
-
+    Settings& s = values.settings;
     if (s.maxUploads < 1) {
         Answer a =
             ui.Ask({"Your file server is currently disabled (max outbound transfers = 0). Would you like to "
@@ -196,65 +300,21 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui) {
         store.DeleteValue(*userKey, "ProxyPort");
         store.Flush();
     }
-    if (auto v = r.Text("LastPlayList", 347)) s.lastPlayList = *v;
-
-    state.userName = *userName;
-    state.password = CutText(UnscramblePassword(*checksum), kMaxPassword);
-    state.email = Trim(*email).empty() ? kDefaultEmail : *email;
-    state.dataPort = PortOrFirewalled(*waitPort);
-    state.lineSpeed = static_cast<int>(*lineSpeed);
-    state.settings = s;
+    *state.EditAccount() = values.account;
+    *state.EditSettings() = s;
     AddFoldersFromText(state, libPath);
     return true;
 }
 
 bool SaveSettings(ConfigStore& store, AppState& state, UiPort& ui) {
-    if (state.userName.empty()) return true;
-    const Settings& s = state.settings;
+    UserValues values{state.account(), state.settings()};
+    const std::string& user = values.account.userName;
+    if (user.empty()) return true;
     ConfigKey root = store.CreateKey(kRootKey);
     store.SetValue(root, "DefFlag", "0");
-    store.SetValue(root, "CurrentUser", state.userName);
-    ConfigKey user = store.CreateKey(std::string(kRootKey) + "\\" + state.userName);
-    auto number = [&](const char* name, long long v) { store.SetValue(user, name, std::to_string(v)); };
-    store.SetValue(user, "CompName", state.userName);
-    store.SetValue(user, "SavePath", s.savePath);
-    number("WaitPort", state.dataPort);
-    store.SetValue(user, "Player", s.player);
-    store.SetValue(user, "Email", state.email);
-    number("AdvancedSearch", s.advancedSearch);
-    number("MaxDownloads", s.maxDownloads);
-    number("MaxUploads", s.maxUploads);
-    number("LineSpeed", state.lineSpeed);
-    number("SwearFilter", s.swearFilter);
-    number("DisplayJoinPart", s.displayJoinPart);
-    number("AutoDelete", s.autoDelete);
-    number("PingResults", s.pingResults);
-    number("AutoJoin", s.autoJoin);
-    number("InstantMessaging", s.instantMessaging);
-    number("PartialAction", s.partialAction);
-    number("ProxyTransfers", s.proxyTransfers);
-    store.SetValue(user, "CustomPallete", s.customPallete);
-    store.SetValue(user, "CurrentScheme", s.currentScheme);
-    store.SetValue(user, "Checksum", ScramblePassword(state.password));
-    if (s.proxyVersion != 0) {
-        number("ProxyVersion", s.proxyVersion);
-        store.SetValue(user, "ProxyServer", s.proxyServer);
-        number("ProxyPort", s.proxyPort);
-        store.SetValue(user, "ProxyUser", s.proxyUser);
-        store.SetValue(user, "ProxyPass", s.proxyPass);
-    } else {
-        for (const char* name : {"ProxyVersion", "ProxyServer", "ProxyPort", "ProxyUser", "ProxyPass", "ProxyTransfers"}) {
-            store.DeleteValue(user, name);
-        }
-    }
-    for (std::size_t i = 0; i < kSearchFilterNames.size(); ++i) {
-        std::string_view text = Trim(s.searchFilters[i]);
-        if (text.empty()) {
-            store.DeleteValue(user, kSearchFilterNames[i]);
-        } else {
-            store.SetValue(user, kSearchFilterNames[i], text);
-        }
-    }
+    store.SetValue(root, "CurrentUser", user);
+    ConfigKey key = store.CreateKey(std::string(kRootKey) + "\\" + user);
+    for (const ValueSpec& spec : ValueSpecs()) SaveValue(store, key, spec, values);
     if (!store.Flush()) {
         ui.ShowAlert(AlertKind::Modeless, "WARNING: Registry write attempt failed!");
         return false;
@@ -294,21 +354,20 @@ bool ImportPreviousInstall(const std::filesystem::path& folder, AppState& state,
          player = required(6, 48), email = line(7, 98), maxDown = required(8, 48), maxUp = required(9, 48), speed = required(10, 48),
          swear = required(11, 48);
     if (user && password && folders && savePath && port && player && email && maxDown && maxUp && speed && swear) {
-        state.userName = *user;
-        state.password = *password;
+        *state.EditAccount() = Account{*user, *password, email->empty() ? kDefaultEmail : *email, static_cast<int>(DecimalValue(*speed)),
+                                       PortOrFirewalled(DecimalValue(*port))};
         AddFoldersFromText(state, *folders);
-        state.settings.savePath = *savePath;
-        state.dataPort = PortOrFirewalled(DecimalValue(*port));
-        state.settings.player = *player;
-        state.email = email->empty() ? kDefaultEmail : *email;
-        state.settings.maxDownloads = static_cast<int>(std::clamp(DecimalValue(*maxDown), 3LL, 1000000LL));
-        state.settings.maxUploads = static_cast<int>(std::clamp(DecimalValue(*maxUp), 3LL, 1000000LL));
-        state.lineSpeed = static_cast<int>(DecimalValue(*speed));
-        state.settings.swearFilter = DecimalValue(*swear) != 0;
-        bool* flags[] = {&state.settings.displayJoinPart, &state.settings.autoDelete, &state.settings.pingResults,
-                         &state.settings.autoJoin};
-        for (std::size_t i = 0; i < 4; ++i) {
-            if (auto v = line(12 + i, 48)) *flags[i] = DecimalValue(*v) != 0;
+        {
+            auto s = state.EditSettings();
+            s->savePath = *savePath;
+            s->player = *player;
+            s->maxDownloads = static_cast<int>(std::clamp(DecimalValue(*maxDown), 3LL, 1000000LL));
+            s->maxUploads = static_cast<int>(std::clamp(DecimalValue(*maxUp), 3LL, 1000000LL));
+            s->swearFilter = DecimalValue(*swear) != 0;
+            bool* flags[] = {&s->displayJoinPart, &s->autoDelete, &s->pingResults, &s->autoJoin};
+            for (std::size_t i = 0; i < 4; ++i) {
+                if (auto v = line(12 + i, 48)) *flags[i] = DecimalValue(*v) != 0;
+            }
         }
         Answer a = ui.Ask({Format(511, "Existing user found (%s) - Would you like to use this account?", user->c_str()),
                            "Use existing account?", Buttons::YesNo, Icon::Question});
@@ -322,9 +381,10 @@ void ImportProxyFile(const std::filesystem::path& folder, AppState& state) {
     bool opened = false;
     auto lines = ReadTrimmedLines(folder / "proxy.dat", opened);
     if (lines.size() < 2) return;
-    state.settings.proxyVersion = 5;
-    state.settings.proxyPort = static_cast<int>(DecimalValue(CutText(lines[1], 48)));
-    state.settings.proxyServer = DottedFromStoredAddress(static_cast<std::uint32_t>(DecimalValue(CutText(lines[0], 48))));
+    auto s = state.EditSettings();
+    s->proxyVersion = 5;
+    s->proxyPort = static_cast<int>(DecimalValue(CutText(lines[1], 48)));
+    s->proxyServer = DottedFromStoredAddress(static_cast<std::uint32_t>(DecimalValue(CutText(lines[0], 48))));
 }
 
 }  // namespace tandril

@@ -11,7 +11,6 @@
 
 namespace tandril {
 
-
 namespace {
 
 bool ContainsLocked(const std::vector<std::string>& list, std::string_view folder) {
@@ -19,7 +18,7 @@ bool ContainsLocked(const std::vector<std::string>& list, std::string_view folde
 }
 
 std::string SharedKey(const AppState& state) {
-    return std::string(kRootKey) + "\\" + state.userName + "\\Shared";
+    return std::string(kRootKey) + "\\" + state.account().userName + "\\Shared";
 }
 
 }  // namespace
@@ -61,7 +60,7 @@ void LoadSharedFolders(const ConfigStore& store, AppState& state) {
 }
 
 bool SaveSharedFolders(ConfigStore& store, AppState& state, UiPort& ui) {
-    if (state.userName.empty()) return true;
+    if (state.account().userName.empty()) return true;
     std::string path = SharedKey(state);
     store.DeleteKey(path);
     ConfigKey key = store.CreateKey(path);
@@ -93,11 +92,12 @@ bool RemoveFoldersNotIn(AppState& state, const std::vector<std::string>& ticked)
 }
 
 void SetSaveFolder(AppState& state, UiPort& ui, std::optional<std::string> folder) {
-    std::string& current = state.settings.savePath;
     if (!folder) {
-        current.clear();
+        state.EditSettings()->savePath.clear();
         return;
     }
+    // The question is asked with no lock held.
+    const std::string current = state.settings().savePath;
     if (!current.empty() && !EqualsNoCase(current, *folder)) {
         Answer a = ui.Ask({Format(260, "You have changed your save path from '%s'.  Continue to share folder?", current.c_str()),
                            "Save path changed!", Buttons::YesNo, Icon::Question});
@@ -108,7 +108,7 @@ void SetSaveFolder(AppState& state, UiPort& ui, std::optional<std::string> folde
             std::erase_if(state.sharedFolders, [&](const std::string& f) { return EqualsNoCase(f, current); });
         }
     }
-    current = CutText(*folder, kMaxFolder);
+    state.EditSettings()->savePath = CutText(*folder, kMaxFolder);
 }
 
 std::string UseDefaultSaveFolder(AppState& state, UiPort& ui) {
@@ -131,7 +131,7 @@ void SetShareSaveFolder(ConfigStore& store, AppState& state, UiPort& ui, bool on
     ConfigKey root = store.CreateKey(kRootKey);
     store.SetNumberValue(root, "Share Save Folder", on ? 1 : 0);
     if (!store.Flush()) ui.Ask({"Registry access error. Please reinstall Tandril.", "Error", Buttons::Ok, Icon::Exclamation});
-    const std::string saveFolder = state.settings.savePath;
+    const std::string saveFolder = state.settings().savePath;
     if (on) {
         AddSharedFolder(state, saveFolder);
     } else {

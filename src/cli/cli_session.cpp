@@ -30,19 +30,19 @@ bool ApplyAccountOptions(const FrontEndOptions& options, const std::filesystem::
     AppState state;
     LoadSettings(store, state, ui);
     LoadSharedFolders(store, state);
-    state.userName = *user;
-    if (auto password = ExtraOption(options, "password")) state.password = *password;
+    state.EditAccount()->userName = *user;
+    if (auto password = ExtraOption(options, "password")) state.EditAccount()->password = *password;
     if (auto speed = ExtraOption(options, "line-speed")) {
         auto n = Number(speed);
         if (!n || *n > 10) return ui.Print("--line-speed: a code from 0 to 10"), false;
-        state.lineSpeed = *n;
+        state.EditAccount()->lineSpeed = *n;
     }
     if (auto port = ExtraOption(options, "data-port")) {
         auto n = Number(port);
         if (!n || *n > 65534) return ui.Print("--data-port: 0 (firewalled) to 65534"), false;
-        state.dataPort = *n;
+        state.EditAccount()->dataPort = *n;
     }
-    if (auto save = ExtraOption(options, "save")) state.settings.savePath = *save;
+    if (auto save = ExtraOption(options, "save")) state.EditSettings()->savePath = *save;
     if (auto share = ExtraOption(options, "share")) {
         state.sharedFolders.clear();
         for (std::size_t start = 0; start <= share->size();) {
@@ -52,7 +52,7 @@ bool ApplyAccountOptions(const FrontEndOptions& options, const std::filesystem::
             start = end + 1;
         }
     }
-    if (state.password.empty()) return ui.Print("--user needs --password"), false;
+    if (state.account().password.empty()) return ui.Print("--user needs --password"), false;
     return SaveSettings(store, state, ui) && SaveSharedFolders(store, state, ui);
 }
 

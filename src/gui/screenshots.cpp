@@ -186,9 +186,9 @@ int main(int argc, char** argv) {
         save(dialog, QString::fromLatin1(name));
         dialog.hide();
     };
-    client.state.settings.proxyVersion = 5;
-    client.state.settings.proxyServer = "proxy.example.org";
-    client.state.settings.proxyPort = 1080;
+    client.state.EditSettings()->proxyVersion = 5;
+    client.state.EditSettings()->proxyServer = "proxy.example.org";
+    client.state.EditSettings()->proxyPort = 1080;
     gui::ProxyDialog proxy(client, &window);
     shoot(proxy, "proxy-settings.png");
     gui::DataPortDialog dataPort(&window);

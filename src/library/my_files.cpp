@@ -104,12 +104,12 @@ bool InFolder(std::string_view path, std::string_view folder, bool ignoreCase) {
 
 // What the save folder adds to the shared folders: only when its files are shared.
 std::string SharedSaveFolder(Library& c) {
-    return ShareSaveFolder(c.rt.store) ? c.rt.state.settings.savePath : std::string();
+    return ShareSaveFolder(c.rt.store) ? c.rt.state.settings().savePath : std::string();
 }
 
 // 870 goes out only while the user offers upload slots.
 ShareBatch::Send BatchSender(Library& c) {
-    if (c.rt.state.settings.maxUploads == 0) return {};
+    if (c.rt.state.settings().maxUploads == 0) return {};
     return [&c](const protocol::ShareFolder& batch) { protocol::Send(c.server, batch); };
 }
 
@@ -283,7 +283,8 @@ void PruneSharedListLocked(Library& c) {
 }  // namespace
 
 void ShowSharingStatus(Library& c) {
-    c.rt.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", c.rt.state.userName.c_str(), c.rt.state.sharedFileCount.load()));
+    c.rt.SetStatusText(
+        0, Format(99, "Online (%s): Sharing %d files.", c.rt.state.account().userName.c_str(), c.rt.state.sharedFileCount.load()));
 }
 
 bool IsInSharedFolder(Library& c, std::string_view path) {
@@ -325,7 +326,7 @@ bool SaveSharedList(Library& c) {
 int AnnounceSharedFiles(Library& c, bool withDialog) {
     std::scoped_lock lock(c.sharedList.lock);
     c.rt.state.sharedFileCount = 0;
-    if (c.rt.state.settings.maxUploads < 1) return 0;
+    if (c.rt.state.settings().maxUploads < 1) return 0;
     std::vector<std::string> incomplete = IncompletePaths(c.rt.state.profileFolder);
     const int total = static_cast<int>(c.sharedList.size());
     if (withDialog) c.rt.dialog.SetProgress(0, total);
@@ -369,7 +370,7 @@ void InspectDownloadedFile(Library& c, const std::string& path, std::uint32_t si
     bool shared = ShareSaveFolder(c.rt.store);
     if (!shared) {
         std::scoped_lock folderLock(c.rt.state.sharedFoldersLock);
-        const std::string& saveFolder = c.rt.state.settings.savePath;
+        const std::string& saveFolder = c.rt.state.settings().savePath;
         shared = std::any_of(c.rt.state.sharedFolders.begin(), c.rt.state.sharedFolders.end(),
                              [&](const std::string& f) { return saveFolder.find(f) != std::string::npos; });
     }

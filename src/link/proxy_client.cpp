@@ -90,7 +90,7 @@ bool ProxyConnectRequest(int fd, const Settings& s, platform::Endpoint to, std::
 }
 
 ProxyOutcome ConnectThroughProxy(Runtime& client, platform::Endpoint to, bool peer) {
-    const Settings& s = client.state.settings;
+    const Settings& s = client.state.settings();
     ProxyOutcome outcome;
     if (s.proxyVersion != 0 && (!peer || s.proxyTransfers)) {
         auto proxy = platform::ResolveHostBlocking(s.proxyServer);

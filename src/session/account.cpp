@@ -9,22 +9,22 @@ namespace tandril::session {
 bool LoadAccount(Session& c) {
     if (!LoadSettings(c.rt.store, c.rt.state, c.rt.ui)) return false;
     LoadSharedFolders(c.rt.store, c.rt.state);
-    chat::LoadColorScheme(c.schemes.custom, chat::kSchemeCustom, c.rt.store, c.rt.state.userName);
-    c.rt.PostToGui([&c, name = c.rt.state.settings.currentScheme] { ApplyColorScheme(c, name); });
+    chat::LoadColorScheme(c.schemes.custom, chat::kSchemeCustom, c.rt.store, c.rt.state.account().userName);
+    c.rt.PostToGui([&c, name = c.rt.state.settings().currentScheme] { ApplyColorScheme(c, name); });
     return true;
 }
 
 void ApplyColorScheme(Session& c, const std::string& schemeName) {
     c.schemes.SelectCurrent(schemeName);
-    c.rt.state.settings.currentScheme = c.schemes.Current().name;
+    c.rt.state.EditSettings()->currentScheme = c.schemes.Current().name;
     Q_EMIT c.chat.schemeApplied();
 }
 
 bool SaveAccount(Session& c) {
-    c.rt.state.settings.currentScheme = c.schemes.Current().name;
+    c.rt.state.EditSettings()->currentScheme = c.schemes.Current().name;
     bool saved = SaveSettings(c.rt.store, c.rt.state, c.rt.ui);
     saved = SaveSharedFolders(c.rt.store, c.rt.state, c.rt.ui) && saved;
-    return chat::SaveColorScheme(c.schemes.custom, c.rt.store, c.rt.state.userName) && saved;
+    return chat::SaveColorScheme(c.schemes.custom, c.rt.store, c.rt.state.account().userName) && saved;
 }
 
 }  // namespace tandril::session

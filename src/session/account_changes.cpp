@@ -12,8 +12,8 @@ void ChangePassword(Session& client, const std::string& password) {
         client.rt.ui.ShowAlert(AlertKind::Modal, "You must be connected to change your password!");
         return;
     }
-    client.rt.state.password = CutText(password, kMaxPassword);
-    protocol::Send(client.link, protocol::ChangePassword{client.rt.state.password});
+    client.rt.state.EditAccount()->password = CutText(password, kMaxPassword);
+    protocol::Send(client.link, protocol::ChangePassword{client.rt.state.account().password});
 }
 
 void ChangeEmail(Session& client, const std::string& email) {
@@ -22,12 +22,12 @@ void ChangeEmail(Session& client, const std::string& email) {
         return;
     }
     if (email.empty()) return;
-    client.rt.state.email = CutText(email, kMaxEmail);
-    protocol::Send(client.link, protocol::ChangeEmail{client.rt.state.email});
+    client.rt.state.EditAccount()->email = CutText(email, kMaxEmail);
+    protocol::Send(client.link, protocol::ChangeEmail{client.rt.state.account().email});
 }
 
 void SetLineSpeed(Session& client, int code) {
-    client.rt.state.lineSpeed = code;
+    client.rt.state.EditAccount()->lineSpeed = code;
     protocol::Send(client.link, protocol::ChangeLineSpeed{code});
 }
 

@@ -51,7 +51,7 @@ void OnImposedDataPort(Session& c, const ImposedDataPort& m) {
 }
 
 void OnImposedLineSpeed(Session& c, const ImposedLineSpeed& m) {
-    c.rt.state.lineSpeed = static_cast<int>(m.value);
+    c.rt.state.EditAccount()->lineSpeed = static_cast<int>(m.value);
     SaveAccount(c);
 }
 

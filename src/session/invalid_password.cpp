@@ -16,13 +16,13 @@ namespace tandril::session {
 
 int InvalidPasswordDialog(Session& c) {
     c.rt.dialog.SetDialogVisible(false);
-    UiPort::Credentials answer = c.rt.ui.AskInvalidPassword(c.rt.state.userName, c.rt.state.password);
+    UiPort::Credentials answer = c.rt.ui.AskInvalidPassword(c.rt.state.account().userName, c.rt.state.account().password);
     switch (answer.button) {
         case UiPort::Credentials::Ok:
-            c.rt.state.userName = CutText(answer.user, kMaxUserName);
-            c.rt.state.password = CutText(answer.password, kMaxPassword);
+            c.rt.state.EditAccount()->userName = CutText(answer.user, kMaxUserName);
+            c.rt.state.EditAccount()->password = CutText(answer.password, kMaxPassword);
             SaveAccount(c);
-            transfer::SetDataPort(c.transfers, c.rt.state.dataPort);
+            transfer::SetDataPort(c.transfers, c.rt.state.account().dataPort);
             if (c.rt.state.connected) {
                 c.chat.ShowSystemLine("You are already connected!");
             } else {

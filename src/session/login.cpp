@@ -19,7 +19,8 @@ namespace {
 int SendLogin(Session& client, bool with920, std::string& reply) {
     AppState& s = client.rt.state;
     if (with920) protocol::Send(client.link, protocol::BeforeLogin{});
-    protocol::Send(client.link, protocol::Login{s.userName, s.password, s.dataPort, kVersionText, s.lineSpeed});
+    protocol::Send(client.link,
+                   protocol::Login{s.account().userName, s.account().password, s.account().dataPort, kVersionText, s.account().lineSpeed});
     return client.link.ReceiveServerMessage(reply, 100);
 }
 
@@ -77,7 +78,7 @@ int LoginToServer(Session& client, bool interactive) {
             }
             return 0;
     }
-    if (s.email.empty()) s.email = kDefaultEmail;
+    if (s.account().email.empty()) s.EditAccount()->email = kDefaultEmail;
     s.connected = true;
     WatchHotListUsers(client);
     return 1;

@@ -9,7 +9,7 @@
 namespace tandril::session {
 
 ProxyForm CurrentProxyForm(const Session& client) {
-    const Settings& s = client.rt.state.settings;
+    const Settings& s = client.rt.state.settings();
     ProxyForm form;
     form.choice = s.proxyVersion == 0 ? 0 : s.proxyVersion - 3;
     form.server = s.proxyServer;
@@ -21,18 +21,19 @@ ProxyForm CurrentProxyForm(const Session& client) {
 }
 
 int ApplyProxySettings(Session& client, ProxyForm form) {
-    Settings& s = client.rt.state.settings;
+    AppState& state = client.rt.state;
     std::string server = CutText(Trim(form.server), 126);
     std::string user = CutText(Trim(form.user), 126);
     std::string password = CutText(Trim(form.password), 126);
     std::string port = CutText(Trim(form.port), 48);
     if (form.choice == 0) {
-        s.proxyVersion = 0;
-        s.proxyServer.clear();
-        s.proxyPort = 0;
-        s.proxyUser.clear();
-        s.proxyPass.clear();
-        s.proxyTransfers = true;
+        auto s = state.EditSettings();
+        s->proxyVersion = 0;
+        s->proxyServer.clear();
+        s->proxyPort = 0;
+        s->proxyUser.clear();
+        s->proxyPass.clear();
+        s->proxyTransfers = true;
         return 0;
     }
     if (server.empty()) {
@@ -52,13 +53,16 @@ int ApplyProxySettings(Session& client, ProxyForm form) {
         client.rt.ui.ShowAlert(AlertKind::Modal, Format(511, "Your proxy port %d appears to be invalid!", static_cast<int>(number)));
         return 2;
     }
-    s.proxyTransfers = form.transfersThroughProxy;
-    s.proxyVersion = form.choice == 1 ? 4 : 5;
-    s.proxyPort = static_cast<int>(number);
+    {
+        auto s = state.EditSettings();
+        s->proxyTransfers = form.transfersThroughProxy;
+        s->proxyVersion = form.choice == 1 ? 4 : 5;
+        s->proxyPort = static_cast<int>(number);
+        s->proxyServer = CutText(server, 127);
+        s->proxyUser = s->proxyVersion == 5 ? CutText(user, 55) : "";
+        s->proxyPass = s->proxyVersion == 5 ? CutText(password, 55) : "";
+    }
     transfer::SetDataPort(client.transfers, 0);  // behind a proxy nobody can reach this computer
-    s.proxyServer = CutText(server, 127);
-    s.proxyUser = s.proxyVersion == 5 ? CutText(user, 55) : "";
-    s.proxyPass = s.proxyVersion == 5 ? CutText(password, 55) : "";
     return 0;
 }
 

@@ -16,7 +16,7 @@
 namespace tandril::session {
 
 void ConnectCommand(Session& client) {
-    transfer::SetDataPort(client.transfers, client.rt.state.dataPort);
+    transfer::SetDataPort(client.transfers, client.rt.state.account().dataPort);
     if (client.rt.state.connected) {
         client.chat.ShowSystemLine("You are already connected!");
     } else {
@@ -31,7 +31,7 @@ void ReconnectThread(Session& c) {
         unsigned base = s.mainWindowMinimised ? 3600 : 300;
         c.rt.Sleep(std::chrono::seconds(base + c.rt.Random() % 900));
         if (s.quitting || s.connectInProgress || s.connected) return;
-        transfer::SetDataPort(c.transfers, c.rt.state.dataPort);
+        transfer::SetDataPort(c.transfers, c.rt.state.account().dataPort);
         if (s.connected) {
             c.chat.ShowSystemLine("You are already connected!");
         } else {
@@ -67,9 +67,9 @@ void ReconnectDriver(Session& c) {
     c.chat.ShowInBothWindows("Connecté au serveur!");
     c.rt.dialog.SetStatus("Logged in! Sharing files...");
     library::AnnounceSharedFiles(c.library, true);
-    c.rt.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", s.userName.c_str(), s.sharedFileCount.load()));
+    c.rt.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", s.account().userName.c_str(), s.sharedFileCount.load()));
     transfer::RestartTransfersAfterLogin(c.transfers);
-    if (s.settings.autoJoin) JoinStoredChannels(c);
+    if (s.settings().autoJoin) JoinStoredChannels(c);
     s.connectInProgress = false;
     c.rt.dialog.PostClose(1);
     c.link.EnableServerNotifications();

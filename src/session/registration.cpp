@@ -101,7 +101,7 @@ int Wizard::Exchange(const char* waitText, const Message& request, std::string& 
 }
 
 bool Wizard::CheckVersion() {
-    s_.lineSpeed = data_.lineSpeed;
+    s_.EditAccount()->lineSpeed = data_.lineSpeed;
     std::string reply;
     int type = Exchange("Checking Version...", protocol::VersionCheck{kVersionText, data_.lineSpeed}, reply, 99);
     c_.rt.ui.ShowWaitWindow("");
@@ -157,9 +157,9 @@ bool Wizard::CheckAccount() {
         }
     }
     c_.rt.ui.ShowWaitWindow("");
-    s_.userName = data_.user;
-    s_.password = data_.password;
-    s_.email = data_.email;
+    s_.EditAccount()->userName = data_.user;
+    s_.EditAccount()->password = data_.password;
+    s_.EditAccount()->email = data_.email;
     return true;
 }
 
@@ -191,12 +191,12 @@ bool Wizard::CheckOptionalInfo() {
 void Wizard::ChooseDataPort() {
     c_.rt.dialog.SetDialogVisible(true);
     int port = 0;
-    if (s_.settings.proxyVersion == 0) port = FindDataPort(c_, c_.dataPortCandidates);
+    if (s_.settings().proxyVersion == 0) port = FindDataPort(c_, c_.dataPortCandidates);
     if (port == 0) {
         port = c_.rt.ui.AskDataPortSettings();
         if (port < 0 || port >= 65535) port = 0;
     }
-    s_.dataPort = port;
+    s_.EditAccount()->dataPort = port;
     c_.rt.dialog.SetStatus(port != 0 ? Format(99, "Using port %d!", port) : "Classified as 'firewalled'!");
 }
 
@@ -206,11 +206,13 @@ int Wizard::RegisterOrLogIn() {
         std::string reply;
         int type;
         if (data_.newUser) {
-            protocol::Send(c_.link, protocol::Register{s_.userName, s_.password, s_.dataPort, kVersionText, s_.lineSpeed, s_.email});
+            protocol::Send(c_.link, protocol::Register{s_.account().userName, s_.account().password, s_.account().dataPort, kVersionText,
+                                                       s_.account().lineSpeed, s_.account().email});
             type = c_.link.ReceiveServerMessage(reply, 500);
         } else {
             protocol::Send(c_.link, protocol::BeforeLogin{});
-            protocol::Send(c_.link, protocol::Login{s_.userName, s_.password, s_.dataPort, kVersionText, s_.lineSpeed});
+            protocol::Send(c_.link, protocol::Login{s_.account().userName, s_.account().password, s_.account().dataPort, kVersionText,
+                                                    s_.account().lineSpeed});
             while ((type = c_.link.ReceiveServerMessage(reply, 100)) == static_cast<int>(MessageType::OutboundProbe) ||
                    type == static_cast<int>(MessageType::InboundProbe)) {
                 StartConnectivityProbe(c_, static_cast<MessageType>(type), reply);
@@ -235,9 +237,9 @@ int Wizard::RegisterOrLogIn() {
 int Wizard::Run() {
     s_.accountOrigin = 1;
     if (!c_.rt.ui.AcceptTermsOfUse()) Leave();
-    data_.lineSpeed = s_.lineSpeed;
+    data_.lineSpeed = s_.account().lineSpeed;
     data_.sharedFolders = SharedFolderList(s_);
-    data_.saveFolder = s_.settings.savePath;
+    data_.saveFolder = s_.settings().savePath;
     data_.dontShareSaveFolder = !ShareSaveFolder(c_.rt.store);
     const WizardPage order[] = {WizardPage::Connection, WizardPage::Account, WizardPage::OptionalInfo, WizardPage::SharedFolders,
                                 WizardPage::DownloadFolder};
@@ -279,7 +281,7 @@ int Wizard::Run() {
     SetShareSaveFolder(c_.rt.store, s_, c_.rt.ui, !data_.dontShareSaveFolder);
     ChooseDataPort();
     RegisterOrLogIn();
-    if (s_.email.empty()) s_.email = kDefaultEmail;
+    if (s_.account().email.empty()) s_.EditAccount()->email = kDefaultEmail;
     if (data_.newUser) protocol::Send(c_.link, protocol::PersonalData{data_.personal});
     s_.connected = true;
     WatchHotListUsers(c_);
@@ -309,7 +311,7 @@ std::string CheckAccountPage(bool newUser, std::string& user, std::string& passw
 }
 
 int FindDataPort(Session& c, const std::vector<int>& candidates) {
-    if (c.rt.state.settings.proxyVersion != 0) return 0;
+    if (c.rt.state.settings().proxyVersion != 0) return 0;
     c.rt.dialog.SetStatus("Finding acceptable local data port...");
     c.rt.dialog.SetProgress(0, 15);
     std::vector<std::pair<int, platform::Socket>> listeners;

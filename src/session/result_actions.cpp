@@ -14,7 +14,7 @@ void DownloadResults(Session& c, const std::vector<search::SearchResult>& result
     if (!c.search.Idle() || results.empty()) return;
     c.rt.main.ShowPage(MainViewModel::TransfersPage);
     for (const search::SearchResult& r : results) {
-        if (c.rt.state.Downloads() < c.rt.state.settings.maxDownloads) {
+        if (c.rt.state.Downloads() < c.rt.state.settings().maxDownloads) {
             transfer::StartDownload(c.transfers, r.fileName, r.user, r.size);
         } else {
             transfer::EnqueueDownload(c.transfers, r.fileName, r.user, r.size, r.hash);

@@ -23,7 +23,7 @@ void ServerDisconnect(Session& client, bool notice) {
     search::ResetSearchButton(client.search);
     CloseChannelWindowsSilently(client);
     if (notice) client.chat.ShowSystemLine(text);
-    client.rt.SetStatusText(0, Format(99, "Disconnected (%s).", s.userName.c_str()));
+    client.rt.SetStatusText(0, Format(99, "Disconnected (%s).", s.account().userName.c_str()));
     client.rt.SetStatusText(1, "");
     ClearOnlineViews(client);
 }

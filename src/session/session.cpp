@@ -18,14 +18,15 @@ void GoOnline(Session& c) {
     c.link.EnableServerNotifications();
     d.SetStatus("Logged in! Sharing Files...");
     library::AnnounceSharedFiles(c.library, true);
-    c.rt.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", c.rt.state.userName.c_str(), c.rt.state.sharedFileCount.load()));
+    c.rt.SetStatusText(
+        0, Format(99, "Online (%s): Sharing %d files.", c.rt.state.account().userName.c_str(), c.rt.state.sharedFileCount.load()));
     d.SetStatus("Starting Application!");
     transfer::RestartTransfersAfterLogin(c.transfers);
     c.rt.main.SetPagesVisible(true);
     d.PostClose(1);
     if (c.rt.state.accountOrigin != 0) {
         OpenChannelList(c);
-    } else if (c.rt.state.settings.autoJoin) {
+    } else if (c.rt.state.settings().autoJoin) {
         JoinStoredChannels(c);
     }
 }

@@ -36,13 +36,13 @@ void SetDataPort(Transfers& c, long long port) {
         c.rt.ui.ShowAlert(AlertKind::Modal, "Invalid data port chosen!");
         return;
     }
-    c.rt.state.dataPort = static_cast<int>(port);
+    c.rt.state.EditAccount()->dataPort = static_cast<int>(port);
     StartDataPortListener(c);
     protocol::Send(c.server, protocol::ChangeDataPort{port});  // nothing goes out while offline
 }
 
 void StartDataPortListener(Transfers& c) {
-    const int port = c.rt.state.dataPort;
+    const int port = c.rt.state.account().dataPort;
     {
         std::scoped_lock lock(c.listenerLock);
         if (c.listener && port != 0 && c.listener->Port() == port) return;

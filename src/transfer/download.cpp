@@ -28,7 +28,7 @@ namespace {
 constexpr std::size_t kBlock = 64 * 1024;  // read and written at once; the bytes on the wire are the same
 
 std::string SaveFolder(Transfers& c) {
-    std::string folder = c.rt.state.settings.savePath;
+    std::string folder = c.rt.state.settings().savePath;
     if (folder.empty()) folder = UseDefaultSaveFolder(c.rt.state, c.rt.ui);
     return folder;
 }
@@ -134,7 +134,7 @@ void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
         rowId = r->rowId;
         localPath = r->localPath;
         decide = !r->streaming && r->existingFileAction == ExistingFileAction::Undecided;
-        if (r->peerPort == 0 && c.rt.state.dataPort == 0) {
+        if (r->peerPort == 0 && c.rt.state.account().dataPort == 0) {
             // Both sides firewalled: neither can reach the other.
             if (c.rt.ui.AskBothFirewalledDownload(m.fileName)) {
                 SetDataPort(c, 6699);  // the record waits for the time-out sweep
@@ -223,7 +223,7 @@ void DownloadWorker(Transfers& c, TransferRecord& r) {
     if (action == ExistingFileAction::Append && fs::exists(localPath, ec)) {
         offset = static_cast<std::uint32_t>(fs::file_size(localPath, ec));
     }
-    const std::string request = protocol::FileRequest{c.rt.state.userName, remoteName, protocol::NumberReply(offset)}.Encode();
+    const std::string request = protocol::FileRequest{c.rt.state.account().userName, remoteName, protocol::NumberReply(offset)}.Encode();
     if (!platform::SendAllBlocking(fd, protocol::PeerCommandText(protocol::PeerCommand::Get)) || !platform::SendAllBlocking(fd, request)) {
         return Fail(c, r);
     }
@@ -361,7 +361,7 @@ void CompleteDownload(Transfers& c, TransferRecord& r) {
     library::InspectDownloadedFile(c.library, localPath, fileSize);
     {
         std::scoped_lock lock(c.lists.Lock(false));
-        if (c.rt.state.settings.autoDelete) {
+        if (c.rt.state.settings().autoDelete) {
             RemoveTransfer(c, r);
         } else {
             SetTransferState(c, r, TransferState::Complete);
@@ -373,7 +373,7 @@ void CompleteDownload(Transfers& c, TransferRecord& r) {
 void SaveIncomplete(Transfers& c, const std::string& localPath) {
     // Deleting is the one action here; moving the file to the "Incomplete" folder and listing it
     // for a later resume come with resuming. Until then every other action keeps it where it is.
-    if (c.rt.state.settings.partialAction == 0) {
+    if (c.rt.state.settings().partialAction == 0) {
         std::error_code ec;
         fs::remove(localPath, ec);
     }

@@ -60,7 +60,7 @@ void StartNextQueuedDownload(Transfers& c) {
     const int downloads = c.rt.state.Downloads();
     {
         std::scoped_lock lock(c.lists.Lock(false));
-        if (downloads <= c.rt.state.settings.maxDownloads && c.rt.state.connected) {
+        if (downloads <= c.rt.state.settings().maxDownloads && c.rt.state.connected) {
             TransferRecord* next = FirstWaiting(c, TransferState::RemotelyQueued);
             if (!next) next = FirstWaiting(c, TransferState::Queued);
             if (next) return PassSlotTo(c, *next);
@@ -167,7 +167,7 @@ void RestartTransfersAfterLogin(Transfers& c) {
         }
     }
     for (auto& r : c.lists.Of(false)) {
-        if (c.rt.state.Downloads() >= c.rt.state.settings.maxDownloads) break;
+        if (c.rt.state.Downloads() >= c.rt.state.settings().maxDownloads) break;
         if (r->state != TransferState::Queued) continue;
         SetTransferState(c, *r, TransferState::Connecting);
         AskForDownload(c, *r);

@@ -36,7 +36,7 @@ void Refuse(int fd, protocol::PeerError error) {
 
 void OnPushRequest(Transfers& c, const protocol::PushAsked& m) {
     if (!UploadAllowed(c, m.user)) {
-        protocol::Send(c.server, protocol::UploadLimitReached{m.user, m.fileName, c.rt.state.settings.maxUploads});
+        protocol::Send(c.server, protocol::UploadLimitReached{m.user, m.fileName, c.rt.state.settings().maxUploads});
         return;
     }
     auto shared = FindSharedFile(c, m.fileName);
@@ -109,7 +109,7 @@ void PushUploadWorker(Transfers& c, TransferRecord& r) {
         std::scoped_lock lock(c.lists.Lock(true));
         r.fileSize = size;
     }
-    const std::string line = protocol::PushHeader{c.rt.state.userName, virtualName, size}.Encode();
+    const std::string line = protocol::PushHeader{c.rt.state.account().userName, virtualName, size}.Encode();
     if (!platform::SendAllBlocking(fd, line)) return letGo();
     auto reply = ReadLine(c, fd, c.rt.Scaled(20s));
     if (!reply) return letGo();

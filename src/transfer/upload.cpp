@@ -112,7 +112,7 @@ void SendFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd file, 
     }
     std::scoped_lock lock(c.lists.Lock(true));
     if (sent && position == size) {
-        if (c.rt.state.settings.autoDelete) {
+        if (c.rt.state.settings().autoDelete) {
             RemoveTransfer(c, r);
         } else {
             SetTransferState(c, r, TransferState::Complete);
@@ -144,7 +144,7 @@ bool UploadAllowed(Transfers& c, const std::string& rawNick) {
     for (auto& r : c.lists.Of(true)) {
         if (!IsTransferFinished(*r) && EqualsNoCase(r->nick, nick)) ++count;
     }
-    if (count < c.rt.state.settings.maxUploads) return true;
+    if (count < c.rt.state.settings().maxUploads) return true;
     const std::int64_t now = TransferNow();
     for (auto& r : c.lists.Of(true)) {
         if (r->state == TransferState::Connecting && now - r->requestTime >= 360) {
@@ -158,7 +158,7 @@ bool UploadAllowed(Transfers& c, const std::string& rawNick) {
 
 void OnUploadRequest(Transfers& c, const protocol::UploadRequest& m) {
     if (!UploadAllowed(c, m.user)) {
-        protocol::Send(c.server, protocol::UploadLimitReached{m.user, m.fileName, c.rt.state.settings.maxUploads});
+        protocol::Send(c.server, protocol::UploadLimitReached{m.user, m.fileName, c.rt.state.settings().maxUploads});
         return;
     }
     std::string replyName = m.fileName;

@@ -35,8 +35,8 @@ TEST(Application, StartsOnlineHandsLinksToTheRunningInstanceAndExitsCleanly) {
     ASSERT_TRUE(server.Ok());
     {
         AppState account;
-        account.userName = "kim";
-        account.password = "pw";
+        account.EditAccount()->userName = "kim";
+        account.EditAccount()->password = "pw";
         ConfigStore store(profile.path());
         test::ScriptedUi quiet;
         ASSERT_TRUE(SaveSettings(store, account, quiet));

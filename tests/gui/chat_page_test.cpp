@@ -164,7 +164,7 @@ TEST(ThemesPage, EditsAWorkingCopyAndAppliesIt) {
     EXPECT_EQ(w.client.schemes.custom.SchemeColor("System Message"), chat::Rgb(1, 2, 3));
     EXPECT_EQ(w.client.schemes.custom.background, chat::Rgb(1, 2, 3));
     EXPECT_EQ(w.client.schemes.custom.fontFace, "DejaVu Serif");
-    EXPECT_EQ(w.client.state.settings.currentScheme, "Custom Color Scheme");
+    EXPECT_EQ(w.client.state.settings().currentScheme, "Custom Color Scheme");
     w.client.chat.ShowSystemLine("in the new colours");
     QCoreApplication::processEvents();
     EXPECT_NE(w.client.chat.Personal().chatView.Lines().back().rtf.find("\\red1\\green2\\blue3;"), std::string::npos);

@@ -46,8 +46,8 @@ TEST(SearchPage, ListsAndTheSavedFilters) {
     EXPECT_EQ(Entries(page.Filter(5)).back(), "1 seconde");
     page.Filter(2)->setCurrentIndex(1);
     page.Filter(3)->setCurrentIndex(4);
-    EXPECT_EQ(w.client.state.settings.searchFilters[2], "Inférieur");
-    EXPECT_EQ(w.client.state.settings.searchFilters[3], "128 KB/s");
+    EXPECT_EQ(w.client.state.settings().searchFilters[2], "Inférieur");
+    EXPECT_EQ(w.client.state.settings().searchFilters[3], "128 KB/s");
     page.Artist()->setText(QStringLiteral("abba"));
     search::SearchFields fields = page.Fields();
     EXPECT_EQ(search::BuildQuery(fields)->Encode(), "FILENAME CONTAINS \"abba\" MAX_RESULTS 100 BITRATE \"AT BEST\" \"128\" ");

@@ -58,10 +58,10 @@ std::vector<std::string> Names(const std::vector<devserver::SharedFile>& files) 
 struct SharingSession : test::Session {
     void StoreSharing(const std::string& user, const std::vector<std::string>& folders, int maxUploads = 3) {
         AppState s;
-        s.userName = user;
-        s.password = "pw";
-        s.lineSpeed = 8;
-        s.settings.maxUploads = maxUploads;
+        s.EditAccount()->userName = user;
+        s.EditAccount()->password = "pw";
+        s.EditAccount()->lineSpeed = 8;
+        s.EditSettings()->maxUploads = maxUploads;
         s.sharedFolders = folders;
         test::ScriptedUi quiet;
         ASSERT_TRUE(SaveSettings(client->store, s, quiet));
@@ -229,7 +229,7 @@ TEST(MyFiles, ACompletedDownloadJoinsTheLibraryWhenDownloadsAreShared) {
     Client& c = *s.client;
     fs::path saveFolder = s.profile.path() / "Downloads";
     fs::create_directories(saveFolder);
-    c.state.settings.savePath = saveFolder.string();
+    c.state.EditSettings()->savePath = saveFolder.string();
     fs::path download = saveFolder / "got.mp3";
     fs::copy_file(m.files[1], download);
     const auto size = static_cast<std::uint32_t>(fs::file_size(download));

@@ -78,12 +78,12 @@ struct ProxyClient {
         return o;
     }
     void Use(int version, std::uint16_t port, std::string user = "", std::string pass = "") {
-        Settings& s = client.state.settings;
-        s.proxyVersion = version;
-        s.proxyServer = "127.0.0.1";
-        s.proxyPort = port;
-        s.proxyUser = std::move(user);
-        s.proxyPass = std::move(pass);
+        auto s = client.state.EditSettings();
+        s->proxyVersion = version;
+        s->proxyServer = "127.0.0.1";
+        s->proxyPort = port;
+        s->proxyUser = std::move(user);
+        s->proxyPass = std::move(pass);
     }
     test::TestProfile profile;
     test::ScriptedUi ui;
@@ -167,7 +167,7 @@ TEST(ProxyClient, PeerConnectionsGoDirectWithoutProxyTransfers) {
     platform::Endpoint direct{kLoopback, platform::LocalPort(target)};
     ProxyClient p;
     p.Use(5, 1);  // nothing listens on port 1: the proxy must not be used
-    p.client.state.settings.proxyTransfers = false;
+    p.client.state.EditSettings()->proxyTransfers = false;
     auto peer = ConnectThroughProxy(p.client.rt, direct, true);
     EXPECT_EQ(peer.status, 1);
     auto server = ConnectThroughProxy(p.client.rt, direct, false);
@@ -179,7 +179,7 @@ TEST(ProxyClient, DirectConnectionsAndProxyNamesThatDoNotResolve) {
     auto refused = ConnectThroughProxy(p.client.rt, {kLoopback, 1}, false);
     EXPECT_EQ(refused.status, 0);
     p.Use(5, 1080);
-    p.client.state.settings.proxyServer = "no-such-host.invalid";
+    p.client.state.EditSettings()->proxyServer = "no-such-host.invalid";
     EXPECT_EQ(ConnectThroughProxy(p.client.rt, {kLoopback, 1}, false).status, -1);
     EXPECT_EQ(p.ui.Texts("alert"), std::vector<std::string>{"Unable to resolve address: no-such-host.invalid"});
 }

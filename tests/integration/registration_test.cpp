@@ -18,7 +18,9 @@ using Page = std::function<WizardButton(WizardPage, WizardData&)>;
 
 Page Next(std::function<void(WizardData&)> fill = {}, WizardPage expected = WizardPage::Connection, bool check = false) {
     return [=](WizardPage page, WizardData& data) {
-        if (check) EXPECT_EQ(static_cast<int>(page), static_cast<int>(expected));
+        if (check) {
+            EXPECT_EQ(static_cast<int>(page), static_cast<int>(expected));
+        }
         if (fill) fill(data);
         return WizardButton::Next;
     };
@@ -98,7 +100,7 @@ TEST(Registration, ANewUserGoesThroughEveryPageAndComesOnline) {
     EXPECT_TRUE(has("Found acceptable data port!"));
     EXPECT_TRUE(has("Using port " + std::to_string(port) + "!"));
     EXPECT_TRUE(has("Logged in! Sharing Files..."));
-    EXPECT_EQ(r.client->state.dataPort, port);
+    EXPECT_EQ(r.client->state.account().dataPort, port);
 
     auto frames = r.server.FramesFrom("newbie");
     auto payloadOf = [&](int type) {
@@ -116,10 +118,10 @@ TEST(Registration, ANewUserGoesThroughEveryPageAndComesOnline) {
     AppState loaded;
     test::ScriptedUi quiet;
     ASSERT_TRUE(LoadSettings(saved, loaded, quiet));
-    EXPECT_EQ(loaded.userName, "newbie");
-    EXPECT_EQ(loaded.password, "secret");
-    EXPECT_EQ(loaded.settings.savePath, "/tmp/downloads");
-    EXPECT_EQ(loaded.lineSpeed, 8);
+    EXPECT_EQ(loaded.account().userName, "newbie");
+    EXPECT_EQ(loaded.account().password, "secret");
+    EXPECT_EQ(loaded.settings().savePath, "/tmp/downloads");
+    EXPECT_EQ(loaded.account().lineSpeed, 8);
 }
 
 TEST(Registration, EveryRefusalOfTheAccountPageKeepsTheUserThere) {
@@ -222,7 +224,7 @@ TEST(Registration, BackCancelAndTheNewsletter) {
     };
     ASSERT_TRUE(r.Start());
     EXPECT_TRUE(r.client->state.connected);
-    EXPECT_EQ(r.client->state.settings.savePath, fs::absolute(r.profile.path() / "My Files").string());
+    EXPECT_EQ(r.client->state.settings().savePath, fs::absolute(r.profile.path() / "My Files").string());
     EXPECT_TRUE(fs::is_directory(r.profile.path() / "My Files"));
     auto questions = r.ui.Events();
     std::vector<std::string> captions;
@@ -314,18 +316,20 @@ TEST(ProxySettings, ApplyChecksWhatWasTyped) {
         test::TestProfile profile;
         test::ScriptedUi ui;
         Client client(ui, ClientOptions{profile.path()});
-        client.state.dataPort = 6699;
+        client.state.EditAccount()->dataPort = 6699;
         EXPECT_EQ(session::ApplyProxySettings(client.session, c.form), c.result) << c.form.server;
         EXPECT_EQ(ui.Texts("alert"), c.alert.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.alert}) << c.form.server;
-        const Settings& s = client.state.settings;
+        const Settings& s = client.state.settings();
         EXPECT_EQ(s.proxyVersion, c.version) << c.form.server;
         if (c.result == 0 && c.version != 0) {
             EXPECT_EQ(s.proxyServer, "127.0.0.1");
             EXPECT_EQ(s.proxyPort, 1080);
-            EXPECT_EQ(client.state.dataPort, 0);  // behind a proxy the computer is firewalled
+            EXPECT_EQ(client.state.account().dataPort, 0);  // behind a proxy the computer is firewalled
             EXPECT_EQ(s.proxyUser, c.version == 5 ? "user" : "");
             EXPECT_EQ(s.proxyTransfers, c.form.transfersThroughProxy);
         }
-        if (c.version == 0 && c.result == 0) EXPECT_TRUE(s.proxyTransfers);
+        if (c.version == 0 && c.result == 0) {
+            EXPECT_TRUE(s.proxyTransfers);
+        }
     }
 }

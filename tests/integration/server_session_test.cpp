@@ -111,9 +111,9 @@ TEST(Dispatcher, AnswersPingsAndTakesImposedSettings) {
 
     s.server.SendTo("bea", 613, "6700");
     EXPECT_TRUE(RunUntil([&] { return SentFrame(s.server, "bea", 703, "6700"); }, 5s));
-    EXPECT_EQ(s.client->state.dataPort, 6700);
+    EXPECT_EQ(s.client->state.account().dataPort, 6700);
     s.server.SendTo("bea", 625, "  9 ");
-    ASSERT_TRUE(RunUntil([&] { return s.client->state.lineSpeed == 9; }, 5s));
+    ASSERT_TRUE(RunUntil([&] { return s.client->state.account().lineSpeed == 9; }, 5s));
     ConfigStore saved(s.profile.path());
     auto user = saved.OpenKey("Software\\Tandril\\bea");
     ASSERT_TRUE(user);
@@ -123,12 +123,12 @@ TEST(Dispatcher, AnswersPingsAndTakesImposedSettings) {
     s.server.SendTo("bea", 613, "70000");
     ASSERT_TRUE(RunUntil([&] { return !s.ui.Texts("alert").empty(); }, 5s));
     EXPECT_EQ(s.ui.Texts("alert").back(), "Invalid data port chosen!");
-    EXPECT_EQ(s.client->state.dataPort, 6700);
+    EXPECT_EQ(s.client->state.account().dataPort, 6700);
 
     // Both firewalled: the user says this computer is not.
     s.ui.notFirewalledAnswer = true;
     s.server.SendTo("bea", 1200, "carl");
-    ASSERT_TRUE(RunUntil([&] { return s.client->state.dataPort == 6699; }, 5s));
+    ASSERT_TRUE(RunUntil([&] { return s.client->state.account().dataPort == 6699; }, 5s));
     EXPECT_EQ(s.ui.Texts("both-firewalled"), std::vector<std::string>{"carl"});
     EXPECT_TRUE(RunUntil([&] { return SentFrame(s.server, "bea", 703, "6699"); }, 5s));
 
@@ -309,5 +309,5 @@ TEST(AccountChanges, NeedAConnectionAndTellTheServer) {
     EXPECT_TRUE(SentFrame(s.server, "max", 702, "max@example.org"));
     EXPECT_TRUE(SentFrame(s.server, "max", 700, "8"));
     EXPECT_TRUE(SentFrame(s.server, "max", 703, "6701"));
-    EXPECT_EQ(s.client->state.email, "max@example.org");
+    EXPECT_EQ(s.client->state.account().email, "max@example.org");
 }

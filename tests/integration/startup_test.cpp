@@ -71,7 +71,7 @@ TEST(Startup, WithoutAnAccountAnEarlierInstallationIsOfferedAndUsed) {
     AppState reloaded;
     ConfigStore store(s.profile.path());
     EXPECT_TRUE(LoadSettings(store, reloaded, s.ui));
-    EXPECT_EQ(reloaded.userName, "bob");
+    EXPECT_EQ(reloaded.account().userName, "bob");
 }
 
 TEST(Startup, DecliningTheTermsEndsTheProgram) {
@@ -121,7 +121,7 @@ TEST(Startup, AnUnreachableNetworkOrProxyIsReported) {
         if (proxy) {
             ScriptedUi quiet;
             ASSERT_TRUE(LoadSettings(s.client->store, s.client->state, quiet));
-            s.client->state.settings.proxyVersion = 5;
+            s.client->state.EditSettings()->proxyVersion = 5;
             SaveSettings(s.client->store, s.client->state, quiet);
         }
         ASSERT_TRUE(s.StartAndWaitForTheDialogToFinish());
@@ -198,7 +198,7 @@ TEST(ConfirmExit, AsksWithTheTextsForTheRunningTransfers) {
         ScriptedUi ui;
         Client client(ui, ClientOptions{profile.path()});
         ui.Watch(client);
-        client.state.userName = "hana";
+        client.state.EditAccount()->userName = "hana";
         client.state.downloads = c.downloads;
         client.state.uploads = c.uploads;
         ui.Script({c.answer});
@@ -232,7 +232,7 @@ TEST(ExitApplication, SavesTheSettingsUnlessTheWizardDidAndEndsWithZero) {
         Client client(ui, ClientOptions{profile.path()});
         std::optional<int> code;
         QObject::connect(&client, &Client::exitRequested, &client, [&](int c) { code = c; });
-        client.state.userName = "ivan";
+        client.state.EditAccount()->userName = "ivan";
         client.state.accountOrigin = origin;
         client.windowGeometry = [] { return std::make_optional(std::pair{WindowRect{1, 2, 300, 400}, ScreenArea{1000, 800}}); };
         ExitApplication(client);
@@ -274,8 +274,8 @@ TEST(Account, SchemesAreSavedAndLoadedWithTheSettings) {
     {
         ScriptedUi ui;
         Client client(ui, ClientOptions{profile.path()});
-        client.state.userName = "jo";
-        client.state.password = "pw";
+        client.state.EditAccount()->userName = "jo";
+        client.state.EditAccount()->password = "pw";
         client.schemes.custom.SetSchemeColor("Topic", chat::Rgb(7, 8, 9), true);
         client.schemes.SelectCurrent(chat::kSchemeBlack);
         ASSERT_TRUE(session::SaveAccount(client.session));
@@ -285,5 +285,5 @@ TEST(Account, SchemesAreSavedAndLoadedWithTheSettings) {
     ASSERT_TRUE(session::LoadAccount(client.session));
     ASSERT_TRUE(RunUntil([&] { return &client.schemes.Current() == &client.schemes.black; }, 5s));
     EXPECT_EQ(client.schemes.custom.SchemeColor("Topic"), chat::Rgb(7, 8, 9));
-    EXPECT_EQ(client.state.settings.currentScheme, chat::kSchemeBlack);
+    EXPECT_EQ(client.state.settings().currentScheme, chat::kSchemeBlack);
 }

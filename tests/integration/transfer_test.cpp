@@ -99,7 +99,7 @@ TEST(Transfer, ADownloadArrivesByteForByteAndIsSharedAfterwards) {
     ASSERT_TRUE(Ends(*n.ann.client, true, TransferState::Complete));
     EXPECT_EQ(Status(*n.ann.client, true), "File Complete!");
 
-    const fs::path got = fs::path(bob.state.settings.savePath) / "Blue Rock.mp3";
+    const fs::path got = fs::path(bob.state.settings().savePath) / "Blue Rock.mp3";
     EXPECT_EQ(platform::ReadWholeFile(got), platform::ReadWholeFile(n.song));
     // The hash came with the server's answer; the finished file is shared under it.
     ASSERT_TRUE(test::RunUntil([&] { return n.server.SharedFilesOf("bob").size() == 1; }));
@@ -156,7 +156,7 @@ TEST(Transfer, TheDataPortServesOnlySharedFilesThatWereAskedFor) {
     Network n;
     ASSERT_TRUE(n.Online());
     Client& ann = *n.ann.client;
-    const int port = ann.state.dataPort;
+    const int port = ann.state.account().dataPort;
     const std::string name = n.Shared().virtualName;
     const std::string local = (n.music.path() / "Music/Blue Rock.mp3").string();
     fs::path secret = n.music.path() / "secret.txt";
@@ -249,8 +249,8 @@ struct FakeUploader {
 struct Downloader {
     Downloader() : c(ui, Options(profile)) {
         fs::create_directories(save);
-        c.state.userName = "bob";
-        c.state.settings.savePath = save.string();
+        c.state.EditAccount()->userName = "bob";
+        c.state.EditSettings()->savePath = save.string();
     }
     static ClientOptions Options(const test::TestProfile& profile) {
         ClientOptions options{profile.path()};
@@ -303,7 +303,7 @@ TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
         Downloader bob;
         Client& c = bob.c;
         const fs::path& save = bob.save;
-        c.state.settings.partialAction = k.partialAction;
+        c.state.EditSettings()->partialAction = k.partialAction;
         FakeUploader evil(k.greeting, k.reply, k.hold);
         bob.From(evil, "evil", k.remoteName, k.size);
         if (k.end == TransferState::Cancelled) {
@@ -338,7 +338,7 @@ TEST(Transfer, ANameWithoutABaseNameIsNotDownloaded) {
     test::TestProfile profile;
     test::ScriptedUi ui;
     Client c(ui, ClientOptions{profile.path()});
-    c.state.settings.savePath = (profile.path() / "Downloads").string();
+    c.state.EditSettings()->savePath = (profile.path() / "Downloads").string();
     for (const char* name : {"dir\\..", "dir\\", "dir\\.", ""}) {
         StartDownload(c.transfers, name, "evil", 10);
         EnqueueDownload(c.transfers, name, "evil", 10, "h");
@@ -365,7 +365,7 @@ TEST(Transfer, AFirewalledUploaderPushesTheFile) {
     ASSERT_TRUE(Ends(*bob.client, false, TransferState::Complete)) << Status(*bob.client, false);
     EXPECT_TRUE(Sent(server, "bob", 500));
     EXPECT_TRUE(Ends(*ann.client, true, TransferState::Complete));
-    EXPECT_EQ(platform::ReadWholeFile(fs::path(bob.client->state.settings.savePath) / "Pushed.mp3"), platform::ReadWholeFile(song));
+    EXPECT_EQ(platform::ReadWholeFile(fs::path(bob.client->state.settings().savePath) / "Pushed.mp3"), platform::ReadWholeFile(song));
     EXPECT_TRUE(test::RunUntil([&] { return ann.client->state.Uploads() == 0 && bob.client->state.Downloads() == 0; }));
 }
 
@@ -418,9 +418,9 @@ TEST(TransferQueue, TwoSlotsForFiveDownloads) {
     ASSERT_TRUE(n.ann.GoOnline(n.server) && n.bob.GoOnline(n.server));
     ASSERT_TRUE(test::RunUntil([&] { return n.server.SharedFilesOf("ann").size() == 5; }));
     Client& bob = *n.bob.client;
-    bob.state.settings.maxDownloads = 2;
+    bob.state.EditSettings()->maxDownloads = 2;
     for (const auto& file : n.server.SharedFilesOf("ann")) {
-        if (bob.state.Downloads() < bob.state.settings.maxDownloads) {
+        if (bob.state.Downloads() < bob.state.settings().maxDownloads) {
             StartDownload(bob.transfers, file.virtualName, "ann", file.size);
         } else {
             EnqueueDownload(bob.transfers, file.virtualName, "ann", file.size, file.hash);
@@ -444,7 +444,7 @@ TEST(TransferQueue, AFullRemoteQueuePassesTheSlotAndUnansweredRequestsTimeOut) {
     test::NetworkUser bob{server, "bob", {.dataPort = test::FreePort(), .timeScale = kTransferTimeScale}};
     ASSERT_TRUE(ann.GoOnline(server) && cat.GoOnline(server) && bob.GoOnline(server));
     Client& c = *bob.client;
-    c.state.settings.maxDownloads = 1;
+    c.state.EditSettings()->maxDownloads = 1;
     StartDownload(c.transfers, "1:\\1\\f1.mp3", "ann", 100);
     EnqueueDownload(c.transfers, "1:\\1\\f2.mp3", "ann", 100, "h2");
     EnqueueDownload(c.transfers, "1:\\1\\f3.mp3", "cat", 100, "h3");
@@ -498,7 +498,7 @@ TEST(TransferQueue, MovesKeepTheRowsInQueueOrder) {
         test::TestProfile profile;
         test::ScriptedUi ui;
         Client c(ui, ClientOptions{profile.path()});
-        c.state.settings.savePath = (profile.path() / "Downloads").string();
+        c.state.EditSettings()->savePath = (profile.path() / "Downloads").string();
         for (int i = 0; i < 4; ++i) EnqueueDownload(c.transfers, "1:\\1\\f" + std::to_string(i) + ".mp3", "ann", 10, "h");
         std::vector<std::uint32_t> ids;
         for (int at : k.selected) ids.push_back(c.transfers.view.Rows(false)[static_cast<std::size_t>(at)].rowId);
@@ -517,7 +517,7 @@ TEST(Transfer, CancelAndDeleteStopARunningDownload) {
         Downloader bob;
         Client& c = bob.c;
         const fs::path& save = bob.save;
-        c.state.settings.partialAction = 1;
+        c.state.EditSettings()->partialAction = 1;
         FakeUploader slow("1", "1000abc", 3s);
         bob.From(slow, "evil", "slow.mp3", 1000);
         ASSERT_TRUE(Ends(c, false, TransferState::Transferring));
@@ -551,14 +551,14 @@ TEST(Transfer, UploadRequestsRespectTheLimitPerUser) {
         return payloads;
     };
     // With MaxUploads 0 the file server is off.
-    ann.state.settings.maxUploads = 0;
+    ann.state.EditSettings()->maxUploads = 0;
     ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\" 3"));
     ASSERT_TRUE(test::RunUntil([&] { return framesOf(619).size() == 1; }));
     EXPECT_EQ(framesOf(619).front(), "bob \"" + name + "\" 0");
 
     // One upload for bob: the request without a line speed asks for it (600, then 608); the
     // server's 601 fills the row's speed.
-    ann.state.settings.maxUploads = 1;
+    ann.state.EditSettings()->maxUploads = 1;
     ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\""));
     ASSERT_TRUE(test::RunUntil([&] { return framesOf(608).size() == 1; }));
     EXPECT_EQ(framesOf(600), std::vector<std::string>{"bob"});
@@ -582,7 +582,7 @@ TEST(Transfer, UploadRequestsRespectTheLimitPerUser) {
     const std::string local = (n.music.path() / "Music/Blue Rock.mp3").string();
     const std::string file = *platform::ReadWholeFile(n.song);
     const std::size_t start = library::AudioDataStart(local) + 1000;
-    const std::string got = AskDataPort(ann.state.dataPort, {"GET", "bob \"" + name + "\" 1000c"});
+    const std::string got = AskDataPort(ann.state.account().dataPort, {"GET", "bob \"" + name + "\" 1000c"});
     EXPECT_EQ(got, std::to_string(file.size()) + file.substr(start));
 }
 
@@ -630,8 +630,8 @@ TEST(TransferQueue, ALoginCountsTheSlotsAgainAndForceStartsAWaitingDownload) {
     test::TestProfile profile;
     test::ScriptedUi ui;
     Client c(ui, ClientOptions{profile.path()});
-    c.state.settings.savePath = (profile.path() / "Downloads").string();
-    c.state.settings.maxDownloads = 2;
+    c.state.EditSettings()->savePath = (profile.path() / "Downloads").string();
+    c.state.EditSettings()->maxDownloads = 2;
     for (int i = 0; i < 4; ++i) EnqueueDownload(c.transfers, "1:\\1\\f" + std::to_string(i) + ".mp3", "ann", 10, "h");
     using S = TransferState;
     {
@@ -685,7 +685,7 @@ TEST(Transfer, APeerThatLeavesMidFileOrPushesWhatWasNotAskedForCostsNothingElse)
     ASSERT_TRUE(test::RunUntil([&] { return Only(up, true) != nullptr; }));
     {
         platform::Socket s;
-        ASSERT_EQ(platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(up.state.dataPort)}, 2s, s),
+        ASSERT_EQ(platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(up.state.account().dataPort)}, 2s, s),
                   platform::ConnectResult::Connected);
         int small = 4096;
         ::setsockopt(s.fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
@@ -700,12 +700,12 @@ TEST(Transfer, APeerThatLeavesMidFileOrPushesWhatWasNotAskedForCostsNothingElse)
     EXPECT_TRUE(test::RunUntil([&] { return up.state.Uploads() == 0; }));
 
     // A push to bob that bob never asked for, under names that would climb out of his save folder.
-    const fs::path save = bob.client->state.settings.savePath;
+    const fs::path save = bob.client->state.settings().savePath;
     for (const std::string line :
          {"evil \"..\\..\\..\\escaped.mp3\" 10", "evil \"../../escaped.mp3\" 10", "evil \"/tmp/escaped.mp3\" 10"}) {
-        EXPECT_EQ(AskDataPort(bob.client->state.dataPort, {"SEND", line}), "FILE NOT REQUESTED") << line;
+        EXPECT_EQ(AskDataPort(bob.client->state.account().dataPort, {"SEND", line}), "FILE NOT REQUESTED") << line;
     }
-    EXPECT_EQ(AskDataPort(bob.client->state.dataPort, {"SEND", "evil \"x.mp3\""}), "INVALID REQUEST");  // no size
+    EXPECT_EQ(AskDataPort(bob.client->state.account().dataPort, {"SEND", "evil \"x.mp3\""}), "INVALID REQUEST");  // no size
     EXPECT_FALSE(fs::exists(save.parent_path().parent_path() / "escaped.mp3"));
     EXPECT_FALSE(fs::exists("/tmp/escaped.mp3"));
     EXPECT_TRUE(fs::is_empty(save));

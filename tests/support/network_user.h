@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/client.h"
-#include "base/settings.h"
 #include "app/startup.h"
-#include "devserver/dev_server.h"
+#include "base/settings.h"
 #include "base/shared_folders.h"
+#include "devserver/dev_server.h"
 #include "platform/socket.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
@@ -40,12 +40,12 @@ struct NetworkUser {
         client = std::make_unique<Client>(ui, options);
         ui.Watch(*client);
         AppState s;
-        s.userName = name;
-        s.password = "pw";
-        s.lineSpeed = o.lineSpeed;
-        s.dataPort = o.dataPort;
-        s.settings.savePath = o.saveFolder.empty() ? (profile.path() / "Downloads").string() : o.saveFolder;
-        std::filesystem::create_directories(s.settings.savePath);
+        s.EditAccount()->userName = name;
+        s.EditAccount()->password = "pw";
+        s.EditAccount()->lineSpeed = o.lineSpeed;
+        s.EditAccount()->dataPort = o.dataPort;
+        s.EditSettings()->savePath = o.saveFolder.empty() ? (profile.path() / "Downloads").string() : o.saveFolder;
+        std::filesystem::create_directories(s.settings().savePath);
         s.sharedFolders = std::move(o.folders);
         test::ScriptedUi quiet;
         EXPECT_TRUE(SaveSettings(client->store, s, quiet));

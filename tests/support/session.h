@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "app/client.h"
-#include "base/settings.h"
 #include "app/startup.h"
+#include "base/settings.h"
 #include "devserver/dev_server.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
@@ -32,9 +32,9 @@ struct Session {
     }
     void StoreAccount(const std::string& user, const std::string& password) {
         AppState s;
-        s.userName = user;
-        s.password = password;
-        s.lineSpeed = 8;
+        s.EditAccount()->userName = user;
+        s.EditAccount()->password = password;
+        s.EditAccount()->lineSpeed = 8;
         ScriptedUi quiet;
         ASSERT_TRUE(SaveSettings(client->store, s, quiet));
     }

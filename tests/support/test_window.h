@@ -21,7 +21,7 @@ struct Window {
                                           .openUrl = [this](const QUrl& u) { opened.push_back(u.toString().toStdString()); }}) {
         ui.Watch(client);
         QObject::connect(&client, &Client::exitRequested, &client, [this](int) { exited = true; });
-        client.state.userName = "lea";
+        client.state.EditAccount()->userName = "lea";
         window.resize(800, 500);
         window.show();
         QCoreApplication::processEvents();

@@ -83,18 +83,18 @@ TEST(LoadSettings, AppliesTheBoundsOfEveryValue) {
         long long expected;
     };
     const Case cases[] = {
-        {"MaxDownloads", "0", [](const AppState& s) { return s.settings.maxDownloads; }, 1},
-        {"MaxDownloads", "-5", [](const AppState& s) { return s.settings.maxDownloads; }, 1},
-        {"MaxDownloads", "7", [](const AppState& s) { return s.settings.maxDownloads; }, 7},
-        {"WaitPort", "70000", [](const AppState& s) { return s.dataPort; }, 0},
-        {"WaitPort", "65535", [](const AppState& s) { return s.dataPort; }, 0},
-        {"WaitPort", "65534", [](const AppState& s) { return s.dataPort; }, 65534},
-        {"WaitPort", "-1", [](const AppState& s) { return s.dataPort; }, 0},
-        {"WaitPort", "abc", [](const AppState& s) { return s.dataPort; }, 0},
-        {"LineSpeed", "10", [](const AppState& s) { return s.lineSpeed; }, 10},
-        {"SwearFilter", "1", [](const AppState& s) { return s.settings.swearFilter; }, 1},
-        {"DisplayJoinPart", "0", [](const AppState& s) { return s.settings.displayJoinPart; }, 0},
-        {"PartialAction", "2", [](const AppState& s) { return s.settings.partialAction; }, 2},
+        {"MaxDownloads", "0", [](const AppState& s) { return s.settings().maxDownloads; }, 1},
+        {"MaxDownloads", "-5", [](const AppState& s) { return s.settings().maxDownloads; }, 1},
+        {"MaxDownloads", "7", [](const AppState& s) { return s.settings().maxDownloads; }, 7},
+        {"WaitPort", "70000", [](const AppState& s) { return s.account().dataPort; }, 0},
+        {"WaitPort", "65535", [](const AppState& s) { return s.account().dataPort; }, 0},
+        {"WaitPort", "65534", [](const AppState& s) { return s.account().dataPort; }, 65534},
+        {"WaitPort", "-1", [](const AppState& s) { return s.account().dataPort; }, 0},
+        {"WaitPort", "abc", [](const AppState& s) { return s.account().dataPort; }, 0},
+        {"LineSpeed", "10", [](const AppState& s) { return s.account().lineSpeed; }, 10},
+        {"SwearFilter", "1", [](const AppState& s) { return s.settings().swearFilter; }, 1},
+        {"DisplayJoinPart", "0", [](const AppState& s) { return s.settings().displayJoinPart; }, 0},
+        {"PartialAction", "2", [](const AppState& s) { return s.settings().partialAction; }, 2},
     };
     for (const Case& c : cases) {
         Fixture f;
@@ -108,12 +108,12 @@ TEST(LoadSettings, TextValuesHaveDefaultsAndLimits) {
     Fixture f;
     StoreAccount(f.store, {{"Player", ""}, {"Email", "   "}, {"CompName", std::string(30, 'n')}, {"SavePath", std::string(400, 'p')}});
     ASSERT_TRUE(LoadSettings(f.store, f.state, f.ui));
-    EXPECT_EQ(f.state.settings.player, "Internal");
-    EXPECT_EQ(f.state.email, kDefaultEmail);
-    EXPECT_EQ(f.state.userName, std::string(19, 'n'));
-    EXPECT_EQ(f.state.settings.savePath.size(), 349u);
-    EXPECT_EQ(f.state.password, "pw");
-    EXPECT_EQ(f.state.dataPort, 6699);
+    EXPECT_EQ(f.state.settings().player, "Internal");
+    EXPECT_EQ(f.state.account().email, kDefaultEmail);
+    EXPECT_EQ(f.state.account().userName, std::string(19, 'n'));
+    EXPECT_EQ(f.state.settings().savePath.size(), 349u);
+    EXPECT_EQ(f.state.account().password, "pw");
+    EXPECT_EQ(f.state.account().dataPort, 6699);
 }
 
 TEST(LoadSettings, AMissingRequiredValueMeansNoAccount) {
@@ -122,7 +122,7 @@ TEST(LoadSettings, AMissingRequiredValueMeansNoAccount) {
         Fixture f;
         StoreAccount(f.store, {{name, std::nullopt}});
         EXPECT_FALSE(LoadSettings(f.store, f.state, f.ui)) << name;
-        EXPECT_EQ(f.state.userName, "") << name;
+        EXPECT_EQ(f.state.account().userName, "") << name;
     }
     Fixture optional;
     StoreAccount(optional.store, {{"Player", std::nullopt}, {"AutoJoin", std::nullopt}});
@@ -142,7 +142,7 @@ TEST(LoadSettings, FindsTheUserThroughDefFlagAndCurrentUser) {
     StoreAccount(firstSubKey.store);
     firstSubKey.store.DeleteValue(*firstSubKey.store.OpenKey(kRootKey), "CurrentUser");
     EXPECT_TRUE(LoadSettings(firstSubKey.store, firstSubKey.state, firstSubKey.ui));
-    EXPECT_EQ(firstSubKey.state.userName, "alice");
+    EXPECT_EQ(firstSubKey.state.account().userName, "alice");
 }
 
 TEST(LoadSettings, DisabledFileServerAsksToEnableIt) {
@@ -151,7 +151,7 @@ TEST(LoadSettings, DisabledFileServerAsksToEnableIt) {
         StoreAccount(f.store, {{"MaxUploads", "0"}});
         f.ui.Script({answer});
         ASSERT_TRUE(LoadSettings(f.store, f.state, f.ui));
-        EXPECT_EQ(f.state.settings.maxUploads, answer == Answer::Yes ? 3 : 0);
+        EXPECT_EQ(f.state.settings().maxUploads, answer == Answer::Yes ? 3 : 0);
         auto questions = f.ui.Events();
         ASSERT_EQ(questions.size(), 1u);
         EXPECT_EQ(questions[0].caption, "Enable file server?");
@@ -172,7 +172,7 @@ TEST(LoadSettings, ConvertsTheOlderHashValue) {
     Fixture f;
     StoreAccount(f.store, {{"Checksum", std::nullopt}, {"Hash", hash}});
     ASSERT_TRUE(LoadSettings(f.store, f.state, f.ui));
-    EXPECT_EQ(f.state.password, password);
+    EXPECT_EQ(f.state.account().password, password);
     ConfigKey user = *f.store.OpenKey("Software\\Tandril\\alice");
     EXPECT_FALSE(f.store.GetValue(user, "Hash"));
     EXPECT_EQ(f.store.GetValue(user, "Checksum"), ScramblePassword(password));
@@ -182,9 +182,9 @@ TEST(LoadSettings, ConvertsTheOlderProxyAddress) {
     Fixture f;
     StoreAccount(f.store, {{"ProxyIP", "16777343"}, {"ProxyPort", "1080"}});
     ASSERT_TRUE(LoadSettings(f.store, f.state, f.ui));
-    EXPECT_EQ(f.state.settings.proxyVersion, 5);
-    EXPECT_EQ(f.state.settings.proxyServer, "127.0.0.1");
-    EXPECT_EQ(f.state.settings.proxyPort, 1080);
+    EXPECT_EQ(f.state.settings().proxyVersion, 5);
+    EXPECT_EQ(f.state.settings().proxyServer, "127.0.0.1");
+    EXPECT_EQ(f.state.settings().proxyPort, 1080);
     ConfigKey user = *f.store.OpenKey("Software\\Tandril\\alice");
     EXPECT_FALSE(f.store.GetValue(user, "ProxyIP"));
     EXPECT_FALSE(f.store.GetValue(user, "ProxyPort"));
@@ -204,25 +204,25 @@ TEST(LoadSettings, MovesTheOldSharedFolderListOnce) {
 
 TEST(SaveSettings, WritesInOrderAndRoundTrips) {
     Fixture f;
-    f.state.userName = "dave";
-    f.state.password = "hunter2";
-    f.state.email = "dave@example.org";
-    f.state.dataPort = 6700;
-    f.state.lineSpeed = 9;
-    f.state.settings.maxDownloads = 5;
-    f.state.settings.searchFilters = {"Egale à ", "T1", "", "  ", "Supéri.", "100"};
+    f.state.EditAccount()->userName = "dave";
+    f.state.EditAccount()->password = "hunter2";
+    f.state.EditAccount()->email = "dave@example.org";
+    f.state.EditAccount()->dataPort = 6700;
+    f.state.EditAccount()->lineSpeed = 9;
+    f.state.EditSettings()->maxDownloads = 5;
+    f.state.EditSettings()->searchFilters = {"Egale à ", "T1", "", "  ", "Supéri.", "100"};
     ASSERT_TRUE(SaveSettings(f.store, f.state, f.ui));
 
     ConfigStore reread(f.profile.path());
     AppState loaded;
     ASSERT_TRUE(LoadSettings(reread, loaded, f.ui));
-    EXPECT_EQ(loaded.userName, "dave");
-    EXPECT_EQ(loaded.password, "hunter2");
-    EXPECT_EQ(loaded.dataPort, 6700);
-    EXPECT_EQ(loaded.lineSpeed, 9);
-    EXPECT_EQ(loaded.settings.maxDownloads, 5);
-    EXPECT_EQ(loaded.settings.searchFilters[0], "Egale à");  // written trimmed
-    EXPECT_EQ(loaded.settings.searchFilters[4], "Supéri.");
+    EXPECT_EQ(loaded.account().userName, "dave");
+    EXPECT_EQ(loaded.account().password, "hunter2");
+    EXPECT_EQ(loaded.account().dataPort, 6700);
+    EXPECT_EQ(loaded.account().lineSpeed, 9);
+    EXPECT_EQ(loaded.settings().maxDownloads, 5);
+    EXPECT_EQ(loaded.settings().searchFilters[0], "Egale à");  // written trimmed
+    EXPECT_EQ(loaded.settings().searchFilters[4], "Supéri.");
 
     ConfigKey user = *reread.OpenKey("Software\\Tandril\\dave");
     EXPECT_EQ(reread.GetValue(user, "lsopt"), "Egale à");
@@ -244,8 +244,8 @@ TEST(SaveSettings, WithoutAProxyRemovesProxyTransfersWhichThenLoadsAsOne) {
     Fixture f;
     StoreAccount(f.store, {{"ProxyVersion", "5"}, {"ProxyServer", "proxy"}, {"ProxyPort", "1080"}, {"ProxyTransfers", "0"}});
     ASSERT_TRUE(LoadSettings(f.store, f.state, f.ui));
-    EXPECT_FALSE(f.state.settings.proxyTransfers);
-    f.state.settings.proxyVersion = 0;
+    EXPECT_FALSE(f.state.settings().proxyTransfers);
+    f.state.EditSettings()->proxyVersion = 0;
     ASSERT_TRUE(SaveSettings(f.store, f.state, f.ui));
     ConfigKey user = *f.store.OpenKey("Software\\Tandril\\alice");
     for (const char* name : {"ProxyVersion", "ProxyServer", "ProxyPort", "ProxyUser", "ProxyPass", "ProxyTransfers"}) {
@@ -253,7 +253,7 @@ TEST(SaveSettings, WithoutAProxyRemovesProxyTransfersWhichThenLoadsAsOne) {
     }
     AppState again;
     ASSERT_TRUE(LoadSettings(f.store, again, f.ui));
-    EXPECT_TRUE(again.settings.proxyTransfers);
+    EXPECT_TRUE(again.settings().proxyTransfers);
 }
 
 TEST(SaveSettings, NothingWithoutAUserAndAWarningWhenTheStoreCannotBeWritten) {
@@ -266,7 +266,7 @@ TEST(SaveSettings, NothingWithoutAUserAndAWarningWhenTheStoreCannotBeWritten) {
     std::ofstream(blocked) << "x";
     ConfigStore store(blocked);
     AppState state;
-    state.userName = "erin";
+    state.EditAccount()->userName = "erin";
     ScriptedUi ui;
     EXPECT_FALSE(SaveSettings(store, state, ui));
     EXPECT_EQ(ui.Texts("alert-modeless"), std::vector<std::string>{"WARNING: Registry write attempt failed!"});
@@ -280,19 +280,19 @@ TEST(ImportPreviousInstall, ReadsTheOldFileAndAsks) {
     ASSERT_EQ(f.ui.Events().size(), 1u);
     EXPECT_EQ(f.ui.Events()[0].text, "Existing user found (frank) - Would you like to use this account?");
     EXPECT_EQ(f.ui.Events()[0].caption, "Use existing account?");
-    EXPECT_EQ(f.state.userName, "frank");
-    EXPECT_EQ(f.state.password, "secret");
+    EXPECT_EQ(f.state.account().userName, "frank");
+    EXPECT_EQ(f.state.account().password, "secret");
     EXPECT_EQ(f.state.sharedFolders, (std::vector<std::string>{"/music", "/more music"}));
-    EXPECT_EQ(f.state.dataPort, 0);
-    EXPECT_EQ(f.state.email, kDefaultEmail);
-    EXPECT_EQ(f.state.settings.maxDownloads, 3);  // below 3 reads as 3
-    EXPECT_EQ(f.state.settings.maxUploads, 5);
-    EXPECT_EQ(f.state.lineSpeed, 7);
-    EXPECT_TRUE(f.state.settings.swearFilter);
-    EXPECT_FALSE(f.state.settings.displayJoinPart);  // line 12
-    EXPECT_TRUE(f.state.settings.autoDelete);        // line 13
-    EXPECT_TRUE(f.state.settings.pingResults);       // line 14 is missing: the default stays
-    EXPECT_FALSE(f.state.settings.autoJoin);
+    EXPECT_EQ(f.state.account().dataPort, 0);
+    EXPECT_EQ(f.state.account().email, kDefaultEmail);
+    EXPECT_EQ(f.state.settings().maxDownloads, 3);  // below 3 reads as 3
+    EXPECT_EQ(f.state.settings().maxUploads, 5);
+    EXPECT_EQ(f.state.account().lineSpeed, 7);
+    EXPECT_TRUE(f.state.settings().swearFilter);
+    EXPECT_FALSE(f.state.settings().displayJoinPart);  // line 12
+    EXPECT_TRUE(f.state.settings().autoDelete);        // line 13
+    EXPECT_TRUE(f.state.settings().pingResults);       // line 14 is missing: the default stays
+    EXPECT_FALSE(f.state.settings().autoJoin);
 }
 
 TEST(ImportPreviousInstall, RefusedOrIncompleteClearsTheAccount) {
@@ -300,7 +300,7 @@ TEST(ImportPreviousInstall, RefusedOrIncompleteClearsTheAccount) {
     refused.profile.Write("tandril.dat", "gina\npw\n\n\n0\nInternal\n\n3\n3\n0\n0\n");
     refused.ui.Script({Answer::No});
     EXPECT_FALSE(ImportPreviousInstall(refused.profile.path(), refused.state, refused.ui));
-    EXPECT_EQ(refused.state.userName, "");
+    EXPECT_EQ(refused.state.account().userName, "");
 
     Fixture shortFile;  // the swear filter line is missing
     shortFile.profile.Write("tandril.dat", "gina\npw\n\n\n0\nInternal\n\n3\n3\n0\n");
@@ -319,14 +319,14 @@ TEST(ImportProxyFile, ConvertsTheNumericAddress) {
     Fixture f;
     f.profile.Write("proxy.dat", "16820416\r\n1080\r\n");  // 192.168.0.1 as the old files kept it
     ImportProxyFile(f.profile.path(), f.state);
-    EXPECT_EQ(f.state.settings.proxyVersion, 5);
-    EXPECT_EQ(f.state.settings.proxyServer, "192.168.0.1");
-    EXPECT_EQ(f.state.settings.proxyPort, 1080);
+    EXPECT_EQ(f.state.settings().proxyVersion, 5);
+    EXPECT_EQ(f.state.settings().proxyServer, "192.168.0.1");
+    EXPECT_EQ(f.state.settings().proxyPort, 1080);
 
     Fixture oneLine;
     oneLine.profile.Write("proxy.dat", "16820416\n");
     ImportProxyFile(oneLine.profile.path(), oneLine.state);
-    EXPECT_EQ(oneLine.state.settings.proxyVersion, 0);
+    EXPECT_EQ(oneLine.state.settings().proxyVersion, 0);
 }
 
 TEST(NetworkEndpoints, TheRedirectorsAreConfigurationValues) {

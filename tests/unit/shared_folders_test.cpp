@@ -16,7 +16,7 @@ TEST(SharedFolders, TheListIsStoredUnderTheUsersSharedKey) {
     {
         ConfigStore store(profile.path());
         AppState state;
-        state.userName = "alice";
+        state.EditAccount()->userName = "alice";
         AddFoldersFromText(state, " /music/a ;/music/b;;/MUSIC/A;" + std::string(400, 'x'));
         EXPECT_EQ(SharedFolderList(state).size(), 3u);
         EXPECT_EQ(SharedFolderList(state)[2].size(), 348u);
@@ -33,7 +33,7 @@ TEST(SharedFolders, TheListIsStoredUnderTheUsersSharedKey) {
     EXPECT_EQ(store.ValueNames(*key), (std::vector<std::string>{"/music/a", "/music/c"}));
     EXPECT_EQ(store.GetValue(*key, "/music/c"), "0");
     AppState loaded;
-    loaded.userName = "alice";
+    loaded.EditAccount()->userName = "alice";
     AddSharedFolder(loaded, "/MUSIC/C");
     LoadSharedFolders(store, loaded);
     EXPECT_EQ(SharedFolderList(loaded), (std::vector<std::string>{"/MUSIC/C", "/music/a"}));
@@ -53,7 +53,7 @@ TEST(SharedFolders, ChangingTheSaveFolderAsksAboutTheOldOne) {
         ASSERT_EQ(ui.Events().size(), 1u);
         EXPECT_EQ(ui.Events()[0].text, "You have changed your save path from '/downloads/OLD'.  Continue to share folder?");
         EXPECT_EQ(ui.Events()[0].caption, "Save path changed!");
-        EXPECT_EQ(state.settings.savePath, "/downloads/new");
+        EXPECT_EQ(state.settings().savePath, "/downloads/new");
         EXPECT_EQ(IsSharedFolder(state, "/downloads/old"), answer == Answer::Yes);
     }
 }
@@ -67,7 +67,7 @@ TEST(SharedFolders, TheSaveFolderIsSharedOnRequestAndMyFilesIsTheDefault) {
     std::string myFiles = UseDefaultSaveFolder(state, ui);
     EXPECT_TRUE(std::filesystem::is_directory(myFiles));
     EXPECT_TRUE(myFiles.ends_with("/My Files"));
-    EXPECT_EQ(state.settings.savePath, myFiles);
+    EXPECT_EQ(state.settings().savePath, myFiles);
     EXPECT_FALSE(ShareSaveFolder(store));
     SetShareSaveFolder(store, state, ui, true);
     EXPECT_TRUE(ShareSaveFolder(ConfigStore(profile.path())));

@@ -42,7 +42,7 @@ std::string Chosen(const QComboBox* combo) {
 
 SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), client_(client) {
     setObjectName(QStringLiteral("SearchPage"));
-    const Settings& settings = client.state.settings;
+    const Settings& settings = client.state.settings();
 
     artistLabel_ = new QLabel(QStringLiteral("Artist:"), this);
     artist_ = new QLineEdit(this);
@@ -147,7 +147,7 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     for (QLineEdit* field : {artist_, title_}) connect(field, &QLineEdit::returnPressed, search_, &QPushButton::click);
     connect(advanced_, &QPushButton::clicked, this, [this] { ShowAdvanced(!advancedBox_->isVisible()); });
     connect(clear, &QPushButton::clicked, this, &SearchPage::ClearSearchFields);
-    connect(byResponseTime_, &QCheckBox::toggled, this, [this](bool on) { client_.state.settings.pingResults = on; });
+    connect(byResponseTime_, &QCheckBox::toggled, this, [this](bool on) { client_.state.EditSettings()->pingResults = on; });
     connect(&client.search, &search::SearchSession::changed, this, &SearchPage::UpdateFromSession, Qt::QueuedConnection);
     connect(&client.search, &search::SearchSession::formChanged, this, &SearchPage::FillFromForm, Qt::QueuedConnection);
     ShowAdvanced(settings.advancedSearch);
@@ -211,7 +211,7 @@ void SearchPage::ShowResultMenu(const QPoint& at) {
 void SearchPage::ShowAdvanced(bool shown) {
     advancedBox_->setVisible(shown);
     advanced_->setText(shown ? QStringLiteral("A&vancé   <<") : QStringLiteral("A&vancé   >>"));
-    client_.state.settings.advancedSearch = shown;
+    client_.state.EditSettings()->advancedSearch = shown;
 }
 
 void SearchPage::ClearSearchFields() {
@@ -237,7 +237,7 @@ void SearchPage::FillFromForm() {
 }
 
 void SearchPage::SaveFilters() {
-    for (int i = 0; i < 6; ++i) client_.state.settings.searchFilters[static_cast<std::size_t>(i)] = Chosen(filters_[i]);
+    for (int i = 0; i < 6; ++i) client_.state.EditSettings()->searchFilters[static_cast<std::size_t>(i)] = Chosen(filters_[i]);
 }
 
 void SearchPage::UpdateFromSession() {

@@ -145,18 +145,18 @@ void ThemesPage::ChooseTextColor() {
         client_.ui.ShowAlert(AlertKind::Modal, "Please select an item from the left and use this button to change its text color.");
         return;
     }
-    RestoreCustomColors(client_.state.settings.customPallete);
+    RestoreCustomColors(client_.state.settings().customPallete);
     auto chosen = pickColor_(QStringLiteral("Text Color"), ToQColor(working_.SchemeColor(item->text().toStdString())));
-    client_.state.settings.customPallete = CustomColorsText();
+    client_.state.EditSettings()->customPallete = CustomColorsText();
     if (!chosen) return;
     chat::SetSchemeColor(working_, item->text().toStdString(), FromQColor(*chosen), true, client_.ui);
     ShowPreview();
 }
 
 void ThemesPage::ChooseBackground() {
-    RestoreCustomColors(client_.state.settings.customPallete);
+    RestoreCustomColors(client_.state.settings().customPallete);
     auto chosen = pickColor_(QStringLiteral("Background Color"), ToQColor(working_.background));
-    client_.state.settings.customPallete = CustomColorsText();
+    client_.state.EditSettings()->customPallete = CustomColorsText();
     if (!chosen) return;
     working_.background = FromQColor(*chosen);
     ShowPreview();
