@@ -81,7 +81,10 @@ double ThroughTheClient(const fs::path& source, const fs::path& saveFolder, std:
     auto upload = std::make_unique<transfer::TransferRecord>(true, "bob", source.string(), "h", size, 0, 0,
                                                              uploader.transfers.lists.NextRowId(), transfer::TransferNow());
     upload->localPath = source.string();
-    transfer::AddTransfer(uploader.transfers, std::move(upload));
+    {
+        auto lock = uploader.transfers.lists.Take(true);
+        transfer::AddTransfer(uploader.transfers, lock, std::move(upload));
+    }
 
     downloader.state.EditAccount()->userName = "bob";
     downloader.state.EditSettings()->savePath = saveFolder.string();

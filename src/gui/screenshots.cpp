@@ -122,8 +122,9 @@ int main(int argc, char** argv) {
             auto record = std::make_unique<transfer::TransferRecord>(d.outbound, d.nick, d.name, "x", d.size, 0, 0,
                                                                      client.transfers.lists.NextRowId(), 0);
             record->localPath = std::string("/home/demo/Downloads/") + d.name;
-            transfer::TransferRecord& r = transfer::AddTransfer(client.transfers, std::move(record));
-            transfer::SetTransferState(client.transfers, r, d.state);
+            auto lock = client.transfers.lists.Take(d.outbound);
+            transfer::TransferRecord& r = transfer::AddTransfer(client.transfers, lock, std::move(record));
+            transfer::SetTransferState(client.transfers, lock, r, d.state);
             if (d.state != TransferState::Transferring) continue;
             client.transfers.view.Edit(d.outbound, r.rowId, [&](transfer::TransferRow& row) {
                 row.cells[transfer::kSizeColumn] =

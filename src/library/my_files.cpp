@@ -108,25 +108,25 @@ std::string SharedSaveFolder(Library& c) {
 }
 
 // 870 goes out only while the user offers upload slots.
-ShareBatch::Send BatchSender(Library& c) {
+ShareBatch::Send BatchSender(Library& c, protocol::Outbox& out) {
     if (c.rt.state.settings().maxUploads == 0) return {};
-    return [&c](const protocol::ShareFolder& batch) { protocol::Send(c.server, batch); };
+    return [&out](const protocol::ShareFolder& batch) { out.Add(batch); };
 }
 
 // Library lock held. A file joins a batch only inside a connection: after a disconnect the next
 // login announces everything again.
-void AddToShareBatch(Library& c, SharedFileRecord& record) {
+void AddToShareBatch(Library& c, protocol::Outbox& out, SharedFileRecord& record) {
     if (!c.rt.state.connected) return;
-    c.sharedList.batch.Add(c.sharedList.FolderPrefix(record), ShareEntry(record), BatchSender(c));
+    c.sharedList.batch.Add(c.sharedList.FolderPrefix(record), ShareEntry(record), BatchSender(c, out));
     record.announced = true;
 }
 
-void FlushShareBatch(Library& c) {
-    if (c.rt.state.connected) c.sharedList.batch.Flush(BatchSender(c));
+void FlushShareBatch(Library& c, protocol::Outbox& out) {
+    if (c.rt.state.connected) c.sharedList.batch.Flush(BatchSender(c, out));
 }
 
-void SendUnshare(Library& c, SharedFileRecord& record) {
-    protocol::Send(c.server, protocol::UnshareFile{c.sharedList.VirtualName(record)});
+void SendUnshare(Library& c, protocol::Outbox& out, SharedFileRecord& record) {
+    out.Add(protocol::UnshareFile{c.sharedList.VirtualName(record)});
 }
 
 void LowerSharedCount(Library& c) {
@@ -264,7 +264,7 @@ void RefreshLibraryViewLocked(Library& c) {
     c.view.AddRows(std::move(rows));
 }
 
-void PruneSharedListLocked(Library& c) {
+void PruneSharedListLocked(Library& c, protocol::Outbox& out) {
     std::scoped_lock folderLock(c.rt.state.sharedFoldersLock);
     const std::vector<std::string>& folders = c.rt.state.sharedFolders;
     std::vector<std::string> gone;
@@ -272,7 +272,7 @@ void PruneSharedListLocked(Library& c) {
         bool inFolder = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) { return InFolder(r.path, f, true); });
         if (inFolder && Readable(r.path)) continue;
         LowerSharedCount(c);
-        if (c.rt.state.connected && r.announced) SendUnshare(c, r);
+        if (c.rt.state.connected && r.announced) SendUnshare(c, out, r);
         gone.push_back(r.path);
     }
     c.view.RemoveRows(gone);
@@ -324,6 +324,7 @@ bool SaveSharedList(Library& c) {
 }
 
 int AnnounceSharedFiles(Library& c, bool withDialog) {
+    protocol::Outbox out(c.server);
     std::scoped_lock lock(c.sharedList.lock);
     c.rt.state.sharedFileCount = 0;
     if (c.rt.state.settings().maxUploads < 1) return 0;
@@ -334,20 +335,21 @@ int AnnounceSharedFiles(Library& c, bool withDialog) {
     for (SharedFileRecord& r : c.sharedList.records()) {
         ++c.rt.state.sharedFileCount;
         bool resuming = std::find(incomplete.begin(), incomplete.end(), r.path) != incomplete.end();
-        if (!r.announced && !resuming) AddToShareBatch(c, r);
+        if (!r.announced && !resuming) AddToShareBatch(c, out, r);
         if (withDialog) c.rt.dialog.SetProgress(++step, total);
     }
-    FlushShareBatch(c);
+    FlushShareBatch(c, out);
     if (c.rt.state.connected) ShowSharingStatus(c);
     if (withDialog) c.rt.dialog.SetProgress(0, total);
     return 1;
 }
 
 void UnshareAllFiles(Library& c) {
+    protocol::Outbox out(c.server);
     std::scoped_lock lock(c.sharedList.lock);
     for (SharedFileRecord& r : c.sharedList.records()) {
         if (!c.rt.state.connected || !r.announced) continue;
-        SendUnshare(c, r);
+        SendUnshare(c, out, r);
         r.announced = false;
         LowerSharedCount(c);
     }
@@ -361,11 +363,13 @@ void ForgetAnnouncements(Library& c) {
 }
 
 void PruneSharedList(Library& c) {
+    protocol::Outbox out(c.server);
     std::scoped_lock lock(c.sharedList.lock);
-    PruneSharedListLocked(c);
+    PruneSharedListLocked(c, out);
 }
 
 void InspectDownloadedFile(Library& c, const std::string& path, std::uint32_t size) {
+    protocol::Outbox out(c.server);
     std::scoped_lock lock(c.sharedList.lock);
     bool shared = ShareSaveFolder(c.rt.store);
     if (!shared) {
@@ -388,7 +392,7 @@ void InspectDownloadedFile(Library& c, const std::string& path, std::uint32_t si
             if (!info->hash.empty()) record.hash = info->hash;
             // The same path downloaded again replaces the file it overwrote.
             if (SharedFileRecord* old = c.sharedList.Find(record.path)) {
-                if (c.rt.state.connected && old->announced) SendUnshare(c, *old);
+                if (c.rt.state.connected && old->announced) SendUnshare(c, out, *old);
                 c.view.RemoveRows({old->path});
                 c.sharedList.Remove(old->path);
                 LowerSharedCount(c);
@@ -398,11 +402,11 @@ void InspectDownloadedFile(Library& c, const std::string& path, std::uint32_t si
             AppendSharedLine(c, added);
             c.view.AddRows({MakeLibraryRow(added, c.fileTypes)});
             added.listed = true;
-            AddToShareBatch(c, added);
+            AddToShareBatch(c, out, added);
             if (c.rt.state.connected) ShowSharingStatus(c);
         }
     }
-    FlushShareBatch(c);
+    FlushShareBatch(c, out);
 }
 
 void RefreshLibraryView(Library& c) {
@@ -413,8 +417,9 @@ void RefreshLibraryView(Library& c) {
 void ReloadSharedFiles(Library& c) {
     std::vector<PendingFile> pending;
     {
+        protocol::Outbox out(c.server);
         std::scoped_lock lock(c.sharedList.lock);
-        PruneSharedListLocked(c);
+        PruneSharedListLocked(c, out);
         RescanLocked(c, pending);
         c.rt.dialog.SetStatus("Loading new files...");
         LoadNewFilesLocked(c, pending);
@@ -457,15 +462,16 @@ bool RenameLibraryFile(Library& c, const std::string& path, const std::string& n
         return false;
     }
     {
+        protocol::Outbox out(c.server);
         std::scoped_lock lock(c.sharedList.lock);
         if (SharedFileRecord* record = c.sharedList.Find(path)) {
             bool announced = record->announced && c.rt.state.connected;
-            if (announced) SendUnshare(c, *record);
+            if (announced) SendUnshare(c, out, *record);
             c.sharedList.Rename(*record, newPath);
             if (announced) {
                 protocol::SharedEntry file = ShareEntry(*record);
                 file.name = c.sharedList.VirtualName(*record);
-                protocol::Send(c.server, protocol::ShareFile{file});
+                out.Add(protocol::ShareFile{file});
             }
             SaveSharedListLocked(c);
         }
@@ -485,11 +491,12 @@ bool DeleteLibraryFile(Library& c, const std::string& path) {
     }
     c.view.RemoveRows({path});
     ForgetIncomplete(c.rt.state.profileFolder, path);
+    protocol::Outbox out(c.server);
     std::scoped_lock lock(c.sharedList.lock);
     LowerSharedCount(c);
     if (SharedFileRecord* record = c.sharedList.Find(path)) {
         if (c.rt.state.connected) ShowSharingStatus(c);
-        if (c.rt.state.connected && record->announced) SendUnshare(c, *record);
+        if (c.rt.state.connected && record->announced) SendUnshare(c, out, *record);
         c.sharedList.Remove(path);
         SaveSharedListLocked(c);
     }

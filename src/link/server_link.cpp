@@ -63,26 +63,45 @@ void ServerLink::Close() {
     });
 }
 
+bool ServerLink::WriteFrame(int fd, const std::string& frame) {
+    std::string_view rest = frame;
+    while (!rest.empty()) {
+        if (platform::WaitWritable(fd, stallTimeout_) != platform::WaitResult::Ready) return false;
+        ssize_t n = ::send(fd, rest.data(), rest.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0) {
+            rest.remove_prefix(static_cast<std::size_t>(n));
+        } else if (errno == EAGAIN || errno == ENOBUFS) {
+            std::this_thread::sleep_for(50ms);
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int ServerLink::SendServerMessage(std::uint16_t type, std::string_view text) {
     bool failed = false;
     {
         std::scoped_lock lock(sendLock_);
         int fd = fd_.load();
         if (fd < 0) return 0;
-        std::string frame = EncodeFrame(type, Utf8ToCp1252(text));
-        std::string_view rest = frame;
-        while (!rest.empty() && !failed) {
-            if (platform::WaitWritable(fd, stallTimeout_) != platform::WaitResult::Ready) {
+        failed = !WriteFrame(fd, EncodeFrame(type, Utf8ToCp1252(text)));
+    }
+    if (failed && callbacks_.sendFailed) callbacks_.sendFailed();
+    return failed ? 0 : 1;
+}
+
+int ServerLink::SendFrames(const Frames& frames) {
+    if (frames.empty()) return 1;
+    bool failed = false;
+    {
+        std::scoped_lock lock(sendLock_);
+        int fd = fd_.load();
+        if (fd < 0) return 0;
+        for (const auto& [type, payload] : frames) {
+            if (!WriteFrame(fd, EncodeFrame(static_cast<std::uint16_t>(type), Utf8ToCp1252(payload)))) {
                 failed = true;
                 break;
-            }
-            ssize_t n = ::send(fd, rest.data(), rest.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (n >= 0) {
-                rest.remove_prefix(static_cast<std::size_t>(n));
-            } else if (errno == EAGAIN || errno == ENOBUFS) {
-                std::this_thread::sleep_for(50ms);
-            } else if (errno != EINTR) {
-                failed = true;
             }
         }
     }

@@ -50,6 +50,7 @@ public:
     int SendFrame(protocol::MessageType type, std::string_view payload) override {
         return SendServerMessage(static_cast<std::uint16_t>(type), payload);
     }
+    int SendFrames(const Frames& frames) override;
     // The frame's type, or -1 when the connection failed. At most size - 1 payload bytes are kept;
     // when the connection fails inside a payload, `text` becomes "Disconnected!".
     int ReceiveServerMessage(std::string& text, std::size_t size);
@@ -59,6 +60,8 @@ public:
     bool NotificationsArmed() const { return armed_.load(); }
 
 private:
+    // Writes one encoded frame; the send lock is held. False when the connection failed.
+    bool WriteFrame(int fd, const std::string& frame);
     void RunOnGuiThread(std::function<void()> fn);
     void CreateNotifier();
     void OnReadable();

@@ -57,7 +57,7 @@ bool WriteAll(int fd, const char* data, std::size_t length) {
 
 // The end of a download that failed before its data phase.
 void Fail(Transfers& c, TransferRecord& r) {
-    SetTransferState(c, r, TransferState::Error);
+    SetTransferStateUnlocked(c, r, TransferState::Error);
     StartNextQueuedDownload(c);
 }
 
@@ -70,8 +70,9 @@ void FailUnreachable(Transfers& c, TransferRecord& r, const std::string& nick, s
 
 }  // namespace
 
-TransferRecord* FindInbound(Transfers& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states) {
-    for (auto& r : c.lists.Of(false)) {
+TransferRecord* FindInbound(Transfers& c, const ListLock& lock, const std::string& nick, const std::string& name,
+                            std::initializer_list<TransferState> states) {
+    for (auto& r : c.lists.Of(lock, false)) {
         if (EqualsNoCase(r->nick, nick) && EqualsNoCase(r->remoteName, name) &&
             std::find(states.begin(), states.end(), r->state) != states.end()) {
             return r.get();
@@ -102,8 +103,8 @@ std::string DownloadPathOrAlert(Transfers& c, const std::string& remoteName) {
 void StartDownload(Transfers& c, const std::string& remoteName, const std::string& nick, std::uint32_t size, TransferState initialState,
                    bool streaming) {
     {
-        std::scoped_lock lock(c.lists.Lock(false));
-        for (auto& r : c.lists.Of(false)) {
+        ListLock lock = c.lists.Take(false);
+        for (auto& r : c.lists.Of(lock, false)) {
             if (!IsTransferFinished(*r) && EqualsNoCase(r->remoteName, remoteName) && EqualsNoCase(r->nick, nick)) return;
         }
     }
@@ -114,52 +115,78 @@ void StartDownload(Transfers& c, const std::string& remoteName, const std::strin
     record->state = initialState;
     record->streaming = streaming;
     record->localPath = localPath;
-    TransferRecord& r = AddTransfer(c, std::move(record));
-    TakeDownloadSlot(c);
-    AskForDownload(c, r);
+    Outbox out(c);
+    ListLock lock = c.lists.Take(false);
+    TransferRecord& r = AddTransfer(c, lock, std::move(record));
+    TakeDownloadSlot(c, out);
+    AskForDownload(c, lock, r, out);
 }
 
+namespace {
+
+// The record a question was asked about, if the user did not delete it meanwhile (its row id
+// confirms that the address was not handed to a new record).
+TransferRecord* StillThere(Transfers& c, const ListLock& lock, TransferRecord* record, std::uint32_t rowId) {
+    return c.lists.Contains(lock, false, record) && record->rowId == rowId ? record : nullptr;
+}
+
+}  // namespace
+
 void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
+    TransferRecord* record = nullptr;
     std::uint32_t rowId = 0;
     std::string localPath;
     bool decide = false;
+    bool bothFirewalled = false;
     {
-        std::scoped_lock lock(c.lists.Lock(false));
-        TransferRecord* r = FindInbound(c, m.user, m.fileName, {TransferState::Connecting, TransferState::RemotelyQueued});
+        ListLock lock = c.lists.Take(false);
+        TransferRecord* r = FindInbound(c, lock, m.user, m.fileName, {TransferState::Connecting, TransferState::RemotelyQueued});
         if (!r) return;  // alternative sources of a resumed download come with the resume part
         if (m.lineSpeed) r->peerLineSpeed = *m.lineSpeed;
         r->checksum = m.checksum;
         r->peerAddress = m.address;
         r->peerPort = m.port;
+        record = r;
         rowId = r->rowId;
         localPath = r->localPath;
         decide = !r->streaming && r->existingFileAction == ExistingFileAction::Undecided;
-        if (r->peerPort == 0 && c.rt.state.account().dataPort == 0) {
-            // Both sides firewalled: neither can reach the other.
-            if (c.rt.ui.AskBothFirewalledDownload(m.fileName)) {
-                SetDataPort(c, 6699);  // the record waits for the time-out sweep
-            } else {
-                Fail(c, *r);
-            }
+        bothFirewalled = r->peerPort == 0 && c.rt.state.account().dataPort == 0;
+    }
+    // Every question below is asked with no lock held: other downloads go on meanwhile, and the
+    // user may delete this one.
+    if (bothFirewalled) {
+        // Neither side can reach the other.
+        if (c.rt.ui.AskBothFirewalledDownload(m.fileName)) {
+            SetDataPort(c, 6699);  // the record waits for the time-out sweep
             return;
         }
+        {
+            ListLock lock = c.lists.Take(false);
+            TransferRecord* r = StillThere(c, lock, record, rowId);
+            if (!r || IsTransferFinished(*r)) return;
+            SetTransferState(c, lock, *r, TransferState::Error);
+        }
+        StartNextQueuedDownload(c);
+        return;
     }
     ExistingFileAction action = ExistingFileAction::Overwrite;
-    if (decide && fs::exists(localPath)) {
-        // The question is asked with no lock held; the user may delete the row meanwhile.
+    std::error_code ec;
+    if (decide && fs::exists(localPath, ec)) {
         for (;;) {
             UiPort::ExistingFile answer = c.rt.ui.AskExistingFile(localPath.substr(localPath.find_last_of('/') + 1));
             if (answer.choice == UiPort::ExistingFile::Cancel) {
-                std::scoped_lock lock(c.lists.Lock(false));
-                if (TransferRecord* r = c.lists.FindByRowId(false, rowId)) {
-                    SetTransferState(c, *r, TransferState::Cancelled);
-                    StartNextQueuedDownload(c);
+                {
+                    ListLock lock = c.lists.Take(false);
+                    TransferRecord* r = StillThere(c, lock, record, rowId);
+                    if (!r) return;
+                    SetTransferState(c, lock, *r, TransferState::Cancelled);
                 }
+                StartNextQueuedDownload(c);
                 return;
             }
             if (answer.choice == UiPort::ExistingFile::Overwrite) break;
             const std::string renamed = LocalDownloadPath(c, answer.newName);
-            if (!renamed.empty() && !fs::exists(renamed)) {
+            if (!renamed.empty() && !fs::exists(renamed, ec)) {
                 localPath = renamed;
                 action = ExistingFileAction::NewName;
                 break;
@@ -167,8 +194,9 @@ void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
             c.rt.ui.ShowAlert(AlertKind::Modal, Format(400, "File '%s' already exists. Choose another name!", answer.newName.c_str()));
         }
     }
-    std::scoped_lock lock(c.lists.Lock(false));
-    TransferRecord* r = c.lists.FindByRowId(false, rowId);
+    Outbox out(c);
+    ListLock lock = c.lists.Take(false);
+    TransferRecord* r = StillThere(c, lock, record, rowId);
     if (!r || IsTransferFinished(*r)) return;
     if (decide) {
         r->existingFileAction = action;
@@ -177,7 +205,7 @@ void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
     if (r->peerPort == 0) {
         // The uploader is firewalled: the server asks it to connect to us.
         r->requestTime = TransferNow();
-        protocol::Send(c.server, protocol::PushRequest{r->nick, r->remoteName});
+        out.Add(protocol::PushRequest{r->nick, r->remoteName});
         return;
     }
     r->attached = true;  // before the worker runs, so that the row cannot be freed under it
@@ -186,9 +214,9 @@ void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
 
 void OnDownloadRefused(Transfers& c, const std::string& nick, const std::string& name) {
     {
-        std::scoped_lock lock(c.lists.Lock(false));
-        if (TransferRecord* r = FindInbound(c, nick, name, {TransferState::Connecting, TransferState::RemotelyQueued})) {
-            SetTransferState(c, *r, TransferState::Error);
+        ListLock lock = c.lists.Take(false);
+        if (TransferRecord* r = FindInbound(c, lock, nick, name, {TransferState::Connecting, TransferState::RemotelyQueued})) {
+            SetTransferState(c, lock, *r, TransferState::Error);
         }
     }
     StartNextQueuedDownload(c);
@@ -199,8 +227,9 @@ void DownloadWorker(Transfers& c, TransferRecord& r) {
     std::uint32_t address = 0, port = 0;
     ExistingFileAction action;
     bool streaming;
+    const std::string userName = c.rt.state.account().userName;
     {
-        std::scoped_lock lock(c.lists.Lock(false));
+        ListLock lock = c.lists.Take(false);
         r.attached = true;
         nick = r.nick;
         remoteName = r.remoteName;
@@ -223,7 +252,7 @@ void DownloadWorker(Transfers& c, TransferRecord& r) {
     if (action == ExistingFileAction::Append && fs::exists(localPath, ec)) {
         offset = static_cast<std::uint32_t>(fs::file_size(localPath, ec));
     }
-    const std::string request = protocol::FileRequest{c.rt.state.account().userName, remoteName, protocol::NumberReply(offset)}.Encode();
+    const std::string request = protocol::FileRequest{userName, remoteName, protocol::NumberReply(offset)}.Encode();
     if (!platform::SendAllBlocking(fd, protocol::PeerCommandText(protocol::PeerCommand::Get)) || !platform::SendAllBlocking(fd, request)) {
         return Fail(c, r);
     }
@@ -240,10 +269,10 @@ void DownloadWorker(Transfers& c, TransferRecord& r) {
     const auto size = protocol::ParseSizeReply(std::string_view(reply, length));
     if (!size) return Fail(c, r);
     {
-        std::unique_lock lock(c.lists.Lock(false));
+        ListLock lock = c.lists.Take(false);
         if (r.fileSize == 0) r.fileSize = *size;
         if (r.fileSize == 0) {
-            RemoveTransfer(c, r);
+            RemoveTransfer(c, lock, r);
             lock.unlock();
             StartNextQueuedDownload(c);
             c.rt.ui.ShowAlert(AlertKind::Modeless, Format(600, "File '%s' has a 0 byte file size!", localPath.c_str()));
@@ -256,11 +285,11 @@ void DownloadWorker(Transfers& c, TransferRecord& r) {
         if (!file.valid()) return Fail(c, r);
     }
     {
-        std::scoped_lock lock(c.lists.Lock(false));
+        ListLock lock = c.lists.Take(false);
         if (r.stopRequest == 0) {
             r.startOffset = r.position = offset;
             r.startTime = TransferNow();
-            SetTransferState(c, r, TransferState::Transferring);
+            SetTransferState(c, lock, r, TransferState::Transferring);
         }
     }
     ReceiveFile(c, r, fd, std::move(file));
@@ -286,7 +315,7 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd fil
     std::string localPath;
     std::uint32_t fileSize = 0, position = 0;
     {
-        std::scoped_lock lock(c.lists.Lock(false));
+        ListLock lock = c.lists.Take(false);
         localPath = r.localPath;
         fileSize = r.fileSize;
         position = r.position;
@@ -294,17 +323,22 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd fil
     // A user's cancel or delete (also one that came before the data phase), after which the worker
     // lets go of the record.
     auto stopped = [&] {
-        std::unique_lock lock(c.lists.Lock(false));
-        const std::uint32_t stop = r.stopRequest;
+        std::uint32_t stop = 0;
+        {
+            ListLock lock = c.lists.Take(false);
+            stop = r.stopRequest;
+        }
         if (stop == 0) return false;
         file.reset();
-        SaveIncomplete(c, localPath);
-        if (stop == 1) {
-            SetTransferState(c, r, TransferState::Cancelled);
-        } else {
-            RemoveTransfer(c, r);
+        SaveIncomplete(c, localPath);  // the file is set aside with no lock held
+        {
+            ListLock lock = c.lists.Take(false);
+            if (stop == 1) {
+                SetTransferState(c, lock, r, TransferState::Cancelled);
+            } else {
+                RemoveTransfer(c, lock, r);
+            }
         }
-        lock.unlock();
         StartNextQueuedDownload(c);
         return true;
     };
@@ -337,7 +371,7 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd fil
         if (file.valid() && !WriteAll(file.get(), block.data(), keep)) break;
         position += static_cast<std::uint32_t>(keep);
         {
-            std::scoped_lock lock(c.lists.Lock(false));
+            ListLock lock = c.lists.Take(false);
             r.position = position;
         }
         if (!RefreshTransferProgress(c, r)) break;
@@ -353,18 +387,19 @@ void CompleteDownload(Transfers& c, TransferRecord& r) {
     std::string localPath;
     std::uint32_t fileSize = 0;
     {
-        std::scoped_lock lock(c.lists.Lock(false));
+        ListLock lock = c.lists.Take(false);
         localPath = r.localPath;
         fileSize = r.fileSize;
     }
     library::ForgetIncomplete(c.rt.state.profileFolder, localPath);
     library::InspectDownloadedFile(c.library, localPath, fileSize);
+    const bool autoDelete = c.rt.state.settings().autoDelete;
     {
-        std::scoped_lock lock(c.lists.Lock(false));
-        if (c.rt.state.settings().autoDelete) {
-            RemoveTransfer(c, r);
+        ListLock lock = c.lists.Take(false);
+        if (autoDelete) {
+            RemoveTransfer(c, lock, r);
         } else {
-            SetTransferState(c, r, TransferState::Complete);
+            SetTransferState(c, lock, r, TransferState::Complete);
         }
     }
     StartNextQueuedDownload(c);

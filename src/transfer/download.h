@@ -9,6 +9,7 @@
 
 #include "platform/unique_fd.h"
 #include "protocol/server_messages.h"
+#include "transfer/transfer_lists.h"
 #include "transfer/transfer_record.h"
 
 namespace tandril::transfer {
@@ -23,7 +24,8 @@ std::string DownloadPathOrAlert(Transfers& c, const std::string& remoteName);
 
 // The inbound record of that user and name (case ignored) in one of `states`; the caller holds
 // the inbound lock.
-TransferRecord* FindInbound(Transfers& c, const std::string& nick, const std::string& name, std::initializer_list<TransferState> states);
+TransferRecord* FindInbound(Transfers& c, const ListLock& lock, const std::string& nick, const std::string& name,
+                            std::initializer_list<TransferState> states);
 // Starts a download (state Connecting, holding a slot) unless the same name from the same user is
 // already active.
 void StartDownload(Transfers& c, const std::string& remoteName, const std::string& nick, std::uint32_t size,

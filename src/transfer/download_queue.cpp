@@ -9,15 +9,16 @@
 
 namespace tandril::transfer {
 
+void AskForDownload(Transfers& c, const ListLock& lock, TransferRecord& r, Outbox& out) {
+    (void)lock;
+    r.requestTime = TransferNow();
+    out.Add(protocol::DownloadRequest{r.nick, r.remoteName});
+}
+
 void AskForDownload(Transfers& c, TransferRecord& r) {
-    std::string nick, name;
-    {
-        std::scoped_lock lock(c.lists.Lock(false));
-        r.requestTime = TransferNow();
-        nick = r.nick;
-        name = r.remoteName;
-    }
-    protocol::Send(c.server, protocol::DownloadRequest{nick, name});
+    Outbox out(c);
+    ListLock lock = c.lists.Take(false);
+    AskForDownload(c, lock, r, out);
 }
 
 void EnqueueDownload(Transfers& c, const std::string& remoteName, const std::string& nick, std::uint32_t size,
@@ -28,25 +29,26 @@ void EnqueueDownload(Transfers& c, const std::string& remoteName, const std::str
                                                    c.lists.NextRowId(), TransferNow());
     record->state = TransferState::Queued;
     record->localPath = std::move(localPath);
-    AddTransfer(c, std::move(record));
+    ListLock lock = c.lists.Take(false);
+    AddTransfer(c, lock, std::move(record));
 }
 
 namespace {
 
 // The first record waiting in `state`, from the head of the queue (the inbound lock held).
-TransferRecord* FirstWaiting(Transfers& c, TransferState state, const std::string& notOfNick = {}) {
-    for (auto& r : c.lists.Of(false)) {
+TransferRecord* FirstWaiting(Transfers& c, const ListLock& lock, TransferState state, const std::string& notOfNick = {}) {
+    for (auto& r : c.lists.Of(lock, false)) {
         if (r->state == state && (notOfNick.empty() || !EqualsNoCase(r->nick, notOfNick))) return r.get();
     }
     return nullptr;
 }
 
 // The slot of a download that ended (or waits on a full queue) passes to `next`.
-void PassSlotTo(Transfers& c, TransferRecord& next) {
-    SetTransferState(c, next, TransferState::Connecting);
-    protocol::Send(c.server, protocol::DownloadEnded{});
-    protocol::Send(c.server, protocol::DownloadStarted{});
-    AskForDownload(c, next);
+void PassSlotTo(Transfers& c, const ListLock& lock, TransferRecord& next, Outbox& out) {
+    SetTransferState(c, lock, next, TransferState::Connecting);
+    out.Add(protocol::DownloadEnded{});
+    out.Add(protocol::DownloadStarted{});
+    AskForDownload(c, lock, next, out);
 }
 
 void LowerDownloadCount(Transfers& c) {
@@ -58,12 +60,14 @@ void LowerDownloadCount(Transfers& c) {
 
 void StartNextQueuedDownload(Transfers& c) {
     const int downloads = c.rt.state.Downloads();
+    const int maxDownloads = c.rt.state.settings().maxDownloads;
     {
-        std::scoped_lock lock(c.lists.Lock(false));
-        if (downloads <= c.rt.state.settings().maxDownloads && c.rt.state.connected) {
-            TransferRecord* next = FirstWaiting(c, TransferState::RemotelyQueued);
-            if (!next) next = FirstWaiting(c, TransferState::Queued);
-            if (next) return PassSlotTo(c, *next);
+        Outbox out(c);
+        ListLock lock = c.lists.Take(false);
+        if (downloads <= maxDownloads && c.rt.state.connected) {
+            TransferRecord* next = FirstWaiting(c, lock, TransferState::RemotelyQueued);
+            if (!next) next = FirstWaiting(c, lock, TransferState::Queued);
+            if (next) return PassSlotTo(c, lock, *next, out);
         }
     }
     LowerDownloadCount(c);
@@ -73,13 +77,14 @@ void StartNextQueuedDownload(Transfers& c) {
 
 void OnRemoteQueueFull(Transfers& c, const protocol::RemoteQueueFull& m) {
     {
-        std::scoped_lock lock(c.lists.Lock(false));
+        Outbox out(c);
+        ListLock lock = c.lists.Take(false);
         TransferRecord* full =
-            FindInbound(c, m.user, m.fileName, {TransferState::Connecting, TransferState::Resuming, TransferState::RemotelyQueued});
+            FindInbound(c, lock, m.user, m.fileName, {TransferState::Connecting, TransferState::Resuming, TransferState::RemotelyQueued});
         if (!full) return;
-        SetTransferState(c, *full, TransferState::RemotelyQueued);
-        if (TransferRecord* next = c.rt.state.connected ? FirstWaiting(c, TransferState::Queued, m.user) : nullptr)
-            return PassSlotTo(c, *next);
+        SetTransferState(c, lock, *full, TransferState::RemotelyQueued);
+        if (TransferRecord* next = c.rt.state.connected ? FirstWaiting(c, lock, TransferState::Queued, m.user) : nullptr)
+            return PassSlotTo(c, lock, *next, out);
     }
     // Nobody else waits: the slot is given back here only; the server heard of the full queue.
     LowerDownloadCount(c);
@@ -87,19 +92,22 @@ void OnRemoteQueueFull(Transfers& c, const protocol::RemoteQueueFull& m) {
 }
 
 void ForceTransfer(Transfers& c, const std::vector<std::uint32_t>& rowIds) {
-    std::scoped_lock lock(c.lists.Lock(false));
+    Outbox out(c);
+    ListLock lock = c.lists.Take(false);
     for (std::uint32_t id : rowIds) {
-        TransferRecord* r = c.lists.FindByRowId(false, id);
+        TransferRecord* r = c.lists.FindByRowId(lock, false, id);
         if (!r || (r->state != TransferState::Queued && r->state != TransferState::RemotelyQueued)) continue;
-        TakeDownloadSlot(c);
-        SetTransferState(c, *r, TransferState::Connecting);
-        AskForDownload(c, *r);
+        TakeDownloadSlot(c, out);
+        SetTransferState(c, lock, *r, TransferState::Connecting);
+        AskForDownload(c, lock, *r, out);
     }
 }
 
-void MoveInQueue(Transfers& c, QueueMove move, const std::vector<std::uint32_t>& rowIds) {
-    std::scoped_lock lock(c.lists.Lock(false));
-    auto& list = c.lists.Of(false);
+namespace {
+
+void MoveInQueueLocked(Transfers& c, const ListLock& lock, QueueMove move, const std::vector<std::uint32_t>& rowIds,
+                       std::vector<const char*>& alerts) {
+    auto& list = c.lists.Of(lock, false);
     if (rowIds.size() >= list.size()) return;  // every row selected: nothing can move
     // Each selected record moves once. Up and Bottom take them from the top, Down and Top from the
     // bottom, so that a block of selected rows keeps its order and moves as a whole.
@@ -112,8 +120,7 @@ void MoveInQueue(Transfers& c, QueueMove move, const std::vector<std::uint32_t>&
         auto at = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; });
         const bool up = move == QueueMove::Up || move == QueueMove::Top;
         if (up ? at == list.begin() : std::next(at) == list.end()) {
-            c.rt.ui.ShowAlert(AlertKind::Modal,
-                              up ? "File is already at the top of the queue!" : "File is already at the bottom of the queue!");
+            alerts.push_back(up ? "File is already at the top of the queue!" : "File is already at the bottom of the queue!");
             continue;
         }
         auto to = move == QueueMove::Up     ? std::prev(at)
@@ -124,8 +131,20 @@ void MoveInQueue(Transfers& c, QueueMove move, const std::vector<std::uint32_t>&
         const auto index = static_cast<int>(
             std::distance(list.begin(), std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; })));
         c.view.Remove(false, record->rowId);
-        AddTransferRow(c, *record, index);
+        AddTransferRow(c, lock, *record, index);
     }
+}
+
+}  // namespace
+
+void MoveInQueue(Transfers& c, QueueMove move, const std::vector<std::uint32_t>& rowIds) {
+    // The alerts wait until the lock is let go.
+    std::vector<const char*> alerts;
+    {
+        ListLock lock = c.lists.Take(false);
+        MoveInQueueLocked(c, lock, move, rowIds, alerts);
+    }
+    for (const char* text : alerts) c.rt.ui.ShowAlert(AlertKind::Modal, text);
 }
 
 void TimeoutSweep(Transfers& c) {
@@ -133,21 +152,21 @@ void TimeoutSweep(Transfers& c) {
     int failedDownloads = 0;
     // A record whose worker runs is left to the worker's own time-outs.
     {
-        std::scoped_lock lock(c.lists.Lock(false));
-        for (auto& r : c.lists.Of(false)) {
+        ListLock lock = c.lists.Take(false);
+        for (auto& r : c.lists.Of(lock, false)) {
             if (r->state != TransferState::Connecting || r->attached || now - r->requestTime <= 300) continue;
             r->timedOut = true;
             r->stopRequest = 1;
-            SetTransferState(c, *r, TransferState::Error);
+            SetTransferState(c, lock, *r, TransferState::Error);
             ++failedDownloads;
         }
     }
     {
-        std::scoped_lock lock(c.lists.Lock(true));
-        for (auto& r : c.lists.Of(true)) {
+        ListLock lock = c.lists.Take(true);
+        for (auto& r : c.lists.Of(lock, true)) {
             if (r->state != TransferState::Connecting || r->attached || now - r->requestTime <= 360) continue;
             r->timedOut = true;
-            SetTransferState(c, *r, TransferState::Error);  // it held no upload slot yet
+            SetTransferState(c, lock, *r, TransferState::Error);  // it held no upload slot yet
         }
     }
     for (int i = 0; i < failedDownloads; ++i) StartNextQueuedDownload(c);
@@ -158,20 +177,22 @@ void RestartTransfersAfterLogin(Transfers& c) {
         std::scoped_lock lock(c.rt.state.downloadsLock);
         c.rt.state.downloads = 0;
     }
-    std::scoped_lock lock(c.lists.Lock(false));
-    for (auto& r : c.lists.Of(false)) {
+    const int maxDownloads = c.rt.state.settings().maxDownloads;
+    Outbox out(c);
+    ListLock lock = c.lists.Take(false);
+    for (auto& r : c.lists.Of(lock, false)) {
         if (r->state == TransferState::Transferring || r->attached) {
-            TakeDownloadSlot(c);  // still running: it keeps its slot
+            TakeDownloadSlot(c, out);  // still running: it keeps its slot
         } else if (r->state == TransferState::Connecting || r->state == TransferState::Resuming) {
-            SetTransferState(c, *r, TransferState::Error);
+            SetTransferState(c, lock, *r, TransferState::Error);
         }
     }
-    for (auto& r : c.lists.Of(false)) {
-        if (c.rt.state.Downloads() >= c.rt.state.settings().maxDownloads) break;
+    for (auto& r : c.lists.Of(lock, false)) {
+        if (c.rt.state.Downloads() >= maxDownloads) break;
         if (r->state != TransferState::Queued) continue;
-        SetTransferState(c, *r, TransferState::Connecting);
-        AskForDownload(c, *r);
-        TakeDownloadSlot(c);
+        SetTransferState(c, lock, *r, TransferState::Connecting);
+        AskForDownload(c, lock, *r, out);
+        TakeDownloadSlot(c, out);
     }
     ShowTransferCounters(c);
 }

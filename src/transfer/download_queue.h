@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "protocol/server_messages.h"
-#include "transfer/transfer_record.h"
+#include "transfer/transfers.h"
 
 namespace tandril::transfer {
 
@@ -20,6 +20,8 @@ void EnqueueDownload(Transfers& c, const std::string& remoteName, const std::str
 void StartNextQueuedDownload(Transfers& c);
 // Sends the request for a record that now holds a slot (203).
 void AskForDownload(Transfers& c, TransferRecord& r);
+// The same for a caller that holds the inbound lock: the request goes out with `out`.
+void AskForDownload(Transfers& c, const ListLock& lock, TransferRecord& r, Outbox& out);
 // 620: the uploader's queue is full for this download; its slot passes to another user's file.
 void OnRemoteQueueFull(Transfers& c, const protocol::RemoteQueueFull& m);
 // "&Force Transfer (if queued)": the selected waiting downloads start now, whatever the limit.

@@ -43,8 +43,8 @@ void OnPushRequest(Transfers& c, const protocol::PushAsked& m) {
     if (!shared) return;  // only a file of the shared list is ever pushed
     TransferRecord* r = nullptr;
     {
-        std::scoped_lock lock(c.lists.Lock(true));
-        for (auto& record : c.lists.Of(true)) {
+        ListLock lock = c.lists.Take(true);
+        for (auto& record : c.lists.Of(lock, true)) {
             if (EqualsNoCase(record->nick, m.user) && EqualsNoCase(record->remoteName, shared->path) &&
                 record->state != TransferState::Transferring && !record->attached) {
                 r = record.get();
@@ -55,7 +55,7 @@ void OnPushRequest(Transfers& c, const protocol::PushAsked& m) {
             auto record = std::make_unique<TransferRecord>(true, m.user, shared->path, m.checksum, SizeOnDisk(shared->path), 0, 0,
                                                            c.lists.NextRowId(), TransferNow());
             record->localPath = shared->path;
-            r = &AddTransfer(c, std::move(record));
+            r = &AddTransfer(c, lock, std::move(record));
         }
         r->peerLineSpeed = m.lineSpeed.value_or(0);
         r->peerAddress = m.address;
@@ -70,7 +70,7 @@ void PushUploadWorker(Transfers& c, TransferRecord& r) {
     std::string nick, remoteName;
     std::uint32_t address = 0, port = 0;
     {
-        std::scoped_lock lock(c.lists.Lock(true));
+        ListLock lock = c.lists.Take(true);
         nick = r.nick;
         remoteName = r.remoteName;
         address = r.peerAddress;
@@ -78,7 +78,7 @@ void PushUploadWorker(Transfers& c, TransferRecord& r) {
     }
     // Every end before the data phase leaves the record as it was, for a later push.
     auto letGo = [&] {
-        std::scoped_lock lock(c.lists.Lock(true));
+        ListLock lock = c.lists.Take(true);
         r.attached = false;
     };
     link::ProxyOutcome connection = link::ConnectThroughProxy(c.rt, {ntohl(address), static_cast<std::uint16_t>(port)}, true);
@@ -106,7 +106,7 @@ void PushUploadWorker(Transfers& c, TransferRecord& r) {
     }
     const std::uint32_t size = SizeOnDisk(shared->path);
     {
-        std::scoped_lock lock(c.lists.Lock(true));
+        ListLock lock = c.lists.Take(true);
         r.fileSize = size;
     }
     const std::string line = protocol::PushHeader{c.rt.state.account().userName, virtualName, size}.Encode();
@@ -121,12 +121,12 @@ void PushUploadWorker(Transfers& c, TransferRecord& r) {
     }
     const auto position = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, size));
     {
-        std::scoped_lock lock(c.lists.Lock(true));
+        ListLock lock = c.lists.Take(true);
         r.localPath = shared->path;
         r.stopRequest = 0;
         r.startOffset = r.position = position;
         r.startTime = TransferNow();
-        SetTransferState(c, r, TransferState::Transferring);
+        SetTransferState(c, lock, r, TransferState::Transferring);
     }
     SendFile(c, r, fd, std::move(file), position, size);
 }
@@ -144,8 +144,8 @@ void PushReceiver(Transfers& c, int fd, const std::string& rest) {
     std::string localPath;
     ExistingFileAction action;
     {
-        std::scoped_lock lock(c.lists.Lock(false));
-        for (auto& record : c.lists.Of(false)) {
+        ListLock lock = c.lists.Take(false);
+        for (auto& record : c.lists.Of(lock, false)) {
             if ((record->state == TransferState::Connecting || record->state == TransferState::RemotelyQueued) && !record->attached &&
                 EqualsNoCase(record->nick, header->user) && EqualsNoCase(record->remoteName, header->fileName)) {
                 r = record.get();
@@ -161,7 +161,7 @@ void PushReceiver(Transfers& c, int fd, const std::string& rest) {
     }
     if (!r) return Refuse(fd, protocol::PeerError::FileNotRequested);
     auto fail = [&] {
-        SetTransferState(c, *r, TransferState::Error);
+        SetTransferStateUnlocked(c, *r, TransferState::Error);
         StartNextQueuedDownload(c);
     };
     if (header->size == 0) {
@@ -175,11 +175,11 @@ void PushReceiver(Transfers& c, int fd, const std::string& rest) {
     platform::UniqueFd file = OpenDownloadFile(c, localPath, action);
     if (!file.valid()) return fail();
     {
-        std::scoped_lock lock(c.lists.Lock(false));
+        ListLock lock = c.lists.Take(false);
         if (r->stopRequest == 0) {
             r->startOffset = r->position = offset;
             r->startTime = TransferNow();
-            SetTransferState(c, *r, TransferState::Transferring);
+            SetTransferState(c, lock, *r, TransferState::Transferring);
         }
     }
     ReceiveFile(c, *r, fd, std::move(file));

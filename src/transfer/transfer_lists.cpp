@@ -1,5 +1,7 @@
 #include "transfer/transfer_lists.h"
 
+#include <cassert>
+
 #include "base/line_speed.h"
 #include "base/text.h"
 
@@ -11,19 +13,30 @@ std::uint32_t TransferLists::NextRowId() {
     return lastRowId_;
 }
 
-TransferRecord& TransferLists::Append(std::unique_ptr<TransferRecord> record) {
-    const bool outbound = record->outbound;
-    std::scoped_lock lock(Lock(outbound));
-    Of(outbound).push_back(std::move(record));
-    return *Of(outbound).back();
+TransferLists::List& TransferLists::Of(const ListLock& lock, bool outbound) {
+    assert(Holds(lock, outbound));
+    (void)lock;
+    return outbound ? outbound_ : inbound_;
 }
 
-TransferRecord* TransferLists::FindByRowId(bool outbound, std::uint32_t rowId) {
-    std::scoped_lock lock(Lock(outbound));
-    for (auto& r : Of(outbound)) {
+TransferRecord& TransferLists::Append(const ListLock& lock, std::unique_ptr<TransferRecord> record) {
+    List& list = Of(lock, record->outbound);
+    list.push_back(std::move(record));
+    return *list.back();
+}
+
+TransferRecord* TransferLists::FindByRowId(const ListLock& lock, bool outbound, std::uint32_t rowId) {
+    for (auto& r : Of(lock, outbound)) {
         if (r->rowId == rowId) return r.get();
     }
     return nullptr;
+}
+
+bool TransferLists::Contains(const ListLock& lock, bool outbound, const TransferRecord* record) {
+    for (auto& r : Of(lock, outbound)) {
+        if (r.get() == record) return true;
+    }
+    return false;
 }
 
 bool UpdateTransferProgress(TransferRecord& r, std::int64_t now, ProgressCells& cells) {

@@ -13,22 +13,38 @@
 
 namespace tandril::transfer {
 
+// Held by whoever reads or changes a list or its records; an operation that takes one in its
+// parameters needs its caller to hold it.
+using ListLock = std::unique_lock<std::mutex>;
+
 class TransferLists {
 public:
     using List = std::list<std::unique_ptr<TransferRecord>>;
 
-    // Recursive: a holder may call an operation that takes the lock again.
-    std::recursive_mutex& Lock(bool outbound) { return outbound ? outboundLock_ : inboundLock_; }
+    ListLock Take(bool outbound) { return ListLock(outbound ? outboundLock_ : inboundLock_); }
+    // True when `lock` is the lock of that list, held.
+    bool Holds(const ListLock& lock, bool outbound) const {
+        return lock.owns_lock() && lock.mutex() == (outbound ? &outboundLock_ : &inboundLock_);
+    }
     // The list itself, for a caller that holds its lock.
-    List& Of(bool outbound) { return outbound ? outbound_ : inbound_; }
+    List& Of(const ListLock& lock, bool outbound);
+
+    // How many records the list holds (it takes the lock).
+    std::size_t Size(bool outbound) {
+        ListLock lock = Take(outbound);
+        return Of(lock, outbound).size();
+    }
 
     // 1, 2, ... 1000, then 1 again.
     std::uint32_t NextRowId();
-    TransferRecord& Append(std::unique_ptr<TransferRecord> record);
-    TransferRecord* FindByRowId(bool outbound, std::uint32_t rowId);
+    TransferRecord& Append(const ListLock& lock, std::unique_ptr<TransferRecord> record);
+    TransferRecord* FindByRowId(const ListLock& lock, bool outbound, std::uint32_t rowId);
+    // Whether the record is still in its list (it may have been removed meanwhile); the pointer is
+    // only compared, never followed.
+    bool Contains(const ListLock& lock, bool outbound, const TransferRecord* record);
 
 private:
-    std::recursive_mutex inboundLock_, outboundLock_;
+    mutable std::mutex inboundLock_, outboundLock_;
     List inbound_, outbound_;
     std::mutex rowIdLock_;
     std::uint32_t lastRowId_ = 0;

@@ -1,5 +1,7 @@
 #include "transfer/transfers.h"
 
+#include <cassert>
+
 #include "base/line_speed.h"
 #include "base/text.h"
 #include "protocol/server_messages.h"
@@ -44,8 +46,11 @@ bool WaitForData(Transfers& c, int fd, std::chrono::milliseconds limit) {
     return false;
 }
 
-void SetTransferState(Transfers& c, TransferRecord& r, TransferState state) {
-    std::scoped_lock lock(c.lists.Lock(r.outbound));
+Outbox::Outbox(Transfers& c) : protocol::Outbox(c.server) {}
+
+void SetTransferState(Transfers& c, const ListLock& lock, TransferRecord& r, TransferState state) {
+    assert(c.lists.Holds(lock, r.outbound));
+    (void)lock;
     const std::string status = TransferStatusText(r, state, r.outbound);
     c.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) {
         row.cells[kSizeColumn] = SizeText(r);
@@ -57,8 +62,14 @@ void SetTransferState(Transfers& c, TransferRecord& r, TransferState state) {
     r.state = state;
 }
 
-void AddTransferRow(Transfers& c, TransferRecord& r, int index) {
-    std::scoped_lock lock(c.lists.Lock(r.outbound));
+void SetTransferStateUnlocked(Transfers& c, TransferRecord& r, TransferState state) {
+    ListLock lock = c.lists.Take(r.outbound);
+    SetTransferState(c, lock, r, state);
+}
+
+void AddTransferRow(Transfers& c, const ListLock& lock, TransferRecord& r, int index) {
+    assert(c.lists.Holds(lock, r.outbound));
+    (void)lock;
     TransferRow row;
     row.rowId = r.rowId;
     row.cells[kNameColumn] = BaseName(r.localPath);
@@ -69,14 +80,15 @@ void AddTransferRow(Transfers& c, TransferRecord& r, int index) {
     r.requestTime = TransferNow();
 }
 
-void SetTransferLineSpeed(Transfers& c, TransferRecord& r, std::uint32_t code) {
-    std::scoped_lock lock(c.lists.Lock(r.outbound));
+void SetTransferLineSpeed(Transfers& c, const ListLock& lock, TransferRecord& r, std::uint32_t code) {
+    assert(c.lists.Holds(lock, r.outbound));
+    (void)lock;
     r.peerLineSpeed = code;
     c.view.Edit(r.outbound, r.rowId, [&](TransferRow& row) { row.cells[kSpeedColumn] = LineSpeedName(static_cast<int>(code)); });
 }
 
 bool RefreshTransferProgress(Transfers& c, TransferRecord& r) {
-    std::scoped_lock lock(c.lists.Lock(r.outbound));
+    ListLock lock = c.lists.Take(r.outbound);
     ProgressCells cells;
     if (!UpdateTransferProgress(r, TransferNow(), cells)) return false;
     if (cells.size.empty()) return true;  // not refreshed this time
@@ -91,19 +103,15 @@ bool RefreshTransferProgress(Transfers& c, TransferRecord& r) {
     return true;
 }
 
-void RemoveTransfer(Transfers& c, TransferRecord& r) {
+void RemoveTransfer(Transfers& c, const ListLock& lock, TransferRecord& r) {
     const bool outbound = r.outbound;
-    const std::uint32_t rowId = r.rowId;
-    std::scoped_lock lock(c.lists.Lock(outbound));
-    c.view.Remove(outbound, rowId);
-    auto& list = c.lists.Of(outbound);
-    list.remove_if([&](const auto& p) { return p.get() == &r; });
+    c.view.Remove(outbound, r.rowId);
+    c.lists.Of(lock, outbound).remove_if([&](const auto& p) { return p.get() == &r; });
 }
 
-TransferRecord& AddTransfer(Transfers& c, std::unique_ptr<TransferRecord> record) {
-    std::scoped_lock lock(c.lists.Lock(record->outbound));
-    TransferRecord& r = c.lists.Append(std::move(record));
-    AddTransferRow(c, r);
+TransferRecord& AddTransfer(Transfers& c, const ListLock& lock, std::unique_ptr<TransferRecord> record) {
+    TransferRecord& r = c.lists.Append(lock, std::move(record));
+    AddTransferRow(c, lock, r);
     return r;
 }
 
@@ -112,12 +120,12 @@ void ShowTransferCounters(Transfers& c) {
                    Format(64, "Outbound Transfers:    %d", c.rt.state.Uploads()));
 }
 
-void TakeDownloadSlot(Transfers& c) {
+void TakeDownloadSlot(Transfers& c, Outbox& out) {
     {
         std::scoped_lock lock(c.rt.state.downloadsLock);
         ++c.rt.state.downloads;
     }
-    if (c.rt.state.connected) protocol::Send(c.server, protocol::DownloadStarted{});
+    if (c.rt.state.connected) out.Add(protocol::DownloadStarted{});
     ShowTransferCounters(c);
 }
 
@@ -147,18 +155,18 @@ void ReleaseUploadSlot(Transfers& c) {
 void CancelTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
     int freedDownloads = 0;
     {
-        std::scoped_lock lock(c.lists.Lock(outbound));
+        ListLock lock = c.lists.Take(outbound);
         for (std::uint32_t id : rowIds) {
-            TransferRecord* r = c.lists.FindByRowId(outbound, id);
+            TransferRecord* r = c.lists.FindByRowId(lock, outbound, id);
             if (!r) continue;
             const TransferState s = r->state;
             if (s == TransferState::Transferring || r->attached) {
                 r->stopRequest = 1;
             } else if (s == TransferState::Connecting || (!outbound && s == TransferState::Resuming)) {
-                SetTransferState(c, *r, TransferState::Cancelled);
+                SetTransferState(c, lock, *r, TransferState::Cancelled);
                 if (!outbound) ++freedDownloads;
             } else if (!outbound && (s == TransferState::Queued || s == TransferState::RemotelyQueued)) {
-                SetTransferState(c, *r, TransferState::Cancelled);
+                SetTransferState(c, lock, *r, TransferState::Cancelled);
             }
         }
     }
@@ -168,16 +176,16 @@ void CancelTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_
 void DeleteTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
     int freedDownloads = 0;
     {
-        std::scoped_lock lock(c.lists.Lock(outbound));
+        ListLock lock = c.lists.Take(outbound);
         for (std::uint32_t id : rowIds) {
-            TransferRecord* r = c.lists.FindByRowId(outbound, id);
+            TransferRecord* r = c.lists.FindByRowId(lock, outbound, id);
             if (!r) continue;
             if (r->state == TransferState::Transferring || r->attached) {
                 r->stopRequest = 2;
                 continue;
             }
             if (!outbound && (r->state == TransferState::Connecting || r->state == TransferState::Resuming)) ++freedDownloads;
-            RemoveTransfer(c, *r);
+            RemoveTransfer(c, lock, *r);
         }
     }
     for (int i = 0; i < freedDownloads; ++i) StartNextQueuedDownload(c);
@@ -185,18 +193,18 @@ void DeleteTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_
 
 void ClearFinishedTransfers(Transfers& c) {
     for (bool outbound : {false, true}) {
-        std::scoped_lock lock(c.lists.Lock(outbound));
-        auto& list = c.lists.Of(outbound);
+        ListLock lock = c.lists.Take(outbound);
+        auto& list = c.lists.Of(lock, outbound);
         for (auto it = list.begin(); it != list.end();) {
             TransferRecord& r = **it++;
-            if (IsTransferFinished(r) && !r.attached) RemoveTransfer(c, r);
+            if (IsTransferFinished(r) && !r.attached) RemoveTransfer(c, lock, r);
         }
     }
 }
 
 std::optional<TransferSummary> SummariseTransfer(Transfers& c, bool outbound, std::uint32_t rowId) {
-    std::scoped_lock lock(c.lists.Lock(outbound));
-    TransferRecord* r = c.lists.FindByRowId(outbound, rowId);
+    ListLock lock = c.lists.Take(outbound);
+    TransferRecord* r = c.lists.FindByRowId(lock, outbound, rowId);
     if (!r) return std::nullopt;
     return TransferSummary{r->nick, r->localPath, r->state};
 }

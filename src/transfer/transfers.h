@@ -2,9 +2,9 @@
 // What the client keeps about its transfers, and the operations on records that every transfer
 // path shares: state changes and rows, slots and their counters, cancel, delete and clear.
 //
-// Record fields are read and written under the lock of the record's list; the view has its own
-// lock, always taken after a list lock. A record whose worker runs (Transferring or Attached) is
-// never freed by anyone but that worker.
+// Record fields are read and written under the lock of the record's list (the order of the locks
+// is written in base/lock_order.h). A record whose worker runs (Transferring or Attached) is never
+// freed by anyone but that worker.
 
 #include <chrono>
 #include <cstdint>
@@ -48,21 +48,33 @@ inline std::int64_t TransferNow() {
 // Waits for data on a peer connection in one-second steps, so that a quitting client is not held
 // up; false when none came within `limit` or the wait failed.
 bool WaitForData(Transfers& c, int socket, std::chrono::milliseconds limit);
+
+// Frames asked for under a list lock leave once the lock is let go.
+class Outbox : public protocol::Outbox {
+public:
+    explicit Outbox(Transfers& c);
+};
+
+// The operations on records below that take a ListLock need the record's list lock held.
+
 // Rewrites the record's row for `state` (size, status, the other cells blank), then stores it.
-void SetTransferState(Transfers& c, TransferRecord& r, TransferState state);
+void SetTransferState(Transfers& c, const ListLock& lock, TransferRecord& r, TransferState state);
 // Inserts the record's row at `index` (-1: at the end) and sets RequestTime to now.
-void AddTransferRow(Transfers& c, TransferRecord& r, int index = -1);
-void SetTransferLineSpeed(Transfers& c, TransferRecord& r, std::uint32_t code);
-// The progress refresh of a running transfer with its cells; false: abandon it as stalled.
-bool RefreshTransferProgress(Transfers& c, TransferRecord& r);
+void AddTransferRow(Transfers& c, const ListLock& lock, TransferRecord& r, int index = -1);
+void SetTransferLineSpeed(Transfers& c, const ListLock& lock, TransferRecord& r, std::uint32_t code);
 // Deletes the row and frees the record.
-void RemoveTransfer(Transfers& c, TransferRecord& r);
+void RemoveTransfer(Transfers& c, const ListLock& lock, TransferRecord& r);
 // Appends a new record to its list and adds its row; returns it (owned by the list).
-TransferRecord& AddTransfer(Transfers& c, std::unique_ptr<TransferRecord> record);
+TransferRecord& AddTransfer(Transfers& c, const ListLock& lock, std::unique_ptr<TransferRecord> record);
+// The progress refresh of a running transfer with its cells, taking the lock itself; false:
+// abandon it as stalled.
+bool RefreshTransferProgress(Transfers& c, TransferRecord& r);
+// A state change by a worker that holds no lock.
+void SetTransferStateUnlocked(Transfers& c, TransferRecord& r, TransferState state);
 
 // Slots; every change rewrites the information lines.
-void TakeDownloadSlot(Transfers& c);  // 218
-void TakeUploadSlot(Transfers& c);    // 220
+void TakeDownloadSlot(Transfers& c, Outbox& out);  // 218
+void TakeUploadSlot(Transfers& c);                 // 220
 // The upload counter -1 (never below 0), 221, and the exit once the last upload ended when the
 // user asked to leave after the uploads.
 void ReleaseUploadSlot(Transfers& c);

@@ -49,8 +49,8 @@ void ServeGet(Transfers& c, int fd, const std::string& requestLine) {
     const std::uint64_t offset = RequestedOffset(request.offset, path);
     TransferRecord* r = nullptr;
     {
-        std::scoped_lock lock(c.lists.Lock(true));
-        for (auto& record : c.lists.Of(true)) {
+        ListLock lock = c.lists.Take(true);
+        for (auto& record : c.lists.Of(lock, true)) {
             // One connection per accepted request: a second GET for it finds none.
             if (record->state == TransferState::Connecting && !record->attached && EqualsNoCase(record->nick, nick) &&
                 EqualsNoCase(record->remoteName, path)) {
@@ -64,19 +64,19 @@ void ServeGet(Transfers& c, int fd, const std::string& requestLine) {
     platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid() || (offset != 0 && ::lseek(file.get(), static_cast<off_t>(offset), SEEK_SET) < 0)) {
         Refuse(fd, protocol::PeerError::FileNotFound);
-        SetTransferState(c, *r, TransferState::Error);
+        SetTransferStateUnlocked(c, *r, TransferState::Error);
         return;
     }
     std::uint32_t position = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, size));
     {
-        std::scoped_lock lock(c.lists.Lock(true));
+        ListLock lock = c.lists.Take(true);
         r->stopRequest = 0;
         r->startOffset = r->position = position;
         r->startTime = TransferNow();
-        SetTransferState(c, *r, TransferState::Transferring);
+        SetTransferState(c, lock, *r, TransferState::Transferring);
     }
     if (!platform::SendAllBlocking(fd, protocol::NumberReply(size))) {
-        SetTransferState(c, *r, TransferState::Error);
+        SetTransferStateUnlocked(c, *r, TransferState::Error);
         return;
     }
     SendFile(c, *r, fd, std::move(file), position, size);
@@ -96,13 +96,13 @@ void SendFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd file, 
             break;
         }
         {
-            std::scoped_lock lock(c.lists.Lock(true));
+            ListLock lock = c.lists.Take(true);
             if (r.stopRequest == 1) {
-                SetTransferState(c, r, TransferState::Cancelled);
+                SetTransferState(c, lock, r, TransferState::Cancelled);
                 return;
             }
             if (r.stopRequest == 2) {
-                RemoveTransfer(c, r);
+                RemoveTransfer(c, lock, r);
                 return;
             }
             position += static_cast<std::uint32_t>(n);
@@ -110,15 +110,16 @@ void SendFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd file, 
         }
         if (c.rt.state.quitting || !RefreshTransferProgress(c, r)) break;
     }
-    std::scoped_lock lock(c.lists.Lock(true));
+    const bool autoDelete = c.rt.state.settings().autoDelete;
+    ListLock lock = c.lists.Take(true);
     if (sent && position == size) {
-        if (c.rt.state.settings().autoDelete) {
-            RemoveTransfer(c, r);
+        if (autoDelete) {
+            RemoveTransfer(c, lock, r);
         } else {
-            SetTransferState(c, r, TransferState::Complete);
+            SetTransferState(c, lock, r, TransferState::Complete);
         }
     } else {
-        SetTransferState(c, r, TransferState::Error);
+        SetTransferState(c, lock, r, TransferState::Error);
     }
 }
 
@@ -139,17 +140,17 @@ std::uint64_t RequestedOffset(const std::string& text, const std::string& path) 
 
 bool UploadAllowed(Transfers& c, const std::string& rawNick) {
     const std::string nick(Trim(rawNick));
-    std::scoped_lock lock(c.lists.Lock(true));
+    ListLock lock = c.lists.Take(true);
     int count = 0;
-    for (auto& r : c.lists.Of(true)) {
+    for (auto& r : c.lists.Of(lock, true)) {
         if (!IsTransferFinished(*r) && EqualsNoCase(r->nick, nick)) ++count;
     }
     if (count < c.rt.state.settings().maxUploads) return true;
     const std::int64_t now = TransferNow();
-    for (auto& r : c.lists.Of(true)) {
+    for (auto& r : c.lists.Of(lock, true)) {
         if (r->state == TransferState::Connecting && now - r->requestTime >= 360) {
             // A request whose requester never came gives its place up (it held no slot).
-            SetTransferState(c, *r, TransferState::Cancelled);
+            SetTransferState(c, lock, *r, TransferState::Cancelled);
             return true;
         }
     }
@@ -164,9 +165,9 @@ void OnUploadRequest(Transfers& c, const protocol::UploadRequest& m) {
     std::string replyName = m.fileName;
     if (auto shared = FindSharedFile(c, m.fileName, &replyName)) {
         const auto& [path, size] = *shared;
-        std::scoped_lock lock(c.lists.Lock(true));
+        ListLock lock = c.lists.Take(true);
         TransferRecord* again = nullptr;
-        for (auto& r : c.lists.Of(true)) {
+        for (auto& r : c.lists.Of(lock, true)) {
             if (EqualsNoCase(r->nick, m.user) && EqualsNoCase(r->remoteName, path) && r->state != TransferState::Transferring &&
                 r->state != TransferState::Complete && !r->attached) {
                 again = r.get();
@@ -174,13 +175,13 @@ void OnUploadRequest(Transfers& c, const protocol::UploadRequest& m) {
             }
         }
         if (again) {
-            SetTransferState(c, *again, TransferState::Connecting);
+            SetTransferState(c, lock, *again, TransferState::Connecting);
             again->requestTime = TransferNow();
         } else {
             auto record = std::make_unique<TransferRecord>(true, m.user, path, "blah", size, 0, 0, c.lists.NextRowId(), TransferNow());
             record->peerLineSpeed = m.lineSpeed.value_or(0);
             record->localPath = path;
-            AddTransfer(c, std::move(record));
+            AddTransfer(c, lock, std::move(record));
         }
     }
     if (!m.lineSpeed) protocol::Send(c.server, protocol::LineSpeedQuery{m.user});
@@ -189,10 +190,10 @@ void OnUploadRequest(Transfers& c, const protocol::UploadRequest& m) {
 
 void OnLineSpeed(Transfers& c, const protocol::UserLineSpeed& m) {
     const std::uint32_t code = m.lineSpeed;
-    std::scoped_lock lock(c.lists.Lock(true));
-    for (auto& r : c.lists.Of(true)) {
+    ListLock lock = c.lists.Take(true);
+    for (auto& r : c.lists.Of(lock, true)) {
         if (EqualsNoCase(r->nick, m.user) && (r->state == TransferState::Connecting || r->state == TransferState::Transferring)) {
-            SetTransferLineSpeed(c, *r, code);
+            SetTransferLineSpeed(c, lock, *r, code);
         }
     }
 }

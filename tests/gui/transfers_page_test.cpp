@@ -37,8 +37,9 @@ QStringList Column(QTreeView* list, int column) {
 TransferRecord& Add(Client& c, bool outbound, const std::string& nick, const std::string& name, TransferState state) {
     auto record = std::make_unique<TransferRecord>(outbound, nick, name, "h", 3145728, 0, 0, c.transfers.lists.NextRowId(), TransferNow());
     record->localPath = "/save/" + name;
-    TransferRecord& r = AddTransfer(c.transfers, std::move(record));
-    SetTransferState(c.transfers, r, state);
+    auto lock = c.transfers.lists.Take(outbound);
+    TransferRecord& r = AddTransfer(c.transfers, lock, std::move(record));
+    SetTransferState(c.transfers, lock, r, state);
     return r;
 }
 
@@ -77,7 +78,7 @@ TEST(TransfersPage, ShowsBothListsWithTheirColumnsAndProgress) {
 
     // A progress refresh rewrites the size, the rate and the bar.
     {
-        std::scoped_lock lock(w.client.transfers.lists.Lock(false));
+        auto lock = w.client.transfers.lists.Take(false);
         running.position = 1048576;
         running.lastUpdate = 0;
     }
@@ -148,7 +149,7 @@ TEST(TransfersPage, CancelDeleteAndClearFinished) {
     page.findChild<QPushButton*>("ClearFinished")->click();
     ASSERT_TRUE(RunUntil([&] { return in->model()->rowCount() == 1; }));
     EXPECT_EQ(Column(in, 0), (QStringList{"f2.mp3"}));
-    EXPECT_EQ(w.client.transfers.lists.Of(false).size(), 1u);
+    EXPECT_EQ(w.client.transfers.lists.Size(false), 1u);
 }
 
 TEST(TransfersPage, TheExistingFileDialogOffersOverwriteOrANewName) {

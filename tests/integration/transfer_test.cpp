@@ -25,15 +25,15 @@ namespace {
 
 constexpr double kTransferTimeScale = 0.05;  // the 20-second waits of the peer protocol last one second
 
-TransferRecord* Only(Client& c, bool outbound) {
-    std::scoped_lock lock(c.transfers.lists.Lock(outbound));
-    auto& list = c.transfers.lists.Of(outbound);
+// The list's one record, for a caller that holds its lock.
+TransferRecord* Only(Client& c, const ListLock& lock, bool outbound) {
+    auto& list = c.transfers.lists.Of(lock, outbound);
     return list.size() == 1 ? list.front().get() : nullptr;
 }
 
 TransferState StateOf(Client& c, bool outbound) {
-    std::scoped_lock lock(c.transfers.lists.Lock(outbound));
-    TransferRecord* r = Only(c, outbound);
+    auto lock = c.transfers.lists.Take(outbound);
+    TransferRecord* r = Only(c, lock, outbound);
     return r ? r->state : TransferState::Connecting;
 }
 
@@ -105,8 +105,8 @@ TEST(Transfer, ADownloadArrivesByteForByteAndIsSharedAfterwards) {
     ASSERT_TRUE(test::RunUntil([&] { return n.server.SharedFilesOf("bob").size() == 1; }));
     EXPECT_EQ(n.server.SharedFilesOf("bob").front().hash, file.hash);
     {
-        std::scoped_lock lock(bob.transfers.lists.Lock(false));
-        EXPECT_EQ(Only(bob, false)->checksum, file.hash);
+        auto lock = bob.transfers.lists.Take(false);
+        EXPECT_EQ(Only(bob, lock, false)->checksum, file.hash);
     }
     // Slots: taken and given back on both sides.
     EXPECT_TRUE(test::RunUntil([&] { return bob.state.Downloads() == 0 && n.ann.client->state.Uploads() == 0; }));
@@ -197,7 +197,7 @@ TEST(Transfer, TheDataPortServesOnlySharedFilesThatWereAskedFor) {
     for (const std::vector<std::string>& segments :
          {std::vector<std::string>{"GET", "mallory \"" + name + "\" 0"}, std::vector<std::string>{"GETmallory \"" + name + "\" 0"}}) {
         ASSERT_TRUE(n.server.SendTo("ann", 607, "mallory \"" + name + "\" 3"));
-        ASSERT_TRUE(test::RunUntil([&] { return StateOf(ann, true) == TransferState::Connecting && Only(ann, true); }));
+        ASSERT_TRUE(test::RunUntil([&] { return StateOf(ann, true) == TransferState::Connecting && ann.transfers.lists.Size(true) == 1; }));
         std::string got;
         std::thread peer([&] { got = AskDataPort(port, segments); });
         test::RunUntil([&] { return StateOf(ann, true) == TransferState::Complete; });
@@ -271,6 +271,59 @@ struct Downloader {
 
 }  // namespace
 
+// The both-firewalled question about one download is asked while another download runs: the
+// running one goes on receiving (no list lock is held while the user makes up their mind).
+TEST(Transfer, AQuestionAboutOneDownloadDoesNotStallAnother) {
+    platform::Socket listener = platform::ListenTcp(0, true);
+    const int port = platform::LocalPort(listener);
+    std::atomic<bool> done{false};
+    // An uploader that trickles 1,000 bytes, 20 every 20 ms.
+    std::jthread trickle([&] {
+        if (platform::WaitReadable(listener.fd(), 10s) != platform::WaitResult::Ready) return;
+        platform::Socket peer(::accept(listener.fd(), nullptr, nullptr));
+        platform::SendAllBlocking(peer.fd(), "1");
+        char buf[4096];
+        std::string got;
+        while (got.find("\" ") == std::string::npos && platform::WaitReadable(peer.fd(), 5s) == platform::WaitResult::Ready) {
+            ssize_t k = ::recv(peer.fd(), buf, sizeof buf, 0);
+            if (k <= 0) return;
+            got.append(buf, static_cast<std::size_t>(k));
+        }
+        platform::SendAllBlocking(peer.fd(), "1000");
+        for (int sent = 0; sent < 1000 && !done; sent += 20) {
+            platform::SendAllBlocking(peer.fd(), std::string(20, 'x'));
+            std::this_thread::sleep_for(20ms);
+        }
+    });
+    Downloader d;
+    auto position = [&] {
+        auto lock = d.c.transfers.lists.Take(false);
+        for (auto& r : d.c.transfers.lists.Of(lock, false)) {
+            if (r->remoteName == "slow.mp3") return r->position;
+        }
+        return std::uint32_t{0};
+    };
+    StartDownload(d.c.transfers, "slow.mp3", "kim", 1000);
+    OnDownloadAddress(d.c.transfers, *protocol::DownloadAddress::Decode("kim 16777343 " + std::to_string(port) + " \"slow.mp3\" h 3"));
+    ASSERT_TRUE(test::RunUntil([&] { return position() > 0; }, 10s));
+
+    bool advanced = false;
+    d.ui.whileAsking = [&] {
+        const std::uint32_t before = position();
+        const auto until = std::chrono::steady_clock::now() + 5s;
+        while (!advanced && std::chrono::steady_clock::now() < until) {
+            advanced = position() > before;
+            std::this_thread::sleep_for(10ms);
+        }
+    };
+    // Both sides firewalled: the question is asked on this (the GUI) thread.
+    StartDownload(d.c.transfers, "other.mp3", "sam", 10);
+    OnDownloadAddress(d.c.transfers, *protocol::DownloadAddress::Decode("sam 16777343 0 \"other.mp3\" h 3"));
+    EXPECT_EQ(d.ui.Texts("both-firewalled-download"), std::vector<std::string>{"other.mp3"});
+    EXPECT_TRUE(advanced);
+    done = true;
+}
+
 TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
     struct Case {
         std::string remoteName;
@@ -307,7 +360,7 @@ TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
         FakeUploader evil(k.greeting, k.reply, k.hold);
         bob.From(evil, "evil", k.remoteName, k.size);
         if (k.end == TransferState::Cancelled) {
-            EXPECT_TRUE(test::RunUntil([&] { return c.transfers.lists.Of(false).empty(); }, 10s));
+            EXPECT_TRUE(test::RunUntil([&] { return c.transfers.lists.Size(false) == 0; }, 10s));
         } else {
             EXPECT_TRUE(Ends(c, false, k.end)) << Status(c, false);
         }
@@ -342,7 +395,7 @@ TEST(Transfer, ANameWithoutABaseNameIsNotDownloaded) {
     for (const char* name : {"dir\\..", "dir\\", "dir\\.", ""}) {
         StartDownload(c.transfers, name, "evil", 10);
         EnqueueDownload(c.transfers, name, "evil", 10, "h");
-        EXPECT_TRUE(c.transfers.lists.Of(false).empty()) << name;
+        EXPECT_TRUE(c.transfers.lists.Size(false) == 0) << name;
     }
     EXPECT_EQ(ui.Texts("alert-modeless").size(), 8u);
     EXPECT_EQ(c.state.Downloads(), 0);
@@ -395,9 +448,9 @@ TEST(Transfer, WhenBothAreFirewalledTheDownloaderIsAsked) {
 namespace {
 
 std::vector<TransferState> States(Client& c) {
-    std::scoped_lock lock(c.transfers.lists.Lock(false));
+    auto lock = c.transfers.lists.Take(false);
     std::vector<TransferState> states;
-    for (auto& r : c.transfers.lists.Of(false)) states.push_back(r->state);
+    for (auto& r : c.transfers.lists.Of(lock, false)) states.push_back(r->state);
     return states;
 }
 
@@ -468,8 +521,8 @@ TEST(TransferQueue, AFullRemoteQueuePassesTheSlotAndUnansweredRequestsTimeOut) {
         return std::count_if(frames.begin(), frames.end(), [](const auto& f) { return f.type == 500; }) == 2;
     }));
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
-        c.transfers.lists.Of(false).back()->requestTime -= 301;
+        auto lock = c.transfers.lists.Take(false);
+        c.transfers.lists.Of(lock, false).back()->requestTime -= 301;
     }
     ASSERT_TRUE(server.SendTo("bob", 214, "10 100 1000"));
     ASSERT_TRUE(test::RunUntil([&] { return States(c) == std::vector<S>{S::Connecting, S::Queued, S::Error}; }));
@@ -504,7 +557,10 @@ TEST(TransferQueue, MovesKeepTheRowsInQueueOrder) {
         for (int at : k.selected) ids.push_back(c.transfers.view.Rows(false)[static_cast<std::size_t>(at)].rowId);
         MoveInQueue(c.transfers, k.move, ids);
         std::vector<int> order, rows;
-        for (auto& r : c.transfers.lists.Of(false)) order.push_back(r->remoteName[6] - '0');
+        {
+            auto lock = c.transfers.lists.Take(false);
+            for (auto& r : c.transfers.lists.Of(lock, false)) order.push_back(r->remoteName[6] - '0');
+        }
         for (auto& row : c.transfers.view.Rows(false)) rows.push_back(row.cells[kNameColumn][1] - '0');
         EXPECT_EQ(order, k.order);
         EXPECT_EQ(rows, k.order);
@@ -527,7 +583,7 @@ TEST(Transfer, CancelAndDeleteStopARunningDownload) {
         (remove ? DeleteTransfers : CancelTransfers)(c.transfers, false, {id});
         EXPECT_EQ(c.transfers.view.Rows(false).size(), 1u);
         if (remove) {
-            EXPECT_TRUE(test::RunUntil([&] { return c.transfers.view.Rows(false).empty() && c.transfers.lists.Of(false).empty(); }, 5s));
+            EXPECT_TRUE(test::RunUntil([&] { return c.transfers.view.Rows(false).empty() && c.transfers.lists.Size(false) == 0; }, 5s));
         } else {
             EXPECT_TRUE(Ends(c, false, TransferState::Cancelled));
             EXPECT_EQ(Status(c, false), "Annulé ! ");
@@ -570,8 +626,8 @@ TEST(Transfer, UploadRequestsRespectTheLimitPerUser) {
     ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\" 10"));
     ASSERT_TRUE(test::RunUntil([&] { return framesOf(619).size() == 2; }));
     {
-        std::scoped_lock lock(ann.transfers.lists.Lock(true));
-        Only(ann, true)->requestTime -= 360;
+        auto lock = ann.transfers.lists.Take(true);
+        Only(ann, lock, true)->requestTime -= 360;
     }
     ASSERT_TRUE(n.server.SendTo("ann", 607, "bob \"" + name + "\" 10"));
     ASSERT_TRUE(test::RunUntil([&] { return framesOf(608).size() == 2; }));
@@ -635,10 +691,10 @@ TEST(TransferQueue, ALoginCountsTheSlotsAgainAndForceStartsAWaitingDownload) {
     for (int i = 0; i < 4; ++i) EnqueueDownload(c.transfers, "1:\\1\\f" + std::to_string(i) + ".mp3", "ann", 10, "h");
     using S = TransferState;
     {
-        std::scoped_lock lock(c.transfers.lists.Lock(false));
-        auto it = c.transfers.lists.Of(false).begin();
-        SetTransferState(c.transfers, **it, S::Transferring);  // still running across the reconnection
-        SetTransferState(c.transfers, **++it, S::Connecting);  // asked before the connection went
+        auto lock = c.transfers.lists.Take(false);
+        auto it = c.transfers.lists.Of(lock, false).begin();
+        SetTransferState(c.transfers, lock, **it, S::Transferring);  // still running across the reconnection
+        SetTransferState(c.transfers, lock, **++it, S::Connecting);  // asked before the connection went
     }
     c.state.downloads = 5;  // whatever it was
     RestartTransfersAfterLogin(c.transfers);
@@ -682,7 +738,7 @@ TEST(Transfer, APeerThatLeavesMidFileOrPushesWhatWasNotAskedForCostsNothingElse)
 
     // Accepted, then the requester reads a little and goes.
     ASSERT_TRUE(server.SendTo("ann", 607, "mallory \"" + name + "\" 3"));
-    ASSERT_TRUE(test::RunUntil([&] { return Only(up, true) != nullptr; }));
+    ASSERT_TRUE(test::RunUntil([&] { return up.transfers.lists.Size(true) == 1; }));
     {
         platform::Socket s;
         ASSERT_EQ(platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(up.state.account().dataPort)}, 2s, s),

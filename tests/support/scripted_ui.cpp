@@ -81,6 +81,7 @@ UiPort::ExistingFile ScriptedUi::AskExistingFile(const std::string& baseName) {
 
 bool ScriptedUi::AskBothFirewalledDownload(const std::string& remoteName) {
     Record({"both-firewalled-download", remoteName, "Conflit avec le Firewall!"});
+    if (whileAsking) whileAsking();
     return notFirewalledAnswer;
 }
 

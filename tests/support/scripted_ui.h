@@ -40,6 +40,9 @@ public:
     bool retryAnswer = false;
     Credentials invalidPasswordAnswer{Credentials::Cancel, "", ""};
     bool notFirewalledAnswer = false;
+    // Runs inside every modal question and dialog before it is answered (the person at the screen
+    // takes their time); the caller is blocked meanwhile, as it would be.
+    std::function<void()> whileAsking;
 
     // Answers, used in order; once they run out every question gets `defaultAnswer`.
     void Script(std::vector<Answer> answers);

@@ -50,11 +50,13 @@ TEST(TransferLists, RowIdsRunFrom1To1000ThenAgain) {
     for (std::uint32_t expected = 1; expected <= 1000; ++expected) ASSERT_EQ(lists.NextRowId(), expected);
     EXPECT_EQ(lists.NextRowId(), 1u);
 
-    lists.Append(Record(false, 1)).state = TransferState::Complete;
-    lists.Append(Record(true, 5));
-    EXPECT_EQ(lists.FindByRowId(true, 5)->state, TransferState::Connecting);
-    EXPECT_EQ(lists.FindByRowId(false, 1)->state, TransferState::Complete);
-    EXPECT_EQ(lists.FindByRowId(false, 5), nullptr);  // each direction has its own list
+    auto in = lists.Take(false);
+    auto out = lists.Take(true);
+    lists.Append(in, Record(false, 1)).state = TransferState::Complete;
+    lists.Append(out, Record(true, 5));
+    EXPECT_EQ(lists.FindByRowId(out, true, 5)->state, TransferState::Connecting);
+    EXPECT_EQ(lists.FindByRowId(in, false, 1)->state, TransferState::Complete);
+    EXPECT_EQ(lists.FindByRowId(in, false, 5), nullptr);  // each direction has its own list
 }
 
 TEST(TransferProgress, RateTimeLeftAndTheStallRule) {
