@@ -17,6 +17,10 @@ if [ "$(id -u)" -eq 0 ]; then
   echo 'tandril-socks:socks-test-pw' | chpasswd
 fi
 
+echo "== house style"
+# The tree follows .clang-format; a file that does not is reported and the run stops here.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+
 echo "== build and test"
 bash scripts/build.sh release
 ctest --test-dir build/release -j2 --output-on-failure

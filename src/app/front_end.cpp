@@ -1,4 +1,3 @@
-#include "base/text.h"
 #include "app/front_end.h"
 
 #include <sys/socket.h>
@@ -10,9 +9,10 @@
 #include <cstdio>
 
 #include "app/client.h"
-#include "base/settings.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "platform/profile_folder.h"
 
 namespace tandril {

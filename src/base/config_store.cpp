@@ -4,11 +4,10 @@
 #include <charconv>
 #include <cstdio>
 
-#include "platform/atomic_file.h"
 #include "base/text.h"
+#include "platform/atomic_file.h"
 
 namespace tandril {
-
 
 namespace {
 
@@ -157,8 +156,7 @@ std::vector<ConfigStore::Key> ConfigStore::Parse(std::string_view text, std::vec
         line = Trim(line);
         if (line.empty() || line.front() == ';') continue;
         auto report = [&](const char* why) {
-            problems.push_back(std::string(fileName) + " line " + std::to_string(lineNumber) + ": " + why + " (" +
-                               CutText(line, 80) + ")");
+            problems.push_back(std::string(fileName) + " line " + std::to_string(lineNumber) + ": " + why + " (" + CutText(line, 80) + ")");
         };
         if (line.front() == '[') {
             if (line.back() != ']' || line.size() < 3) {

@@ -43,7 +43,9 @@ std::optional<FieldSpan> FindField(std::string_view text, int number, char separ
     return std::nullopt;
 }
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 }  // namespace
 
@@ -85,8 +87,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
-    auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
-                          [](char x, char y) { return Lower(x) == Lower(y); });
+    auto it =
+        std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(), [](char x, char y) { return Lower(x) == Lower(y); });
     return it != haystack.end() || needle.empty();
 }
 

@@ -1,7 +1,7 @@
-#include "base/text.h"
 #include "base/window_placement.h"
 
 #include "base/settings.h"
+#include "base/text.h"
 
 namespace tandril {
 

@@ -480,6 +480,8 @@ bool RenameLibraryFile(Library& c, const std::string& path, const std::string& n
     return true;
 }
 
+namespace {
+
 bool DeleteLibraryFile(Library& c, const std::string& path) {
     const std::string name = FileNameOf(path);
     Answer a =
@@ -501,6 +503,14 @@ bool DeleteLibraryFile(Library& c, const std::string& path) {
         SaveSharedListLocked(c);
     }
     return true;
+}
+
+}  // namespace
+
+int DeleteLibraryFiles(Library& c, const std::vector<std::string>& paths) {
+    int deleted = 0;
+    for (const std::string& path : paths) deleted += DeleteLibraryFile(c, path) ? 1 : 0;
+    return deleted;
 }
 
 }  // namespace tandril::library

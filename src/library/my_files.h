@@ -51,7 +51,8 @@ std::string ResolveVirtualName(Library& client, const std::string& name);
 
 // The library view's actions. `newName` is without extension; false when nothing changed.
 bool RenameLibraryFile(Library& client, const std::string& path, const std::string& newName);
-bool DeleteLibraryFile(Library& client, const std::string& path);
+// Each file, after its own question, from the disk and the library; returns how many went.
+int DeleteLibraryFiles(Library& client, const std::vector<std::string>& paths);
 
 // "Online (user): Sharing n files."
 void ShowSharingStatus(Library& client);

@@ -116,8 +116,12 @@ void SharedList::Rename(SharedFileRecord& record, std::string newPath) {
     byPath_[Key(record.path)] = position;
 }
 
-std::string SharedList::FolderPrefix(SharedFileRecord& record) {
+void SharedList::AssignFolderNumber(SharedFileRecord& record) {
     if (record.folderNumber == 0) record.folderNumber = folders.Assign(FolderPart(record.path));
+}
+
+std::string SharedList::FolderPrefix(SharedFileRecord& record) {
+    AssignFolderNumber(record);
     const unsigned n = record.folderNumber;
     return Format(32, "%u:\\%u\\", n, n);
 }

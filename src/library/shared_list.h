@@ -97,6 +97,8 @@ public:
     void Remove(std::string_view path);
     void Rename(SharedFileRecord& record, std::string newPath);
 
+    // Gives the record's folder its number, once: the folder's entry in the table, or a new one.
+    void AssignFolderNumber(SharedFileRecord& record);
     // Numbers the record's folder (when not done yet) and gives its virtual name,
     // "n:\n\share name".
     std::string VirtualName(SharedFileRecord& record);

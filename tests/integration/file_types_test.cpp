@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/config_store.h"
 #include "app/startup.h"
+#include "base/config_store.h"
 #include "support/media_fixtures.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"

@@ -188,12 +188,12 @@ TEST(MyFiles, RenameDeletePruneAndUnshareKeepTheServerInStep) {
 
     // Delete: No keeps the file; Yes removes it from disk, the list, the view and the server.
     s.ui.Script({Answer::No});
-    EXPECT_FALSE(DeleteLibraryFile(c.library, b));
+    EXPECT_EQ(DeleteLibraryFiles(c.library, {b}), 0);
     EXPECT_TRUE(fs::exists(b));
-    EXPECT_TRUE(DeleteLibraryFile(c.library, b));
+    EXPECT_EQ(DeleteLibraryFiles(c.library, {b}), 1);
     EXPECT_EQ(s.ui.Texts("question").back(), "Delete b.mp3 from file list and disk?");
     EXPECT_FALSE(fs::exists(b));
-    EXPECT_FALSE(DeleteLibraryFile(c.library, b));
+    EXPECT_EQ(DeleteLibraryFiles(c.library, {b}), 0);
     EXPECT_EQ(s.ui.Texts("alert").back(), "Unable to delete b.mp3!");
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("dan").size() == 2; }));
     EXPECT_EQ(c.state.sharedFileCount, 2);

@@ -1,6 +1,6 @@
-#include "base/text.h"
-
 #include <gtest/gtest.h>
+
+#include "base/text.h"
 
 using namespace tandril;
 

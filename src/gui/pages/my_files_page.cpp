@@ -83,7 +83,9 @@ void MyFilesPage::RenameSelected() {
 }
 
 void MyFilesPage::DeleteSelected() {
-    for (const QString& path : SelectedPaths()) library::DeleteLibraryFile(client_.library, path.toStdString());
+    std::vector<std::string> paths;
+    for (const QString& path : SelectedPaths()) paths.push_back(path.toStdString());
+    library::DeleteLibraryFiles(client_.library, paths);
     list_->clearSelection();
 }
 

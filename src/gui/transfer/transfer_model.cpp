@@ -57,15 +57,13 @@ QVariant TransferModel::headerData(int section, Qt::Orientation orientation, int
     return QString::fromUtf8(kHeaders[section]);
 }
 
-void ProgressBarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    const int percent = index.data(TransferModel::kPercentRole).toInt();
+void DrawTransferProgressBar(QPainter* painter, const QStyleOptionViewItem& option, int percent, const QColor& color) {
     const QRect cell = option.rect.adjusted(1, 1, -1, -1);
-    if (percent < 0 || option.rect.width() < 50) return QStyledItemDelegate::paint(painter, option, index);
     const bool selected = option.state & QStyle::State_Selected;
     painter->save();
     painter->fillRect(cell, option.palette.base());
     painter->fillRect(QRect(cell.left(), cell.top(), cell.width() * std::min(percent, 100) / 100, cell.height()),
-                      selected ? QColor(192, 192, 192) : color_());
+                      selected ? QColor(192, 192, 192) : color);
     painter->setPen(Qt::gray);
     painter->drawRect(cell.adjusted(0, 0, -1, -1));
     QFont font(QStringLiteral("Arial"));
@@ -74,6 +72,12 @@ void ProgressBarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     painter->setPen(selected ? Qt::white : option.palette.color(QPalette::Text));
     painter->drawText(cell, Qt::AlignCenter, QString::number(percent) + QLatin1Char('%'));
     painter->restore();
+}
+
+void ProgressBarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    const int percent = index.data(TransferModel::kPercentRole).toInt();
+    if (percent < 0 || option.rect.width() < 50) return QStyledItemDelegate::paint(painter, option, index);
+    DrawTransferProgressBar(painter, option, percent, color_());
 }
 
 }  // namespace tandril::gui

@@ -32,6 +32,10 @@ private:
 };
 
 // The progress cell: the bar in the scheme's colour with the percentage in its middle.
+// Column 5 of a running transfer: a bar of `percent` in the scheme's colour with the number in it
+// (grey with white digits on a selected row).
+void DrawTransferProgressBar(QPainter* painter, const QStyleOptionViewItem& option, int percent, const QColor& color);
+
 class ProgressBarDelegate : public QStyledItemDelegate {
 public:
     // `color` gives the bar's colour when a cell is drawn (the scheme may change).
