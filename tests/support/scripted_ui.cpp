@@ -17,6 +17,7 @@ void ScriptedUi::ShowAlert(AlertKind kind, const std::string& text, Icon icon) {
 
 Answer ScriptedUi::Ask(const Question& q) {
     Record({"question", q.text, q.caption});
+    if (whileAsking) whileAsking();
     std::scoped_lock lock(lock_);
     if (script_.empty()) return defaultAnswer;
     Answer a = script_.front();
@@ -35,6 +36,7 @@ void ScriptedUi::ShowFatalError(const std::string& text) {
 
 UiPort::Credentials ScriptedUi::AskInvalidPassword(const std::string& user, const std::string& password) {
     Record({"invalid-password", user + " " + password, "Mot de Passe Invalide!"});
+    if (whileAsking) whileAsking();
     return invalidPasswordAnswer;
 }
 
@@ -76,6 +78,7 @@ UiPort::ExistingFile ScriptedUi::AskExistingFile(const std::string& baseName) {
         }
     }
     Record({"existing-file", baseName, "Fichier Existant!"});
+    if (whileAsking) whileAsking();
     return answer;
 }
 
@@ -87,6 +90,7 @@ bool ScriptedUi::AskBothFirewalledDownload(const std::string& remoteName) {
 
 bool ScriptedUi::AskBothFirewalled(const std::string& user) {
     Record({"both-firewalled", user, "Conflit avec le Firewall!"});
+    if (whileAsking) whileAsking();
     return notFirewalledAnswer;
 }
 

@@ -40,8 +40,9 @@ public:
     bool retryAnswer = false;
     Credentials invalidPasswordAnswer{Credentials::Cancel, "", ""};
     bool notFirewalledAnswer = false;
-    // Runs inside every modal question and dialog before it is answered (the person at the screen
-    // takes their time); the caller is blocked meanwhile, as it would be.
+    // Runs inside each question (Ask, the invalid-password, existing-file and both-firewalled
+    // dialogs) before it is answered: the person at the screen takes their time, and the caller is
+    // blocked meanwhile, as it would be. Set it before anything can ask.
     std::function<void()> whileAsking;
 
     // Answers, used in order; once they run out every question gets `defaultAnswer`.
