@@ -11,6 +11,24 @@ namespace tandril::player {
 
 namespace {
 
+// MPEG audio frames are at most a few kilobytes and libmpg123 skips at most 64 KiB of junk before
+// the first one: a stream still silent this far past its tag holds no MPEG audio.
+constexpr uint64_t kMaxBytesBeforeSound = 128 * 1024;
+constexpr long kResyncLimit = 32 * 1024;
+
+// The size of an ID3v2 tag (header, footer and all) at the start of `block`, or 0.
+uint64_t Id3v2TagSize(std::span<const std::byte> block) {
+    if (block.size() < 10 || block[0] != std::byte{'I'} || block[1] != std::byte{'D'} || block[2] != std::byte{'3'}) return 0;
+    uint64_t size = 0;
+    for (int i = 6; i < 10; ++i) {
+        auto b = std::to_integer<uint8_t>(block[i]);
+        if (b & 0x80) return 0;  // not a synchsafe size: not a tag
+        size = (size << 7) | b;
+    }
+    const bool footer = (std::to_integer<uint8_t>(block[5]) & 0x10) != 0;
+    return 10 + size + (footer ? 10 : 0);
+}
+
 // libmpg123 before 1.27 needs this once per process; later versions do nothing here.
 void InitLibraryOnce() {
     static std::once_flag once;
@@ -37,6 +55,9 @@ bool Mpg123Decoder::Setup(std::string& error) {
     // Quiet: input from the network is not ours to print about. Gapless: the LAME tag's encoder
     // delay and padding are cut, so that a track is exactly as long as what was encoded.
     mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
+    // The library gives up after 1 KiB that is not a frame; a scratch of a few kilobytes in a
+    // shared file (or a stream) should not end the track.
+    mpg123_param(handle_, MPG123_RESYNC_LIMIT, kResyncLimit, 0.0);
     // Whatever the stream's rate and channels, the output is 16-bit: the one PCM form of the sinks.
     mpg123_format_none(handle_);
     const long* rates = nullptr;
@@ -75,6 +96,11 @@ int Mpg123Decoder::Fail(int mpg123Code) {
 int Mpg123Decoder::Feed(std::span<const std::byte> block) {
     if (!handle_ || !feed_) return kEngineNotStarted;
     if (block.empty()) return kEngineOk;
+    if (!heardSound_) {
+        if (bytesBeforeSound_ == 0) leadingTagBytes_ = Id3v2TagSize(block);
+        bytesBeforeSound_ += block.size();
+        if (bytesBeforeSound_ > leadingTagBytes_ + kMaxBytesBeforeSound) return Fail(MPG123_RESYNC_FAIL);
+    }
     int rc = mpg123_feed(handle_, reinterpret_cast<const unsigned char*>(block.data()), block.size());
     if (rc != MPG123_OK) return Fail(rc == MPG123_ERR ? mpg123_errcode(handle_) : rc);
     return kEngineOk;
@@ -118,6 +144,7 @@ int Mpg123Decoder::Decode(std::vector<int16_t>& pcm) {
         case MPG123_OK:
             UpdateInfo();
             if (bytes > 0 && audio) {
+                heardSound_ = true;
                 pcm.resize(bytes / sizeof(int16_t));
                 std::memcpy(pcm.data(), audio, pcm.size() * sizeof(int16_t));
             }

@@ -23,7 +23,9 @@ public:
     // A decoder for bytes pushed in with Feed(); nullptr when the library cannot make a handle.
     static std::unique_ptr<Mpg123Decoder> OpenFeed(std::string& error);
 
-    // Feed mode: hands over a block (copied). An engine code (kEngineOk or an error).
+    // Feed mode: hands over a block (copied). An engine code (kEngineOk or an error). A stream
+    // that gives no sound in its first 128 KiB past a leading ID3v2 tag is refused
+    // (libmpg123 itself would wait for ever on a stream of zeros).
     int Feed(std::span<const std::byte> block);
 
     int Decode(std::vector<int16_t>& pcm) override;
@@ -42,6 +44,10 @@ private:
     AudioFormat format_;
     StreamInfo info_;
     int64_t framesSeen_ = 0;
+    // Feed mode: bytes taken before the first sound, and how many of them a leading ID3v2 tag holds.
+    uint64_t bytesBeforeSound_ = 0;
+    uint64_t leadingTagBytes_ = 0;
+    bool heardSound_ = false;
     int64_t bitrateSum_ = 0;
     std::string lastError_;
 };
