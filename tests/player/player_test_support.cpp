@@ -43,7 +43,11 @@ player::SinkResult CaptureSink::Open(const player::AudioFormat& format) {
 
 bool CaptureSink::Write(std::span<const int16_t> samples) {
     std::unique_lock lock(capture_->mutex);
-    capture_->changed.wait(lock, [&] { return capture_->aborted || (capture_->gateOpen && capture_->writes < capture_->writeBudget); });
+    if (!capture_->gateOpen) {
+        ++capture_->writesWaiting;
+        capture_->changed.notify_all();
+        capture_->changed.wait(lock, [&] { return capture_->aborted || capture_->gateOpen; });
+    }
     if (capture_->aborted) return false;
     capture_->samples.insert(capture_->samples.end(), samples.begin(), samples.end());
     ++capture_->writes;

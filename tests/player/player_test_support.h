@@ -35,13 +35,12 @@ struct Capture {
     std::vector<int16_t> samples;
     player::AudioFormat format;
     int writes = 0;
+    int writesWaiting = 0;     // Writes that found the gate closed
     std::vector<bool> pauses;  // SetPaused calls, in order
     bool aborted = false;
     bool closed = false;
     // Writes wait while this is false (a test's hand on the output's pace).
     bool gateOpen = true;
-    // Writes beyond this many wait too, until raised.
-    int writeBudget = 1 << 30;
 
     std::vector<int16_t> Samples();
     // Waits until `done()` holds (under the lock); false on time-out.
@@ -53,8 +52,8 @@ struct Capture {
     void Update(const std::function<void(Capture&)>& change);
 };
 
-// Keeps every sample written; Write blocks while the gate is closed or the budget is spent,
-// until opened or aborted, like a device that takes nothing.
+// Keeps every sample written; Write blocks while the gate is closed, until it opens or the sink is
+// aborted, like a device that takes nothing.
 class CaptureSink : public player::AudioSink {
 public:
     explicit CaptureSink(std::shared_ptr<Capture> capture) : capture_(std::move(capture)) {}
