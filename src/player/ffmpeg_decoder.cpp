@@ -4,6 +4,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libavutil/error.h>
 #include <libswresample/swresample.h>
 }
@@ -64,8 +65,16 @@ bool FfmpegDecoder::Open(const std::filesystem::path& path) {
     if (!container_) return Fail(AVERROR(ENOMEM)), false;
     container_->interrupt_callback.callback = &FfmpegDecoder::OnInterruptCheck;
     container_->interrupt_callback.opaque = this;
+    // A name is a file's name, whatever it holds: "concat:", "http:" and the other protocols that
+    // FFmpeg would read from a name's prefix are refused.
+    std::error_code ignored;
+    const std::string url = "file:" + std::filesystem::absolute(path, ignored).string();
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
     // On failure avformat_open_input frees the context and clears the pointer.
-    if (int rc = avformat_open_input(&container_, path.c_str(), nullptr, nullptr); rc < 0) return Fail(rc), false;
+    int opened = avformat_open_input(&container_, url.c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0) return Fail(opened), false;
     if (int rc = avformat_find_stream_info(container_, nullptr); rc < 0) return Fail(rc), false;
     const AVCodec* codec = nullptr;
     streamIndex_ = av_find_best_stream(container_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
