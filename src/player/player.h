@@ -5,7 +5,8 @@
 // Every public call is safe from any thread. Stop() and the destructor end the engine thread and
 // wait for it (it ends within a few milliseconds: every wait inside it is woken by a stop).
 // The end-of-track handler runs on the engine's thread; it may call Play, Stop and the rest (a
-// playlist's Next does), but must not destroy the player, and should be quick.
+// playlist's Next does), but must not destroy the player, and should be quick. It may run until
+// Stop() returns or the player is destroyed: what it uses must live that long.
 
 #include <chrono>
 #include <filesystem>

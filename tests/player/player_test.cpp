@@ -224,13 +224,14 @@ TEST(Player, AnEndOfTrackHandlerCanPlayTheNextTrack) {
     if (!HaveLame()) GTEST_SKIP() << "needs lame";
     TestProfile dir;
     std::vector<std::filesystem::path> playlist{MakeMp3(dir, "1.mp3", 0.4), MakeMp3(dir, "2.mp3", 0.7), MakeMp3(dir, "3.mp3", 0.2)};
-    auto tally = std::make_shared<player::NullSinkTally>();
-    player::Player player([tally] { return std::make_unique<player::NullSink>(tally); });
+    // What the handler touches outlives the player, whose destructor ends the handler's thread.
     std::mutex mutex;
     std::condition_variable done;
     std::vector<std::thread::id> handlerThreads;
     size_t next = 1;
     bool finished = false;
+    auto tally = std::make_shared<player::NullSinkTally>();
+    player::Player player([tally] { return std::make_unique<player::NullSink>(tally); });
     player.SetEndOfTrackHandler([&](player::TrackEnd end) {
         EXPECT_EQ(end, player::TrackEnd::kFinished);
         std::unique_lock lock(mutex);
@@ -301,9 +302,9 @@ TEST(Player, CallsFromManyThreadsAtOnce) {
         std::ifstream in(files[0], std::ios::binary);
         chars.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    std::atomic<int> autoPlays{0};
     auto tally = std::make_shared<player::NullSinkTally>();
     player::Player player([tally] { return std::make_unique<player::NullSink>(tally); });
-    std::atomic<int> autoPlays{0};
     player.SetEndOfTrackHandler([&](player::TrackEnd) {
         if (autoPlays.fetch_add(1) % 3 == 0) player.Play(files[1]);
     });

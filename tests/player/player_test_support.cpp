@@ -3,24 +3,24 @@
 namespace tandril::test {
 
 TrackEndWaiter::TrackEndWaiter(player::Player& player) {
-    player.SetEndOfTrackHandler([this](player::TrackEnd end) {
+    player.SetEndOfTrackHandler([state = state_](player::TrackEnd end) {
         {
-            std::scoped_lock lock(mutex_);
-            ends_.push_back(end);
+            std::scoped_lock lock(state->mutex);
+            state->ends.push_back(end);
         }
-        changed_.notify_all();
+        state->changed.notify_all();
     });
 }
 
 std::optional<player::TrackEnd> TrackEndWaiter::Wait(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    if (!changed_.wait_for(lock, timeout, [&] { return !ends_.empty(); })) return std::nullopt;
-    return ends_.front();
+    std::unique_lock lock(state_->mutex);
+    if (!state_->changed.wait_for(lock, timeout, [&] { return !state_->ends.empty(); })) return std::nullopt;
+    return state_->ends.front();
 }
 
 int TrackEndWaiter::Count() const {
-    std::scoped_lock lock(mutex_);
-    return static_cast<int>(ends_.size());
+    std::scoped_lock lock(state_->mutex);
+    return static_cast<int>(state_->ends.size());
 }
 
 std::vector<int16_t> Capture::Samples() {

@@ -15,7 +15,8 @@
 
 namespace tandril::test {
 
-// Waits (bounded) for the player's end-of-track call and keeps what it said.
+// Waits (bounded) for the player's end-of-track call and keeps what it said. What the handler
+// touches is shared with it, so the waiter may go before the player's engine thread is done.
 class TrackEndWaiter {
 public:
     explicit TrackEndWaiter(player::Player& player);
@@ -23,9 +24,12 @@ public:
     int Count() const;
 
 private:
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<player::TrackEnd> ends_;
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::vector<player::TrackEnd> ends;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 // What a CaptureSink saw; shared with the test while the sink lives on the engine's thread.
