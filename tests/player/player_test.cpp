@@ -35,7 +35,7 @@ std::filesystem::path MakeWma(const TestProfile& dir, const std::string& name, d
 }
 
 // The samples the player hands to its output for `file` at full volume.
-std::vector<int16_t> DecodeAll(const TestProfile& dir, const std::filesystem::path& file) {
+std::vector<int16_t> DecodeAll(const std::filesystem::path& file) {
     auto capture = std::make_shared<Capture>();
     player::Player player(CaptureTo(capture));
     TrackEndWaiter ended(player);
@@ -113,9 +113,9 @@ TEST(Player, AFileCutShortPlaysWhatItHas) {
     TestProfile dir;
     for (auto file : {MakeMp3(dir, "a.mp3", 3.0), MakeWma(dir, "a.wma", 3.0)}) {
         SCOPED_TRACE(file.filename().string());
-        auto whole = DecodeAll(dir, file);
+        auto whole = DecodeAll(file);
         std::filesystem::resize_file(file, std::filesystem::file_size(file) / 2 + 7);
-        auto cut = DecodeAll(dir, file);
+        auto cut = DecodeAll(file);
         EXPECT_GT(cut.size(), whole.size() * 2 / 5);
         EXPECT_LT(cut.size(), whole.size() * 3 / 5);
     }
@@ -142,7 +142,7 @@ TEST(Player, PauseHoldsTheOutputAndResumePlaysOnToTheEnd) {
     if (!HaveLame()) GTEST_SKIP() << "needs lame";
     TestProfile dir;
     auto mp3 = MakeMp3(dir, "a.mp3", 2.0);
-    auto whole = DecodeAll(dir, mp3);
+    auto whole = DecodeAll(mp3);
 
     auto capture = std::make_shared<Capture>();
     capture->gateOpen = false;
@@ -189,7 +189,9 @@ TEST(Player, StopOrDestructionEndsAnEngineBlockedInTheOutputAtOnce) {
             EXPECT_TRUE(capture->aborted);
             EXPECT_TRUE(capture->closed);
             EXPECT_EQ(ended.Count(), 0) << "no end of track after a stop";
-            if (player) EXPECT_EQ(player->State(), PlayerState::kIdle);
+            if (player) {
+                EXPECT_EQ(player->State(), PlayerState::kIdle);
+            }
         }
     }
 }
@@ -198,7 +200,7 @@ TEST(Player, VolumeScalesTheSamples) {
     if (!HaveLame()) GTEST_SKIP() << "needs lame";
     TestProfile dir;
     auto mp3 = MakeMp3(dir, "a.mp3", 1.0);
-    auto full = DecodeAll(dir, mp3);
+    auto full = DecodeAll(mp3);
     for (int volume : {50, 0, 73}) {
         SCOPED_TRACE(volume);
         auto capture = std::make_shared<Capture>();
