@@ -70,6 +70,10 @@ private:
 };
 
 // Scales samples to `percent` (0..100) of their amplitude; 100 leaves them bit for bit.
+// The volume is applied here rather than through the sound server: it then works the same on
+// every output (the WAV file and the null sink too, which is how it is tested), and it never
+// changes the level the server keeps for the application's streams. The price is that a change
+// is heard once the output's buffer (about 200 ms) has played out.
 void ApplyVolume(std::vector<int16_t>& pcm, int percent);
 
 }  // namespace tandril::player

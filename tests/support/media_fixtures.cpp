@@ -92,8 +92,8 @@ WavContents ReadWav(const std::filesystem::path& path) {
         for (int i = 0; i < n; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
         return v;
     };
-    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 8, "WAVEfmt ") != 0 || le(20, 2) != 1 || le(34, 2) != 16 ||
-        bytes.compare(36, 4, "data") != 0) {
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 8, "WAVEfmt ") != 0 || le(20, 2) != 1 ||
+        le(34, 2) != 16 || bytes.compare(36, 4, "data") != 0) {
         return wav;
     }
     uint32_t dataBytes = le(40, 4);
