@@ -16,6 +16,7 @@ namespace {
 // waits for another engine thread: two handlers stopping each other's tracks would otherwise
 // wait on each other for ever.
 thread_local PlaybackControl* tl_engineControl = nullptr;
+thread_local const Player* tl_enginePlayer = nullptr;
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -59,6 +60,7 @@ Player::~Player() {
 void Player::RunEngine(Player* owner, std::shared_ptr<PlaybackControl> control, std::shared_ptr<Decoder> decoder,
                        std::vector<int16_t> firstPiece) {
     tl_engineControl = control.get();
+    tl_enginePlayer = owner;
     int code = control->Deliver(firstPiece, decoder->Format());
     std::vector<int16_t> pcm;
     while (code == kEngineOk) {
@@ -79,6 +81,7 @@ void Player::RunEngine(Player* owner, std::shared_ptr<PlaybackControl> control, 
                                                            : TrackEnd::kDecodeError);
     }
     tl_engineControl = nullptr;
+    tl_enginePlayer = nullptr;
     control->MarkExited();
 }
 
@@ -118,10 +121,14 @@ void Player::JoinRetired() {
     // `done` joins as it goes.
 }
 
+PlaybackControl* Player::OwnEngineControl() const {
+    return tl_enginePlayer == this ? tl_engineControl : nullptr;
+}
+
 bool Player::CountUserCall() {
     std::scoped_lock lock(mutex_);
     if (closing_) return false;
-    if (tl_engineControl) return tl_engineControl->userEpoch == userEpoch_;
+    if (auto* own = OwnEngineControl()) return own->userEpoch == userEpoch_;
     ++userEpoch_;
     return true;
 }
@@ -137,7 +144,8 @@ void Player::StopCurrent() {
 
 bool Player::Install(std::unique_ptr<Session>& session, std::vector<int16_t>* firstPiece, std::unique_ptr<Session>& replaced) {
     std::scoped_lock lock(mutex_);
-    if (closing_ || (tl_engineControl && tl_engineControl->userEpoch != userEpoch_)) return false;
+    auto* own = OwnEngineControl();
+    if (closing_ || (own && own->userEpoch != userEpoch_)) return false;
     session->control->userEpoch = userEpoch_;
     // Started under the lock, so that no Stop can see the session before its thread exists.
     if (firstPiece) session->thread = std::jthread(&Player::RunEngine, this, session->control, session->decoder, std::move(*firstPiece));

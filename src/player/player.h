@@ -102,6 +102,8 @@ private:
     // A Stop, Play or stream from the user (any thread but an engine's) outdates every handler
     // already running. false: the caller is a handler that is outdated already.
     bool CountUserCall();
+    // The playback whose engine thread this is, when it is one of this player's.
+    PlaybackControl* OwnEngineControl() const;
 
     SinkFactory makeSink_;
     mutable std::mutex mutex_;
