@@ -34,6 +34,14 @@ std::string FindProgram(const std::string& name) {
     return {};
 }
 
+// `argv` run so that it is killed when this process ends, however it ends: a test that crashes
+// must not leave a sound server or a recorder behind.
+std::vector<std::string> DyingWithUs(std::vector<std::string> argv) {
+    auto setpriv = FindProgram("setpriv");
+    if (!setpriv.empty()) argv.insert(argv.begin(), {setpriv, "--pdeathsig", "KILL"});
+    return argv;
+}
+
 // Waits for `done` with a bound, checking every 10 ms.
 template <class Done>
 bool Eventually(Done done, std::chrono::milliseconds timeout) {
@@ -58,10 +66,9 @@ public:
         auto program = FindProgram("pulseaudio");
         if (program.empty()) return;
         daemon_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{program, "-n", "--daemonize=no", "--use-pid-file=no", "--disable-shm=yes", "--exit-idle-time=-1",
-                                     "--log-level=error", "-L",
-                                     std::string("module-null-sink sink_name=") + kSink + " rate=44100 channels=2", "-L",
-                                     "module-native-protocol-unix auth-anonymous=1 socket=" + (dir_ / "native").string()},
+            DyingWithUs({program, "-n", "--daemonize=no", "--use-pid-file=no", "--disable-shm=yes", "--exit-idle-time=-1",
+                         "--log-level=error", "-L", std::string("module-null-sink sink_name=") + kSink + " rate=44100 channels=2", "-L",
+                         "module-native-protocol-unix auth-anonymous=1 socket=" + (dir_ / "native").string()}),
             std::vector<std::string>{"XDG_RUNTIME_DIR=" + dir_.string(), "HOME=" + dir_.string()});
         // Ready when a client gets through.
         ready_ = Eventually(
@@ -110,7 +117,7 @@ public:
     MonitorRecording(const PulseServer& server, std::filesystem::path file) : file_(std::move(file)) {
         std::string command = "exec '" + FindProgram("parec") + "' --server='" + server.address() + "' --device=" + PulseServer::kSink +
                               ".monitor --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 > '" + file_.string() + "'";
-        parec_ = std::make_unique<ChildProcess>(std::vector<std::string>{"/bin/sh", "-c", command});
+        parec_ = std::make_unique<ChildProcess>(DyingWithUs({"/bin/sh", "-c", command}));
     }
     // Recording has begun once the monitor's silence starts arriving.
     bool WaitUntilRecording() {
