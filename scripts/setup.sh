@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   dante-server passwd
   libssl-dev lame ffmpeg
+  libmpg123-dev libavformat-dev libavcodec-dev libswresample-dev libpulse-dev pulseaudio pulseaudio-utils
 )
 
 missing=()
