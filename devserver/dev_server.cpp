@@ -305,8 +305,8 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
                 auto port = GetField(f.payload, n, 16);
                 if (!port) break;
                 platform::Socket probe;
-                if (platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(std::stoi(*port))}, std::chrono::seconds(1), probe) ==
-                    platform::ConnectResult::Connected) {
+                if (platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(DecimalValue(*port))}, std::chrono::seconds(1),
+                                              probe) == platform::ConnectResult::Connected) {
                     break;
                 }
             }
