@@ -12,6 +12,7 @@
 #include "platform/atomic_file.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
+#include "transfer/data_port.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
 #include "transfer/transfers.h"
@@ -273,6 +274,29 @@ struct Downloader {
 
 // The both-firewalled question about one download is asked while another download runs: the
 // running one goes on receiving (no list lock is held while the user makes up their mind).
+// Every connection to the data port runs on a thread of its own: once served, its thread is
+// reclaimed, so a long session does not grow.
+TEST(Transfer, ServedConnectionsLeaveNoThreadBehind) {
+    auto threads = [] {
+        std::size_t n = 0;
+        for ([[maybe_unused]] const auto& task : fs::directory_iterator("/proc/self/task")) ++n;
+        return n;
+    };
+    test::TestProfile profile;
+    test::ScriptedUi ui;
+    Client c(ui, ClientOptions{profile.path()});
+    c.state.EditAccount()->dataPort = test::FreePort();
+    StartDataPortListener(c.transfers);
+    const int port = c.state.account().dataPort;
+    ASSERT_EQ(AskDataPort(port, {"HELLO"}), "INVALID REQUEST");
+    const std::size_t before = threads();
+    for (int i = 0; i < 60; ++i) ASSERT_EQ(AskDataPort(port, {"HELLO"}), "INVALID REQUEST");
+    // The last served connection's thread may still be on its way out; the next start reclaims it.
+    ASSERT_EQ(AskDataPort(port, {"HELLO"}), "INVALID REQUEST");
+    EXPECT_LT(c.rt.WorkerCount(), 10u);  // not one kept per connection
+    EXPECT_LT(threads(), before + 10);
+}
+
 TEST(Transfer, AQuestionAboutOneDownloadDoesNotStallAnother) {
     platform::Socket listener = platform::ListenTcp(0, true);
     const int port = platform::LocalPort(listener);
