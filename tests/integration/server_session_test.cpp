@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "base/text.h"
+#include "platform/socket.h"
 #include "session/account_changes.h"
 #include "session/reconnect.h"
 #include "session/server_disconnect.h"
@@ -310,4 +311,24 @@ TEST(AccountChanges, NeedAConnectionAndTellTheServer) {
     EXPECT_TRUE(SentFrame(s.server, "max", 700, "8"));
     EXPECT_TRUE(SentFrame(s.server, "max", 703, "6701"));
     EXPECT_EQ(s.client->state.account().email, "max@example.org");
+}
+
+// A port another program holds cannot be listened on: the client goes firewalled and the server
+// hears 0, never the port that failed.
+TEST(AccountChanges, TheServerHearsThePortThatReallyListens) {
+    Session s;
+    ASSERT_TRUE(s.GoOnline("nia"));
+    platform::Socket taken = platform::ListenTcp(0, false);
+    const int port = platform::LocalPort(taken);
+    const std::size_t before = s.server.FramesFrom("nia").size();
+    transfer::SetDataPort(s.client->transfers, port);
+    ASSERT_TRUE(test::RunUntil([&] { return s.server.FramesFrom("nia").size() > before; }, 5s));
+    std::vector<std::string> told;
+    for (const auto& f : s.server.FramesFrom("nia")) {
+        if (f.type == 703) told.push_back(f.payload);
+    }
+    EXPECT_EQ(told, std::vector<std::string>{"0"});
+    EXPECT_EQ(s.client->state.account().dataPort, 0);
+    EXPECT_EQ(s.ui.Texts("alert-modeless"),
+              std::vector<std::string>{"Unable to bind() to port " + std::to_string(port) + "! Going into firewall mode."});
 }
