@@ -103,6 +103,20 @@ TEST(Dispatcher, EachRowWritesItsTextWhereItBelongs) {
     EXPECT_TRUE(s.client->state.connected);
 }
 
+// Statistics with anything but digits in their fields are a broken or hostile server's: the last
+// good line stays.
+TEST(Dispatcher, MalformedStatisticsAreDropped) {
+    Session s;
+    ASSERT_TRUE(s.GoOnline("ivy"));
+    ASSERT_TRUE(s.server.SendTo("ivy", 214, "12 34 5"));
+    ASSERT_TRUE(RunUntil([&] { return s.client->main.StatusText(1) == "Currently 12 users sharing 34 files (5 gigs)"; }, 5s));
+    for (const char* broken : {"to,pic users text", "-5 10 2", "1 2 many"}) ASSERT_TRUE(s.server.SendTo("ivy", 214, broken));
+    const std::size_t before = s.ui.Events().size();
+    ASSERT_TRUE(s.server.SendTo("ivy", 404, "after the statistics"));  // frames are handled in order
+    ASSERT_TRUE(RunUntil([&] { return !LinesSince(s.ui, before).empty(); }, 5s));
+    EXPECT_EQ(s.client->main.StatusText(1), "Currently 12 users sharing 34 files (5 gigs)");
+}
+
 TEST(Dispatcher, AnswersPingsAndTakesImposedSettings) {
     Session s;
     ASSERT_TRUE(s.GoOnline("bea"));
