@@ -127,7 +127,7 @@ const std::vector<ValueSpec>& ValueSpecs() {
         {"InstantMessaging", FlagValue{TANDRIL_VALUE(settings.instantMessaging)}},
         {"PartialAction", NumberValue{TANDRIL_VALUE(settings.partialAction), -kAnyNumber, kAnyNumber}},
         {"ProxyTransfers", FlagValue{TANDRIL_VALUE(settings.proxyTransfers)}, Presence::WithProxy},
-        {"CustomPallete", TextValue{TANDRIL_VALUE(settings.customPallete), 63}},
+        {"CustomPallete", TextValue{TANDRIL_VALUE(settings.customPallete), kMaxCustomPallete}},
         {"CurrentScheme", TextValue{TANDRIL_VALUE(settings.currentScheme), 54}},
         {"Checksum", TextValue{TANDRIL_VALUE(account.password), 39, nullptr, StoredPassword, PasswordFromStored}, Presence::Required},
         {"ProxyVersion", NumberValue{TANDRIL_VALUE(settings.proxyVersion), -kAnyNumber, kAnyNumber}, Presence::WithProxy},
