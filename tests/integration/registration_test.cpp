@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QThread>
+#include <atomic>
+
 #include "session/proxy_settings.h"
 #include "support/session.h"
 
@@ -70,6 +74,31 @@ std::vector<devserver::Frame> FramesOfType(const devserver::DevServer& server, c
 }
 
 }  // namespace
+
+// "Nouvel Utilisateur" in the invalid-password dialog that the server's message 0 opens while
+// online: the wizard's blocking steps run on a worker, never on the GUI thread, and the new account
+// comes online.
+TEST(Registration, ANewUserChosenWhileOnlineRegistersOnAWorker) {
+    Registration r;
+    r.server.AddAccount("dan", "pw");
+    ASSERT_TRUE(r.GoOnline("dan"));
+    r.ui.invalidPasswordAnswer = {UiPort::Credentials::NewUser, "", ""};
+    r.ui.Script({Answer::No});  // no disk scan
+    std::atomic<int> onGuiThread{0};
+    auto where = [&onGuiThread](std::function<void(WizardData&)> fill) {
+        return [&onGuiThread, fill](WizardData& d) {
+            if (QThread::currentThread() == QCoreApplication::instance()->thread()) ++onGuiThread;
+            if (fill) fill(d);
+        };
+    };
+    r.ui.wizardScript = {Next(where({})), Next(where([](WizardData& d) { NewAccount(d, "dana"); })), Next(where({})), Next(where({})),
+                         Next(where([](WizardData& d) { d.saveFolder = "/tmp/downloads"; }))};
+    ASSERT_TRUE(r.server.SendTo("dan", 0, "invalid password"));
+    ASSERT_TRUE(RunUntil([&] { return r.client->state.connected && r.client->state.account().userName == "dana"; }, 15s));
+    EXPECT_EQ(r.ui.Texts("page").size(), 5u);
+    EXPECT_EQ(onGuiThread.load(), 0);
+    EXPECT_TRUE(RunUntil([&] { return r.server.IsOnline("dana"); }, 5s));
+}
 
 TEST(Registration, ANewUserGoesThroughEveryPageAndComesOnline) {
     Registration r;
