@@ -267,6 +267,12 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         }
         case MessageType::Register: {  // register: user password port "version" speed email 0
             std::string user = field(1);
+            if (auto answer = loginAnswers_.find(user); answer != loginAnswers_.end()) {
+                Frame scripted = answer->second;
+                loginAnswers_.erase(answer);
+                Reply(c, static_cast<MessageType>(scripted.type), scripted.payload);
+                break;
+            }
             if (!ValidName(user)) {
                 Reply(c, MessageType::Error, "Name contains invalid characters");
             } else if (accounts_.count(user)) {
