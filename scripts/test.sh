@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite: the normal build, then the
+# Installs what is missing, builds, and runs the whole test suite: the normal build (and its
+# installation and Debian package, run from where they put the programs), then the
 # same suite under AddressSanitizer with UndefinedBehaviorSanitizer, the headless suites under
 # ThreadSanitizer, then a short run of every fuzz target. Stops at the first failure.
 set -euo pipefail
@@ -24,6 +25,9 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 echo "== build and test"
 bash scripts/build.sh release
 ctest --test-dir build/release -j2 --output-on-failure
+
+echo "== install and package"
+bash scripts/install_test.sh
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 bash scripts/build.sh asan

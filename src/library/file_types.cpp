@@ -131,6 +131,13 @@ std::uint32_t ExtractMediaInfo(const FileType& type, const std::filesystem::path
 
 std::filesystem::path BundledPluginFolder() {
     if (const char* env = std::getenv("TANDRIL_PLUGIN_DIR"); env && *env) return env;
+    // Installed, the plug-ins have their place relative to the program's folder.
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        const std::filesystem::path installed = (program.parent_path() / TANDRIL_PLUGIN_DIR_FROM_PROGRAM).lexically_normal();
+        if (std::filesystem::is_directory(installed, ec)) return installed;
+    }
     return TANDRIL_BUILT_PLUGIN_DIR;
 }
 

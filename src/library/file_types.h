@@ -58,7 +58,8 @@ std::uint32_t ExtractMediaInfo(const FileType& type, const std::filesystem::path
 // and "FilesToScan" = "MP3;WMA", unless file types are registered already. False when the store
 // could not be written.
 bool RegisterBundledFileTypes(ConfigStore& store, const std::filesystem::path& pluginFolder);
-// Where the program's plug-ins are: $TANDRIL_PLUGIN_DIR, else the folder they were built into.
+// Where the program's plug-ins are: $TANDRIL_PLUGIN_DIR, else where they are installed beside the
+// program, else the folder they were built into.
 std::filesystem::path BundledPluginFolder();
 
 }  // namespace tandril::library
