@@ -54,7 +54,8 @@ void PlayResult(Session& c, const search::SearchResult& result) {
         c.rt.ui.ShowAlert(AlertKind::Modal, "WMA files cannot currently be streamed.");
         return;
     }
-    StreamWhileDownloading(c, result.fileName, result.user, result.size);
+    // A stream starts whatever the download limit: the user is waiting to hear it.
+    transfer::StartDownload(c.transfers, result.fileName, result.user, result.size, transfer::TransferState::Connecting, true);
 }
 
 void ClearResults(Session& c) {
@@ -69,7 +70,7 @@ void PlayTransfer(Session& c, bool outbound, std::uint32_t rowId) {
         c.rt.ui.ShowAlert(AlertKind::Modal, "Download has not yet started!");
         return;
     }
-    PlayLocalFile(c, summary->localPath);
+    c.panel.PlayFromMyFiles({summary->localPath});
 }
 
 }  // namespace tandril::session
