@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/front_end.h"
+#include "transfer/transfer_record.h"
 
 namespace tandril {
 class Client;
@@ -27,7 +28,8 @@ enum ExitCode {
     kUsage = 2,
     kNothingFound = 3,  // the search found nothing, or no result has that number
     kDownloadFailed = 4,
-    kOffline = 5,  // the server could not be reached or the login was refused
+    kOffline = 5,     // the server could not be reached or the login was refused
+    kPlayFailed = 6,  // --play or --stream: the file did not play to its end
 };
 
 // The account the options give (--user, --password, --line-speed, --data-port, --share, --save),
@@ -47,18 +49,21 @@ private:
     void SearchFinished();
     void Progress();
     void ShowUploads();
+    void StreamProgress(std::optional<transfer::TransferState> state);
     void End(int code);
 
     Client& client_;
     TerminalUi& ui_;
     std::optional<std::string> search_;
     std::optional<int> download_;
+    std::optional<int> stream_;
     bool serve_;
     bool searching_ = false;
     std::uint32_t rowId_ = 0;
     std::string expectedPath_;
     std::uintmax_t expectedSize_ = 0;
     std::string lastProgress_;
+    std::string lastReadout_;
     std::map<std::uint32_t, std::string> uploads_;  // status shown for each upload row
     QTimer progress_;
     int result_ = kDone;
