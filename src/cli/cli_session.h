@@ -37,6 +37,8 @@ enum ExitCode {
 // malformed.
 bool ApplyAccountOptions(const FrontEndOptions& options, const std::filesystem::path& profile, TerminalUi& ui);
 
+inline constexpr int kDefaultWaitSeconds = 120;
+
 class CliSession : public QObject {
     Q_OBJECT
 public:
@@ -57,6 +59,9 @@ private:
     std::optional<std::string> search_;
     std::optional<int> download_;
     std::optional<int> stream_;
+    // Seconds a download may wait without data (asked for, queued here or at the uploader).
+    int wait_;
+    int waited_ = 0;
     bool serve_;
     bool searching_ = false;
     std::uint32_t rowId_ = 0;

@@ -14,9 +14,10 @@
 using namespace tandril;
 
 int main(int argc, char** argv) {
-    FrontEndOptions options = ParseFrontEndOptions(argc, argv,
-                                                   {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed",
-                                                    "data-port", "share", "save", "search", "download", "serve", "stream", "play", "sink"});
+    FrontEndOptions options =
+        ParseFrontEndOptions(argc, argv,
+                             {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed", "data-port", "share",
+                              "save", "search", "download", "serve", "stream", "play", "sink", "wait"});
     if (auto play = ExtraOption(options, "play"); play && options.error.empty()) {
         cli::TerminalUi ui(Answer::Yes, true);
         return cli::PlayFileHeadless(*play, ExtraOption(options, "sink").value_or(""), ui);
@@ -27,10 +28,11 @@ int main(int argc, char** argv) {
                                 "                   [--answer=yes|no|cancel] [--terms=yes|no] [--exit-after-startup]\n"
                                 "                   [--user=NAME --password=PW [--line-speed=0..10] [--data-port=PORT]\n"
                                 "                    [--share=DIR[:DIR...]] [--save=DIR]]\n"
-                                "                   [--search=WORDS [--download=N | --stream=N] [--serve]]\n"
+                                "                   [--search=WORDS [--download=N [--wait=SECONDS] | --stream=N] [--serve]]\n"
                                 "                   [--play=FILE] [--sink=pulse|null|wav:PATH]\n"
                                 "                   [-P LINK | UPGRADE PATH | LINK]\n"
-                                "Without --search it stays online, serving uploads, until interrupted.\n"
+                                "Without --search it stays online, serving uploads, until interrupted. A download\n"
+                                "that gets no data for --wait seconds (120 by default) is given up.\n"
                                 "Exit codes: 0 done, 1 start-up failed, 2 usage, 3 nothing found (or no result N),\n"
                                 "            4 download failed, 5 could not get online, 6 did not play.\n"
                                 "--play plays one file and ends; --stream plays result N while it downloads.\n",
@@ -81,5 +83,6 @@ int main(int argc, char** argv) {
             direct);
     }
     const int code = RunClient(client, options.arguments);
-    return code != 0 ? code : session.Result();
+    if (code != 0) return code;
+    return ui.LoginRefused() ? cli::kOffline : session.Result();
 }

@@ -119,8 +119,8 @@ void PlayerPanel::StopPlayback() {
     Q_EMIT playbackChanged();
 }
 
-void PlayerPanel::PlayFile(const std::string& path) {
-    const PlayerRoute route = RouteFor(path, rt_.state.settings().player);
+void PlayerPanel::PlayFile(const std::string& path, const std::string& name) {
+    const PlayerRoute route = RouteFor(name.empty() ? path : name, rt_.state.settings().player);
     if (route == PlayerRoute::kNothing) return;
     if (route == PlayerRoute::kDesktop) {
         rt_.ui.OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString());
@@ -131,7 +131,7 @@ void PlayerPanel::PlayFile(const std::string& path) {
         std::scoped_lock lock(nowPlayingLock_);
         nowPlaying_ = path;
     }
-    const player::PlayResult result = player_.Play(path);
+    const player::PlayResult result = player_.Play(path, name);
     if (!result.ok()) {
         {
             std::scoped_lock lock(nowPlayingLock_);
@@ -151,6 +151,12 @@ void PlayerPanel::PlayFromMyFiles(const std::vector<std::string>& selectedPaths)
     }
     fromPlaylist_ = false;
     PlayFile(selectedPaths.front());
+}
+
+void PlayerPanel::PlayDownloadFile(const std::string& path, const std::string& name) {
+    StopPlayback();
+    fromPlaylist_ = false;
+    PlayFile(path, name);
 }
 
 void PlayerPanel::PlayFromPlaylist() {

@@ -55,6 +55,9 @@ public:
     // --- playback
     // Plays the library list's selection (exactly one file).
     void PlayFromMyFiles(const std::vector<std::string>& selectedPaths);
+    // Plays one file as the library list would, the player chosen by `name`'s extension: a
+    // download's file while it is still written under another name.
+    void PlayDownloadFile(const std::string& path, const std::string& name);
     // Plays the playlist's first selected entry.
     void PlayFromPlaylist();
     // The Play button: resumes a paused track, else plays the selection of the focused list.
@@ -92,8 +95,8 @@ Q_SIGNALS:
     void focusPlaylistRequested();
 
 private:
-    // The choice of player for one file.
-    void PlayFile(const std::string& path);
+    // The choice of player for one file, by the extension of `name` (the path's own when empty).
+    void PlayFile(const std::string& path, const std::string& name = {});
     // Moves through the playlist; `forward` for Next.
     void Advance(bool forward);
     int ChooseIndex(bool forward, int from);

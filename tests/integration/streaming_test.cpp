@@ -306,8 +306,8 @@ TEST(CommandLinePlayer, StreamsASearchResult) {
     ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
     test::TestProfile bob;
     const fs::path out = bob.path() / "heard.wav";
-    EXPECT_EQ(RunCli({"--profile", bob.path().string(), "--redirector", "127.0.0.1:" + std::to_string(server.RedirectorPort()), "--user=bob",
-                      "--password=pw", "--save=" + (bob.path() / "Downloads").string(), "--search=harbour", "--stream=1",
+    EXPECT_EQ(RunCli({"--profile", bob.path().string(), "--redirector", "127.0.0.1:" + std::to_string(server.RedirectorPort()),
+                      "--user=bob", "--password=pw", "--save=" + (bob.path() / "Downloads").string(), "--search=harbour", "--stream=1",
                       "--sink=wav:" + out.string()}),
               0);
     EXPECT_TRUE(test::ReadWav(out).samples == DecodeWholeFile(music, song).samples);

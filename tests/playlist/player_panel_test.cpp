@@ -206,6 +206,27 @@ TEST(PlayerPanel, PlayingFromTheLibraryList) {
     EXPECT_EQ(p.ui.Texts("open-url"), std::vector<std::string>{"file://" + files[0]});
 }
 
+TEST(PlayerPanel, ADownloadStillWrittenUnderAnotherNamePlaysByTheNameItWillTake) {
+    NEEDS_LAME();
+    Panel p;
+    auto files = p.Files({"song.mp3.part"});
+    const std::string name = (p.dir.path() / "song.mp3").string();
+    // By its own ending the file is nothing the player takes.
+    p.panel.PlayFromMyFiles(files);
+    EXPECT_EQ(p.player.State(), PlayerState::kIdle);
+    p.panel.PlayDownloadFile(files[0], name);
+    EXPECT_EQ(p.player.State(), PlayerState::kPlaying);
+    EXPECT_EQ(p.Playing(), "song.mp3.part");
+    EXPECT_FALSE(p.panel.PlayingFromPlaylist());
+    // The name also chooses the desktop's player, which gets the file that exists.
+    p.rt.state.EditSettings()->player = "Default";
+    p.panel.PlayDownloadFile(files[0], name);
+    EXPECT_EQ(p.player.State(), PlayerState::kIdle);
+    ASSERT_EQ(p.ui.Texts("open-url").size(), 1u);
+    EXPECT_EQ(p.ui.Texts("open-url").front(), "file://" + files[0]);
+    EXPECT_TRUE(p.Alerts().empty());
+}
+
 TEST(PlayerPanel, PauseAndThePlayButtonResumeTheSameTrack) {
     NEEDS_LAME();
     Panel p;
