@@ -245,6 +245,36 @@ TEST(Streaming, AStalledPeerEndsTheStreamAndNeverHoldsTheGuiThread) {
     peer.thread.request_stop();
 }
 
+TEST(TransferRowPlay, PlaysWhatHasArrivedOfADownloadStillUnderItsPartialName) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    test::TestProfile dir;
+    const std::string mp3 = *platform::ReadWholeFile(Tone(dir, 3.0));
+    auto capture = std::make_shared<test::Capture>();
+    capture->gateOpen = false;  // what plays stays playing
+    Listener bob(test::CaptureTo(capture));
+    // An ordinary download: its first half arrives, then the uploader holds the connection.
+    FakeUploader peer(std::to_string(mp3.size()), mp3.substr(0, mp3.size() / 2), 4096, 0ms, 10s);
+    StartDownload(bob.c.transfers, "song.mp3", "evil", static_cast<std::uint32_t>(mp3.size()));
+    session::PlayTransfer(bob.c.session, false, bob.Row());
+    EXPECT_EQ(bob.ui.Texts("alert"), std::vector<std::string>{"Download has not yet started!"});
+    EXPECT_EQ(bob.c.player.State(), player::PlayerState::kIdle);
+    OnDownloadAddress(bob.c.transfers, *protocol::DownloadAddress::Decode("evil 16777343 " + std::to_string(peer.port) +
+                                                                          " \"song.mp3\" 0123456789abcdef 3"));
+    const fs::path partial = bob.save / "song.mp3.part";
+    ASSERT_TRUE(test::RunUntil([&] {
+        std::error_code ec;
+        return fs::file_size(partial, ec) >= mp3.size() / 2 && !ec;
+    }));
+    session::PlayTransfer(bob.c.session, false, bob.Row());
+    EXPECT_EQ(bob.c.panel.NowPlaying(), partial.string());
+    EXPECT_EQ(bob.c.player.State(), player::PlayerState::kPlaying);
+    EXPECT_EQ(bob.c.panel.TrackInfo(), "MPEG 1 Layer 3, 128 kbps, 44100 Hz");
+    bob.c.panel.Stop();
+    CancelTransfers(bob.c.transfers, false, {bob.Row()});
+    EXPECT_TRUE(Ends(bob.c, TransferState::Cancelled, 20s));
+    peer.thread.request_stop();
+}
+
 TEST(Streaming, WithoutASoundOutputTheStreamSaysSoAndWaitsForTheSweep) {
     Listener bob(player::SinkFactory([] { return std::make_unique<player::WavSink>("/nonexistent-folder/x.wav"); }));
     FakeUploader peer("1000", std::string(1000, 'x'), 1000, 0ms, 5s);
