@@ -18,6 +18,7 @@ PlayerDisplay::PlayerDisplay(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("PlayerDisplay"));
     setMinimumSize(260, 64);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    LcdFontFamily();  // registered as the window is built, not at the first paint
 }
 
 void PlayerDisplay::SetTexts(const QString& trackInfo, const QString& elapsed) {
