@@ -11,6 +11,7 @@ packages=(
   dante-server passwd
   libssl-dev lame ffmpeg
   libmpg123-dev libavformat-dev libavcodec-dev libswresample-dev libpulse-dev pulseaudio pulseaudio-utils
+  xdg-utils
 )
 
 missing=()

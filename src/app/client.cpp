@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "base/fatal_error.h"
 #include "base/settings.h"
+#include "player/pulse_sink.h"
 #include "session/dispatcher.h"
 #include "session/reconnect.h"
 #include "session/server_disconnect.h"
@@ -18,12 +19,15 @@ Client::Client(UiPort& uiPort, ClientOptions options)
       gui(rt.gui),
       main(rt.main),
       dialog(rt.dialog),
+      player(options.sink ? options.sink : player::SinkFactory([] { return std::make_unique<player::PulseSink>(); })),
       chat(schemes, rt.gui, [this] { return state.settings().swearFilter; }),
       link(rt.gui),
       library(rt, link),
       transfers(rt, link, library),
       search(rt, link),
-      session{rt, link, schemes, chat, library, transfers, search, options.dataPortCandidates} {
+      panel(rt, player),
+      session{rt, link, schemes, chat, library, transfers, search, panel, options.dataPortCandidates} {
+    transfers.streams.SetPlayer(&player);
     state.endpoints = ReadNetworkEndpoints(store);
     const EndpointOverrides& given = options.endpoints;
     if (given.primaryRedirector) state.endpoints.primaryRedirector = *given.primaryRedirector;
@@ -52,6 +56,7 @@ Client::Client(UiPort& uiPort, ClientOptions options)
 
 Client::~Client() {
     state.quitting = true;
+    player.Stop();                              // a stream's worker blocked on the sound output lets go now
     transfer::StopDataPortListener(transfers);  // no connection is accepted while the workers end
     link.Close();
     rt.JoinWorkers();

@@ -16,6 +16,9 @@
 #include "chat/color_scheme.h"
 #include "library/library.h"
 #include "link/server_link.h"
+#include "player/audio_sink.h"
+#include "player/player.h"
+#include "playlist/player_panel.h"
 #include "search/search_session.h"
 #include "session/session.h"
 #include "transfer/transfers.h"
@@ -32,6 +35,8 @@ struct ClientOptions {
     std::chrono::milliseconds serverStallTimeout{std::chrono::seconds(60)};
     // The ports offered to the server's reachability test, in order.
     std::vector<int> dataPortCandidates{6699, 6700, 80, 21, 23};
+    // Where the player's sound goes; empty: the desktop's sound server.
+    player::SinkFactory sink;
 };
 
 class Client : public QObject {
@@ -49,12 +54,15 @@ public:
     MainViewModel& main;
     ConnectingDialogModel& dialog;
 
+    // The built-in player, shared by the panel and the streams; it outlives both.
+    player::Player player;
     chat::ColorSchemes schemes;
     chat::ChatWindows chat;
     link::ServerLink link;
     library::Library library;
     transfer::Transfers transfers;
     search::SearchSession search;
+    playlist::PlayerPanel panel;
     session::Session session;
 
     // The skin tells where the main window stands, for saving its placement at exit.

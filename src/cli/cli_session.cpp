@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "cli/terminal_ui.h"
 #include "search/search_session.h"
+#include "session/result_actions.h"
 #include "transfer/download.h"
 #include "transfer/transfers.h"
 
@@ -62,6 +63,7 @@ CliSession::CliSession(Client& client, TerminalUi& ui, const FrontEndOptions& op
       ui_(ui),
       search_(ExtraOption(options, "search")),
       download_(Number(ExtraOption(options, "download"))),
+      stream_(Number(ExtraOption(options, "stream"))),
       wait_(Number(ExtraOption(options, "wait")).value_or(kDefaultWaitSeconds)),
       serve_(ExtraOption(options, "serve").has_value() || !search_) {
     connect(&client_.dialog, &ConnectingDialogModel::closed, this, [this](int result) {
@@ -122,19 +124,24 @@ void CliSession::SearchFinished() {
                          r.bitrate.c_str(), r.length.c_str()));
     }
     ui_.Print("[search] " + v.info);
-    if (!download_) return v.rows.empty() ? End(kNothingFound) : (serve_ ? void() : End(kDone));
-    if (*download_ < 1 || static_cast<std::size_t>(*download_) > v.rows.size()) {
-        ui_.Print(Format(100, "[download] there is no result %d", *download_));
+    const std::optional<int> wanted = stream_ ? stream_ : download_;
+    if (!wanted) return v.rows.empty() ? End(kNothingFound) : (serve_ ? void() : End(kDone));
+    if (*wanted < 1 || static_cast<std::size_t>(*wanted) > v.rows.size()) {
+        ui_.Print(Format(100, "[download] there is no result %d", *wanted));
         return End(kNothingFound);
     }
-    const search::SearchResult& chosen = v.results[v.rows[static_cast<std::size_t>(*download_ - 1)].result];
-    transfer::StartDownload(client_.transfers, chosen.fileName, chosen.user, chosen.size);
+    const search::SearchResult& chosen = v.results[v.rows[static_cast<std::size_t>(*wanted - 1)].result];
+    if (stream_) {
+        session::PlayResult(client_.session, chosen);
+    } else {
+        transfer::StartDownload(client_.transfers, chosen.fileName, chosen.user, chosen.size);
+    }
     auto rows = client_.transfers.view.Rows(false);
-    if (rows.empty()) return End(kDownloadFailed);
+    if (rows.empty()) return End(stream_ ? kPlayFailed : kDownloadFailed);
     rowId_ = rows.back().rowId;
     if (auto summary = transfer::SummariseTransfer(client_.transfers, false, rowId_)) expectedPath_ = summary->localPath;
     expectedSize_ = chosen.size;
-    ui_.Print("[download] " + chosen.fileName + " from " + chosen.user);
+    ui_.Print((stream_ ? "[stream] " : "[download] ") + chosen.fileName + " from " + chosen.user);
     progress_.start();
 }
 
@@ -158,9 +165,10 @@ void CliSession::Progress() {
         if (row.percent >= 0)
             line += Format(64, "  %d%%  %s  %s", row.percent, row.cells[transfer::kRateColumn].c_str(),
                            row.cells[transfer::kTimeLeftColumn].c_str());
-        if (line != lastProgress_) ui_.Print("[download] " + line);
+        if (line != lastProgress_) ui_.Print((stream_ ? "[stream] " : "[download] ") + line);
         lastProgress_ = line;
     }
+    if (stream_) return StreamProgress(summary ? std::optional(summary->state) : std::nullopt);
     if (!summary) {
         // The record went: removed on completion (AutoDelete) or by its worker after a failure.
         std::error_code ec;
@@ -177,6 +185,21 @@ void CliSession::Progress() {
         ui_.Print("[download] failed");
         progress_.stop();
         End(kDownloadFailed);
+    }
+}
+
+void CliSession::StreamProgress(std::optional<transfer::TransferState> state) {
+    const std::string readout = client_.panel.TrackInfo() + "  " + client_.panel.Elapsed();
+    if (!client_.panel.TrackInfo().empty() && readout != lastReadout_) ui_.Print("[play] " + readout);
+    lastReadout_ = readout;
+    if (state == transfer::TransferState::Complete) {
+        ui_.Print("[stream] played to its end");
+        progress_.stop();
+        if (!serve_) End(kDone);
+    } else if (!state || *state == transfer::TransferState::Error || *state == transfer::TransferState::Cancelled) {
+        ui_.Print("[stream] failed");
+        progress_.stop();
+        End(kPlayFailed);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/front_end.h"
+#include "transfer/transfer_record.h"
 
 namespace tandril {
 class Client;
@@ -27,7 +28,8 @@ enum ExitCode {
     kUsage = 2,
     kNothingFound = 3,  // the search found nothing, or no result has that number
     kDownloadFailed = 4,
-    kOffline = 5,  // the server could not be reached or the login was refused
+    kOffline = 5,     // the server could not be reached or the login was refused
+    kPlayFailed = 6,  // --play or --stream: the file did not play to its end
 };
 
 // The account the options give (--user, --password, --line-speed, --data-port, --share, --save),
@@ -49,12 +51,14 @@ private:
     void SearchFinished();
     void Progress();
     void ShowUploads();
+    void StreamProgress(std::optional<transfer::TransferState> state);
     void End(int code);
 
     Client& client_;
     TerminalUi& ui_;
     std::optional<std::string> search_;
     std::optional<int> download_;
+    std::optional<int> stream_;
     // Seconds a download may wait without data (asked for, queued here or at the uploader).
     int wait_;
     int waited_ = 0;
@@ -64,6 +68,7 @@ private:
     std::string expectedPath_;
     std::uintmax_t expectedSize_ = 0;
     std::string lastProgress_;
+    std::string lastReadout_;
     std::map<std::uint32_t, std::string> uploads_;  // status shown for each upload row
     QTimer progress_;
     int result_ = kDone;

@@ -7,27 +7,36 @@
 #include "app/front_end.h"
 #include "app/startup.h"
 #include "cli/cli_session.h"
+#include "cli/play_file.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_ui.h"
+#include "player/sink_choice.h"
 
 using namespace tandril;
 
 int main(int argc, char** argv) {
-    FrontEndOptions options = ParseFrontEndOptions(argc, argv,
-                                                   {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed",
-                                                    "data-port", "share", "save", "search", "download", "wait", "serve"});
+    FrontEndOptions options =
+        ParseFrontEndOptions(argc, argv,
+                             {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed", "data-port", "share",
+                              "save", "search", "download", "serve", "stream", "play", "sink", "wait"});
+    if (auto play = ExtraOption(options, "play"); play && options.error.empty()) {
+        cli::TerminalUi ui(Answer::Yes, true);
+        return cli::PlayFileHeadless(*play, ExtraOption(options, "sink").value_or(""), ui);
+    }
     int exitCode = 0;
     auto profile = PrepareStart(options,
                                 "usage: tandril-cli [--profile DIR] [--redirector HOST[:PORT]] [--fallback-redirector HOST]\n"
                                 "                   [--answer=yes|no|cancel] [--terms=yes|no] [--exit-after-startup]\n"
                                 "                   [--user=NAME --password=PW [--line-speed=0..10] [--data-port=PORT]\n"
                                 "                    [--share=DIR[:DIR...]] [--save=DIR]]\n"
-                                "                   [--search=WORDS [--download=N [--wait=SECONDS]] [--serve]]\n"
+                                "                   [--search=WORDS [--download=N [--wait=SECONDS] | --stream=N] [--serve]]\n"
+                                "                   [--play=FILE] [--sink=pulse|null|wav:PATH]\n"
                                 "                   [-P LINK | UPGRADE PATH | LINK]\n"
                                 "Without --search it stays online, serving uploads, until interrupted. A download\n"
                                 "that gets no data for --wait seconds (120 by default) is given up.\n"
                                 "Exit codes: 0 done, 1 start-up failed, 2 usage, 3 nothing found (or no result N),\n"
-                                "            4 download failed, 5 could not get online.\n",
+                                "            4 download failed, 5 could not get online, 6 did not play.\n"
+                                "--play plays one file and ends; --stream plays result N while it downloads.\n",
                                 exitCode);
     if (!profile) return exitCode;
 
@@ -38,7 +47,14 @@ int main(int argc, char** argv) {
                                             : Answer::Yes,
                        ExtraOption(options, "terms").value_or("yes") != "no");
     if (!cli::ApplyAccountOptions(options, *profile, ui)) return cli::kUsage;
-    Client client(ui, ClientOptions{*profile, options.endpoints});
+    ClientOptions clientOptions{*profile, options.endpoints};
+    if (auto sink = player::SinkFactoryFor(ExtraOption(options, "sink").value_or(""))) {
+        clientOptions.sink = *sink;
+    } else {
+        ui.Print("--sink: pulse, null or wav:PATH");
+        return cli::kUsage;
+    }
+    Client client(ui, clientOptions);
     cli::CliSession session(client, ui, options);
     auto print = [&ui](const char* prefix) {
         return [&ui, prefix](const QString& text) {

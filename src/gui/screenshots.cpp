@@ -15,6 +15,9 @@
 #include "gui/library/folder_tree.h"
 #include "gui/main_window.h"
 #include "gui/notification_box.h"
+#include "gui/pages/my_files_page.h"
+#include "gui/player/demo_playback.h"
+#include "gui/player/player_panel_widget.h"
 #include "gui/proxy_dialog.h"
 #include "gui/qt_ui_port.h"
 #include "gui/registration_pages.h"
@@ -36,7 +39,7 @@ int main(int argc, char** argv) {
     if (!out.mkpath(QStringLiteral("."))) return 1;
     QTemporaryDir profile;
     gui::QtUiPort ui;
-    Client client(ui, ClientOptions{profile.path().toStdString()});
+    Client client(ui, ClientOptions{.profileFolder = profile.path().toStdString(), .sink = gui::DemoSink});
     gui::MainWindow window(client, gui::SkinOptions{.trayAvailable = false, .openUrl = [](const QUrl&) {}});
     window.resize(900, 600);
     window.show();
@@ -137,10 +140,18 @@ int main(int argc, char** argv) {
         }
         client.transfers.view.SetInfo("Inbound Transfers:    2", "Outbound Transfers:    1");
     }
+    // A playlist on the my-files page, its first track playing.
+    const bool playing = gui::PlayDemoPlaylist(client, profile.path());
     const char* names[] = {"page-1-chat.png", "page-2-my-files.png", "page-3-search.png", "page-4-hot-list.png", "page-5-transfers.png"};
     for (int page = 1; page <= 5; ++page) {
         window.ShowPage(page, false);
         save(window, QString::fromLatin1(names[page - 1]));
+    }
+
+    if (playing) {
+        window.ShowPage(2, false);
+        save(*static_cast<gui::MyFilesPage*>(window.Tabs()->widget(1))->Player(), QStringLiteral("player-panel.png"));
+        client.panel.Stop();
     }
 
     gui::ConnectingDialog dialog(client, &window);

@@ -154,8 +154,8 @@ bool Player::Install(std::unique_ptr<Session>& session, std::vector<int16_t>* fi
     return true;
 }
 
-PlayResult Player::Play(const std::filesystem::path& file) {
-    const EngineKind kind = EngineForPath(file.string());
+PlayResult Player::Play(const std::filesystem::path& file, std::string_view name) {
+    const EngineKind kind = name.empty() ? EngineForPath(file.string()) : EngineForPath(name);
     if (kind == EngineKind::kNone) return {PlayStatus::kNotPlayable, "not an MP3, MP2 or WMA file"};
     if (!CountUserCall()) return {PlayStatus::kCancelled, "cancelled"};
     StopCurrent();

@@ -57,9 +57,10 @@ public:
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
-    // Stops what plays and starts `file` on the engine its extension names. Opens the file and
-    // the sound output before returning, so that both failures come back here.
-    PlayResult Play(const std::filesystem::path& file);
+    // Stops what plays and starts `file` on the engine its extension names (or, when given, the
+    // extension of `name`: a download still being written has an ending of its own). Opens the
+    // file and the sound output before returning, so that both failures come back here.
+    PlayResult Play(const std::filesystem::path& file, std::string_view name = {});
     void Pause();
     void Resume();
     // Ends what plays (sound stops at once) and waits for its engine thread. No end-of-track call

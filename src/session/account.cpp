@@ -9,6 +9,8 @@ namespace tandril::session {
 bool LoadAccount(Session& c) {
     if (!LoadSettings(c.rt.store, c.rt.state, c.rt.ui)) return false;
     LoadSharedFolders(c.rt.store, c.rt.state);
+    // The last playlist is back in the panel, ready but silent.
+    c.rt.PostToGui([&c] { c.panel.RestoreLastPlayList(); });
     chat::LoadColorScheme(c.schemes.custom, chat::kSchemeCustom, c.rt.store, c.rt.state.account().userName);
     c.rt.PostToGui([&c, name = c.rt.state.settings().currentScheme] { ApplyColorScheme(c, name); });
     return true;

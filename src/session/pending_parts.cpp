@@ -6,9 +6,6 @@ namespace tandril::session {
 
 void HandleUpgradeOffer(Session&, const std::string&) {}
 
-void PlayLocalFile(Session&, const std::string&) {}
-void StreamWhileDownloading(Session&, const std::string&, const std::string&, std::uint32_t) {}
-
 void OpenInstantMessage(Session&, const std::string&) {}
 void BrowseUser(Session&, const std::string&) {}
 

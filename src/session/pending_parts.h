@@ -15,11 +15,6 @@ namespace tandril::session {
 // Registration and login helpers.
 void HandleUpgradeOffer(Session& client, const std::string& payload);
 
-// A file of the transfer lists in the built-in player.
-void PlayLocalFile(Session& client, const std::string& path);
-// A search result played while it downloads.
-void StreamWhileDownloading(Session& client, const std::string& fileName, const std::string& user, std::uint32_t size);
-
 // A user met in a result: an instant message to them, or their shared files.
 void OpenInstantMessage(Session& client, const std::string& user);
 void BrowseUser(Session& client, const std::string& user);

@@ -1,5 +1,7 @@
 #include "session/result_actions.h"
 
+#include <filesystem>
+
 #include "base/text.h"
 #include "session/pending_parts.h"
 #include "session/session.h"
@@ -54,7 +56,8 @@ void PlayResult(Session& c, const search::SearchResult& result) {
         c.rt.ui.ShowAlert(AlertKind::Modal, "WMA files cannot currently be streamed.");
         return;
     }
-    StreamWhileDownloading(c, result.fileName, result.user, result.size);
+    // A stream starts whatever the download limit: the user is waiting to hear it.
+    transfer::StartDownload(c.transfers, result.fileName, result.user, result.size, transfer::TransferState::Connecting, true);
 }
 
 void ClearResults(Session& c) {
@@ -69,7 +72,13 @@ void PlayTransfer(Session& c, bool outbound, std::uint32_t rowId) {
         c.rt.ui.ShowAlert(AlertKind::Modal, "Download has not yet started!");
         return;
     }
-    PlayLocalFile(c, summary->localPath);
+    // A download in progress is written beside its name and takes it once complete (a resume
+    // writes the file itself): what has arrived plays, chosen by the name's extension.
+    std::error_code ec;
+    const bool underItsName = std::filesystem::exists(summary->localPath, ec);
+    const std::string partial = transfer::PartialPath(summary->localPath);
+    const std::string file = !outbound && !underItsName && std::filesystem::exists(partial, ec) ? partial : summary->localPath;
+    c.panel.PlayDownloadFile(file, summary->localPath);
 }
 
 }  // namespace tandril::session

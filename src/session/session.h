@@ -11,6 +11,7 @@
 #include "chat/color_scheme.h"
 #include "library/library.h"
 #include "link/server_link.h"
+#include "playlist/player_panel.h"
 #include "search/search_session.h"
 #include "transfer/transfers.h"
 
@@ -24,6 +25,7 @@ struct Session {
     library::Library& library;
     transfer::Transfers& transfers;
     search::SearchSession& search;
+    playlist::PlayerPanel& panel;
     // The ports offered to the server's reachability test, in order.
     std::vector<int> dataPortCandidates;
 };

@@ -17,6 +17,7 @@
 #include "transfer/data_port.h"
 #include "transfer/download_queue.h"
 #include "transfer/peek_reply.h"
+#include "transfer/streaming.h"
 #include "transfer/transfers.h"
 
 namespace tandril::transfer {
@@ -332,12 +333,16 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, DownloadFile download)
     const std::string writtenPath = download.path;  // what a failure leaves behind
     std::string localPath;
     std::uint32_t fileSize = 0, position = 0;
+    bool streaming = false;
     {
         ListLock lock = c.lists.Take(false);
         localPath = r.localPath;
         fileSize = r.fileSize;
         position = r.position;
+        streaming = r.streaming;
     }
+    // A stream has no file: nothing below (which sets a partial file aside) may touch the save folder.
+    if (streaming) return StreamToPlayer(c, r, fd);
     // A user's cancel or delete (also one that came before the data phase), after which the worker
     // lets go of the record.
     auto stopped = [&] {

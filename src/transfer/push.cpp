@@ -145,6 +145,7 @@ void PushReceiver(Transfers& c, int fd, const std::string& rest) {
     TransferRecord* r = nullptr;
     std::string localPath;
     ExistingFileAction action;
+    bool streaming = false;
     {
         ListLock lock = c.lists.Take(false);
         for (auto& record : c.lists.Of(lock, false)) {
@@ -159,6 +160,7 @@ void PushReceiver(Transfers& c, int fd, const std::string& rest) {
             r->fileSize = header->size;
             localPath = r->localPath;
             action = r->existingFileAction;
+            streaming = r->streaming;
         }
     }
     if (!r) return Refuse(fd, protocol::PeerError::FileNotRequested);
@@ -174,8 +176,11 @@ void PushReceiver(Transfers& c, int fd, const std::string& rest) {
     std::uint32_t offset = 0;
     if (action == ExistingFileAction::Append) offset = SizeOnDisk(localPath);
     if (!platform::SendAllBlocking(fd, protocol::NumberReply(offset))) return fail();
-    DownloadFile file = OpenDownloadFile(c, localPath, action);
-    if (!file.file.valid()) return fail();
+    DownloadFile file;
+    if (!streaming) {
+        file = OpenDownloadFile(c, localPath, action);
+        if (!file.file.valid()) return fail();
+    }
     {
         ListLock lock = c.lists.Take(false);
         if (r->stopRequest == 0) {

@@ -154,6 +154,7 @@ void ReleaseUploadSlot(Transfers& c) {
 // requester (Connecting) has none to give back.
 void CancelTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
     int freedDownloads = 0;
+    std::vector<std::uint32_t> streams;
     {
         ListLock lock = c.lists.Take(outbound);
         for (std::uint32_t id : rowIds) {
@@ -162,6 +163,7 @@ void CancelTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_
             const TransferState s = r->state;
             if (s == TransferState::Transferring || r->attached) {
                 r->stopRequest = 1;
+                if (r->streaming) streams.push_back(id);
             } else if (s == TransferState::Connecting || (!outbound && s == TransferState::Resuming)) {
                 SetTransferState(c, lock, *r, TransferState::Cancelled);
                 if (!outbound) ++freedDownloads;
@@ -170,11 +172,13 @@ void CancelTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_
             }
         }
     }
+    for (std::uint32_t id : streams) c.streams.Stop(id);  // the sound stops now, not at the next block
     for (int i = 0; i < freedDownloads; ++i) StartNextQueuedDownload(c);
 }
 
 void DeleteTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_t>& rowIds) {
     int freedDownloads = 0;
+    std::vector<std::uint32_t> streams;
     {
         ListLock lock = c.lists.Take(outbound);
         for (std::uint32_t id : rowIds) {
@@ -182,12 +186,14 @@ void DeleteTransfers(Transfers& c, bool outbound, const std::vector<std::uint32_
             if (!r) continue;
             if (r->state == TransferState::Transferring || r->attached) {
                 r->stopRequest = 2;
+                if (r->streaming) streams.push_back(id);
                 continue;
             }
             if (!outbound && (r->state == TransferState::Connecting || r->state == TransferState::Resuming)) ++freedDownloads;
             RemoveTransfer(c, lock, *r);
         }
     }
+    for (std::uint32_t id : streams) c.streams.Stop(id);
     for (int i = 0; i < freedDownloads; ++i) StartNextQueuedDownload(c);
 }
 

@@ -18,6 +18,7 @@
 #include "base/runtime.h"
 #include "library/library.h"
 #include "protocol/frame_sender.h"
+#include "transfer/streaming.h"
 #include "transfer/transfer_lists.h"
 #include "transfer/transfer_view.h"
 
@@ -39,6 +40,8 @@ struct Transfers {
     // The listener of the data port, when it is not 0.
     std::mutex listenerLock;
     std::unique_ptr<DataPortListener> listener;
+    // Downloads that play as they arrive.
+    Streams streams;
 };
 
 inline std::int64_t TransferNow() {

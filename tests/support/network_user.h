@@ -30,13 +30,15 @@ struct NetworkUser {
         std::vector<std::string> folders;
         int dataPort = 0;  // 0: firewalled
         double timeScale = 0.001;
-        std::string saveFolder;  // empty: the profile's "Downloads"
+        std::string saveFolder;    // empty: the profile's "Downloads"
+        player::SinkFactory sink;  // empty: the sound server
     };
     NetworkUser(devserver::DevServer& server, const std::string& name, Options o) : name(name) {
         ClientOptions options{profile.path()};
         options.endpoints.primaryRedirector = options.endpoints.fallbackRedirector = "127.0.0.1";
         options.endpoints.redirectorPort = server.RedirectorPort();
         options.timeScale = o.timeScale;
+        options.sink = o.sink;
         client = std::make_unique<Client>(ui, options);
         ui.Watch(*client);
         AppState s;

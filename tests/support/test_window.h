@@ -15,8 +15,8 @@
 namespace tandril::test {
 
 struct Window {
-    explicit Window(bool tray = false)
-        : client(ui, ClientOptions{profile.path()}),
+    explicit Window(bool tray = false, player::SinkFactory sink = {})
+        : client(ui, ClientOptions{.profileFolder = profile.path(), .sink = std::move(sink)}),
           window(client, gui::SkinOptions{.trayAvailable = tray,
                                           .openUrl = [this](const QUrl& u) { opened.push_back(u.toString().toStdString()); }}) {
         ui.Watch(client);

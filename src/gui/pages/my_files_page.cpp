@@ -5,12 +5,15 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/client.h"
 #include "gui/header_sort_model.h"
 #include "gui/library/library_model.h"
+#include "gui/player/player_panel_widget.h"
 #include "library/my_files.h"
 
 namespace tandril::gui {
@@ -43,15 +46,38 @@ MyFilesPage::MyFilesPage(Client& client, QWidget* parent) : QWidget(parent), cli
     connect(model_, &LibraryModel::renameRequested, this, [this](const QString& path, const QString& name) {
         library::RenameLibraryFile(client_.library, path.toStdString(), name.toStdString());
     });
+    player_ = new PlayerPanelWidget(
+        client.panel,
+        [this] {
+            std::vector<std::string> paths;
+            for (const QString& path : SelectedPaths()) paths.push_back(path.toStdString());
+            return paths;
+        },
+        this);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(list_);
+    split->addWidget(player_);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(list_);
+    layout->addWidget(split);
 }
 
 QStringList MyFilesPage::SelectedPaths() const {
+    // In row order, as the user sees them.
+    QModelIndexList rows = list_->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     QStringList paths;
-    for (const QModelIndex& index : list_->selectionModel()->selectedRows()) paths << index.data(LibraryModel::kPathRole).toString();
+    for (const QModelIndex& index : rows) paths << index.data(LibraryModel::kPathRole).toString();
     return paths;
+}
+
+void MyFilesPage::AddSelectedToPlaylist() {
+    std::vector<std::string> paths;
+    for (const QString& path : SelectedPaths()) paths.push_back(path.toStdString());
+    client_.panel.AddToPlaylist(paths);
 }
 
 void MyFilesPage::ShowMenu(const QPoint& at) {
@@ -60,6 +86,8 @@ void MyFilesPage::ShowMenu(const QPoint& at) {
     menu.addAction(QStringLiteral("&Rafraîchir la Liste"), this, &MyFilesPage::RefreshLibrary);
     menu.addAction(QStringLiteral("Re&nommer le Fichier..."), this, &MyFilesPage::RenameSelected)->setEnabled(selected);
     menu.addAction(QStringLiteral("&Effacer le Fichier"), this, &MyFilesPage::DeleteSelected)->setEnabled(selected);
+    menu.addAction(QStringLiteral("&Ajouter à la Liste de Lecture séquentielle"), this, &MyFilesPage::AddSelectedToPlaylist)
+        ->setEnabled(selected);
     menu.exec(list_->viewport()->mapToGlobal(at));
 }
 
@@ -90,6 +118,7 @@ void MyFilesPage::DeleteSelected() {
 }
 
 bool MyFilesPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::FocusIn) player_->SetPlaylistHasFocus(false);
     if (watched == list_ && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         DeleteSelected();
         return true;

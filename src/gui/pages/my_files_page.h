@@ -11,6 +11,7 @@ namespace tandril::gui {
 
 class LibraryModel;
 class HeaderSortModel;
+class PlayerPanelWidget;
 
 // The page behind the tab &Fichiers: the library view, the files this user shares.
 class MyFilesPage : public QWidget {
@@ -18,11 +19,14 @@ class MyFilesPage : public QWidget {
 public:
     MyFilesPage(Client& client, QWidget* parent = nullptr);
     QTreeView* LibraryList() const { return list_; }
+    PlayerPanelWidget* Player() const { return player_; }
 
     // The view's actions, also reachable from its menu and the Delete key.
     void RefreshLibrary();
     void RenameSelected();
     void DeleteSelected();
+    // Appends the selected files to the playlist.
+    void AddSelectedToPlaylist();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,6 +39,7 @@ private:
     LibraryModel* model_;
     HeaderSortModel* sorted_;
     QTreeView* list_;
+    PlayerPanelWidget* player_;
 };
 
 }  // namespace tandril::gui
