@@ -20,10 +20,11 @@ Client::Client(UiPort& uiPort, ClientOptions options)
       dialog(rt.dialog),
       chat(schemes, rt.gui, [this] { return state.settings().swearFilter; }),
       link(rt.gui),
+      channels(rt, link, chat),
       library(rt, link),
       transfers(rt, link, library),
       search(rt, link),
-      session{rt, link, schemes, chat, library, transfers, search, options.dataPortCandidates} {
+      session{rt, link, schemes, chat, channels, library, transfers, search, options.dataPortCandidates} {
     state.endpoints = ReadNetworkEndpoints(store);
     const EndpointOverrides& given = options.endpoints;
     if (given.primaryRedirector) state.endpoints.primaryRedirector = *given.primaryRedirector;

@@ -72,7 +72,7 @@ ChatPage::ChatPage(Client& client, std::function<void(const QUrl&)> openUrl, QWi
             client_.ui.ShowAlert(AlertKind::Modal, "You must first connect to the server!");
             return;
         }
-        session::OpenChannelList(client_.session);
+        client_.channels.list.Open();
     });
     connect(&client.chat, &chat::ChatWindows::schemeApplied, this, [this] { personal_->ApplyScheme(); });
 }
