@@ -43,11 +43,14 @@ bool Channels::IsMember(const Channel& channel, const std::string& user) {
 }
 
 void Channels::ToMembers(const Channel& channel, MessageType type, const std::string& payload, std::vector<Delivery>& out) const {
-    for (const Member& m : channel.members) out.push_back({m.user, type, payload});
+    for (const Member& m : channel.members) {
+        if (!m.scripted) out.push_back({m.user, type, payload});
+    }
 }
 
 void Channels::Join(const std::string& user, const std::string& requested, std::vector<Delivery>& out) {
     // A name without its "#" gets one, and that is the name the channel goes by from then on.
+    if (requested.empty()) return;
     std::string name = requested.front() == '#' ? requested : "#" + requested;
     Channel* channel = Find(name);
     if (!channel) {
@@ -58,7 +61,8 @@ void Channels::Join(const std::string& user, const std::string& requested, std::
     if (IsMember(*channel, user)) return;
     Member joined = describe_(user);
     joined.user = user;
-    ToMembers(*channel, MessageType::ChannelUserJoined, ChannelUserJoined{channel->name, user, joined.files, joined.lineSpeed}.Encode(), out);
+    ToMembers(*channel, MessageType::ChannelUserJoined, ChannelUserJoined{channel->name, user, joined.files, joined.lineSpeed}.Encode(),
+              out);
     channel->members.push_back(joined);
     out.push_back({user, MessageType::ChannelJoined, channel->name});
     for (const Member& m : channel->members)
@@ -93,7 +97,8 @@ bool Channels::Handle(const std::string& user, MessageType type, const std::stri
                 notice("You are not on that channel");
                 return true;
             }
-            ToMembers(*channel, MessageType::ChannelMessage, ChannelMessage{channel->name, user, m->text.substr(0, kMaxText)}.Encode(), out);
+            ToMembers(*channel, MessageType::ChannelMessage, ChannelMessage{channel->name, user, m->text.substr(0, kMaxText)}.Encode(),
+                      out);
             return true;
         }
         case MessageType::ChannelTopic: {
@@ -119,7 +124,8 @@ bool Channels::Handle(const std::string& user, MessageType type, const std::stri
         }
         case MessageType::ChannelList:
             for (const auto& [key, c] : channels_)
-                out.push_back({user, MessageType::ChannelListEntry, ChannelListEntry{c.name, static_cast<long long>(c.members.size()), c.topic}.Encode()});
+                out.push_back({user, MessageType::ChannelListEntry,
+                               ChannelListEntry{c.name, static_cast<long long>(c.members.size()), c.topic}.Encode()});
             out.push_back({user, MessageType::ChannelList, ""});
             return true;
         case MessageType::FullChannelList:
@@ -146,7 +152,8 @@ bool Channels::Handle(const std::string& user, MessageType type, const std::stri
                 out.push_back({*inviter, MessageType::ServerText, user + " declined your invitation to " + *channel});
             return true;
         case MessageType::PrivateMessage:
-            if (auto m = PrivateMessage::Decode(payload)) out.push_back({m->user, MessageType::PrivateMessage, user + " " + m->text.substr(0, kMaxText)});
+            if (auto m = PrivateMessage::Decode(payload))
+                out.push_back({m->user, MessageType::PrivateMessage, user + " " + m->text.substr(0, kMaxText)});
             return true;
         default:
             return false;
@@ -165,14 +172,20 @@ void Channels::KeepOnly(const std::set<std::string>& online, std::vector<Deliver
     }
 }
 
-void Channels::AddScriptedMembers(const std::string& name, const std::vector<Member>& members) {
+void Channels::AddScriptedMembers(const std::string& name, const std::vector<Member>& members, std::vector<Delivery>& out) {
     Channel& channel = channels_[Key(name)];
     if (channel.name.empty()) {
         channel.name = name;
         channel.topic = "Welcome to " + name + "!";
     }
     for (Member m : members) {
+        if (IsMember(channel, m.user)) continue;
         m.scripted = true;
+        for (const Member& other : channel.members) {
+            if (!other.scripted)
+                out.push_back(
+                    {other.user, MessageType::ChannelUserJoined, ChannelUserJoined{channel.name, m.user, m.files, m.lineSpeed}.Encode()});
+        }
         channel.members.push_back(std::move(m));
     }
 }

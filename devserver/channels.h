@@ -42,7 +42,7 @@ public:
 
     // Scripting for tests and benchmarks.
     // Members without a connection (a crowd), in this order; the channel is made when needed.
-    void AddScriptedMembers(const std::string& channel, const std::vector<Member>& members);
+    void AddScriptedMembers(const std::string& channel, const std::vector<Member>& members, std::vector<Delivery>& out);
     // A member says something (403 to every member).
     void Say(const std::string& channel, const std::string& user, const std::string& text, std::vector<Delivery>& out);
     // The server removes a user from a channel: 401 to them, 407 to the others.

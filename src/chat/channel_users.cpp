@@ -53,7 +53,8 @@ bool ChannelUsers::Add(std::string_view name, long long files, int lineSpeed) {
     if (!names_.insert(key).second) return false;
     auto user = std::make_shared<const ChannelUser>(ChannelUser{std::string(name), files, lineSpeed, std::move(key)});
     // The first row the new user sorts before or equals: the walk from the top, by bisection.
-    auto at = std::lower_bound(rows_.begin(), rows_.end(), user, [this](const auto& row, const auto& added) { return Before(*row, *added); });
+    auto at =
+        std::lower_bound(rows_.begin(), rows_.end(), user, [this](const auto& row, const auto& added) { return Before(*row, *added); });
     std::size_t row = static_cast<std::size_t>(at - rows_.begin());
     rows_.insert(at, user);
     Changed(true, row, std::move(user));
@@ -105,7 +106,8 @@ void ChannelUsers::Changed(bool insert, std::size_t row, std::shared_ptr<const C
 void ChannelUsers::ScheduleFlush() {
     if (flushScheduled_) return;
     flushScheduled_ = true;
-    QMetaObject::invokeMethod(this, [this] { Flush(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Flush(); }, Qt::QueuedConnection);
 }
 
 void ChannelUsers::Flush() {

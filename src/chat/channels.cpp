@@ -49,14 +49,16 @@ void Channels::OnChannelMessage(const ChannelMessage& m) {
 void Channels::OnUserJoined(const ChannelUserJoined& m) {
     ChannelWindow* window = windows.Find(m.channel);
     if (!window) return;
-    if (rt.state.settings().displayJoinPart) windows.AppendLine(*window, "User Join", JoinPartLine(m.user, m.lineSpeed, m.files, true), false);
+    if (rt.state.settings().displayJoinPart)
+        windows.AppendLine(*window, "User Join", JoinPartLine(m.user, m.lineSpeed, m.files, true), false);
     AddUser(*window, m.user, m.files, m.lineSpeed);
 }
 
 void Channels::OnUserLeft(const ChannelUserLeft& m) {
     ChannelWindow* window = windows.Find(m.channel);
     if (!window || !window->users) return;
-    if (rt.state.settings().displayJoinPart) windows.AppendLine(*window, "User Part", JoinPartLine(m.user, m.lineSpeed, m.files, false), false);
+    if (rt.state.settings().displayJoinPart)
+        windows.AppendLine(*window, "User Part", JoinPartLine(m.user, m.lineSpeed, m.files, false), false);
     if (window->users->Remove(m.user)) windows.ShowUserCount(*window);
 }
 

@@ -162,13 +162,24 @@ const std::vector<Command>& Table() {
     static const std::vector<Command> table = {
         {{"MSG", "TELL"}, 2, "Proper syntax: /%s <User> <Message>", Tell},
         {{"CLEAR", "CLS"}, 0, "", [](const Call& k) { ClearChatControl(k.window.chatView); }},
-        {{"TOPIC"}, 2, "Proper syntax: /topic <Channel> <Topic>", [](const Call& k) { k.Send(ChannelTopic{k.First(), k.Rest()}); }},
-        {{"FINGER", "WHOIS"}, 0, "",
+        {{"TOPIC"},
+         2,
+         "Proper syntax: /topic <Channel> <Topic>",
+         [](const Call& k) {
+             k.Send(ChannelTopic{k.First(), k.Rest()});
+         }},
+        {{"FINGER", "WHOIS"},
+         0,
+         "",
          [](const Call& k) { k.Send(UserInfoRequest{k.args().empty() ? k.c.rt.state.account().userName : k.First()}); }},
         {{"SETUSERLEVEL"}, 2, "Proper syntax: /setuserlevel <user> <new level>", [](const Call& k) { k.Send(SetUserLevel{k.args()}); }},
-        {{"SETLINESPEED"}, 2, "Proper syntax: /setlinespeed <user> <new line speed>",
+        {{"SETLINESPEED"},
+         2,
+         "Proper syntax: /setlinespeed <user> <new line speed>",
          [](const Call& k) { k.Send(SetUserLineSpeed{k.args()}); }},
-        {{"SETCONNECTION"}, 2, "Proper syntax: /setconnection <user> <new connection type>",
+        {{"SETCONNECTION"},
+         2,
+         "Proper syntax: /setconnection <user> <new connection type>",
          [](const Call& k) { k.Send(SetUserLineSpeed{k.args()}); }},
         {{"MOTD"}, 0, "", [](const Call& k) { k.Send(MessageOfTheDayRequest{}); }},
         {{"JOIN"}, 1, "Proper syntax: /join <channel>", [](const Call& k) { k.c.JoinOrShow(k.args()); }},
@@ -181,15 +192,24 @@ const std::vector<Command>& Table() {
         {{"cban", "chanban", "channelban"}, 2, "Proper syntax: /cban <channel> <user> [reason]", SendChannelUser<ChannelBan>},
         {{"cunban", "chanunban", "channelunban"}, 2, "Proper syntax: /cunban <channel> <user> [reason]", SendChannelUser<ChannelUnban>},
         {{"cbanlist", "chanbanlist", "channelbanlist"}, 1, "Proper syntax: /cbanlist <channel>", ChannelBanList},
-        {{"cbanclear", "chanbanclear", "channelbanclear"}, 1, "Proper syntax: /cbanclear <channel>",
+        {{"cbanclear", "chanbanclear", "channelbanclear"},
+         1,
+         "Proper syntax: /cbanclear <channel>",
          [](const Call& k) { k.Send(ChannelBanClear{ChannelToken(k)}); }},
         {{"UNNUKE"}, 1, "Proper syntax: /unnuke <nuked user>", [](const Call& k) { k.Send(UnnukeUser{k.args()}); }},
-        {{"SETCONFIG", "CONF"}, 1, "Proper syntax (Elite only): /setconfig <config string>",
+        {{"SETCONFIG", "CONF"},
+         1,
+         "Proper syntax (Elite only): /setconfig <config string>",
          [](const Call& k) { k.Send(SetConfig{k.args()}); }},
-        {{"RELOADCONFIG"}, 1, "Proper syntax (Elite only): /reloadconfig <config variable>",
+        {{"RELOADCONFIG"},
+         1,
+         "Proper syntax (Elite only): /reloadconfig <config variable>",
          [](const Call& k) { k.Send(ReloadConfig{k.args()}); }},
         {{"SERVERVERSION"}, 0, "", [](const Call& k) { k.Send(ServerVersionRequest{}); }},
-        {{"CLEARCHAN", "CLEARCHANNEL"}, 1, "Proper syntax (Elite only): /%s <channel>", [](const Call& k) { k.Send(ClearChannel{k.args()}); }},
+        {{"CLEARCHAN", "CLEARCHANNEL"},
+         1,
+         "Proper syntax (Elite only): /%s <channel>",
+         [](const Call& k) { k.Send(ClearChannel{k.args()}); }},
         {{"ME", "I"}, 1, "Proper syntax (Elite only): /%s <message>", Emote},
         {{"BAN", "NUKE"}, 1, "Proper syntax: /ban <user|address> [reason]", [](const Call& k) { k.SendWithReason<BanUser>(); }},
         {{"SETDATAPORT"}, 2, "Proper syntax: /setdataport <user> <new port>", [](const Call& k) { k.Send(SetUserDataPort{k.args()}); }},
@@ -247,7 +267,8 @@ void RunChatLine(Channels& c, ChannelWindow& window, const std::string& text) {
     if (text.empty() || text.front() != '/') return PlainLine(c, window, text);
     CommandWords words = SplitCommand(text);
     for (const Command& command : Table()) {
-        bool named = std::any_of(command.names.begin(), command.names.end(), [&](const std::string& n) { return EqualsNoCase(n, words.word); });
+        bool named =
+            std::any_of(command.names.begin(), command.names.end(), [&](const std::string& n) { return EqualsNoCase(n, words.word); });
         if (!named) continue;
         Call call{c, window, words};
         if (command.instantMessaging && (!c.rt.state.settings().instantMessaging || !c.openInstantMessage)) {

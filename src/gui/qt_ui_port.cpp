@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -157,6 +159,36 @@ UiPort::ExistingFile QtUiPort::AskExistingFile(const std::string& baseName) {
     return OnGuiThread([&] {
         ExistingFileDialog dialog(QString::fromStdString(baseName), mainWindow_.data());
         return dialog.Ask();
+    });
+}
+
+std::optional<std::string> QtUiPort::AskText(const std::string& caption, const std::string& prompt, std::size_t maxLength) {
+    if (shuttingDown_) return std::nullopt;
+    return OnGuiThread([&]() -> std::optional<std::string> {
+        QInputDialog dialog(mainWindow_.data());
+        dialog.setWindowTitle(QString::fromStdString(caption));
+        dialog.setLabelText(QString::fromStdString(prompt));
+        if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(static_cast<int>(maxLength));
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.textValue().left(static_cast<int>(maxLength)).toStdString();
+    });
+}
+
+UiPort::InvitationChoice QtUiPort::AskInvitation(const std::string& inviter, const std::string& channel, const std::string& topic,
+                                                 bool canIgnore) {
+    if (shuttingDown_) return InvitationChoice::Decline;
+    return OnGuiThread([&] {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Invitation à une Discussion!"),
+                        QStringLiteral("User %1 has invited you to a chat room!\n\n%2\n%3")
+                            .arg(QString::fromStdString(inviter), QString::fromStdString(channel), QString::fromStdString(topic)),
+                        QMessageBox::NoButton, mainWindow_.data());
+        QPushButton* accept = box.addButton(QStringLiteral("&Accepter"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("&Refuser"), QMessageBox::RejectRole);
+        QPushButton* ignore = canIgnore ? box.addButton(QStringLiteral("&Ignorer l'Utilisateur"), QMessageBox::DestructiveRole) : nullptr;
+        box.exec();
+        if (box.clickedButton() == accept) return InvitationChoice::Accept;
+        if (ignore && box.clickedButton() == ignore) return InvitationChoice::IgnoreUser;
+        return InvitationChoice::Decline;
     });
 }
 
