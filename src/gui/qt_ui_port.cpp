@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include "gui/invitation_box.h"
 #include "gui/notification_box.h"
 #include "gui/registration_pages.h"
 #include "gui/server_dialogs.h"
@@ -178,16 +179,10 @@ UiPort::InvitationChoice QtUiPort::AskInvitation(const std::string& inviter, con
                                                  bool canIgnore) {
     if (shuttingDown_) return InvitationChoice::Decline;
     return OnGuiThread([&] {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Invitation à une Discussion!"),
-                        QStringLiteral("User %1 has invited you to a chat room!\n\n%2\n%3")
-                            .arg(QString::fromStdString(inviter), QString::fromStdString(channel), QString::fromStdString(topic)),
-                        QMessageBox::NoButton, mainWindow_.data());
-        QPushButton* accept = box.addButton(QStringLiteral("&Accepter"), QMessageBox::AcceptRole);
-        box.addButton(QStringLiteral("&Refuser"), QMessageBox::RejectRole);
-        QPushButton* ignore = canIgnore ? box.addButton(QStringLiteral("&Ignorer l'Utilisateur"), QMessageBox::DestructiveRole) : nullptr;
+        InvitationBox box(inviter, channel, topic, canIgnore, mainWindow_.data());
         box.exec();
-        if (box.clickedButton() == accept) return InvitationChoice::Accept;
-        if (ignore && box.clickedButton() == ignore) return InvitationChoice::IgnoreUser;
+        if (box.clickedButton() == box.AcceptButton()) return InvitationChoice::Accept;
+        if (box.IgnoreButton() && box.clickedButton() == box.IgnoreButton()) return InvitationChoice::IgnoreUser;
         return InvitationChoice::Decline;
     });
 }
