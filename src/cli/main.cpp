@@ -6,6 +6,7 @@
 #include "app/client.h"
 #include "app/front_end.h"
 #include "app/startup.h"
+#include "cli/channel_chat.h"
 #include "cli/cli_session.h"
 #include "cli/terminal_ui.h"
 
@@ -14,7 +15,7 @@ using namespace tandril;
 int main(int argc, char** argv) {
     FrontEndOptions options = ParseFrontEndOptions(argc, argv,
                                                    {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed",
-                                                    "data-port", "share", "save", "search", "download", "wait", "serve"});
+                                                    "data-port", "share", "save", "search", "download", "wait", "serve", "join"});
     int exitCode = 0;
     auto profile = PrepareStart(options,
                                 "usage: tandril-cli [--profile DIR] [--redirector HOST[:PORT]] [--fallback-redirector HOST]\n"
@@ -22,9 +23,11 @@ int main(int argc, char** argv) {
                                 "                   [--user=NAME --password=PW [--line-speed=0..10] [--data-port=PORT]\n"
                                 "                    [--share=DIR[:DIR...]] [--save=DIR]]\n"
                                 "                   [--search=WORDS [--download=N [--wait=SECONDS]] [--serve]]\n"
+                                "                   [--join=CHANNEL]\n"
                                 "                   [-P LINK | UPGRADE PATH | LINK]\n"
                                 "Without --search it stays online, serving uploads, until interrupted. A download\n"
-                                "that gets no data for --wait seconds (120 by default) is given up.\n"
+                                "that gets no data for --wait seconds (120 by default) is given up. With --join the\n"
+                                "channel's lines are printed and each line of standard input is said there.\n"
                                 "Exit codes: 0 done, 1 start-up failed, 2 usage, 3 nothing found (or no result N),\n"
                                 "            4 download failed, 5 could not get online.\n",
                                 exitCode);
@@ -39,6 +42,8 @@ int main(int argc, char** argv) {
     if (!cli::ApplyAccountOptions(options, *profile, ui)) return cli::kUsage;
     Client client(ui, ClientOptions{*profile, options.endpoints});
     cli::CliSession session(client, ui, options);
+    std::unique_ptr<cli::ChannelChat> channelChat;
+    if (auto channel = ExtraOption(options, "join")) channelChat = std::make_unique<cli::ChannelChat>(client, *channel);
     auto print = [&ui](const char* prefix) {
         return [&ui, prefix](const QString& text) {
             if (!text.isEmpty()) ui.Print(prefix + text.toStdString());
