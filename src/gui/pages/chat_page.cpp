@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -15,6 +16,7 @@
 #include "gui/chat/chat_input.h"
 #include "gui/chat/chat_view_widget.h"
 #include "gui/pages/channel_list_window.h"
+#include "session/pending_parts.h"
 
 namespace tandril::gui {
 
@@ -48,6 +50,8 @@ ChatWindowPage::ChatWindowPage(Client& client, chat::ChannelWindow& window, cons
         users_->setColumnWidth(1, 50);
         connect(users_->horizontalHeader(), &QHeaderView::sectionClicked, this,
                 [this](int column) { window_.users->HeaderClicked(column); });
+        users_->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(users_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { ShowUserMenu(at); });
         count_ = new ChatViewWidget(window.userCountView, openUrl, side);
         count_->SetSingleLine(true);
         sideLayout->addWidget(users_, 1);
@@ -60,9 +64,49 @@ ChatWindowPage::ChatWindowPage(Client& client, chat::ChannelWindow& window, cons
         layout->addWidget(view_, 1);
     }
     layout->addWidget(input_);
+    input_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(input_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addAction(QStringLiteral("&Couper"), input_, &QLineEdit::cut);
+        menu.addAction(QStringLiteral("Co&pier"), input_, &QLineEdit::copy);
+        menu.addAction(QStringLiteral("&Coller"), input_, &QLineEdit::paste);
+        menu.exec(input_->mapToGlobal(at));
+    });
     connect(input_, &ChatInput::lineEntered, this,
             [this](const QString& line) { chat::RunChatLine(client_.channels, window_, line.toStdString()); });
     ApplyScheme();
+}
+
+// The user list's menu: each entry acts on the selected users. The entries whose part is not there
+// yet are shown greyed.
+void ChatWindowPage::ShowUserMenu(const QPoint& at) {
+    std::vector<std::string> selected;
+    for (const QModelIndex& index : users_->selectionModel()->selectedRows()) {
+        const auto& rows = window_.users->Rows();
+        if (index.row() >= 0 && index.row() < static_cast<int>(rows.size()))
+            selected.push_back(rows[static_cast<std::size_t>(index.row())]->name);
+    }
+    if (selected.empty()) return;
+    using session::UserAction;
+    QMenu menu(this);
+    auto add = [&](const char* label, UserAction action, bool firstOnly) {
+        QAction* item = menu.addAction(QString::fromUtf8(label));
+        item->setEnabled(session::UserActionAvailable(client_.session, action));
+        connect(item, &QAction::triggered, this, [this, action, firstOnly, selected] {
+            for (const auto& user : selected) {
+                session::RunUserAction(client_.session, action, user);
+                if (firstOnly) break;
+            }
+        });
+    };
+    add("&Envoyer un message Instantané", UserAction::InstantMessage, true);
+    add("&Ajouter aux Favoris", UserAction::AddToHotList, false);
+    add("Parcourir les Fichiers", UserAction::Browse, false);
+    add("&Voir les Infos sur l'Utilisateur", UserAction::UserInformation, false);
+    menu.addSeparator();
+    add("&Ignorer l'Utilisateur", UserAction::Ignore, false);
+    add("&Ne plus Ignorer l'Utilisateur", UserAction::Unignore, false);
+    menu.exec(users_->viewport()->mapToGlobal(at));
 }
 
 void ChatWindowPage::ApplyScheme() {

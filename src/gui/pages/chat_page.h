@@ -38,6 +38,8 @@ public:
     void ApplyScheme();
 
 private:
+    void ShowUserMenu(const QPoint& at);
+
     Client& client_;
     chat::ChannelWindow& window_;
     ChatViewWidget* topic_;
