@@ -408,7 +408,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             HandleTransfer(c, f);
             break;
         case MessageType::ServerPing:  // server ping: answered with this server's name, not the time sent
-            Reply(c, MessageType::ServerPing, "127.0.0.1 devserver");
+            Reply(c, MessageType::ServerPing, "127.0.0.1 ");
             break;
         default:
             break;
