@@ -254,7 +254,7 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
             break;
         case MessageType::UploadAccepted:
             if (peer) {
-                const SharedFile* file = shares_.Find(c.user, Cp1252ToUtf8(name));
+                const SharedFile* file = shares_.Find(c.user, FromWireText(name));
                 const UserLine& line = lines_[c.user];
                 Reply(*peer, MessageType::DownloadAddress,
                       c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
@@ -264,7 +264,7 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
         case MessageType::PushRequest:
             if (peer) {
                 const UserLine& line = lines_[c.user];
-                const SharedFile* file = shares_.Find(other, Cp1252ToUtf8(name));
+                const SharedFile* file = shares_.Find(other, FromWireText(name));
                 Reply(*peer, MessageType::PushAsked,
                       c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
                           (file ? file->hash : std::string("00000000000000000000000000000000")) + " " + std::to_string(line.lineSpeed));
@@ -381,7 +381,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         case MessageType::PersonalData:  // optional personal data: kept with the frames
             break;
         case MessageType::Search: {  // search: the matching files of every user, then the end of the search
-            auto query = protocol::SearchRequest::Decode(Cp1252ToUtf8(f.payload));
+            auto query = protocol::SearchRequest::Decode(FromWireText(f.payload));
             if (!query) {
                 Reply(c, MessageType::ServerText, "Error: invalid comparison for search");
             } else {
@@ -487,7 +487,10 @@ void DevServer::Run(std::stop_token stop) {
             nextStats = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statsIntervalMs);
             int online = 0;
             for (auto& c : connections_) online += c->user.empty() ? 0 : 1;
-            std::string stats = std::to_string(online) + " " + std::to_string(online * 1234) + " " + std::to_string(online * 7);
+            // What it really holds: users online, the files they share and their size in whole gigabytes.
+            const auto [files, bytes] = shares_.Totals();
+            const std::string stats =
+                protocol::ServerStatistics{std::to_string(online), std::to_string(files), std::to_string(bytes >> 30)}.Encode();
             for (auto& c : connections_) {
                 if (!c->user.empty()) Reply(*c, MessageType::ServerStatistics, stats);
             }
