@@ -28,7 +28,14 @@ bool ValidName(const std::string& name) {
 
 }  // namespace
 
-DevServer::DevServer(DevServerOptions options) : options_(options) {
+DevServer::DevServer(DevServerOptions options)
+    : options_(options), channels_([this](const std::string& user) {
+          // Runs under lock_, from the channels' handlers.
+          Member m;
+          m.files = static_cast<long long>(shares_.FilesOf(user).size());
+          m.lineSpeed = lines_[user].lineSpeed;
+          return m;
+      }) {
     server_ = platform::ListenTcp(options.serverPort, true);
     redirector_ = platform::ListenTcp(options.redirectorPort, true);
     if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) return;
@@ -91,6 +98,52 @@ bool DevServer::SendRawTo(const std::string& user, const std::string& bytes) {
     }
     Wake();
     return true;
+}
+
+void DevServer::Deliver(const std::vector<Delivery>& out) {
+    for (const Delivery& d : out) {
+        outbox_.emplace_back(d.user, protocol::EncodeFrame(static_cast<std::uint16_t>(d.type), d.payload));
+    }
+}
+
+void DevServer::AddChannelMembers(const std::string& channel, const std::vector<Member>& members) {
+    {
+        std::scoped_lock lock(lock_);
+        std::vector<Delivery> out;
+        channels_.AddScriptedMembers(channel, members, out);
+        Deliver(out);
+    }
+    Wake();
+}
+
+void DevServer::SayInChannel(const std::string& channel, const std::string& user, const std::string& text) {
+    {
+        std::scoped_lock lock(lock_);
+        std::vector<Delivery> out;
+        channels_.Say(channel, user, text, out);
+        Deliver(out);
+    }
+    Wake();
+}
+
+void DevServer::RemoveFromChannel(const std::string& channel, const std::string& user) {
+    {
+        std::scoped_lock lock(lock_);
+        std::vector<Delivery> out;
+        channels_.Remove(channel, user, out);
+        Deliver(out);
+    }
+    Wake();
+}
+
+std::vector<std::string> DevServer::ChannelMembers(const std::string& channel) const {
+    std::scoped_lock lock(lock_);
+    return channels_.MembersOf(channel);
+}
+
+std::string DevServer::ChannelTopicOf(const std::string& channel) const {
+    std::scoped_lock lock(lock_);
+    return channels_.TopicOf(channel);
 }
 
 bool DevServer::Disconnect(const std::string& user) {
@@ -243,6 +296,13 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         return false;
     }
     auto field = [&](int n) { return GetField(f.payload, n, 512).value_or(""); };
+    if (!c.user.empty()) {
+        std::vector<Delivery> out;
+        if (channels_.Handle(c.user, static_cast<MessageType>(f.type), f.payload, out)) {
+            Deliver(out);
+            return true;
+        }
+    }
     switch (static_cast<MessageType>(f.type)) {
         case MessageType::Login: {  // log in: user password port "version" speed 4853 0
             std::string user = field(1), password = field(2);
@@ -347,8 +407,8 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         case MessageType::ChangeDataPort:      // the data port changed
             HandleTransfer(c, f);
             break;
-        case MessageType::ServerPing:  // server ping: echoed
-            Reply(c, MessageType::ServerPing, f.payload);
+        case MessageType::ServerPing:  // server ping: answered with this server's name, not the time sent
+            Reply(c, MessageType::ServerPing, "127.0.0.1 ");
             break;
         default:
             break;
@@ -418,6 +478,11 @@ void DevServer::Run(std::stop_token stop) {
             if (!c->user.empty()) online.insert(c->user);
         }
         shares_.KeepOnly(online);
+        std::vector<Delivery> departures;
+        channels_.KeepOnly(online, departures);
+        for (const Delivery& d : departures) {
+            if (Connection* c = Online(d.user)) Reply(*c, d.type, d.payload);
+        }
         if (options_.statsIntervalMs > 0 && std::chrono::steady_clock::now() >= nextStats) {
             nextStats = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statsIntervalMs);
             int online = 0;

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "devserver/channels.h"
 #include "devserver/share_index.h"
 #include "platform/socket.h"
 #include "protocol/message_type.h"
@@ -65,6 +66,17 @@ public:
     // Closes a user's connection.
     bool Disconnect(const std::string& user);
 
+    // Channels. Members without a connection (a crowd for tests and benchmarks) join `channel`;
+    // the connected members hear of each (406).
+    void AddChannelMembers(const std::string& channel, const std::vector<Member>& members);
+    // `user` says `text` in `channel` (403 to every member).
+    void SayInChannel(const std::string& channel, const std::string& user, const std::string& text);
+    // The server removes `user` from `channel` (401 to them, 407 to the others).
+    void RemoveFromChannel(const std::string& channel, const std::string& user);
+    // The members of a channel in the order they joined, and its topic.
+    std::vector<std::string> ChannelMembers(const std::string& channel) const;
+    std::string ChannelTopicOf(const std::string& channel) const;
+
     // Observation.
     std::vector<Frame> FramesFrom(const std::string& user) const;
     bool IsOnline(const std::string& user) const;
@@ -96,6 +108,8 @@ private:
     // Transfers: what one user asks of another is passed on.
     void HandleTransfer(Connection& c, const Frame& f);
     void Wake();
+    // Sends what the channels have for connected users (lock_ held).
+    void Deliver(const std::vector<Delivery>& out);
 
     DevServerOptions options_;
     platform::Socket server_;
@@ -109,6 +123,7 @@ private:
     std::map<std::string, Frame> loginAnswers_;
     std::map<std::string, std::vector<Frame>> framesByUser_;
     ShareIndex shares_;
+    Channels channels_;
     std::map<std::string, UserLine> lines_;
     std::deque<std::string> redirectorScript_;
     std::deque<std::pair<std::string, std::string>> outbox_;  // user, bytes

@@ -22,11 +22,12 @@ Client::Client(UiPort& uiPort, ClientOptions options)
       player(options.sink ? options.sink : player::SinkFactory([] { return std::make_unique<player::PulseSink>(); })),
       chat(schemes, rt.gui, [this] { return state.settings().swearFilter; }),
       link(rt.gui),
+      channels(rt, link, chat),
       library(rt, link),
       transfers(rt, link, library),
       search(rt, link),
       panel(rt, player),
-      session{rt, link, schemes, chat, library, transfers, search, panel, options.dataPortCandidates} {
+      session{rt, link, schemes, chat, channels, library, transfers, search, panel, options.dataPortCandidates} {
     transfers.streams.SetPlayer(&player);
     state.endpoints = ReadNetworkEndpoints(store);
     const EndpointOverrides& given = options.endpoints;

@@ -12,6 +12,7 @@
 
 #include "base/runtime.h"
 #include "base/window_placement.h"
+#include "chat/channels.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
 #include "library/library.h"
@@ -59,6 +60,7 @@ public:
     chat::ColorSchemes schemes;
     chat::ChatWindows chat;
     link::ServerLink link;
+    chat::Channels channels;
     library::Library library;
     transfer::Transfers transfers;
     search::SearchSession search;

@@ -213,7 +213,7 @@ void ExitApplication(Client& c) {
     }
     if (c.state.accountOrigin == 0) session::SaveAccount(c.session);
     session::SaveIncompleteDownloads(c.session);
-    session::CloseChannelWindowsSilently(c.session);
+    c.channels.CloseChannelWindowsSilently();
     c.link.DisableServerNotifications();
     c.link.Close();
     c.state.quitting = true;

@@ -4,6 +4,7 @@
 // answers; the command-line front end answers from its options.
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,15 @@ public:
         std::string newName;  // with Rename: the base name typed
     };
     virtual ExistingFile AskExistingFile(const std::string& baseName) = 0;
+
+    // An input box titled `caption` with the line `prompt`: what was typed (at most `maxLength`
+    // characters) on OK, nullopt on cancel.
+    virtual std::optional<std::string> AskText(const std::string& caption, const std::string& prompt, std::size_t maxLength) = 0;
+    // "Invitation à une Discussion!": "&Accepter", "&Refuser" or "&Ignorer l'Utilisateur" (offered
+    // only when `canIgnore`).
+    enum class InvitationChoice { Accept, Decline, IgnoreUser };
+    virtual InvitationChoice AskInvitation(const std::string& inviter, const std::string& channel, const std::string& topic,
+                                           bool canIgnore) = 0;
 };
 
 }  // namespace tandril

@@ -1,8 +1,14 @@
 #include "chat/chat_windows.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 
 namespace tandril::chat {
+
+ChannelWindow::ChannelWindow(std::string windowName) : name(std::move(windowName)) {
+    if (!IsPersonal()) users = std::make_unique<ChannelUsers>();
+}
 
 void ChannelWindow::RememberTyped(const std::string& line) {
     if (!line.empty()) history_.push_back(line);
@@ -52,6 +58,42 @@ ChannelWindow* ChatWindows::Find(std::string_view name) {
 void ChatWindows::Activate(ChannelWindow& window) {
     current_ = &window;
     Q_EMIT currentChanged();
+}
+
+ChannelWindow& ChatWindows::Create(const std::string& name) {
+    ChannelWindow& window = windows_.emplace_back(CutText(name, kMaxChannelName));
+    ShowUserCount(window);
+    current_ = &window;
+    Q_EMIT windowCreated(&window);
+    Q_EMIT currentChanged();
+    return window;
+}
+
+void ChatWindows::Close(ChannelWindow& window) {
+    if (&window == &Personal()) return;
+    auto it = std::find_if(windows_.begin(), windows_.end(), [&](const ChannelWindow& w) { return &w == &window; });
+    if (it == windows_.end()) return;
+    ChannelWindow* next = current_ == &window ? &*std::prev(it) : nullptr;
+    Q_EMIT windowClosing(&window);
+    if (next) current_ = next;
+    windows_.erase(it);
+    if (next) Q_EMIT currentChanged();
+}
+
+void ChatWindows::ShowUserCount(ChannelWindow& window) {
+    if (!window.users) return;
+    std::size_t count = window.users->Count();
+    ClearChatControl(window.userCountView);
+    AppendChatLine(window.userCountView, schemes_.Current(), "number of channel users",
+                   Format(kMaxChatLine, "%s user%s in channel.", GroupThousands(std::to_string(count)).c_str(), count == 1 ? "" : "s"),
+                   {false, false});
+}
+
+void ChatWindows::RedrawTopicsAndCounts() {
+    for (auto& window : windows_) {
+        if (!window.topic.empty() || !window.topicView.Lines().empty()) SetTopic(window, window.topic);
+        ShowUserCount(window);
+    }
 }
 
 void ChatWindows::OnGuiThread(std::function<void()> fn) {

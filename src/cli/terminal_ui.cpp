@@ -87,6 +87,20 @@ UiPort::ExistingFile TerminalUi::AskExistingFile(const std::string& baseName) {
     return {};
 }
 
+std::optional<std::string> TerminalUi::AskText(const std::string& caption, const std::string&, std::size_t) {
+    // Nothing is typed into a box here: the question is cancelled.
+    Print("[" + caption + "] -> Annuler");
+    return std::nullopt;
+}
+
+UiPort::InvitationChoice TerminalUi::AskInvitation(const std::string& inviter, const std::string& channel, const std::string&, bool) {
+    // --answer=yes accepts an invitation; any other answer declines it.
+    bool accept = defaultAnswer_ == Answer::Yes;
+    Print("[Invitation à une Discussion!] User " + inviter + " has invited you to a chat room! " + channel + " -> " +
+          (accept ? "Accepter" : "Refuser"));
+    return accept ? InvitationChoice::Accept : InvitationChoice::Decline;
+}
+
 bool TerminalUi::AskBothFirewalledDownload(const std::string& remoteName) {
     Print("[Conflit avec le Firewall!] both firewalled, cannot download " + remoteName + " -> OK");
     return false;

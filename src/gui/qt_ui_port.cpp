@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
 #include <QUrl>
 
+#include "gui/invitation_box.h"
 #include "gui/notification_box.h"
 #include "gui/registration_pages.h"
 #include "gui/server_dialogs.h"
@@ -157,6 +160,30 @@ UiPort::ExistingFile QtUiPort::AskExistingFile(const std::string& baseName) {
     return OnGuiThread([&] {
         ExistingFileDialog dialog(QString::fromStdString(baseName), mainWindow_.data());
         return dialog.Ask();
+    });
+}
+
+std::optional<std::string> QtUiPort::AskText(const std::string& caption, const std::string& prompt, std::size_t maxLength) {
+    if (shuttingDown_) return std::nullopt;
+    return OnGuiThread([&]() -> std::optional<std::string> {
+        QInputDialog dialog(mainWindow_.data());
+        dialog.setWindowTitle(QString::fromStdString(caption));
+        dialog.setLabelText(QString::fromStdString(prompt));
+        if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(static_cast<int>(maxLength));
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.textValue().left(static_cast<int>(maxLength)).toStdString();
+    });
+}
+
+UiPort::InvitationChoice QtUiPort::AskInvitation(const std::string& inviter, const std::string& channel, const std::string& topic,
+                                                 bool canIgnore) {
+    if (shuttingDown_) return InvitationChoice::Decline;
+    return OnGuiThread([&] {
+        InvitationBox box(inviter, channel, topic, canIgnore, mainWindow_.data());
+        box.exec();
+        if (box.clickedButton() == box.AcceptButton()) return InvitationChoice::Accept;
+        if (box.IgnoreButton() && box.clickedButton() == box.IgnoreButton()) return InvitationChoice::IgnoreUser;
+        return InvitationChoice::Decline;
     });
 }
 

@@ -12,9 +12,11 @@
 #include "app/client.h"
 #include "base/text.h"
 #include "gui/connecting_dialog.h"
+#include "gui/invitation_box.h"
 #include "gui/library/folder_tree.h"
 #include "gui/main_window.h"
 #include "gui/notification_box.h"
+#include "gui/pages/channel_list_window.h"
 #include "gui/pages/my_files_page.h"
 #include "gui/player/demo_playback.h"
 #include "gui/player/player_panel_widget.h"
@@ -73,6 +75,46 @@ int main(int argc, char** argv) {
     fillChat(chat::kSchemeBlack);
     save(window, QStringLiteral("chat-black.png"));
     fillChat(chat::kSchemeWhite);
+
+    // A channel window with its users and lines, the channel list and an invitation.
+    {
+        client.state.EditAccount()->userName = "demo";
+        client.channels.OnChannelJoined({"#jazz"});
+        const std::tuple<const char*, long long, int> members[] = {{"demo", 1234, 8}, {"kim", 5021, 10}, {"lou", 12, 4},
+                                                                   {"Ana", 830, 7},   {"joe", 0, 2},     {"sam", 77, 9}};
+        for (auto [user, files, speed] : members) client.channels.OnUserEntry({"#jazz", user, files, speed});
+        client.channels.OnTopic({"#jazz", "Late-night jazz: share your live recordings, see www.tandril.invalid/jazz"});
+        client.channels.OnChannelMessage({"#jazz", "kim", "anyone has the 1961 session?"});
+        client.channels.OnChannelMessage({"#jazz", "demo", "yes, sharing it now"});
+        client.channels.OnEmote({"#jazz", "lou", "applauds"});
+        client.channels.OnUserJoined({"#jazz", "eve", 310, 7});
+        client.chat.ShowSystemLine("#jazz", "Inviting user ana to channel '#jazz'.");
+        client.chat.Current().users->Flush();
+        QCoreApplication::processEvents();
+        save(window, QStringLiteral("chat-channel.png"));
+
+        client.channels.list.Open();
+        QCoreApplication::processEvents();
+        client.channels.list.AddEntry("#jazz", 7, "Late-night jazz", 0);
+        client.channels.list.AddEntry("#Rock", 1523, "Riffs and more riffs", 0);
+        client.channels.list.AddEntry("#classical", 88, "Quiet please", 0);
+        client.channels.list.AddEntry("#electro", 12044, "Beats all night", 0);
+        if (auto* list = window.findChild<gui::ChannelListWindow*>()) {
+            QCoreApplication::processEvents();
+            save(*list, QStringLiteral("channel-list.png"));
+        } else {
+            ok = false;
+        }
+        client.channels.list.Close();
+
+        gui::InvitationBox invitation("kim", "#jazz", "Late-night jazz: share your live recordings", false, &window);
+        invitation.show();
+        QCoreApplication::processEvents();
+        save(invitation, QStringLiteral("invitation.png"));
+        invitation.hide();
+        client.channels.CloseChannelWindowsSilently();
+        QCoreApplication::processEvents();
+    }
 
     // A small library on the my-files page.
     {

@@ -4,6 +4,8 @@
 
 #include "base/settings.h"
 #include "base/text.h"
+#include "chat/channel_list.h"
+#include "protocol/chat_messages.h"
 #include "protocol/server_messages.h"
 #include "search/search_session.h"
 #include "session/account.h"
@@ -57,15 +59,6 @@ void OnImposedLineSpeed(Session& c, const ImposedLineSpeed& m) {
 
 void OnMessageOfTheDay(Session& c, const MessageOfTheDay& m) {
     c.chat.AppendLine(c.chat.Current(), "MOTD", Format(chat::kMaxChatLine, "* %s", m.text.c_str()), true);
-}
-
-void OnServerPong(Session& c, const ServerPing& m) {
-    std::string when = TimeText();
-    std::string_view sent = Trim(m.text);
-    std::string line = sent.empty() ? Format(255, "[%s] Received pong from server.", when.c_str())
-                                    : Format(255, "[%s] Received pong from server: %d seconds!", when.c_str(),
-                                             static_cast<int>(std::time(nullptr) - DecimalValue(sent)));
-    c.chat.ShowInBothWindows(line);
 }
 
 void OnUserPong(Session& c, const UserPong& m) {
@@ -148,7 +141,7 @@ void ServerDispatcher(Session& client, int number, const std::string& payload) {
             c.rt.state.suppressReconnectOnce = true;
             break;
         case MessageType::ServerPing:
-            Route<ServerPing>(payload, [&](auto& m) { OnServerPong(c, m); });
+            Route<ServerPing>(payload, [&](auto& m) { c.channels.OnServerPong(m.text); });
             break;
         case MessageType::UserPing:
             Route<UserPing>(payload, [&](auto& m) { Send(c.link, UserPong{m.text}); });
@@ -162,6 +155,58 @@ void ServerDispatcher(Session& client, int number, const std::string& payload) {
             break;
         case MessageType::BothFirewalled:
             Route<BothFirewalled>(payload, [&](auto& m) { OnBothFirewalled(c, m); });
+            break;
+        // Channels, chat commands, the channel list and invitations.
+        case MessageType::PartChannel:
+            Route<PartChannel>(payload, [&](auto& m) { c.channels.OnRemovedFromChannel(m); });
+            break;
+        case MessageType::ChannelMessage:
+            Route<ChannelMessage>(payload, [&](auto& m) { c.channels.OnChannelMessage(m); });
+            break;
+        case MessageType::ChannelJoined:
+            Route<ChannelJoined>(payload, [&](auto& m) { c.channels.OnChannelJoined(m); });
+            break;
+        case MessageType::ChannelUserJoined:
+            Route<ChannelUserJoined>(payload, [&](auto& m) { c.channels.OnUserJoined(m); });
+            break;
+        case MessageType::ChannelUserLeft:
+            Route<ChannelUserLeft>(payload, [&](auto& m) { c.channels.OnUserLeft(m); });
+            break;
+        case MessageType::ChannelUser:
+            Route<ChannelUserEntry>(payload, [&](auto& m) { c.channels.OnUserEntry(m); });
+            break;
+        case MessageType::ChannelUsersEnd:
+            Route<ChannelUsersEnd>(payload, [&](auto& m) { c.channels.OnUsersEnd(m); });
+            break;
+        case MessageType::ChannelTopic:
+            Route<ChannelTopic>(payload, [&](auto& m) { c.channels.OnTopic(m); });
+            break;
+        case MessageType::ChannelEmote:
+            Route<ChannelEmote>(payload, [&](auto& m) { c.channels.OnEmote(m); });
+            break;
+        case MessageType::OperatorMessage:
+            Route<OperatorMessage>(payload, [&](auto& m) { c.channels.OnOperatorText("Opsay", "Admin", m.sender, m.text); });
+            break;
+        case MessageType::Announcement:
+            Route<Announcement>(payload, [&](auto& m) { c.channels.OnOperatorText("Announcement", "Announcement", m.sender, m.text); });
+            break;
+        case MessageType::ChannelBanEntry:
+            Route<ChannelBanEntry>(payload, [&](auto& m) { c.channels.OnChannelBanEntry(m); });
+            break;
+        case MessageType::ChannelBanList:
+            c.channels.OnChannelBanListEnd();
+            break;
+        case MessageType::BanListEntry:
+            c.channels.OnBanListEntry(payload);
+            break;
+        case MessageType::ChannelListEntry:
+            Route<ChannelListEntry>(payload, [&](auto& m) { c.channels.list.AddEntry(m.channel, m.users, m.topic, 0); });
+            break;
+        case MessageType::FullChannelListEntry:
+            Route<FullChannelListEntry>(payload, [&](auto& m) { c.channels.list.AddEntry(m.channel, m.users, m.topic, m.image); });
+            break;
+        case MessageType::ChannelInvitation:
+            Route<Invitation>(payload, [&](auto& m) { chat::OnInvitation(c.channels, m); });
             break;
         case MessageType::LoginAccepted:
             break;  // a login acceptance outside a login changes nothing

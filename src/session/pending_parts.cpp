@@ -9,12 +9,14 @@ void HandleUpgradeOffer(Session&, const std::string&) {}
 void OpenInstantMessage(Session&, const std::string&) {}
 void BrowseUser(Session&, const std::string&) {}
 
+bool UserActionAvailable(Session&, UserAction) {
+    return false;
+}
+void RunUserAction(Session&, UserAction, const std::string&) {}
+
 void LoadHotList(Session&) {}
 void WatchHotListUsers(Session&) {}
-void OpenChannelList(Session&) {}
-void JoinStoredChannels(Session&) {}
 void SaveIncompleteDownloads(Session&) {}
-void CloseChannelWindowsSilently(Session&) {}
 void ClearOnlineViews(Session&) {}
 
 }  // namespace tandril::session

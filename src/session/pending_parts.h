@@ -19,13 +19,17 @@ void HandleUpgradeOffer(Session& client, const std::string& payload);
 void OpenInstantMessage(Session& client, const std::string& user);
 void BrowseUser(Session& client, const std::string& user);
 
+// What the user list of a channel offers for a user. Until the people part (instant messages,
+// hot list, user information, ignore list) and the browse part are there, none is available and
+// the menu shows them greyed.
+enum class UserAction { InstantMessage, AddToHotList, Browse, UserInformation, Ignore, Unignore };
+bool UserActionAvailable(Session& client, UserAction action);
+void RunUserAction(Session& client, UserAction action, const std::string& user);
+
 // Hot list, channels and the end of a session.
 void LoadHotList(Session& client);
 void WatchHotListUsers(Session& client);
-void OpenChannelList(Session& client);
-void JoinStoredChannels(Session& client);
 void SaveIncompleteDownloads(Session& client);
-void CloseChannelWindowsSilently(Session& client);
 void ClearOnlineViews(Session& client);
 
 }  // namespace tandril::session

@@ -69,7 +69,7 @@ void ReconnectDriver(Session& c) {
     library::AnnounceSharedFiles(c.library, true);
     c.rt.SetStatusText(0, Format(99, "Online (%s): Sharing %d files.", s.account().userName.c_str(), s.sharedFileCount.load()));
     transfer::RestartTransfersAfterLogin(c.transfers);
-    if (s.settings().autoJoin) JoinStoredChannels(c);
+    if (s.settings().autoJoin) c.channels.AutoJoinChannels();
     s.connectInProgress = false;
     c.rt.dialog.PostClose(1);
     c.link.EnableServerNotifications();

@@ -21,7 +21,7 @@ void ServerDisconnect(Session& client, bool notice) {
     s.connected = false;
     library::ForgetAnnouncements(client.library);
     search::StopSearchOnDisconnect(client.search);
-    CloseChannelWindowsSilently(client);
+    client.channels.CloseChannelWindowsSilently();
     if (notice) client.chat.ShowSystemLine(text);
     client.rt.SetStatusText(0, Format(99, "Disconnected (%s).", s.account().userName.c_str()));
     client.rt.SetStatusText(1, "");

@@ -25,9 +25,9 @@ void GoOnline(Session& c) {
     c.rt.main.SetPagesVisible(true);
     d.PostClose(1);
     if (c.rt.state.accountOrigin != 0) {
-        OpenChannelList(c);
+        c.channels.list.Open();
     } else if (c.rt.state.settings().autoJoin) {
-        JoinStoredChannels(c);
+        c.channels.AutoJoinChannels();
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/runtime.h"
+#include "chat/channels.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
 #include "library/library.h"
@@ -22,6 +23,7 @@ struct Session {
     link::ServerLink& link;
     chat::ColorSchemes& schemes;
     chat::ChatWindows& chat;
+    chat::Channels& channels;
     library::Library& library;
     transfer::Transfers& transfers;
     search::SearchSession& search;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/wire_text.h"
+#include "protocol/chat_messages.h"
 #include "protocol/peer_messages.h"
 #include "protocol/server_messages.h"
 
@@ -31,6 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              TransferFailed, UploadRequest, UploadLimitReached, RemoteQueueFull, LineSpeedQuery, UserLineSpeed, PeerUnreachable,
              ServerStatistics, ImposedDataPort, ImposedLineSpeed, OutboundProbe, InboundProbe, HotListAdd, UserInfoRequest, BothFirewalled>(
         payload);
+    DecodeAs<JoinChannel, PartChannel, ChannelJoined, ChannelUsersEnd, PublicMessage, ChannelMessage, ChannelUserJoined, ChannelUserLeft,
+             ChannelUserEntry, ChannelTopic, EmoteRequest, ChannelEmote, PrivateMessage, KillUser, KickFromChannel, SetUserPassword,
+             ServerPingRequest, OperatorMessage, Announcement, ChannelBanEntry, ChannelListEntry, FullChannelListEntry, InvitationRequest,
+             Invitation, InvitationAccepted>(payload);
     (void)ParsePeerCommand(wire);
     (void)FileRequest::Decode(wire);
     (void)PushHeader::Decode(wire);

@@ -4,12 +4,14 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -197,4 +199,49 @@ TEST(ThemesPage, CustomColoursKeepToTheirSetting) {
     for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, QColor(Qt::white));
     gui::RestoreCustomColors(loaded.settings().customPallete);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(QColorDialog::customColor(i), QColor(i * 16, 255 - i, i)) << i;
+}
+
+// A channel window gets its page and tab; typing in it goes through the command interpreter; the
+// tab strip and "Quitter Salle" are there while a channel is, and leaving closes the page.
+TEST(ChatPage, AChannelWindowComesAndGoesWithItsTabAndUserList) {
+    Window w;
+    gui::ChatPage& page = Page(w);
+    w.window.ShowPage(1, false);
+    w.client.channels.OnChannelJoined({"#jazz"});
+    w.client.channels.OnUserEntry({"#jazz", "kim", 5021, 10});
+    w.client.channels.OnUserEntry({"#jazz", "Ana", 830, 7});
+    chat::ChannelWindow* jazz = w.client.chat.Find("#jazz");
+    ASSERT_NE(jazz, nullptr);
+    gui::ChatWindowPage* channelPage = page.PageOf(jazz);
+    ASSERT_NE(channelPage, nullptr);
+    ASSERT_NE(channelPage->UserList(), nullptr);
+    ASSERT_TRUE(RunUntil([&] { return channelPage->UserList()->model()->rowCount() == 2; }, 5s));
+    EXPECT_EQ(channelPage->UserList()->model()->index(0, 0).data().toString(), QStringLiteral("Ana"));
+    EXPECT_TRUE(page.Tabs()->isVisible());
+    EXPECT_TRUE(page.LeaveButton()->isEnabled());
+    EXPECT_EQ(page.Tabs()->count(), 2);
+    EXPECT_EQ(page.Tabs()->currentIndex(), 1);
+    EXPECT_EQ(channelPage->UserCount()->toPlainText().trimmed(), QStringLiteral("2 users in channel."));
+
+    // Header clicks on "Files": ascending, then descending.
+    QHeaderView* header = channelPage->UserList()->horizontalHeader();
+    const QPoint files(header->sectionViewportPosition(1) + 5, 5);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, files);
+    EXPECT_EQ(jazz->users->SortColumn(), chat::kFilesColumn);
+    EXPECT_FALSE(jazz->users->SortDescending());
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, files);
+    EXPECT_TRUE(jazz->users->SortDescending());
+    ASSERT_TRUE(RunUntil([&] { return channelPage->UserList()->model()->index(0, 0).data().toString() == QStringLiteral("kim"); }, 5s));
+
+    // A line typed in the page reaches the interpreter: /clear empties the view.
+    w.client.chat.AppendLine(*jazz, "User message", "<kim> hi", false);
+    QTest::keyClicks(channelPage->Input(), "/clear");
+    QTest::keyClick(channelPage->Input(), Qt::Key_Return);
+    EXPECT_TRUE(jazz->chatView.Lines().empty());
+
+    QTest::mouseClick(page.LeaveButton(), Qt::LeftButton);
+    EXPECT_EQ(w.client.chat.Find("#jazz"), nullptr);
+    ASSERT_TRUE(RunUntil([&] { return !page.Tabs()->isVisible(); }, 5s));
+    EXPECT_FALSE(page.LeaveButton()->isEnabled());
+    EXPECT_EQ(page.Tabs()->count(), 1);
 }

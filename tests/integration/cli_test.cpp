@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 
+#include "chat/chat_commands.h"
 #include "platform/atomic_file.h"
 #include "support/child_process.h"
 #include "support/media_fixtures.h"
@@ -105,6 +107,48 @@ TEST(CommandLine, ADownloadThatNeverStartsIsGivenUpAfterTheWait) {
     test::TestProfile bob;
     EXPECT_EQ(RunCli(server, bob, "bob", {"--search=harbour", "--download=1", "--wait=2"}), 4);
     EXPECT_TRUE(server.WaitFor("ann", 619, 1s));
+}
+
+// --join: the lines of standard input are said in the channel (commands too), and the channel's
+// lines are printed as they arrive.
+TEST(CommandLine, JoinsAChannelSaysItsInputAndPrintsWhatIsSaid) {
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    test::NetworkUser ann(server, "ann", 8);
+    ASSERT_TRUE(ann.GoOnline(server));
+    ann.client->channels.JoinOrShow("#cli");
+    ASSERT_TRUE(test::RunUntil([&] { return ann.client->chat.Find("#cli") != nullptr; }));
+
+    test::TestProfile carl;
+    const fs::path input = carl.path() / "input.txt", output = carl.path() / "output.txt";
+    ASSERT_TRUE(platform::WriteFileAtomically(input, "hello from the script\n/me waves", carl.path() / "input.tmp"));
+    std::vector<std::string> argv{"/bin/sh",
+                                  "-c",
+                                  "exec \"$0\" \"$@\" < \"$IN\" > \"$OUT\"",
+                                  TANDRIL_CLI_BINARY,
+                                  "--profile",
+                                  carl.path().string(),
+                                  "--redirector",
+                                  "127.0.0.1:" + std::to_string(server.RedirectorPort()),
+                                  "--user=carl",
+                                  "--password=pw",
+                                  "--join=cli"};
+    test::ChildProcess cli(argv, {"IN=" + input.string(), "OUT=" + output.string(), "TANDRIL_PLUGIN_DIR=" TANDRIL_BUNDLED_PLUGINS});
+    auto annSees = [&](const std::string& line) {
+        return test::RunUntil([&] {
+            for (const auto& l : ann.client->chat.Find("#cli")->chatView.Lines()) {
+                if (l.plain.trimmed().toStdString() == line) return true;
+            }
+            return false;
+        });
+    };
+    EXPECT_TRUE(annSees("<carl> hello from the script")) << platform::ReadWholeFile(output).value_or("");
+    EXPECT_TRUE(annSees("* carl waves"));
+    chat::RunChatLine(ann.client->channels, *ann.client->chat.Find("#cli"), "hi script");
+    EXPECT_TRUE(
+        test::RunUntil([&] { return platform::ReadWholeFile(output).value_or("").find("[#cli] <ann> hi script") != std::string::npos; }));
+    cli.Signal(SIGTERM);
+    EXPECT_TRUE(cli.Wait(10s).has_value() || !cli.Running());
 }
 
 // While the library inspects new files the command line shows one progress line, not a line per

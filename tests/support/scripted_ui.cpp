@@ -68,6 +68,36 @@ bool ScriptedUi::AskRetryRegistration() {
     return retryAnswer;
 }
 
+std::optional<std::string> ScriptedUi::AskText(const std::string& caption, const std::string& prompt, std::size_t maxLength) {
+    std::optional<std::string> answer;
+    {
+        std::scoped_lock lock(lock_);
+        if (!textAnswers.empty()) {
+            answer = textAnswers.front();
+            textAnswers.pop_front();
+        }
+    }
+    Record({"input", prompt, caption});
+    if (whileAsking) whileAsking();
+    if (answer && answer->size() > maxLength) answer->resize(maxLength);
+    return answer;
+}
+
+UiPort::InvitationChoice ScriptedUi::AskInvitation(const std::string& inviter, const std::string& channel, const std::string& topic,
+                                                   bool) {
+    InvitationChoice answer = InvitationChoice::Decline;
+    {
+        std::scoped_lock lock(lock_);
+        if (!invitationAnswers.empty()) {
+            answer = invitationAnswers.front();
+            invitationAnswers.pop_front();
+        }
+    }
+    Record({"invitation", "User " + inviter + " has invited you to a chat room! " + channel + " " + topic, "Invitation à une Discussion!"});
+    if (whileAsking) whileAsking();
+    return answer;
+}
+
 UiPort::ExistingFile ScriptedUi::AskExistingFile(const std::string& baseName) {
     ExistingFile answer;
     {

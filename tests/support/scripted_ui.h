@@ -34,6 +34,13 @@ public:
     // "Fichier Existant!": answered in order, then cancelled.
     ExistingFile AskExistingFile(const std::string& baseName) override;
     std::deque<ExistingFile> existingFileAnswers;
+    // Input boxes: the texts typed, in order; once they run out a box is cancelled.
+    std::optional<std::string> AskText(const std::string& caption, const std::string& prompt, std::size_t maxLength) override;
+    std::deque<std::optional<std::string>> textAnswers;
+    // Invitations: answered in order, then declined.
+    InvitationChoice AskInvitation(const std::string& inviter, const std::string& channel, const std::string& topic,
+                                   bool canIgnore) override;
+    std::deque<InvitationChoice> invitationAnswers;
     // The wizard's pages, answered in order; once the script runs out a page is cancelled.
     std::deque<std::function<WizardButton(WizardPage, WizardData&)>> wizardScript;
     int dataPortAnswer = 0;

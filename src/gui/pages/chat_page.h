@@ -8,6 +8,7 @@
 class QPushButton;
 class QStackedWidget;
 class QTabBar;
+class QTableView;
 
 namespace tandril {
 class Client;
@@ -30,14 +31,22 @@ public:
     ChatViewWidget* Topic() const { return topic_; }
     ChatViewWidget* View() const { return view_; }
     ChatInput* Input() const { return input_; }
+    // A channel's user list and its count line; null for "Private".
+    QTableView* UserList() const { return users_; }
+    ChatViewWidget* UserCount() const { return count_; }
+    chat::ChannelWindow& Window() const { return window_; }
     void ApplyScheme();
 
 private:
+    void ShowUserMenu(const QPoint& at);
+
     Client& client_;
     chat::ChannelWindow& window_;
     ChatViewWidget* topic_;
     ChatViewWidget* view_;
     ChatInput* input_;
+    QTableView* users_ = nullptr;
+    ChatViewWidget* count_ = nullptr;
 };
 
 class ChatPage : public QWidget {
@@ -48,14 +57,21 @@ public:
     QTabBar* Tabs() const { return tabs_; }
     QPushButton* RoomsButton() const { return rooms_; }
     QPushButton* LeaveButton() const { return leave_; }
+    // The page of a channel window, or null.
+    ChatWindowPage* PageOf(const chat::ChannelWindow* window) const;
 
 private:
+    void AddWindow(chat::ChannelWindow* window);
+    void RemoveWindow(chat::ChannelWindow* window);
+    void ShowCurrent();
+
     Client& client_;
     QStackedWidget* stack_;
     ChatWindowPage* personal_;
     QTabBar* tabs_;
     QPushButton* rooms_;
     QPushButton* leave_;
+    std::function<void(const QUrl&)> openUrl_;
 };
 
 }  // namespace tandril::gui
