@@ -4,8 +4,6 @@
 
 namespace tandril::session {
 
-void HandleUpgradeOffer(Session&, const std::string&) {}
-
 void PlayLocalFile(Session&, const std::string&) {}
 void StreamWhileDownloading(Session&, const std::string&, const std::string&, std::uint32_t) {}
 

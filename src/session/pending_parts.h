@@ -12,9 +12,6 @@
 
 namespace tandril::session {
 
-// Registration and login helpers.
-void HandleUpgradeOffer(Session& client, const std::string& payload);
-
 // A file of the transfer lists in the built-in player.
 void PlayLocalFile(Session& client, const std::string& path);
 // A search result played while it downloads.

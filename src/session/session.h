@@ -13,6 +13,7 @@
 #include "link/server_link.h"
 #include "search/search_session.h"
 #include "transfer/transfers.h"
+#include "upgrade/upgrade_worker.h"
 
 namespace tandril::session {
 
@@ -26,6 +27,8 @@ struct Session {
     search::SearchSession& search;
     // The ports offered to the server's reachability test, in order.
     std::vector<int> dataPortCandidates;
+    // How this client upgrades itself when the server offers a newer one.
+    upgrade::UpgradeSetup upgrade = upgrade::DefaultUpgradeSetup();
 };
 
 // Opens the connecting dialog and runs `worker` on a thread of its own.

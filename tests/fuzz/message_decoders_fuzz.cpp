@@ -7,6 +7,7 @@
 #include "base/wire_text.h"
 #include "protocol/peer_messages.h"
 #include "protocol/server_messages.h"
+#include "protocol/upgrade_messages.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DecodeAs<ErrorText, Login, VersionCheck, Register, AccountCheck, PersonalData, DataPortCandidates, ShareFile, ShareFolder,
              SearchRequest, SearchResult, DownloadRequest, PushRequest, UploadAccepted, DownloadAddress, PushAsked, DownloadFailed,
              TransferFailed, UploadRequest, UploadLimitReached, RemoteQueueFull, LineSpeedQuery, UserLineSpeed, PeerUnreachable,
-             ServerStatistics, ImposedDataPort, ImposedLineSpeed, OutboundProbe, InboundProbe, HotListAdd, UserInfoRequest, BothFirewalled>(
+             ServerStatistics, ImposedDataPort, ImposedLineSpeed, OutboundProbe, InboundProbe, HotListAdd, UserInfoRequest, BothFirewalled, UpgradeOffer>(
         payload);
     (void)ParsePeerCommand(wire);
     (void)FileRequest::Decode(wire);
