@@ -293,6 +293,12 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         }
         case MessageType::Register: {  // register: user password port "version" speed email 0
             std::string user = field(1);
+            if (auto answer = loginAnswers_.find(user); answer != loginAnswers_.end()) {
+                Frame scripted = answer->second;
+                loginAnswers_.erase(answer);
+                Reply(c, static_cast<MessageType>(scripted.type), scripted.payload);
+                break;
+            }
             if (!ValidName(user)) {
                 Reply(c, MessageType::Error, "Name contains invalid characters");
             } else if (accounts_.count(user)) {
@@ -331,8 +337,8 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
                 auto port = GetField(f.payload, n, 16);
                 if (!port) break;
                 platform::Socket probe;
-                if (platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(std::stoi(*port))}, std::chrono::seconds(1), probe) ==
-                    platform::ConnectResult::Connected) {
+                if (platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(DecimalValue(*port))}, std::chrono::seconds(1),
+                                              probe) == platform::ConnectResult::Connected) {
                     break;
                 }
             }

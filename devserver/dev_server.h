@@ -55,7 +55,7 @@ public:
     void AddAccount(const std::string& user, const std::string& password);
     // The next login of `user` is refused with an error (type 0) carrying `text`.
     void RefuseLogin(const std::string& user, const std::string& text) { AnswerLogin(user, 0, text); }
-    // The next login of `user` is answered with this frame instead of 3.
+    // The next login or registration of `user` is answered with this frame instead of 3.
     void AnswerLogin(const std::string& user, int type, const std::string& payload);
     // The next `count` redirector answers are "WAIT seconds".
     void AnswerWait(int count, int seconds);

@@ -25,6 +25,8 @@ inline constexpr std::size_t kMaxUserName = 19;
 inline constexpr std::size_t kMaxPassword = 19;
 inline constexpr std::size_t kMaxEmail = 99;
 inline constexpr std::size_t kMaxPath = 349;
+// The sixteen custom colours of the colour picker, "rrggbb" each, separated by commas.
+inline constexpr std::size_t kMaxCustomPallete = 16 * 6 + 15;
 
 // Where the client finds the network: configuration values ("Redirector", "Redirector2" and
 // "RedirectorPort" under Software\Tandril), which the command line can override.

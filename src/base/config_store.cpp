@@ -277,7 +277,10 @@ std::optional<std::uint32_t> ConfigStore::GetNumberValue(const ConfigKey& key, s
     std::scoped_lock lock(lock_);
     const Value* v = const_cast<ConfigStore*>(this)->FindValue(key, name);
     if (!v || !v->number) return std::nullopt;
-    return static_cast<std::uint32_t>(std::stoul(v->data));
+    std::uint32_t number = 0;
+    auto [end, ec] = std::from_chars(v->data.data(), v->data.data() + v->data.size(), number);
+    if (ec != std::errc() || end != v->data.data() + v->data.size()) return std::nullopt;
+    return number;
 }
 
 void ConfigStore::SetValue(const ConfigKey& key, std::string_view name, std::string_view text) {

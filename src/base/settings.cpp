@@ -127,7 +127,7 @@ const std::vector<ValueSpec>& ValueSpecs() {
         {"InstantMessaging", FlagValue{TANDRIL_VALUE(settings.instantMessaging)}},
         {"PartialAction", NumberValue{TANDRIL_VALUE(settings.partialAction), -kAnyNumber, kAnyNumber}},
         {"ProxyTransfers", FlagValue{TANDRIL_VALUE(settings.proxyTransfers)}, Presence::WithProxy},
-        {"CustomPallete", TextValue{TANDRIL_VALUE(settings.customPallete), 63}},
+        {"CustomPallete", TextValue{TANDRIL_VALUE(settings.customPallete), kMaxCustomPallete}},
         {"CurrentScheme", TextValue{TANDRIL_VALUE(settings.currentScheme), 54}},
         {"Checksum", TextValue{TANDRIL_VALUE(account.password), 39, nullptr, StoredPassword, PasswordFromStored}, Presence::Required},
         {"ProxyVersion", NumberValue{TANDRIL_VALUE(settings.proxyVersion), -kAnyNumber, kAnyNumber}, Presence::WithProxy},
@@ -219,6 +219,15 @@ std::string DottedFromStoredAddress(std::uint32_t v) {
            std::to_string((v >> 24) & 255);
 }
 
+std::optional<std::string> LoginFieldProblem(std::string_view user, std::string_view password) {
+    auto unusable = [](std::string_view text) {
+        return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == '"'; });
+    };
+    if (unusable(user)) return Format(511, "The user name '%s' contains a blank or a quote: it cannot log in.", std::string(user).c_str());
+    if (unusable(password)) return std::string("The password contains a blank or a quote: it cannot log in.");
+    return std::nullopt;
+}
+
 std::string ScramblePassword(std::string_view password) {
     auto key = ScrambleKey();
     std::string out;
@@ -277,6 +286,10 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui) {
     }
     for (const ValueSpec& spec : ValueSpecs()) {
         if (!LoadValue(r, spec, values)) return false;
+    }
+    if (auto problem = LoginFieldProblem(values.account.userName, values.account.password)) {
+        ui.ShowAlert(AlertKind::Modeless, *problem + " The stored account is not used.");
+        return false;
     }
     std::string libPath;
     if (auto oldList = r.Text("LibPath", kMaxValue); oldList && !oldList->empty()) {

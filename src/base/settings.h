@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ bool LoadSettings(ConfigStore& store, AppState& state, UiPort& ui);
 // Writes everything back; does nothing while the user name is empty. False when the store could
 // not be written (the user has been told).
 bool SaveSettings(ConfigStore& store, AppState& state, UiPort& ui);
+
+// The login's fields are separated by blanks: white space or a double quote in the user name or
+// the password would shift them (servers then store the wrong password or fail). Nullopt when
+// both can be sent, else the reason to show.
+std::optional<std::string> LoginFieldProblem(std::string_view user, std::string_view password);
 
 std::string ScramblePassword(std::string_view password);
 std::string UnscramblePassword(std::string_view text);

@@ -32,8 +32,12 @@ void ThreadQueue::Post(std::function<void()> fn) {
     [[maybe_unused]] auto n = ::write(eventFd_, &one, sizeof one);
 }
 
+bool ThreadQueue::IsOwnerThread() const {
+    return QThread::currentThread() == thread();
+}
+
 void ThreadQueue::RunOrPost(std::function<void()> fn) {
-    if (QThread::currentThread() == thread()) {
+    if (IsOwnerThread()) {
         fn();
     } else {
         Post(std::move(fn));

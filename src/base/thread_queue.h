@@ -27,6 +27,8 @@ public:
     void Post(std::function<void()> fn);
     // Runs fn at once when called on the owning thread, else queues it.
     void RunOrPost(std::function<void()> fn);
+    // True on the thread that runs the queued functions (the GUI thread).
+    bool IsOwnerThread() const;
 
 private:
     void RunPending();

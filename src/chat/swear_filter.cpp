@@ -13,8 +13,8 @@ struct Entry {
     bool wholeWordOnly;
 };
 
-// 51 entries; three repeat an earlier word and change nothing. Words that appear inside common
-// harmless words are whole-word entries, or not listed.
+// 51 entries; three repeat an earlier word and change nothing. The whole-word entries take no
+// ending at all; the others may take an inflection.
 constexpr Entry kTable[] = {
     {"ass", true},         {"fag", true},           {"fuq", true},       {"dick", true},        {"puta", true},      {"shit", false},
     {"asshole", false},    {"motherfucker", false}, {"wh0re", false},    {"fuck", false},       {"bitch", false},    {"bastard", false},
@@ -45,6 +45,25 @@ const std::map<std::string_view, bool>& SwearWordList() {
     return list;
 }
 
+// The endings a listed word may take and still be the word ("fucking", "bitches"); anything else
+// after it makes another word ("pinched" is not "pinche" with a "d").
+bool IsInflection(std::string_view ending) {
+    for (std::string_view allowed : {"", "s", "es", "ed", "er", "ers", "ing", "ings", "y"}) {
+        if (ending == allowed) return true;
+    }
+    return false;
+}
+
+// A listed word counts where it stands as a word: it starts one, and what follows it up to the next
+// non-letter is nothing (whole-word entries) or an inflection. Ordinary words that happen to hold
+// a listed word ("Scunthorpe", "swanky") pass untouched.
+bool StandsAsWord(const std::string& text, std::size_t start, std::size_t end, bool wholeWordOnly) {
+    if (start > 0 && IsAsciiLetter(text[start - 1])) return false;
+    std::string ending;
+    for (std::size_t j = end + 1; j < text.size() && IsAsciiLetter(text[j]); ++j) ending.push_back(Lower(text[j]));
+    return wholeWordOnly ? ending.empty() : IsInflection(ending);
+}
+
 void StarMatches(std::string& text, std::string_view word, bool wholeWordOnly) {
     std::size_t k = 0;
     std::size_t start = 0;
@@ -57,8 +76,7 @@ void StarMatches(std::string& text, std::string_view word, bool wholeWordOnly) {
         if (lower == word[k]) {
             if (k == 0) start = i;
             if (++k < word.size()) continue;
-            bool isolated = (start == 0 || !IsAsciiLetter(text[start - 1])) && (i + 1 == text.size() || !IsAsciiLetter(text[i + 1]));
-            if (!wholeWordOnly || isolated) {
+            if (StandsAsWord(text, start, i, wholeWordOnly)) {
                 for (std::size_t j = start; j <= i; ++j) text[j] = '*';
             }
             k = 0;

@@ -53,6 +53,7 @@ bool ApplyAccountOptions(const FrontEndOptions& options, const std::filesystem::
         }
     }
     if (state.account().password.empty()) return ui.Print("--user needs --password"), false;
+    if (auto problem = LoginFieldProblem(state.account().userName, state.account().password)) return ui.Print(*problem), false;
     return SaveSettings(store, state, ui) && SaveSharedFolders(store, state, ui);
 }
 
@@ -61,6 +62,7 @@ CliSession::CliSession(Client& client, TerminalUi& ui, const FrontEndOptions& op
       ui_(ui),
       search_(ExtraOption(options, "search")),
       download_(Number(ExtraOption(options, "download"))),
+      wait_(Number(ExtraOption(options, "wait")).value_or(kDefaultWaitSeconds)),
       serve_(ExtraOption(options, "serve").has_value() || !search_) {
     connect(&client_.dialog, &ConnectingDialogModel::closed, this, [this](int result) {
         if (result == 1 && client_.state.connected) Online();
@@ -71,8 +73,9 @@ CliSession::CliSession(Client& client, TerminalUi& ui, const FrontEndOptions& op
     connect(
         &client_.dialog, &ConnectingDialogModel::buttonTextChanged, this,
         [this](const QString& t) {
-            // Start-up ended without a connection: the dialog offers only "OK".
-            if (t == QLatin1String("OK") && search_) client_.PostToGui([this] { End(kOffline); });
+            // Start-up ended without a connection: the dialog offers only "OK". Nothing can be done
+            // offline, whatever was asked.
+            if (t == QLatin1String("OK")) client_.PostToGui([this] { End(kOffline); });
         },
         direct);
     connect(
@@ -137,6 +140,18 @@ void CliSession::SearchFinished() {
 
 void CliSession::Progress() {
     auto summary = transfer::SummariseTransfer(client_.transfers, false, rowId_);
+    // The client may wait for ever on a request nobody answers or a queue that stays full; this
+    // front end gives up once no data has come for --wait seconds.
+    if (summary && summary->state == transfer::TransferState::Transferring) waited_ = 0;
+    if (summary && summary->state != transfer::TransferState::Transferring && ++waited_ > wait_) {
+        std::string status;
+        for (const transfer::TransferRow& row : client_.transfers.view.Rows(false)) {
+            if (row.rowId == rowId_) status = row.cells[transfer::kStatusColumn];
+        }
+        ui_.Print(Format(300, "[download] gave up after %d seconds: %s", wait_, status.c_str()));
+        progress_.stop();
+        return End(kDownloadFailed);
+    }
     for (const transfer::TransferRow& row : client_.transfers.view.Rows(false)) {
         if (row.rowId != rowId_) continue;
         std::string line = row.cells[transfer::kStatusColumn] + "  " + row.cells[transfer::kSizeColumn];

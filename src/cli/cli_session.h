@@ -35,6 +35,8 @@ enum ExitCode {
 // malformed.
 bool ApplyAccountOptions(const FrontEndOptions& options, const std::filesystem::path& profile, TerminalUi& ui);
 
+inline constexpr int kDefaultWaitSeconds = 120;
+
 class CliSession : public QObject {
     Q_OBJECT
 public:
@@ -53,6 +55,9 @@ private:
     TerminalUi& ui_;
     std::optional<std::string> search_;
     std::optional<int> download_;
+    // Seconds a download may wait without data (asked for, queued here or at the uploader).
+    int wait_;
+    int waited_ = 0;
     bool serve_;
     bool searching_ = false;
     std::uint32_t rowId_ = 0;

@@ -14,16 +14,17 @@ using namespace tandril;
 int main(int argc, char** argv) {
     FrontEndOptions options = ParseFrontEndOptions(argc, argv,
                                                    {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed",
-                                                    "data-port", "share", "save", "search", "download", "serve"});
+                                                    "data-port", "share", "save", "search", "download", "wait", "serve"});
     int exitCode = 0;
     auto profile = PrepareStart(options,
                                 "usage: tandril-cli [--profile DIR] [--redirector HOST[:PORT]] [--fallback-redirector HOST]\n"
                                 "                   [--answer=yes|no|cancel] [--terms=yes|no] [--exit-after-startup]\n"
                                 "                   [--user=NAME --password=PW [--line-speed=0..10] [--data-port=PORT]\n"
                                 "                    [--share=DIR[:DIR...]] [--save=DIR]]\n"
-                                "                   [--search=WORDS [--download=N] [--serve]]\n"
+                                "                   [--search=WORDS [--download=N [--wait=SECONDS]] [--serve]]\n"
                                 "                   [-P LINK | UPGRADE PATH | LINK]\n"
-                                "Without --search it stays online, serving uploads, until interrupted.\n"
+                                "Without --search it stays online, serving uploads, until interrupted. A download\n"
+                                "that gets no data for --wait seconds (120 by default) is given up.\n"
                                 "Exit codes: 0 done, 1 start-up failed, 2 usage, 3 nothing found (or no result N),\n"
                                 "            4 download failed, 5 could not get online.\n",
                                 exitCode);
@@ -66,5 +67,6 @@ int main(int argc, char** argv) {
             direct);
     }
     const int code = RunClient(client, options.arguments);
-    return code != 0 ? code : session.Result();
+    if (code != 0) return code;
+    return ui.LoginRefused() ? cli::kOffline : session.Result();
 }

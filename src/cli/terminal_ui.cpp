@@ -36,6 +36,7 @@ void TerminalUi::ShowFatalError(const std::string& text) {
 UiPort::Credentials TerminalUi::AskInvalidPassword(const std::string& user, const std::string&) {
     // Unattended, there is no other password to try: the program ends, as "Annuler" does.
     Print("[Mot de Passe Invalide!] " + user + " -> Annuler");
+    loginRefused_ = true;
     return {Credentials::Cancel, user, ""};
 }
 

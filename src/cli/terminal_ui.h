@@ -2,6 +2,7 @@
 // The command-line front end's answers: printed questions answered from its options, alerts and
 // status texts on standard output.
 
+#include <atomic>
 #include <mutex>
 
 #include "base/ui_port.h"
@@ -26,8 +27,11 @@ public:
     bool AskRetryRegistration() override;
     ExistingFile AskExistingFile(const std::string& baseName) override;
     void Print(const std::string& line);
+    // The server refused the login's password (the program then ends offline).
+    bool LoginRefused() const { return loginRefused_; }
 
 private:
+    std::atomic<bool> loginRefused_{false};
     std::mutex lock_;
     Answer defaultAnswer_;
     bool acceptTerms_;

@@ -1,7 +1,12 @@
 #include "library/library_scan.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <unordered_set>
 
@@ -48,9 +53,21 @@ std::string LowerKey(std::string_view path) {
     return key;
 }
 
-// `known` holds the paths (lower case) already pending, so that none is collected twice.
-int Walk(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending, std::unordered_set<std::string>& known) {
+struct WalkState {
+    std::unordered_set<std::string> known;      // paths (lower case) already pending, none collected twice
+    std::set<std::pair<dev_t, ino_t>> visited;  // folders walked, so that links cannot loop
+    std::optional<dev_t> device;                // the disk a scan stays on
+};
+
+int Walk(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending, WalkState& walk) {
     if (folder.empty() || IsExcludedDirectory(folder)) return 0;
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
+    if (context.stayOnDevice) {
+        if (!walk.device) walk.device = st.st_dev;
+        if (st.st_dev != *walk.device) return 0;  // another file system is mounted here
+    }
+    if (!walk.visited.insert({st.st_dev, st.st_ino}).second) return 0;
     std::error_code ec;
     fs::directory_iterator listing(folder, fs::directory_options::skip_permission_denied, ec);
     if (ec) return 0;
@@ -63,9 +80,8 @@ int Walk(const ScanContext& context, const std::string& folder, std::vector<Pend
     for (const fs::directory_entry& entry : entries) {
         std::string name = entry.path().filename().string();
         std::error_code typeError;
-        bool isLink = entry.is_symlink(typeError);
-        if (entry.is_directory(typeError)) {
-            if (!name.starts_with(".") && !isLink) count += Walk(context, CutText(Join(folder, name), 259), pending, known);
+        if (entry.is_directory(typeError)) {  // a linked folder too: its files are shared under the link's path
+            if (!name.starts_with(".")) count += Walk(context, CutText(Join(folder, name), 259), pending, walk);
             continue;
         }
         if (!entry.is_regular_file(typeError)) continue;
@@ -78,7 +94,7 @@ int Walk(const ScanContext& context, const std::string& folder, std::vector<Pend
         }
         std::string path = CutText(Join(folder, name), 349);
         if (context.isShared && context.isShared(path)) continue;
-        if (!known.insert(LowerKey(path)).second) continue;
+        if (!walk.known.insert(LowerKey(path)).second) continue;
         std::uintmax_t size = entry.file_size(typeError);
         pending.push_back(PendingFile{path, "WMA-FILE", static_cast<std::uint32_t>(size & 0xFFFFFFFFu)});
         ++count;
@@ -90,9 +106,9 @@ int Walk(const ScanContext& context, const std::string& folder, std::vector<Pend
 
 int WalkDirectory(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending) {
     if (!context.fileTypes) return 0;
-    std::unordered_set<std::string> known;
-    for (const PendingFile& p : pending) known.insert(LowerKey(p.path));
-    return Walk(context, folder, pending, known);
+    WalkState walk;
+    for (const PendingFile& p : pending) walk.known.insert(LowerKey(p.path));
+    return Walk(context, folder, pending, walk);
 }
 
 std::optional<std::string> CommonParentFolder(const std::string& a, const std::string& b) {
@@ -158,18 +174,57 @@ std::vector<std::string> CollapseScanFolders(const std::vector<PendingFile>& pen
     return folders;
 }
 
-std::vector<std::string> DiskRoots(const std::string& mountsText) {
-    static const char* const kVirtual[] = {"proc",    "sysfs",       "tmpfs",    "devtmpfs",   "devpts",     "cgroup",
-                                           "cgroup2", "overlay",     "squashfs", "securityfs", "debugfs",    "tracefs",
-                                           "mqueue",  "hugetlbfs",   "pstore",   "bpf",        "autofs",     "configfs",
-                                           "fusectl", "binfmt_misc", "efivarfs", "ramfs",      "rpc_pipefs", "nsfs"};
+namespace {
+
+// Octal escapes of the mounts text ("\040" for a blank) back to their characters.
+std::string DecodeMountField(const std::string& field) {
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && std::isdigit(static_cast<unsigned char>(field[i + 1])) &&
+            std::isdigit(static_cast<unsigned char>(field[i + 2])) && std::isdigit(static_cast<unsigned char>(field[i + 3]))) {
+            out.push_back(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
+            i += 3;
+        } else {
+            out.push_back(field[i]);
+        }
+    }
+    return out;
+}
+
+// The kernel's removable flag of the disk a device ("/dev/sdb1") lives on.
+bool KernelSaysRemovable(const std::string& device) {
+    if (!device.starts_with("/dev/")) return false;
+    std::error_code ec;
+    // /sys/class/block/<name> is the partition or the disk; a partition's disk is its parent.
+    fs::path node = fs::canonical(fs::path("/sys/class/block") / device.substr(5), ec);
+    if (ec) return false;
+    for (const fs::path& candidate : {node / "removable", node.parent_path() / "removable"}) {
+        std::ifstream flag(candidate);
+        char value = 0;
+        if (flag >> value) return value == '1';
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> DiskRoots(const std::string& mountsText, const std::function<bool(const std::string&)>& isRemovable) {
+    // File systems that live on a local disk; network shares (nfs, cifs, sshfs, ...), virtual and
+    // in-memory ones are not among them.
+    static const char* const kLocalDisk[] = {"ext2", "ext3",  "ext4",  "xfs",  "btrfs", "f2fs", "jfs",     "reiserfs", "nilfs2",
+                                             "vfat", "msdos", "exfat", "ntfs", "ntfs3", "hfs",  "hfsplus", "zfs",      "bcachefs"};
     std::vector<std::string> roots;
     std::stringstream lines(mountsText);
     for (std::string line; std::getline(lines, line);) {
         std::stringstream fields(line);
         std::string device, mountPoint, type;
         if (!(fields >> device >> mountPoint >> type)) continue;
-        if (std::any_of(std::begin(kVirtual), std::end(kVirtual), [&](const char* v) { return type == v; })) continue;
+        if (std::none_of(std::begin(kLocalDisk), std::end(kLocalDisk), [&](const char* t) { return type == t; })) continue;
+        device = DecodeMountField(device);
+        mountPoint = DecodeMountField(mountPoint);
+        // Where desktops mount removable media, and whatever the kernel says is removable.
+        if (mountPoint.starts_with("/media/") || mountPoint.starts_with("/run/media/") || mountPoint == "/media") continue;
+        if (isRemovable ? isRemovable(device) : KernelSaysRemovable(device)) continue;
         if (std::find(roots.begin(), roots.end(), mountPoint) == roots.end()) roots.push_back(mountPoint);
     }
     return roots;

@@ -26,6 +26,9 @@ struct ScanContext {
     std::vector<std::string> scanTypes;
     // True for a path the shared list already holds.
     std::function<bool(const std::string&)> isShared;
+    // A disk scan stays on the disk it started on: a folder where another file system is mounted
+    // is left alone (it is scanned as its own disk, or not at all).
+    bool stayOnDevice = false;
 };
 
 // "FilesToScan" from the store, split at ';'.
@@ -33,7 +36,8 @@ std::vector<std::string> ScanTypeNames(const ConfigStore& store);
 
 bool IsExcludedDirectory(const std::string& folder);
 // Walks `folder` and everything below it; returns how many candidates it added to `pending`.
-// Linked folders are not followed, so a link loop cannot keep a walk going.
+// Linked folders are followed; each folder is walked once (by device and inode), so a link loop
+// ends.
 int WalkDirectory(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending);
 
 // The deepest folder that holds both `a` and `b`, when it has at least 4 characters.
@@ -43,7 +47,9 @@ bool MostSubfoldersHaveFiles(const std::string& folder, const std::vector<Pendin
 // candidates.
 std::vector<std::string> CollapseScanFolders(const std::vector<PendingFile>& pending);
 
-// The mount points of real disks, from /proc/self/mounts (or the given mounts text).
-std::vector<std::string> DiskRoots(const std::string& mountsText);
+// The mount points of local fixed disks in a mounts text (the form of /proc/self/mounts): file
+// systems that live on a local disk, not network shares, not virtual ones, and not removable media
+// (`isRemovable` is asked about the device; by default the kernel's removable flag of its disk).
+std::vector<std::string> DiskRoots(const std::string& mountsText, const std::function<bool(const std::string& device)>& isRemovable = {});
 
 }  // namespace tandril::library

@@ -151,19 +151,20 @@ void AppendSharedLine(Library& c, const SharedFileRecord& record) {
     out << SharedDatLine(record);
 }
 
-// A shared.dat line whose file is still there, still shared and of the same size.
-void ReloadSharedDatLine(Library& c, const std::string& line) {
+// A shared.dat line whose file is still there, still shared and of the same size. Reads the disk:
+// no lock is held.
+std::optional<SharedFileRecord> ReloadSharedDatLine(Library& c, const std::string& line) {
     std::vector<std::string> tokens = SharedDatTokens(line);
-    if (tokens.empty()) return;
+    if (tokens.empty()) return std::nullopt;
     SharedFileRecord record;
     record.path = CutText(tokens[0], kMaxSharedPath);
-    if (c.sharedList.Find(record.path) || !IsShareablePath(record.path) || !IsInSharedFolder(c, record.path)) return;
-    if (!Readable(record.path)) return;
+    if (!IsShareablePath(record.path) || !IsInSharedFolder(c, record.path)) return std::nullopt;
+    if (!Readable(record.path)) return std::nullopt;
     auto size = CurrentSize(record.path);
     std::uint32_t stored = 0;
-    if (!size || tokens.size() < 3) return;
+    if (!size || tokens.size() < 3) return std::nullopt;
     auto [end, ec] = std::from_chars(tokens[2].data(), tokens[2].data() + tokens[2].size(), stored);
-    if (ec != std::errc() || end != tokens[2].data() + tokens[2].size() || stored != *size) return;
+    if (ec != std::errc() || end != tokens[2].data() + tokens[2].size() || stored != *size) return std::nullopt;
     record.hash = CleanHash(tokens[1], "x");
     record.size = stored;
     record.bitrate = Number(tokens, 3);
@@ -171,9 +172,18 @@ void ReloadSharedDatLine(Library& c, const std::string& line) {
     record.length = Number(tokens, 5);
     // A hash with '-' (the MD5 form, the placeholder) is trusted; any other goes through its
     // plug-in again.
-    if (record.hash.find('-') == std::string::npos && !InspectWithFileType(c, record, stored)) return;
-    c.sharedList.Append(std::move(record));
+    if (record.hash.find('-') == std::string::npos && !InspectWithFileType(c, record, stored)) return std::nullopt;
+    return record;
+}
+
+// Adds a file to the shared list unless it holds it already (a second line of shared.dat, the save
+// folder inside a shared folder). Library lock held.
+bool Publish(Library& c, SharedFileRecord record) {
+    if (c.sharedList.Find(record.path)) return false;
+    SharedFileRecord& added = c.sharedList.Append(std::move(record));
+    c.sharedList.VirtualName(added);
     ++c.rt.state.sharedFileCount;
+    return true;
 }
 
 // What a worker found for one pending file.
@@ -221,7 +231,9 @@ std::vector<Inspected> InspectAll(Library& c, const std::vector<PendingFile>& pe
     return results;
 }
 
-int LoadNewFilesLocked(Library& c, std::vector<PendingFile>& pending) {
+// Inspects the pending files with no lock held (the inspection reads every file), then publishes
+// the accepted ones under the library lock: other threads look files up meanwhile.
+int LoadNewFilesUnlocked(Library& c, std::vector<PendingFile>& pending) {
     if (pending.empty()) return 0;
     const int count = static_cast<int>(pending.size());
     c.rt.dialog.SetProgress(0, count);
@@ -229,26 +241,27 @@ int LoadNewFilesLocked(Library& c, std::vector<PendingFile>& pending) {
     std::vector<Inspected> results = InspectAll(c, pending);
     pending.clear();
     int accepted = 0;
-    for (Inspected& r : results) {
-        // The same file can come from two walks (the save folder inside a shared folder).
-        if (!r.accepted || c.sharedList.Find(r.record.path)) continue;
-        SharedFileRecord& record = c.sharedList.Append(std::move(r.record));
-        c.sharedList.VirtualName(record);
-        ++c.rt.state.sharedFileCount;
-        ++accepted;
+    {
+        std::scoped_lock lock(c.sharedList.lock);
+        for (Inspected& r : results) {
+            if (r.accepted && Publish(c, std::move(r.record))) ++accepted;
+        }
+        if (c.sharedList.size() > 0) SaveSharedListLocked(c);
     }
     c.rt.dialog.SetSecondLine("");
     c.rt.dialog.SetProgress(0, count);
-    if (c.sharedList.size() > 0) SaveSharedListLocked(c);
     return accepted;
 }
 
-int RescanLocked(Library& c, std::vector<PendingFile>& pending) {
+// Walks the folders with no lock held; each lookup of a found file takes the lock for itself.
+int RescanUnlocked(Library& c, std::vector<PendingFile>& pending) {
     std::vector<std::string> folders = SharedFolderList(c.rt.state);
     std::string saveFolder = SharedSaveFolder(c);
     if (!saveFolder.empty()) folders.push_back(saveFolder);
-    ScanContext context{&c.fileTypes, ScanTypeNames(c.rt.store),
-                        [&c](const std::string& path) { return c.sharedList.Find(path) != nullptr; }};
+    ScanContext context{&c.fileTypes, ScanTypeNames(c.rt.store), [&c](const std::string& path) {
+                            std::scoped_lock lock(c.sharedList.lock);
+                            return c.sharedList.Find(path) != nullptr;
+                        }};
     int found = 0;
     for (const std::string& folder : folders) found += WalkDirectory(context, folder, pending);
     return found;
@@ -264,20 +277,31 @@ void RefreshLibraryViewLocked(Library& c) {
     c.view.AddRows(std::move(rows));
 }
 
-void PruneSharedListLocked(Library& c, protocol::Outbox& out) {
-    std::scoped_lock folderLock(c.rt.state.sharedFoldersLock);
-    const std::vector<std::string>& folders = c.rt.state.sharedFolders;
+// Drops the files that are gone or no longer in a shared folder. The disk is looked at with no
+// lock held; what went is removed under the library lock, its 102 leaving through `out`.
+void PruneSharedListUnlocked(Library& c, protocol::Outbox& out) {
+    std::vector<std::string> paths;
+    {
+        std::scoped_lock lock(c.sharedList.lock);
+        for (const SharedFileRecord& r : c.sharedList.records()) paths.push_back(r.path);
+    }
+    const std::vector<std::string> folders = SharedFolderList(c.rt.state);
     std::vector<std::string> gone;
-    for (SharedFileRecord& r : c.sharedList.records()) {
-        bool inFolder = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) { return InFolder(r.path, f, true); });
-        if (inFolder && Readable(r.path)) continue;
+    for (const std::string& path : paths) {
+        bool inFolder = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) { return InFolder(path, f, true); });
+        if (!inFolder || !Readable(path)) gone.push_back(path);
+    }
+    if (gone.empty()) return;
+    std::scoped_lock lock(c.sharedList.lock);
+    for (const std::string& path : gone) {
+        SharedFileRecord* r = c.sharedList.Find(path);
+        if (!r) continue;
         LowerSharedCount(c);
-        if (c.rt.state.connected && r.announced) SendUnshare(c, out, r);
-        gone.push_back(r.path);
+        if (c.rt.state.connected && r->announced) SendUnshare(c, out, *r);
+        c.sharedList.Remove(path);
     }
     c.view.RemoveRows(gone);
-    for (const std::string& path : gone) c.sharedList.Remove(path);
-    if (!gone.empty() && c.rt.state.connected) ShowSharingStatus(c);
+    if (c.rt.state.connected) ShowSharingStatus(c);
 }
 
 }  // namespace
@@ -296,26 +320,32 @@ bool IsInSharedFolder(Library& c, std::string_view path) {
 }
 
 void BuildMyFiles(Library& c) {
-    std::scoped_lock lock(c.sharedList.lock);
+    std::vector<SharedFileRecord> reloaded;
     if (auto text = platform::ReadWholeFile(DataFile(c, "shared.dat"))) {
         std::istringstream in(*text);
-        for (std::string line; std::getline(in, line);) ReloadSharedDatLine(c, line);
+        for (std::string line; std::getline(in, line);) {
+            if (auto record = ReloadSharedDatLine(c, line)) reloaded.push_back(std::move(*record));
+        }
+    }
+    {
+        std::scoped_lock lock(c.sharedList.lock);
+        for (SharedFileRecord& record : reloaded) Publish(c, std::move(record));
     }
     std::vector<PendingFile> pending;
-    RescanLocked(c, pending);
+    RescanUnlocked(c, pending);
     // Loading new files rewrites shared.dat already whenever it accepted one.
-    if (LoadNewFilesLocked(c, pending) == 0) SaveSharedListLocked(c);
+    const int accepted = LoadNewFilesUnlocked(c, pending);
+    std::scoped_lock lock(c.sharedList.lock);
+    if (accepted == 0) SaveSharedListLocked(c);
     RefreshLibraryViewLocked(c);
 }
 
 int LoadNewFiles(Library& c, std::vector<PendingFile>& pending) {
-    std::scoped_lock lock(c.sharedList.lock);
-    return LoadNewFilesLocked(c, pending);
+    return LoadNewFilesUnlocked(c, pending);
 }
 
 int RescanSharedFolders(Library& c, std::vector<PendingFile>& pending) {
-    std::scoped_lock lock(c.sharedList.lock);
-    return RescanLocked(c, pending);
+    return RescanUnlocked(c, pending);
 }
 
 bool SaveSharedList(Library& c) {
@@ -364,8 +394,7 @@ void ForgetAnnouncements(Library& c) {
 
 void PruneSharedList(Library& c) {
     protocol::Outbox out(c.server);
-    std::scoped_lock lock(c.sharedList.lock);
-    PruneSharedListLocked(c, out);
+    PruneSharedListUnlocked(c, out);
 }
 
 void InspectDownloadedFile(Library& c, const std::string& path, std::uint32_t size) {
@@ -415,14 +444,18 @@ void RefreshLibraryView(Library& c) {
 }
 
 void ReloadSharedFiles(Library& c) {
+    // The disk is walked and read with no lock held, so that a request for a file (607, 501) is
+    // answered meanwhile; only the changes to the list take the library lock.
     std::vector<PendingFile> pending;
     {
         protocol::Outbox out(c.server);
+        PruneSharedListUnlocked(c, out);
+    }
+    RescanUnlocked(c, pending);
+    c.rt.dialog.SetStatus("Loading new files...");
+    LoadNewFilesUnlocked(c, pending);
+    {
         std::scoped_lock lock(c.sharedList.lock);
-        PruneSharedListLocked(c, out);
-        RescanLocked(c, pending);
-        c.rt.dialog.SetStatus("Loading new files...");
-        LoadNewFilesLocked(c, pending);
         SaveSharedListLocked(c);
         RefreshLibraryViewLocked(c);
     }

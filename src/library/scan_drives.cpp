@@ -14,7 +14,7 @@ void ScanDrives(Library& client, std::vector<std::string>& sharedFolders, const 
     client.rt.dialog.SetStatus("Searching for files...");
     std::error_code ec;
     std::filesystem::remove(client.rt.state.profileFolder / "shared.dat", ec);
-    ScanContext context{&client.fileTypes, ScanTypeNames(client.rt.store), {}};
+    ScanContext context{&client.fileTypes, ScanTypeNames(client.rt.store), {}, true};
     std::vector<PendingFile> pending;
     for (const std::string& root : DiskRoots(mountsText)) {
         client.rt.dialog.SetSecondLine(Format(255, "Scanning drive %s...", root.c_str()));

@@ -366,8 +366,13 @@ std::string ServerStatistics::Encode() const {
 }
 
 std::optional<ServerStatistics> ServerStatistics::Decode(std::string_view payload) {
-    return ServerStatistics{Field(payload, 1, kStatisticWidth).value_or(""), Field(payload, 2, kStatisticWidth).value_or(""),
-                            Field(payload, 3, kStatisticWidth).value_or("")};
+    ServerStatistics m{Field(payload, 1, kStatisticWidth).value_or(""), Field(payload, 2, kStatisticWidth).value_or(""),
+                       Field(payload, 3, kStatisticWidth).value_or("")};
+    // Counts are digits: anything else (a sign, letters) is a broken or hostile server's, not shown.
+    for (const std::string* field : {&m.users, &m.files, &m.gigabytes}) {
+        if (!field->empty() && !IsDecimal(*field)) return std::nullopt;
+    }
+    return m;
 }
 
 std::string OutboundProbe::Encode() const {

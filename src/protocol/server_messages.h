@@ -317,7 +317,8 @@ using ServerText = TextMessage<MessageType::ServerText>;
 using MessageOfTheDay = TextMessage<MessageType::MessageOfTheDay>;
 using LoggedInElsewhere = EmptyMessage<MessageType::LoggedInElsewhere>;
 
-// 214: users, files and gigabytes as the server writes them (a fourth field is not used).
+// 214: users, files and gigabytes, decimal digits each (a missing one is empty; a fourth field is
+// not used). A field of anything but digits does not decode.
 struct ServerStatistics {
     static constexpr MessageType kType = MessageType::ServerStatistics;
     std::string users, files, gigabytes;

@@ -156,8 +156,24 @@ void CancelSearch(SearchSession& c) {
     }
 }
 
-void ResetSearchButton(SearchSession& c) {
-    c.Update([](SearchSession::View& v) { v.button = kSearchButtonAfterSearch; });
+void StopSearchOnDisconnect(SearchSession& c) {
+    // A disconnect may come from any thread that was sending; the pinger lives on the GUI thread.
+    c.rt.gui.RunOrPost([&c] {
+        ++c.search_;  // what the pinger or the server still hands over belongs to no search
+        if (c.pinger_) c.pinger_->Stop();
+        c.pinger_.reset();
+        c.Update([&](SearchSession::View& v) {
+            c.collected_.clear();
+            v.rows.clear();
+            v.results.clear();
+            v.message.clear();
+            v.info.clear();
+            v.button = kSearchButtonAfterSearch;
+            v.buttonEnabled = true;
+        });
+        c.inProgress_ = 0;
+        c.idle_ = true;
+    });
 }
 
 }  // namespace tandril::search

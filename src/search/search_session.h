@@ -64,7 +64,7 @@ private:
     friend void OnSearchResult(SearchSession&, const protocol::SearchResult&);
     friend void OnEndOfSearch(SearchSession&);
     friend void CancelSearch(SearchSession&);
-    friend void ResetSearchButton(SearchSession&);
+    friend void StopSearchOnDisconnect(SearchSession&);
     // Shows the collected results; `search` says which search they belong to.
     void Finish(unsigned search);
     template <typename Change>
@@ -88,7 +88,8 @@ void StartSearch(SearchSession& client, const SearchFields& fields);
 void OnSearchResult(SearchSession& client, const protocol::SearchResult& message);
 void OnEndOfSearch(SearchSession& client);
 void CancelSearch(SearchSession& client);
-// After a disconnect the button reads "Chercher!" again.
-void ResetSearchButton(SearchSession& client);
+// The connection ended: no search runs any more, its results and pings are dropped, the list and
+// the information pane are emptied and the button reads "Chercher!" again.
+void StopSearchOnDisconnect(SearchSession& client);
 
 }  // namespace tandril::search

@@ -1,5 +1,6 @@
 #include "session/login.h"
 
+#include "base/settings.h"
 #include "base/text.h"
 #include "link/proxy_client.h"
 #include "protocol/server_messages.h"
@@ -29,6 +30,11 @@ int SendLogin(Session& client, bool with920, std::string& reply) {
 
 int LoginToServer(Session& client, bool interactive) {
     AppState& s = client.rt.state;
+    // A blank or a quote in these fields would shift the login's fields: never sent.
+    if (auto problem = LoginFieldProblem(s.account().userName, s.account().password)) {
+        client.rt.ui.ShowAlert(interactive ? AlertKind::Modal : AlertKind::Modeless, *problem);
+        return 0;
+    }
     std::pair<std::uint32_t, std::uint16_t> server;
     bool with920;
     {
@@ -62,7 +68,7 @@ int LoginToServer(Session& client, bool interactive) {
         case MessageType::Error:
             if (ContainsNoCase(reply, "invalid password")) {
                 ServerDisconnect(client, false);
-                return InvalidPasswordDialog(client);
+                return InvalidPasswordDialog(client, interactive);
             }
             if (interactive) {
                 client.rt.ui.ShowAlert(AlertKind::Modal, reply);

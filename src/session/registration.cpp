@@ -49,11 +49,22 @@ private:
     bool CheckOptionalInfo();
     bool CheckSaveFolder();
     void ChooseDataPort();
+    // Goes through the pages from `page` on to the last.
+    void PagesFrom(const WizardPage (&order)[5], int page);
+    // 1 logged in; 0 when the server refused the account for good (the user was told why).
     int RegisterOrLogIn();
+    // Some servers take nothing but a login before one: 920, 4 and 704 are refused with "invalid
+    // command" and the connection closed. Such a server is remembered (as the login does), the
+    // connection made again, and what it refused is sent after the login.
+    bool LoginOnlyServer();
+    bool RefusedBeforeLogin(int type, const std::string& reply);
+    void SendWhatWaitedForTheLogin();
 
     Session& c_;
     AppState& s_;
     WizardData data_;
+    bool versionCheckWaits_ = false;
+    bool newsletterWaits_ = false;
     int failedAttempts_ = 0;
     bool scanAsked_ = false;
 };
@@ -106,6 +117,10 @@ bool Wizard::CheckVersion() {
     std::string reply;
     int type = Exchange("Checking Version...", protocol::VersionCheck{kVersionText, data_.lineSpeed}, reply, 99);
     c_.rt.ui.ShowWaitWindow("");
+    if (RefusedBeforeLogin(type, reply)) {
+        versionCheckWaits_ = true;
+        return true;
+    }
     if (type == static_cast<int>(MessageType::UpgradeOffer)) {
         c_.rt.dialog.SetDialogVisible(true);
         OnUpgradeOffer(c_, reply);
@@ -120,7 +135,11 @@ bool Wizard::CheckAccount() {
         if (!data_.newUser)
             question += "If you have registered with this name in the past it is not neccessary to do so again, press \"No\". ";
         if (c_.rt.ui.Ask({question, "Confirm a Server request", Buttons::YesNo, Icon::Question}) == Answer::Yes) {
-            protocol::Send(c_.link, protocol::Newsletter{data_.email});
+            if (LoginOnlyServer()) {
+                newsletterWaits_ = true;
+            } else {
+                protocol::Send(c_.link, protocol::Newsletter{data_.email});
+            }
         }
     }
     s_.accountOrigin = data_.newUser ? 1 : 2;
@@ -211,7 +230,7 @@ int Wizard::RegisterOrLogIn() {
                                                        s_.account().lineSpeed, s_.account().email});
             type = c_.link.ReceiveServerMessage(reply, 500);
         } else {
-            protocol::Send(c_.link, protocol::BeforeLogin{});
+            if (!LoginOnlyServer()) protocol::Send(c_.link, protocol::BeforeLogin{});
             protocol::Send(c_.link, protocol::Login{s_.account().userName, s_.account().password, s_.account().dataPort, kVersionText,
                                                     s_.account().lineSpeed});
             while ((type = c_.link.ReceiveServerMessage(reply, 100)) == static_cast<int>(MessageType::OutboundProbe) ||
@@ -220,6 +239,7 @@ int Wizard::RegisterOrLogIn() {
             }
         }
         if (type == static_cast<int>(MessageType::LoginAccepted)) return 1;
+        if (RefusedBeforeLogin(type, reply)) continue;  // connected again at once, and logged in plainly
         if (type == static_cast<int>(MessageType::UpgradeOffer)) {
             SaveAccount(c_);
             OnUpgradeOffer(c_, reply);
@@ -229,10 +249,35 @@ int Wizard::RegisterOrLogIn() {
             ServerDisconnect(c_, false);
             throw Left{InvalidPasswordDialog(c_)};
         }
-        if (type == static_cast<int>(MessageType::Error)) c_.rt.ui.ShowAlert(AlertKind::Modal, reply);
         c_.link.Close();
+        if (type == static_cast<int>(MessageType::Error)) {
+            // The server's refusal of this account is for good (a name taken or not allowed): the
+            // user is told why and chooses again on the account page.
+            c_.rt.ui.ShowAlert(AlertKind::Modal, reply);
+            return 0;
+        }
         CountFailedAttempt();
     }
+}
+
+bool Wizard::LoginOnlyServer() {
+    std::scoped_lock lock(s_.serversLock);
+    return s_.serversWithout920.count(s_.server) > 0;
+}
+
+bool Wizard::RefusedBeforeLogin(int type, const std::string& reply) {
+    if (type != static_cast<int>(MessageType::Error) || !ContainsNoCase(reply, "invalid command")) return false;
+    {
+        std::scoped_lock lock(s_.serversLock);
+        s_.serversWithout920.insert(s_.server);
+    }
+    c_.link.Close();  // the server closes it too
+    return true;
+}
+
+void Wizard::SendWhatWaitedForTheLogin() {
+    if (versionCheckWaits_) protocol::Send(c_.link, protocol::VersionCheck{kVersionText, data_.lineSpeed});
+    if (newsletterWaits_) protocol::Send(c_.link, protocol::Newsletter{data_.email});
 }
 
 int Wizard::Run() {
@@ -245,6 +290,26 @@ int Wizard::Run() {
     const WizardPage order[] = {WizardPage::Connection, WizardPage::Account, WizardPage::OptionalInfo, WizardPage::SharedFolders,
                                 WizardPage::DownloadFolder};
     int page = 0;
+    for (;;) {
+        PagesFrom(order, page);
+        ClearSharedFolders(s_);
+        for (const std::string& folder : data_.sharedFolders) AddSharedFolder(s_, folder);
+        SetSaveFolder(s_, c_.rt.ui, data_.saveFolder);
+        SetShareSaveFolder(c_.rt.store, s_, c_.rt.ui, !data_.dontShareSaveFolder);
+        ChooseDataPort();
+        if (RegisterOrLogIn()) break;
+        page = 1;  // back to the account page
+    }
+    if (s_.account().email.empty()) s_.EditAccount()->email = kDefaultEmail;
+    if (data_.newUser) protocol::Send(c_.link, protocol::PersonalData{data_.personal});
+    SendWhatWaitedForTheLogin();
+    s_.connected = true;
+    WatchHotListUsers(c_);
+    SaveAccount(c_);
+    return 1;
+}
+
+void Wizard::PagesFrom(const WizardPage (&order)[5], int page) {
     while (page < 5) {
         WizardPage current = order[page];
         if (current == WizardPage::OptionalInfo && !data_.newUser) {
@@ -276,18 +341,6 @@ int Wizard::Run() {
                                                           : true;
         if (ok) ++page;
     }
-    ClearSharedFolders(s_);
-    for (const std::string& folder : data_.sharedFolders) AddSharedFolder(s_, folder);
-    SetSaveFolder(s_, c_.rt.ui, data_.saveFolder);
-    SetShareSaveFolder(c_.rt.store, s_, c_.rt.ui, !data_.dontShareSaveFolder);
-    ChooseDataPort();
-    RegisterOrLogIn();
-    if (s_.account().email.empty()) s_.EditAccount()->email = kDefaultEmail;
-    if (data_.newUser) protocol::Send(c_.link, protocol::PersonalData{data_.personal});
-    s_.connected = true;
-    WatchHotListUsers(c_);
-    SaveAccount(c_);
-    return 1;
 }
 
 }  // namespace

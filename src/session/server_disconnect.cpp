@@ -20,7 +20,7 @@ void ServerDisconnect(Session& client, bool notice) {
     client.link.Close();
     s.connected = false;
     library::ForgetAnnouncements(client.library);
-    search::ResetSearchButton(client.search);
+    search::StopSearchOnDisconnect(client.search);
     CloseChannelWindowsSilently(client);
     if (notice) client.chat.ShowSystemLine(text);
     client.rt.SetStatusText(0, Format(99, "Disconnected (%s).", s.account().userName.c_str()));

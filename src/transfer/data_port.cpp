@@ -38,24 +38,26 @@ void SetDataPort(Transfers& c, long long port) {
     }
     c.rt.state.EditAccount()->dataPort = static_cast<int>(port);
     StartDataPortListener(c);
-    protocol::Send(c.server, protocol::ChangeDataPort{port});  // nothing goes out while offline
+    // The server hears of the port that really listens: 0 when it could not be bound.
+    protocol::Send(c.server, protocol::ChangeDataPort{c.rt.state.account().dataPort});  // nothing goes out while offline
 }
 
-void StartDataPortListener(Transfers& c) {
+bool StartDataPortListener(Transfers& c) {
     const int port = c.rt.state.account().dataPort;
     {
         std::scoped_lock lock(c.listenerLock);
-        if (c.listener && port != 0 && c.listener->Port() == port) return;
+        if (c.listener && port != 0 && c.listener->Port() == port) return true;
         c.listener.reset();
-        if (port == 0) return;
+        if (port == 0) return true;
         platform::Socket socket = platform::ListenTcp(static_cast<std::uint16_t>(port), false, 5);
         if (socket) {
             c.listener = std::make_unique<DataPortListener>(c, std::move(socket));
-            return;
+            return true;
         }
     }
+    c.rt.state.EditAccount()->dataPort = 0;
     c.rt.ui.ShowAlert(AlertKind::Modeless, Format(100, "Unable to bind() to port %d! Going into firewall mode.", port));
-    SetDataPort(c, 0);
+    return false;
 }
 
 void StopDataPortListener(Transfers& c) {

@@ -30,8 +30,8 @@ private:
 void SetDataPort(Transfers& c, long long port);
 // Listens on the client's data port, or stops listening when it is 0. A listener already on that
 // port goes on; one on another port stops. A port that cannot be bound turns the firewalled mode
-// on, with the alert and 703.
-void StartDataPortListener(Transfers& c);
+// on (the data port becomes 0), with the alert; false then.
+bool StartDataPortListener(Transfers& c);
 // Stops listening (the client ends).
 void StopDataPortListener(Transfers& c);
 

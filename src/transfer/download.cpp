@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "base/shared_folders.h"
@@ -84,7 +85,8 @@ TransferRecord* FindInbound(Transfers& c, const ListLock& lock, const std::strin
 std::string LocalDownloadPath(Transfers& c, const std::string& remoteName) {
     const auto cut = remoteName.find_last_of("\\/");
     std::string base = cut == std::string::npos ? remoteName : remoteName.substr(cut + 1);
-    if (base.empty() || base == "." || base == "..") return {};
+    // A name the file system cannot hold (with the partial file's ending) is refused like an empty one.
+    if (base.empty() || base == "." || base == ".." || base.size() + kPartialEnding.size() > NAME_MAX) return {};
     for (char& ch : base) {
         if (static_cast<unsigned char>(ch) < 0x20) ch = '_';
     }
@@ -279,10 +281,10 @@ void DownloadWorker(Transfers& c, TransferRecord& r) {
             return;
         }
     }
-    platform::UniqueFd file;
+    DownloadFile file;
     if (!streaming) {
         file = OpenDownloadFile(c, localPath, action);
-        if (!file.valid()) return Fail(c, r);
+        if (!file.file.valid()) return Fail(c, r);
     }
     {
         ListLock lock = c.lists.Take(false);
@@ -295,23 +297,34 @@ void DownloadWorker(Transfers& c, TransferRecord& r) {
     ReceiveFile(c, r, fd, std::move(file));
 }
 
-platform::UniqueFd OpenDownloadFile(Transfers& c, const std::string& localPath, ExistingFileAction action) {
+std::string PartialPath(const std::string& localPath) {
+    return localPath + std::string(kPartialEnding);
+}
+
+DownloadFile OpenDownloadFile(Transfers& c, const std::string& localPath, ExistingFileAction action) {
     std::error_code ec;
     const std::string folder = fs::path(localPath).parent_path().string();
     const bool exists = fs::exists(localPath, ec);
-    platform::UniqueFd file;
+    DownloadFile out;
     if (!(exists && action == ExistingFileAction::NewName)) {
         fs::create_directories(folder, ec);
+        // A resume goes on at the end of the file it continues; anything else is written beside the
+        // file's name and takes it only once complete, so that a cancel or a crash never leaves a
+        // cut file under the real name (or cuts one that was there).
+        const bool append = exists && action == ExistingFileAction::Append;
+        out.path = append ? localPath : PartialPath(localPath);
         // Never through a symbolic link: the bytes land in the save folder and nowhere else.
-        const int mode = exists && action == ExistingFileAction::Append ? O_APPEND : O_TRUNC;
-        file = platform::UniqueFd(::open(localPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | mode, 0644));
+        out.file =
+            platform::UniqueFd(::open(out.path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0644));
     }
-    if (!file.valid())
+    if (!out.file.valid())
         c.rt.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", localPath.c_str(), folder.c_str()));
-    return file;
+    return out;
 }
 
-void ReceiveFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd file) {
+void ReceiveFile(Transfers& c, TransferRecord& r, int fd, DownloadFile download) {
+    platform::UniqueFd file = std::move(download.file);
+    const std::string writtenPath = download.path;  // what a failure leaves behind
     std::string localPath;
     std::uint32_t fileSize = 0, position = 0;
     {
@@ -330,7 +343,7 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd fil
         }
         if (stop == 0) return false;
         file.reset();
-        SaveIncomplete(c, localPath);  // the file is set aside with no lock held
+        SaveIncomplete(c, writtenPath);  // the file is set aside with no lock held
         {
             ListLock lock = c.lists.Take(false);
             if (stop == 1) {
@@ -346,7 +359,7 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd fil
     if (!WaitForData(c, fd, c.rt.Scaled(20s))) {
         if (c.rt.state.quitting) return;
         file.reset();
-        SaveIncomplete(c, localPath);
+        SaveIncomplete(c, writtenPath);
         return Fail(c, r);
     }
     std::vector<char> block(kBlock);
@@ -376,10 +389,15 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd fil
         }
         if (!RefreshTransferProgress(c, r)) break;
     }
-    const bool written = file.closeChecked();
+    bool written = file.closeChecked();
     ::shutdown(fd, SHUT_RDWR);
+    if (position >= fileSize && written && writtenPath != localPath && ::rename(writtenPath.c_str(), localPath.c_str()) != 0) {
+        written = false;
+        const std::string folder = fs::path(localPath).parent_path().string();
+        c.rt.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", localPath.c_str(), folder.c_str()));
+    }
     if (position >= fileSize && written) return CompleteDownload(c, r);
-    SaveIncomplete(c, localPath);
+    SaveIncomplete(c, writtenPath);
     Fail(c, r);
 }
 

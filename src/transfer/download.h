@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "platform/unique_fd.h"
 #include "protocol/server_messages.h"
@@ -36,11 +37,22 @@ void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m);
 void OnDownloadRefused(Transfers& c, const std::string& nick, const std::string& name);
 // One connection to an uploader, on a thread of its own; the record is Attached throughout.
 void DownloadWorker(Transfers& c, TransferRecord& r);
-// Opens a download's file: appended to for a resume, else made anew; the alert when it cannot be.
-platform::UniqueFd OpenDownloadFile(Transfers& c, const std::string& localPath, ExistingFileAction action);
-// Receives the file's bytes on a connection whose size reply was read, into the record's file;
-// the shared end of a download that reached its data phase.
-void ReceiveFile(Transfers& c, TransferRecord& r, int socket, platform::UniqueFd file);
+// A download's bytes go to "<name>.part" until the file is complete.
+inline constexpr std::string_view kPartialEnding = ".part";
+std::string PartialPath(const std::string& localPath);
+
+// The file a download writes, and where it is: the partial file, or the file a resume continues.
+struct DownloadFile {
+    platform::UniqueFd file;
+    std::string path;
+};
+// Opens a download's file: appended to for a resume, else the partial file made anew; the alert
+// when it cannot be.
+DownloadFile OpenDownloadFile(Transfers& c, const std::string& localPath, ExistingFileAction action);
+// Receives the file's bytes on a connection whose size reply was read, into the download's file,
+// which takes the record's name once complete; the shared end of a download that reached its
+// data phase.
+void ReceiveFile(Transfers& c, TransferRecord& r, int socket, DownloadFile file);
 // The end of every successful download: the file joins the library, the slot passes on.
 void CompleteDownload(Transfers& c, TransferRecord& r);
 // A download that ended short: its partial file is deleted or kept as PartialAction says.

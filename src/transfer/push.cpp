@@ -76,8 +76,10 @@ void PushUploadWorker(Transfers& c, TransferRecord& r) {
         address = r.peerAddress;
         port = r.peerPort;
     }
-    // Every end before the data phase leaves the record as it was, for a later push.
+    // Every end before the data phase leaves the record as it was, for a later push, unless the
+    // user cancelled or deleted it meanwhile.
     auto letGo = [&] {
+        if (StopUploadIfAsked(c, r)) return;
         ListLock lock = c.lists.Take(true);
         r.attached = false;
     };
@@ -92,6 +94,7 @@ void PushUploadWorker(Transfers& c, TransferRecord& r) {
     if (!WaitForData(c, fd, c.rt.Scaled(20s)) || ::recv(fd, &consent, 1, 0) != 1 || consent == protocol::kPushRefused) {
         return letGo();
     }
+    if (StopUploadIfAsked(c, r)) return;  // cancelled while it connected or waited for consent
     TakeUploadSlot(c);
     struct Slot {
         Transfers& c;
@@ -123,7 +126,6 @@ void PushUploadWorker(Transfers& c, TransferRecord& r) {
     {
         ListLock lock = c.lists.Take(true);
         r.localPath = shared->path;
-        r.stopRequest = 0;
         r.startOffset = r.position = position;
         r.startTime = TransferNow();
         SetTransferState(c, lock, r, TransferState::Transferring);
@@ -172,8 +174,8 @@ void PushReceiver(Transfers& c, int fd, const std::string& rest) {
     std::uint32_t offset = 0;
     if (action == ExistingFileAction::Append) offset = SizeOnDisk(localPath);
     if (!platform::SendAllBlocking(fd, protocol::NumberReply(offset))) return fail();
-    platform::UniqueFd file = OpenDownloadFile(c, localPath, action);
-    if (!file.valid()) return fail();
+    DownloadFile file = OpenDownloadFile(c, localPath, action);
+    if (!file.file.valid()) return fail();
     {
         ListLock lock = c.lists.Take(false);
         if (r->stopRequest == 0) {

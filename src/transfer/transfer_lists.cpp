@@ -52,10 +52,16 @@ bool UpdateTransferProgress(TransferRecord& r, std::int64_t now, ProgressCells& 
     } else {
         r.idleUpdates = 0;
     }
-    cells.rate = Format(32, "%.2f k/s", rate);
     if (rate != 0) {
+        cells.rate = Format(32, "%.2f k/s", rate);
         const double left = (static_cast<double>(r.fileSize) - static_cast<double>(r.position)) * 0.001 / rate;
         cells.timeLeft = TimeLeftText(static_cast<std::int64_t>(left));
+    } else if (r.sampleCount >= 2) {
+        // Measured, and nothing moves: no rate and no time left to show, rather than the last ones.
+        cells.rate = "--";
+        cells.timeLeft = "--";
+    } else {
+        cells.rate = Format(32, "%.2f k/s", rate);  // not measured yet
     }
     return true;
 }

@@ -69,8 +69,8 @@ void ServeGet(Transfers& c, int fd, const std::string& requestLine) {
     }
     std::uint32_t position = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, size));
     {
+        // A cancel given while the requester was connecting is honoured here.
         ListLock lock = c.lists.Take(true);
-        r->stopRequest = 0;
         r->startOffset = r->position = position;
         r->startTime = TransferNow();
         SetTransferState(c, lock, *r, TransferState::Transferring);
@@ -84,27 +84,67 @@ void ServeGet(Transfers& c, int fd, const std::string& requestLine) {
 
 }  // namespace
 
+bool StopUploadIfAsked(Transfers& c, TransferRecord& r) {
+    ListLock lock = c.lists.Take(true);
+    if (r.stopRequest == 1) {
+        SetTransferState(c, lock, r, TransferState::Cancelled);
+        return true;
+    }
+    if (r.stopRequest == 2) {
+        RemoveTransfer(c, lock, r);
+        return true;
+    }
+    return false;
+}
+
+namespace {
+
+enum class SendOutcome { Sent, Failed, Stopped };
+
+// Sends all of `data` to a downloader that may stop reading: while the peer takes nothing it
+// waits in one-second steps, each with the stop check and the progress refresh (whose stall rule
+// gives up on a peer that takes nothing for long), so a cancel, a delete or the end of the client
+// is never held up by a blocked send.
+SendOutcome SendToPeer(Transfers& c, TransferRecord& r, int fd, std::string_view data) {
+    while (!data.empty()) {
+        switch (platform::WaitWritable(fd, std::chrono::milliseconds(1000))) {
+            case platform::WaitResult::Failed:
+                return SendOutcome::Failed;
+            case platform::WaitResult::TimedOut:
+                if (c.rt.state.quitting) return SendOutcome::Failed;
+                if (StopUploadIfAsked(c, r)) return SendOutcome::Stopped;
+                if (!RefreshTransferProgress(c, r)) return SendOutcome::Failed;
+                continue;
+            case platform::WaitResult::Ready:
+                break;
+        }
+        ssize_t n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
+        if (n <= 0) return SendOutcome::Failed;
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return SendOutcome::Sent;
+}
+
+}  // namespace
+
 void SendFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd file, std::uint32_t position, std::uint32_t size) {
     std::vector<char> block(kBlock);
     bool sent = true;
+    if (StopUploadIfAsked(c, r)) return;
     // Never more than the size announced, even when the file grew since it was shared.
     while (position < size) {
         ssize_t n = ::read(file.get(), block.data(), std::min<std::size_t>(block.size(), size - position));
         if (n <= 0) break;
-        if (!platform::SendAllBlocking(fd, std::string_view(block.data(), static_cast<std::size_t>(n)))) {
+        const SendOutcome outcome = SendToPeer(c, r, fd, std::string_view(block.data(), static_cast<std::size_t>(n)));
+        if (outcome == SendOutcome::Stopped) return;
+        if (outcome == SendOutcome::Failed) {
             sent = false;
             break;
         }
+        if (StopUploadIfAsked(c, r)) return;
         {
             ListLock lock = c.lists.Take(true);
-            if (r.stopRequest == 1) {
-                SetTransferState(c, lock, r, TransferState::Cancelled);
-                return;
-            }
-            if (r.stopRequest == 2) {
-                RemoveTransfer(c, lock, r);
-                return;
-            }
             position += static_cast<std::uint32_t>(n);
             r.position = position;
         }

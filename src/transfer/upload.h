@@ -39,6 +39,8 @@ std::optional<SharedFileOnDisk> FindSharedFile(Transfers& c, const std::string& 
 std::optional<std::string> ReadLine(Transfers& c, int socket, std::chrono::milliseconds limit);
 // An offset asked for by a peer; one ending in "c" counts from the first MP3 frame.
 std::uint64_t RequestedOffset(const std::string& text, const std::string& path);
+// The user's cancel (1) or delete (2) of an upload, carried out; false when none was asked.
+bool StopUploadIfAsked(Transfers& c, TransferRecord& r);
 // Sends the file from `position` up to `size` (never beyond) on a Transferring record, then ends
 // the record: Complete (or removed with AutoDelete), Error, or as the user's stop asked.
 void SendFile(Transfers& c, TransferRecord& r, int socket, platform::UniqueFd file, std::uint32_t position, std::uint32_t size);

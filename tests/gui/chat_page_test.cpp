@@ -15,9 +15,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "base/settings.h"
 #include "gui/chat/chat_input.h"
 #include "gui/chat/chat_view_widget.h"
 #include "gui/preferences/themes_page.h"
+#include "support/test_profile.h"
 #include "support/test_window.h"
 
 using namespace tandril;
@@ -176,9 +178,23 @@ TEST(ThemesPage, CustomColoursKeepToTheirSetting) {
     QColorDialog::setCustomColor(2, QColor(0xff, 0x00, 0x80));
     std::string text = gui::CustomColorsText();
     EXPECT_EQ(text, "123456,ffffff,ff0080");
-    for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, QColor(0xaa, 0xbb, 0xcc));
-    EXPECT_LE(gui::CustomColorsText().size(), 63u);
     gui::RestoreCustomColors(text);
     EXPECT_EQ(QColorDialog::customColor(2), QColor(0xff, 0x00, 0x80));
     EXPECT_EQ(QColorDialog::customColor(5), QColor(Qt::white));
+
+    // All sixteen, through the settings and back.
+    for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, QColor(i * 16, 255 - i, i));
+    test::TestProfile profile;
+    test::ScriptedUi quiet;
+    AppState saved;
+    saved.EditAccount()->userName = "tia";
+    saved.EditSettings()->customPallete = gui::CustomColorsText();
+    ConfigStore store(profile.path());
+    ASSERT_TRUE(SaveSettings(store, saved, quiet));
+    ConfigStore reread(profile.path());
+    AppState loaded;
+    ASSERT_TRUE(LoadSettings(reread, loaded, quiet));
+    for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, QColor(Qt::white));
+    gui::RestoreCustomColors(loaded.settings().customPallete);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(QColorDialog::customColor(i), QColor(i * 16, 255 - i, i)) << i;
 }

@@ -6,6 +6,7 @@
 #include "support/child_process.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
+#include "transfer/transfers.h"
 
 using namespace tandril;
 namespace fs = std::filesystem;
@@ -15,14 +16,15 @@ namespace {
 
 // Runs tandril-cli as `user` against the devserver, the event loop of this process (where the
 // sharer lives) turning meanwhile; its exit code, or -1 when it did not end.
-int RunCli(devserver::DevServer& server, const test::TestProfile& profile, const std::string& user, std::vector<std::string> extra) {
+int RunCli(devserver::DevServer& server, const test::TestProfile& profile, const std::string& user, std::vector<std::string> extra,
+           const std::string& password = "pw") {
     std::vector<std::string> argv{TANDRIL_CLI_BINARY,
                                   "--profile",
                                   profile.path().string(),
                                   "--redirector",
                                   "127.0.0.1:" + std::to_string(server.RedirectorPort()),
                                   "--user=" + user,
-                                  "--password=pw",
+                                  "--password=" + password,
                                   "--save=" + (profile.path() / "Downloads").string()};
     argv.insert(argv.end(), extra.begin(), extra.end());
     test::ChildProcess cli(argv, {"TANDRIL_PLUGIN_DIR=" TANDRIL_BUNDLED_PLUGINS});
@@ -62,4 +64,45 @@ TEST(CommandLine, SearchesDownloadsAndSaysHowItEnded) {
             EXPECT_EQ(platform::ReadWholeFile(got), platform::ReadWholeFile(song));
         }
     }
+}
+
+// A refused login ends the command-line client with 5, every time, with or without a search; a
+// password with a blank is refused before anything is sent (it would shift the login's fields).
+TEST(CommandLine, ARefusedLoginAlwaysEndsOffline) {
+    devserver::DevServer server;
+    server.AddAccount("bob", "right");
+    for (int i = 0; i < 5; ++i) {
+        test::TestProfile bob;
+        EXPECT_EQ(RunCli(server, bob, "bob", {"--search=anything"}, "wrong"), 5) << i;
+        test::TestProfile serving;
+        EXPECT_EQ(RunCli(server, serving, "bob", {}, "wrong"), 5) << i;
+    }
+    test::TestProfile blank;
+    EXPECT_EQ(RunCli(server, blank, "carl", {"--search=anything"}, "open sesame"), 2);
+    EXPECT_FALSE(server.IsOnline("carl"));
+    for (const auto& f : server.FramesFrom("carl")) EXPECT_NE(f.type, 2);
+}
+
+// An uploader whose queue stays full answers 620: the client waits, and the command-line client
+// gives up after --wait seconds with exit code 4.
+TEST(CommandLine, ADownloadThatNeverStartsIsGivenUpAfterTheWait) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServer server;
+    test::TestProfile music;
+    fs::create_directories(music.path() / "Music");
+    fs::copy_file(test::EncodeMp3(music, "song", 2, 44100, "-b 128 --cbr -t"), music.path() / "Music/Harbour Lights.mp3");
+    test::NetworkUser ann{server, "ann", {.folders = {(music.path() / "Music").string()}, .dataPort = test::FreePort()}};
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
+    // One upload to bob already waits for him: with one upload per user, his next request is queued.
+    ann.client->state.EditSettings()->maxUploads = 1;
+    {
+        auto lock = ann.client->transfers.lists.Take(true);
+        auto waiting = std::make_unique<transfer::TransferRecord>(true, "bob", "/elsewhere.mp3", "h", 10, 0, 0,
+                                                                  ann.client->transfers.lists.NextRowId(), transfer::TransferNow());
+        transfer::AddTransfer(ann.client->transfers, lock, std::move(waiting));
+    }
+    test::TestProfile bob;
+    EXPECT_EQ(RunCli(server, bob, "bob", {"--search=harbour", "--download=1", "--wait=2"}), 4);
+    EXPECT_TRUE(server.WaitFor("ann", 619, 1s));
 }

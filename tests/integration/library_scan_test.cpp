@@ -1,6 +1,10 @@
 #include "library/library_scan.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -69,6 +73,70 @@ TEST(LibraryScan, LinkLoopsAndUnreadableFoldersEndTheWalk) {
     EXPECT_EQ(WalkDirectory(context, t.root, pending), 1);
     EXPECT_EQ(WalkDirectory(context, t.At("nowhere"), pending), 0);
     EXPECT_EQ(WalkDirectory(context, "", pending), 0);
+}
+
+// Music kept elsewhere and linked into a shared folder is found, under the link's path.
+TEST(LibraryScan, LinkedFoldersAreWalked) {
+    Tree t;
+    t.File("Elsewhere/Album/track.mp3");
+    t.Folder("Music");
+    fs::create_directory_symlink(t.dir.path() / "Elsewhere/Album", t.dir.path() / "Music/Album");
+    FileTypeTable types = Types();
+    ScanContext context{&types, {"MP3"}, {}};
+    std::vector<PendingFile> pending;
+    EXPECT_EQ(WalkDirectory(context, t.At("Music"), pending), 1);
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(pending[0].path, t.At("Music/Album/track.mp3"));
+}
+
+// Only local fixed disks are scanned: not network shares, virtual file systems or removable media.
+TEST(LibraryScan, DiskRootsAreLocalFixedDisks) {
+    const std::string mounts =
+        "/dev/vda1 / ext4 rw 0 0\n"
+        "proc /proc proc rw 0 0\n"
+        "server:/export /mnt/nfs nfs4 rw 0 0\n"
+        "//nas/music /mnt/nas cifs rw 0 0\n"
+        "me@host:/ /mnt/ssh fuse.sshfs rw 0 0\n"
+        "tmpfs /tmp tmpfs rw 0 0\n"
+        "/dev/sdb1 /media/me/USB vfat rw 0 0\n"
+        "/dev/sdc1 /mnt/stick exfat rw 0 0\n"
+        "/dev/vdb1 /srv/My\\040Music xfs rw 0 0\n"
+        "overlay /var/lib/x overlay rw 0 0\n"
+        "/dev/vda1 / ext4 rw 0 0\n";
+    auto removable = [](const std::string& device) { return device == "/dev/sdc1"; };
+    EXPECT_EQ(DiskRoots(mounts, removable), (std::vector<std::string>{"/", "/srv/My Music"}));
+}
+
+// A disk scan does not walk into another file system mounted inside the disk (in a mount namespace
+// of a child process, where a small memory file system is mounted for the test).
+TEST(LibraryScan, AScanStaysOnItsDisk) {
+    Tree t;
+    t.File("disk/Music/here.mp3");
+    t.Folder("disk/mounted");
+    const std::string mounted = t.At("disk/mounted");
+    const std::string root = t.At("disk");
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", mounted.c_str(), "tmpfs", 0, "size=1m") != 0) {
+            ::_exit(77);
+        }
+        std::ofstream(mounted + "/there.mp3") << "x";
+        FileTypeTable types = Types();
+        std::vector<PendingFile> pending;
+        ScanContext scan{&types, {"MP3"}, {}, true};
+        const int onDisk = WalkDirectory(scan, root, pending);
+        ScanContext shared{&types, {"MP3"}, {}};
+        pending.clear();
+        const int everywhere = WalkDirectory(shared, root, pending);
+        ::_exit(onDisk == 1 && everywhere == 2 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "mounting in a namespace of our own needs root (CI runs as root)";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the scan walked into the mounted file system";
 }
 
 TEST(LibraryScan, ExcludedFolders) {

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "base/shared_folders.h"
+#include "library/file_types.h"
 #include "library/media_inspection.h"
 #include "platform/atomic_file.h"
 #include "session/account.h"
@@ -301,4 +302,40 @@ TEST(MyFiles, RebuildTrustsSharedDatOnlyWhereItStillMatchesTheFile) {
     EXPECT_EQ(*platform::ReadWholeFile(profile.path() / "shared.dat"),
               "\"" + a + "\" made-up-hash " + std::to_string(sizeA) + " 1 2 3\n" +
                   SharedDatLine(*std::next(c.library.sharedList.records().begin())) + SharedDatLine(c.library.sharedList.records().back()));
+}
+
+// A refresh reads every new file with no lock held: a request for a shared file that comes while
+// it reads (here held back by a slow plug-in) is answered at once, not after the refresh.
+TEST(MyFiles, ARefreshDoesNotHoldUpRequestsForFiles) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    MusicFolder m;
+    SharingSession s;
+    s.StoreSharing("ann", {m.Folder()});
+    {
+        ASSERT_TRUE(RegisterBundledFileTypes(s.client->store, TANDRIL_BUNDLED_PLUGINS));
+        ConfigKey key = s.client->store.CreateKey(std::string(kFileTypesKey) + "\\BLOCK");
+        s.client->store.SetValue(key, "Extension", ".blk");
+        s.client->store.SetValue(key, "Validate", std::string(TANDRIL_TEST_PLUGINS) + "/libblocking-plugin.so");
+        s.client->store.SetValue(key, "URL", "No URL");
+        ConfigKey types = *s.client->store.OpenKey(kFileTypesKey);
+        s.client->store.SetValue(types, "Enum", "3");
+        s.client->store.SetValue(types, "FilesToScan", "MP3;WMA;BLOCK");
+        ASSERT_TRUE(s.client->store.Flush());
+    }
+    ASSERT_TRUE(s.Start("ann"));
+    ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("ann").size() == 3; }));
+    const std::string name = s.server.SharedFilesOf("ann").front().virtualName;
+    const fs::path slow = m.music / "Slow";
+    fs::create_directories(slow);
+    std::ofstream(slow / "held.blk") << "x";
+
+    s.client->RunConnectingDialog([](Client& c) { library::ReloadSharedFiles(c.library); });
+    ASSERT_TRUE(test::RunUntil([&] { return fs::exists(slow / "started"); }, 5s));
+    ASSERT_TRUE(s.server.SendTo("ann", 607, "mallory \"" + name + "\" 3"));
+    EXPECT_TRUE(test::RunUntil([&] { return !s.FramesOfType("ann", 608).empty(); }, 5s));
+    std::ofstream(slow / "go") << "";
+    ASSERT_TRUE(test::RunUntil([&] { return !s.client->dialog.IsOpen(); }, 15s));
+    EXPECT_TRUE(fs::exists(slow / "released"));
+    EXPECT_FALSE(fs::exists(slow / "timed-out")) << "the request waited for the refresh";
+    EXPECT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("ann").size() == 4; }));
 }

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QThread>
+#include <atomic>
+
 #include "session/proxy_settings.h"
 #include "support/session.h"
 
@@ -70,6 +74,83 @@ std::vector<devserver::Frame> FramesOfType(const devserver::DevServer& server, c
 }
 
 }  // namespace
+
+// "Nouvel Utilisateur" in the invalid-password dialog that the server's message 0 opens while
+// online: the wizard's blocking steps run on a worker, never on the GUI thread, and the new account
+// comes online.
+TEST(Registration, ANewUserChosenWhileOnlineRegistersOnAWorker) {
+    Registration r;
+    r.server.AddAccount("dan", "pw");
+    ASSERT_TRUE(r.GoOnline("dan"));
+    r.ui.invalidPasswordAnswer = {UiPort::Credentials::NewUser, "", ""};
+    r.ui.Script({Answer::No});  // no disk scan
+    std::atomic<int> onGuiThread{0};
+    auto where = [&onGuiThread](std::function<void(WizardData&)> fill) {
+        return [&onGuiThread, fill](WizardData& d) {
+            if (QThread::currentThread() == QCoreApplication::instance()->thread()) ++onGuiThread;
+            if (fill) fill(d);
+        };
+    };
+    r.ui.wizardScript = {Next(where({})), Next(where([](WizardData& d) { NewAccount(d, "dana"); })), Next(where({})), Next(where({})),
+                         Next(where([](WizardData& d) { d.saveFolder = "/tmp/downloads"; }))};
+    ASSERT_TRUE(r.server.SendTo("dan", 0, "invalid password"));
+    ASSERT_TRUE(RunUntil([&] { return r.client->state.connected && r.client->state.account().userName == "dana"; }, 15s));
+    EXPECT_EQ(r.ui.Texts("page").size(), 5u);
+    EXPECT_EQ(onGuiThread.load(), 0);
+    EXPECT_TRUE(RunUntil([&] { return r.server.IsOnline("dana"); }, 5s));
+}
+
+// Servers that take nothing but a login before one: the wizard's version check and newsletter wait
+// until after the login, an existing account logs in plainly, and neither loops on the refusal.
+TEST(Registration, ServersThatTakeOnlyALoginFirstStillRegisterAndLogIn) {
+    for (bool newUser : {true, false}) {
+        SCOPED_TRACE(newUser ? "new user" : "existing user");
+        devserver::DevServerOptions options;
+        options.loginCommandsOnly = true;
+        Registration r(options);
+        const std::string name = newUser ? "nell" : "olaf";
+        if (!newUser) r.server.AddAccount(name, "secret");
+        r.ui.Script({Answer::Yes, Answer::No});  // the newsletter: yes; no disk scan
+        r.ui.wizardScript = {Next(), Next([&](WizardData& d) {
+                                 NewAccount(d, name);
+                                 d.newUser = newUser;
+                                 d.newsletter = true;
+                             })};
+        if (newUser) r.ui.wizardScript.push_back(Next());  // optional information
+        r.ui.wizardScript.push_back(Next());               // shared folders
+        r.ui.wizardScript.push_back(Next([](WizardData& d) { d.saveFolder = "/tmp/downloads"; }));
+        ASSERT_TRUE(r.Start());
+        ASSERT_TRUE(r.client->state.connected);
+        EXPECT_EQ(r.server.RefusedBeforeLogin(), 1);  // the version check, once
+        EXPECT_TRUE(r.ui.Texts("alert").empty());
+        ASSERT_TRUE(r.server.WaitFor(name, 704, 5s)) << "the newsletter is asked for after the login";
+        EXPECT_EQ(FramesOfType(r.server, name, 704).front().payload, name + "@example.org");
+        EXPECT_TRUE(FramesOfType(r.server, name, 920).empty());
+    }
+}
+
+// The server refuses the new account for good at the registration itself: the user is told why
+// and is back on the account page, where another name goes through.
+TEST(Registration, APermanentRefusalLeadsBackToTheAccountPage) {
+    Registration r;
+    r.server.RefuseLogin("nora", "Name is reserved");
+    r.ui.Script({Answer::No});  // no disk scan
+    r.ui.wizardScript = {Next(),
+                         Next([](WizardData& d) { NewAccount(d, "nora"); }),
+                         Next(),
+                         Next(),
+                         Next([](WizardData& d) { d.saveFolder = "/tmp/downloads"; }),
+                         Next([](WizardData& d) { NewAccount(d, "nora2"); }, WizardPage::Account, true),
+                         Next(),
+                         Next(),
+                         Next()};
+    ASSERT_TRUE(r.Start());
+    ASSERT_TRUE(r.client->state.connected);
+    EXPECT_EQ(r.client->state.account().userName, "nora2");
+    EXPECT_EQ(r.ui.Texts("alert"), std::vector<std::string>{"Name is reserved"});
+    EXPECT_TRUE(r.ui.Texts("registration-problem").empty());  // never offered "Quitter"
+    EXPECT_TRUE(r.ui.wizardScript.empty());
+}
 
 TEST(Registration, ANewUserGoesThroughEveryPageAndComesOnline) {
     Registration r;

@@ -8,7 +8,9 @@
 #include "protocol/server_messages.h"
 #include "search/icmp_ping.h"
 #include "search/search_session.h"
+#include "session/reconnect.h"
 #include "session/result_actions.h"
+#include "session/server_disconnect.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
 #include "support/scripted_ui.h"
@@ -136,6 +138,33 @@ TEST(Search, SearchingWhileOfflineConnectsFirstThenSearches) {
     EXPECT_TRUE(dan.client->state.connected);
     EXPECT_EQ(dan.client->search.Snapshot().message, "No matching files found!");
     ASSERT_TRUE(server.WaitFor("dan", 200, 5s));
+}
+
+// A connection lost while a search waits for its results ends that search: the next press of the
+// button searches again (it does not cancel), and nothing of the old search stays on the page.
+TEST(Search, ADroppedConnectionEndsTheSearchThatWasRunning) {
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    User eve(server, "eve", 8);
+    ASSERT_TRUE(eve.GoOnline(server));
+    SearchButton(eve.client->search, {.artist = "anything"});  // the answer is not read before the drop
+    EXPECT_FALSE(eve.client->search.Idle());
+    session::ServerDisconnect(eve.client->session, true);
+    ASSERT_TRUE(test::RunUntil([&] { return eve.client->search.Idle(); }));
+    SearchSession::View view = eve.client->search.Snapshot();
+    EXPECT_EQ(view.button, kSearchButtonAfterSearch);
+    EXPECT_TRUE(view.buttonEnabled);
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(view.message, "");
+    EXPECT_EQ(view.info, "");
+    EXPECT_EQ(eve.client->search.InProgress(), 0);
+
+    session::ConnectCommand(eve.client->session);
+    ASSERT_TRUE(test::RunUntil([&] { return eve.client->state.connected && !eve.client->dialog.IsOpen(); }, 10s));
+    const std::size_t searchesBefore = server.FramesFrom("eve").size();
+    ASSERT_TRUE(eve.SearchAndWait({.artist = "anything"}));
+    EXPECT_EQ(eve.client->search.Snapshot().message, "No matching files found!");
+    EXPECT_GT(server.FramesFrom("eve").size(), searchesBefore);
 }
 
 TEST(Search, TheServerRefusesTheListWordsAndUnknownClauses) {

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "base/text.h"
+#include "platform/socket.h"
 #include "session/account_changes.h"
 #include "session/reconnect.h"
 #include "session/server_disconnect.h"
@@ -100,6 +101,20 @@ TEST(Dispatcher, EachRowWritesItsTextWhereItBelongs) {
     EXPECT_TRUE(pong.ends_with("] Received pong from server: 5 seconds!") || pong.ends_with("] Received pong from server: 6 seconds!"))
         << pong;
     EXPECT_TRUE(s.client->state.connected);
+}
+
+// Statistics with anything but digits in their fields are a broken or hostile server's: the last
+// good line stays.
+TEST(Dispatcher, MalformedStatisticsAreDropped) {
+    Session s;
+    ASSERT_TRUE(s.GoOnline("ivy"));
+    ASSERT_TRUE(s.server.SendTo("ivy", 214, "12 34 5"));
+    ASSERT_TRUE(RunUntil([&] { return s.client->main.StatusText(1) == "Currently 12 users sharing 34 files (5 gigs)"; }, 5s));
+    for (const char* broken : {"to,pic users text", "-5 10 2", "1 2 many"}) ASSERT_TRUE(s.server.SendTo("ivy", 214, broken));
+    const std::size_t before = s.ui.Events().size();
+    ASSERT_TRUE(s.server.SendTo("ivy", 404, "after the statistics"));  // frames are handled in order
+    ASSERT_TRUE(RunUntil([&] { return !LinesSince(s.ui, before).empty(); }, 5s));
+    EXPECT_EQ(s.client->main.StatusText(1), "Currently 12 users sharing 34 files (5 gigs)");
 }
 
 TEST(Dispatcher, AnswersPingsAndTakesImposedSettings) {
@@ -310,4 +325,24 @@ TEST(AccountChanges, NeedAConnectionAndTellTheServer) {
     EXPECT_TRUE(SentFrame(s.server, "max", 700, "8"));
     EXPECT_TRUE(SentFrame(s.server, "max", 703, "6701"));
     EXPECT_EQ(s.client->state.account().email, "max@example.org");
+}
+
+// A port another program holds cannot be listened on: the client goes firewalled and the server
+// hears 0, never the port that failed.
+TEST(AccountChanges, TheServerHearsThePortThatReallyListens) {
+    Session s;
+    ASSERT_TRUE(s.GoOnline("nia"));
+    platform::Socket taken = platform::ListenTcp(0, false);
+    const int port = platform::LocalPort(taken);
+    const std::size_t before = s.server.FramesFrom("nia").size();
+    transfer::SetDataPort(s.client->transfers, port);
+    ASSERT_TRUE(test::RunUntil([&] { return s.server.FramesFrom("nia").size() > before; }, 5s));
+    std::vector<std::string> told;
+    for (const auto& f : s.server.FramesFrom("nia")) {
+        if (f.type == 703) told.push_back(f.payload);
+    }
+    EXPECT_EQ(told, std::vector<std::string>{"0"});
+    EXPECT_EQ(s.client->state.account().dataPort, 0);
+    EXPECT_EQ(s.ui.Texts("alert-modeless"),
+              std::vector<std::string>{"Unable to bind() to port " + std::to_string(port) + "! Going into firewall mode."});
 }

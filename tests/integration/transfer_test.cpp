@@ -12,6 +12,7 @@
 #include "platform/atomic_file.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
+#include "transfer/data_port.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
 #include "transfer/transfers.h"
@@ -273,6 +274,29 @@ struct Downloader {
 
 // The both-firewalled question about one download is asked while another download runs: the
 // running one goes on receiving (no list lock is held while the user makes up their mind).
+// Every connection to the data port runs on a thread of its own: once served, its thread is
+// reclaimed, so a long session does not grow.
+TEST(Transfer, ServedConnectionsLeaveNoThreadBehind) {
+    auto threads = [] {
+        std::size_t n = 0;
+        for ([[maybe_unused]] const auto& task : fs::directory_iterator("/proc/self/task")) ++n;
+        return n;
+    };
+    test::TestProfile profile;
+    test::ScriptedUi ui;
+    Client c(ui, ClientOptions{profile.path()});
+    c.state.EditAccount()->dataPort = test::FreePort();
+    StartDataPortListener(c.transfers);
+    const int port = c.state.account().dataPort;
+    ASSERT_EQ(AskDataPort(port, {"HELLO"}), "INVALID REQUEST");
+    const std::size_t before = threads();
+    for (int i = 0; i < 60; ++i) ASSERT_EQ(AskDataPort(port, {"HELLO"}), "INVALID REQUEST");
+    // The last served connection's thread may still be on its way out; the next start reclaims it.
+    ASSERT_EQ(AskDataPort(port, {"HELLO"}), "INVALID REQUEST");
+    EXPECT_LT(c.rt.WorkerCount(), 10u);  // not one kept per connection
+    EXPECT_LT(threads(), before + 10);
+}
+
 TEST(Transfer, AQuestionAboutOneDownloadDoesNotStallAnother) {
     platform::Socket listener = platform::ListenTcp(0, true);
     const int port = platform::LocalPort(listener);
@@ -348,7 +372,7 @@ TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
          "User evil is not properly configured. Try again in a few minutes."},
         {"zero.mp3", 0, "1", "0", 0ms, 1, TransferState::Cancelled, "", "", "zero.mp3' has a 0 byte file size!"},
         // Stalls after some bytes, or closes early: the partial file is kept or deleted.
-        {"stall.mp3", 100, "1", "100abc", 2500ms, 1, TransferState::Error, "stall.mp3", "abc", ""},
+        {"stall.mp3", 100, "1", "100abc", 2500ms, 1, TransferState::Error, "stall.mp3.part", "abc", ""},
         {"short.mp3", 100, "1", "100abc", 0ms, 0, TransferState::Error, "", "", ""},
     };
     for (const Case& k : cases) {
@@ -370,7 +394,8 @@ TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
         }
         std::vector<std::string> files;
         for (const auto& e : fs::recursive_directory_iterator(bob.profile.path())) {
-            if (e.is_regular_file() && e.path().extension() == ".mp3") files.push_back(fs::relative(e.path(), save).string());
+            const auto ending = e.path().extension();
+            if (e.is_regular_file() && (ending == ".mp3" || ending == ".part")) files.push_back(fs::relative(e.path(), save).string());
         }
         EXPECT_EQ(files, k.savedAs.empty() ? std::vector<std::string>{} : std::vector<std::string>{k.savedAs});
         if (!k.savedAs.empty()) {
@@ -387,18 +412,61 @@ TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
     }
 }
 
-TEST(Transfer, ANameWithoutABaseNameIsNotDownloaded) {
+// No base name, or one longer than a file name may be (any user can announce such a name): the
+// download is refused with its alert, and nothing else happens.
+TEST(Transfer, ANameWithoutAUsableBaseNameIsNotDownloaded) {
     test::TestProfile profile;
     test::ScriptedUi ui;
     Client c(ui, ClientOptions{profile.path()});
     c.state.EditSettings()->savePath = (profile.path() / "Downloads").string();
-    for (const char* name : {"dir\\..", "dir\\", "dir\\.", ""}) {
+    const std::vector<std::string> names = {
+        "dir\\..", "dir\\", "dir\\.", "", "1:\\1\\x\\" + std::string(300, 'n') + ".mp3", std::string(251, 'n')};
+    for (const std::string& name : names) {
         StartDownload(c.transfers, name, "evil", 10);
         EnqueueDownload(c.transfers, name, "evil", 10, "h");
         EXPECT_TRUE(c.transfers.lists.Size(false) == 0) << name;
     }
-    EXPECT_EQ(ui.Texts("alert-modeless").size(), 8u);
+    EXPECT_EQ(ui.Texts("alert-modeless").size(), 2 * names.size());
     EXPECT_EQ(c.state.Downloads(), 0);
+    // The longest name that fits, with the partial file's ending, is taken.
+    StartDownload(c.transfers, std::string(250, 'n'), "evil", 10);
+    EXPECT_EQ(c.transfers.lists.Size(false), 1u);
+}
+
+// A firewalled uploader's push that the user cancels while it connects or waits for the
+// downloader's consent pushes nothing.
+TEST(Transfer, APushCancelledBeforeItsDataPhaseSendsNothing) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServer server;
+    test::TestProfile music;
+    fs::create_directories(music.path() / "Music");
+    fs::copy_file(test::EncodeMp3(music, "song", 2, 44100, "-b 128 --cbr -t"), music.path() / "Music/Pushed.mp3");
+    test::NetworkUser ann{server, "ann", {.folders = {(music.path() / "Music").string()}, .timeScale = kTransferTimeScale}};
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
+    const devserver::SharedFile file = server.SharedFilesOf("ann").front();
+    Client& up = *ann.client;
+
+    // The downloader's data port: it takes the connection and keeps its consent back.
+    platform::Socket listener = platform::ListenTcp(0, true);
+    const int port = platform::LocalPort(listener);
+    ASSERT_TRUE(
+        server.SendTo("ann", 501, "mallory 16777343 " + std::to_string(port) + " \"" + file.virtualName + "\" " + file.hash + " 3"));
+    ASSERT_TRUE(test::RunUntil([&] { return platform::WaitReadable(listener.fd(), 0ms) == platform::WaitResult::Ready; }, 5s));
+    platform::Socket peer(::accept(listener.fd(), nullptr, nullptr));
+    ASSERT_TRUE(peer);
+    CancelTransfers(up.transfers, true, {up.transfers.view.Rows(true).front().rowId});
+    ASSERT_TRUE(platform::SendAllBlocking(peer.fd(), "1"));  // consent, too late
+    EXPECT_TRUE(Ends(up, true, TransferState::Cancelled)) << Status(up, true);
+    std::string got;
+    char buf[4096];
+    while (platform::WaitReadable(peer.fd(), 1s) == platform::WaitResult::Ready) {
+        ssize_t n = ::recv(peer.fd(), buf, sizeof buf, 0);
+        if (n <= 0) break;
+        got.append(buf, static_cast<std::size_t>(n));
+    }
+    EXPECT_EQ(got, "") << "nothing is pushed";
+    EXPECT_EQ(up.state.Uploads(), 0);
 }
 
 TEST(Transfer, AFirewalledUploaderPushesTheFile) {
@@ -568,16 +636,20 @@ TEST(TransferQueue, MovesKeepTheRowsInQueueOrder) {
     }
 }
 
+// A download that is to overwrite a file the user has is written beside it: cancelled, it leaves
+// the old file as it was and its own partial file.
 TEST(Transfer, CancelAndDeleteStopARunningDownload) {
     for (bool remove : {false, true}) {
         Downloader bob;
         Client& c = bob.c;
         const fs::path& save = bob.save;
         c.state.EditSettings()->partialAction = 1;
+        ASSERT_TRUE(platform::WriteFileAtomically(save / "slow.mp3", "the user's own file", save / "tmp"));
+        bob.ui.existingFileAnswers.push_back({test::ScriptedUi::ExistingFile::Overwrite, ""});
         FakeUploader slow("1", "1000abc", 3s);
         bob.From(slow, "evil", "slow.mp3", 1000);
         ASSERT_TRUE(Ends(c, false, TransferState::Transferring));
-        ASSERT_TRUE(test::RunUntil([&] { return platform::ReadWholeFile(save / "slow.mp3") == "abc"; }));
+        ASSERT_TRUE(test::RunUntil([&] { return platform::ReadWholeFile(save / "slow.mp3.part") == "abc"; }));
         const std::uint32_t id = c.transfers.view.Rows(false).front().rowId;
         // While the worker runs the row stays; the worker ends it within a second.
         (remove ? DeleteTransfers : CancelTransfers)(c.transfers, false, {id});
@@ -588,7 +660,8 @@ TEST(Transfer, CancelAndDeleteStopARunningDownload) {
             EXPECT_TRUE(Ends(c, false, TransferState::Cancelled));
             EXPECT_EQ(Status(c, false), "Annulé ! ");
         }
-        EXPECT_EQ(platform::ReadWholeFile(save / "slow.mp3"), "abc");  // kept: PartialAction 1
+        EXPECT_EQ(platform::ReadWholeFile(save / "slow.mp3.part"), "abc");  // kept: PartialAction 1
+        EXPECT_EQ(platform::ReadWholeFile(save / "slow.mp3"), "the user's own file");
         EXPECT_EQ(c.state.Downloads(), 0);
     }
 }
@@ -754,6 +827,37 @@ TEST(Transfer, APeerThatLeavesMidFileOrPushesWhatWasNotAskedForCostsNothingElse)
     }
     EXPECT_TRUE(Ends(up, true, TransferState::Error)) << Status(up, true);
     EXPECT_TRUE(test::RunUntil([&] { return up.state.Uploads() == 0; }));
+
+    // A requester that stops reading holds nothing for ever: "Annuler" ends the upload while its
+    // send waits, and so does the end of the client.
+    ClearFinishedTransfers(up.transfers);
+    auto stalledRequester = [&] {
+        EXPECT_TRUE(server.SendTo("ann", 607, "mallory \"" + name + "\" 3"));
+        EXPECT_TRUE(test::RunUntil([&] { return up.transfers.lists.Size(true) == 1; }));
+        auto s = std::make_unique<platform::Socket>();
+        EXPECT_EQ(platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(up.state.account().dataPort)}, 2s, *s),
+                  platform::ConnectResult::Connected);
+        int small = 4096;
+        ::setsockopt(s->fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        platform::SendAllBlocking(s->fd(), "GET");
+        std::this_thread::sleep_for(20ms);
+        platform::SendAllBlocking(s->fd(), "mallory \"" + name + "\" 0");
+        EXPECT_TRUE(Ends(up, true, TransferState::Transferring));
+        return s;  // read no more, and stay connected
+    };
+    {
+        auto requester = stalledRequester();
+        std::this_thread::sleep_for(300ms);  // the upload's send is now waiting on the full socket
+        CancelTransfers(up.transfers, true, {up.transfers.view.Rows(true).front().rowId});
+        EXPECT_TRUE(Ends(up, true, TransferState::Cancelled)) << Status(up, true);
+        EXPECT_TRUE(test::RunUntil([&] { return up.state.Uploads() == 0; }));
+    }
+    ClearFinishedTransfers(up.transfers);
+    {
+        auto requester = stalledRequester();
+        std::this_thread::sleep_for(300ms);
+        ann.client.reset();  // returns: a hang here is the fault (the test runner's time-out reports it)
+    }
 
     // A push to bob that bob never asked for, under names that would climb out of his save folder.
     const fs::path save = bob.client->state.settings().savePath;

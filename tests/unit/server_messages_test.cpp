@@ -114,6 +114,10 @@ TEST(ServerMessages, DecodeWithWidthsAndRequiredFields) {
     auto stats = ServerStatistics::Decode("1234567 89");
     EXPECT_EQ(stats->users, "1234567");
     EXPECT_EQ(stats->gigabytes, "");
+    for (const char* broken : {"to,pic 5 6", "-5 10 2", "1 2 x", "1 +2 3", "1 2 3.5"}) {
+        EXPECT_FALSE(ServerStatistics::Decode(broken).has_value()) << broken;
+    }
+    EXPECT_TRUE(ServerStatistics::Decode("1 2 3 anything").has_value()) << "a fourth field is not read";
 }
 
 TEST(ServerMessages, RefusedTransfersWithAndWithoutQuotes) {

@@ -85,7 +85,13 @@ TEST(TransferProgress, RateTimeLeftAndTheStallRule) {
     // The window holds ten samples; once they all show the same position the rate is 0 and,
     // thirty refreshes later, the transfer is given up.
     int refreshes = 0;
-    while (UpdateTransferProgress(*r, now += 2, cells)) ASSERT_LT(++refreshes, 100);
+    while (UpdateTransferProgress(*r, now += 2, cells)) {
+        ASSERT_LT(++refreshes, 100);
+        if (refreshes > 8) {
+            EXPECT_EQ(cells.rate, "--") << refreshes;  // stalled: neither a rate nor the last time left
+            EXPECT_EQ(cells.timeLeft, "--") << refreshes;
+        }
+    }
     EXPECT_EQ(refreshes, 8 + 29);  // eight keep the moving sample in the window; 29 zero rates pass, the 30th fails
     EXPECT_EQ(r->sampleCount, 10u);
 

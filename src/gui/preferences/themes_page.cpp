@@ -45,14 +45,14 @@ ThemesPage::FontPicker DesktopFontPicker(QWidget* owner) {
 }  // namespace
 
 std::string CustomColorsText() {
-    // Hex colours, comma-separated; the unused white slots at the end are left out and the text
-    // keeps to the setting's 63 characters.
+    // Hex colours, comma-separated; the unused white slots at the end are left out. All sixteen fit
+    // the setting.
     int last = QColorDialog::customCount() - 1;
     while (last >= 0 && QColorDialog::customColor(last) == QColor(Qt::white)) --last;
     std::string text;
     for (int i = 0; i <= last; ++i) {
         std::string next = QColorDialog::customColor(i).name().mid(1).toStdString();
-        if (text.size() + next.size() + (text.empty() ? 0 : 1) > 63) break;
+        if (text.size() + next.size() + (text.empty() ? 0 : 1) > kMaxCustomPallete) break;
         text += (text.empty() ? "" : ",") + next;
     }
     return text;
