@@ -92,9 +92,10 @@ PageResult ApplySharingPage(Session& c, PreferencesSheet& sheet, const SharingPa
     const long long uploads = DecimalValue(uploadsText);
     const int current = c.rt.state.settings().maxUploads;
     if (uploads < 1 && current > 0) {
-        Answer a = c.rt.ui.Ask({"Setting your max uploads to 0 makes it impossible for others to download your shared files.  Are you "
-                                "sure you want to do this?",
-                                "File server shut down", Buttons::YesNo, Icon::Exclamation});
+        Answer a =
+            c.rt.ui.Ask({"Setting your max uploads to 0 makes it impossible for others to download your shared files.  Are you "
+                         "sure you want to do this?",
+                         "File server shut down", Buttons::YesNo, Icon::Exclamation});
         if (a == Answer::Yes) {
             c.rt.state.EditSettings()->maxUploads = 0;
             library::UnshareAllFiles(c.library);
@@ -125,9 +126,10 @@ PageResult ApplyDownloadPage(Session& c, PreferencesSheet& sheet, const Download
     const std::string current = c.rt.state.settings().savePath;
     if (page.tickedFolders.empty()) {
         const std::string myFiles = (c.rt.state.profileFolder / kDefaultSaveFolderName).string();
-        Answer a = c.rt.ui.Ask({Format(511, "You did not choose a save folder!  Would you like to use '%s' as your folder to save new files?",
-                                       myFiles.c_str()),
-                                "Save folder not specified!", Buttons::YesNo, Icon::Question});
+        Answer a =
+            c.rt.ui.Ask({Format(511, "You did not choose a save folder!  Would you like to use '%s' as your folder to save new files?",
+                                myFiles.c_str()),
+                         "Save folder not specified!", Buttons::YesNo, Icon::Question});
         if (a != Answer::Yes) return PageResult::Stay;
         // An empty save folder is "My Files", made when a download needs it.
         SetSaveFolder(c.rt.state, c.rt.ui, std::nullopt);
@@ -148,33 +150,34 @@ PageResult ApplyDownloadPage(Session& c, PreferencesSheet& sheet, const Download
 
 PageResult ApplyProxyPage(Session& c, const ProxyForm& page) {
     const ProxyForm current = CurrentProxyForm(c);
-    const bool same = page.choice == current.choice && (page.choice == 0 || (Trim(page.server) == current.server && Trim(page.port) == current.port &&
-                                                                            Trim(page.user) == current.user &&
-                                                                            Trim(page.password) == current.password &&
-                                                                            page.transfersThroughProxy == current.transfersThroughProxy));
+    const bool same =
+        page.choice == current.choice &&
+        (page.choice == 0 || (Trim(page.server) == current.server && Trim(page.port) == current.port && Trim(page.user) == current.user &&
+                              Trim(page.password) == current.password && page.transfersThroughProxy == current.transfersThroughProxy));
     if (same) return PageResult::Accepted;
     return ApplyProxySettings(c, page) == 0 ? PageResult::Accepted : PageResult::Stay;
 }
 
-void StartDiskScan(Session& c, PreferencesSheet& sheet, std::function<void(std::vector<std::string>)> showFolders,
+void StartDiskScan(Session& c, std::shared_ptr<PreferencesSheet> sheet, std::function<void(std::vector<std::string>)> showFolders,
                    std::optional<std::string> mountsText) {
-    RunConnectingDialog(c, [&sheet, showFolders = std::move(showFolders), mountsText = std::move(mountsText)](Session& s) {
-        // The dialog is open before the worker starts; a dialog that never shows ends the scan.
-        for (int waited = 0; !s.rt.dialog.IsOpen(); ++waited) {
-            if (waited >= 5 || s.rt.state.quitting) return;
-            s.rt.Sleep(std::chrono::seconds(1));
-        }
-        std::vector<std::string> folders = SharedFolderList(s.rt.state);
-        if (mountsText) {
-            library::ScanDrives(s.library, folders, *mountsText);
-        } else {
-            library::ScanDrives(s.library, folders);
-        }
-        for (const std::string& folder : folders) AddSharedFolder(s.rt.state, folder);
-        sheet.sharedFoldersChanged = true;
-        s.rt.PostToGui([&s, showFolders] { showFolders(SharedFolderList(s.rt.state)); });
-        s.rt.dialog.PostClose(1);
-    });
+    RunConnectingDialog(c,
+                        [sheet = std::move(sheet), showFolders = std::move(showFolders), mountsText = std::move(mountsText)](Session& s) {
+                            // The dialog is open before the worker starts; a dialog that never shows ends the scan.
+                            for (int waited = 0; !s.rt.dialog.IsOpen(); ++waited) {
+                                if (waited >= 5 || s.rt.state.quitting) return;
+                                s.rt.Sleep(std::chrono::seconds(1));
+                            }
+                            std::vector<std::string> folders = SharedFolderList(s.rt.state);
+                            if (mountsText) {
+                                library::ScanDrives(s.library, folders, *mountsText);
+                            } else {
+                                library::ScanDrives(s.library, folders);
+                            }
+                            for (const std::string& folder : folders) AddSharedFolder(s.rt.state, folder);
+                            sheet->sharedFoldersChanged = true;
+                            s.rt.PostToGui([&s, showFolders] { showFolders(SharedFolderList(s.rt.state)); });
+                            s.rt.dialog.PostClose(1);
+                        });
 }
 
 void ClosePreferences(Session& c, PreferencesSheet& sheet) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,7 +71,8 @@ PageResult ApplyProxyPage(Session& client, const ProxyForm& page);
 // "&Démarrer!": scans the disks on a worker of its own inside the connecting dialog (progress and
 // "Annuler" are the dialog's), adds the folders found to the shared folders, hands the new list to
 // `showFolders` on the GUI thread and closes the dialog. `mountsText` stands for /proc/self/mounts.
-void StartDiskScan(Session& client, PreferencesSheet& sheet, std::function<void(std::vector<std::string>)> showFolders,
+// The sheet is shared: a cancelled scan finishes its disk after the sheet may have closed.
+void StartDiskScan(Session& client, std::shared_ptr<PreferencesSheet> sheet, std::function<void(std::vector<std::string>)> showFolders,
                    std::optional<std::string> mountsText = std::nullopt);
 
 // The sheet closed (GUI thread). With OK: changed folders are pruned, rescanned, loaded and

@@ -58,10 +58,10 @@ struct PrefsSession : test::Session {
         DownloadPage download = CurrentDownloadPage(core());
         ProxyForm proxy = CurrentProxyForm(core());
         edit(personal, chat, sharing, download, proxy);
-        const bool ok = ApplyPersonalPage(core(), personal) == PageResult::Accepted && ApplyChatPage(core(), chat) == PageResult::Accepted &&
-                        ApplySharingPage(core(), sheet, sharing) == PageResult::Accepted &&
-                        ApplyDownloadPage(core(), sheet, download) == PageResult::Accepted &&
-                        ApplyProxyPage(core(), proxy) == PageResult::Accepted;
+        const bool ok =
+            ApplyPersonalPage(core(), personal) == PageResult::Accepted && ApplyChatPage(core(), chat) == PageResult::Accepted &&
+            ApplySharingPage(core(), sheet, sharing) == PageResult::Accepted &&
+            ApplyDownloadPage(core(), sheet, download) == PageResult::Accepted && ApplyProxyPage(core(), proxy) == PageResult::Accepted;
         sheet.closedWithOk = ok;
         ClosePreferences(core(), sheet);
         return ok;
@@ -133,47 +133,99 @@ TEST(Preferences, EveryPageKeepsItsOkRules) {
         "Setting your max uploads to 0 makes it impossible for others to download your shared files.  Are you sure you want to do this?";
     auto settings = [](PrefsSession& s) { return s.client->state.settings(); };
     const Case cases[] = {
-        {"no e-mail address", personal([](PersonalPage& p) { p.email = "   "; }), {}, PageResult::Stay, {"You must specify an email address!"}, {},
+        {"no e-mail address",
+         personal([](PersonalPage& p) { p.email = "   "; }),
+         {},
+         PageResult::Stay,
+         {"You must specify an email address!"},
+         {},
          [](PrefsSession& s) { EXPECT_EQ(s.client->state.account().email, "me@example.org"); }},
-        {"no password (and the e-mail is not sent either)", personal([](PersonalPage& p) {
+        {"no password (and the e-mail is not sent either)",
+         personal([](PersonalPage& p) {
              p.email = "new@example.org";
              p.password = "";
          }),
-         {}, PageResult::Stay, {"You must specify a password!"}, {},
+         {},
+         PageResult::Stay,
+         {"You must specify a password!"},
+         {},
          [](PrefsSession& s) { EXPECT_EQ(s.client->state.account().email, "me@example.org"); }},
-        {"new e-mail, password and player", personal([](PersonalPage& p) {
+        {"new e-mail, password and player",
+         personal([](PersonalPage& p) {
              p.email = " new@example.org ";
              p.password = "newpw";
              p.defaultPlayer = true;
          }),
-         {}, PageResult::Accepted, {}, {},
+         {},
+         PageResult::Accepted,
+         {},
+         {},
          [settings](PrefsSession& s) {
              EXPECT_EQ(s.client->state.account().email, "new@example.org");
              EXPECT_EQ(s.client->state.account().password, "newpw");
              EXPECT_EQ(settings(s).player, "Default");
          }},
-        {"no upload value", sharing([](SharingPage& p) { p.maxUploads = " "; }), {}, PageResult::Stay, {kUploadsEmpty}, {},
+        {"no upload value",
+         sharing([](SharingPage& p) { p.maxUploads = " "; }),
+         {},
+         PageResult::Stay,
+         {kUploadsEmpty},
+         {},
          [settings](PrefsSession& s) { EXPECT_EQ(settings(s).maxUploads, 3); }},
         {"no data port", sharing([](SharingPage& p) { p.dataPort = ""; }), {}, PageResult::Stay, {kPortEmpty}, {}, {}},
-        {"uploads 3 to 0, answered No", sharing([](SharingPage& p) { p.maxUploads = "0"; }), {Answer::No}, PageResult::Accepted, {}, {kShutDown},
+        {"uploads 3 to 0, answered No",
+         sharing([](SharingPage& p) { p.maxUploads = "0"; }),
+         {Answer::No},
+         PageResult::Accepted,
+         {},
+         {kShutDown},
          [settings](PrefsSession& s) { EXPECT_EQ(settings(s).maxUploads, 3); }},
-        {"uploads 3 to 0, answered Yes", sharing([](SharingPage& p) { p.maxUploads = "0"; }), {Answer::Yes}, PageResult::Accepted, {}, {kShutDown},
+        {"uploads 3 to 0, answered Yes",
+         sharing([](SharingPage& p) { p.maxUploads = "0"; }),
+         {Answer::Yes},
+         PageResult::Accepted,
+         {},
+         {kShutDown},
          [settings](PrefsSession& s) { EXPECT_EQ(settings(s).maxUploads, 0); }},
-        {"uploads 3 to 5", sharing([](SharingPage& p) { p.maxUploads = "5"; }), {}, PageResult::Accepted, {}, {},
+        {"uploads 3 to 5",
+         sharing([](SharingPage& p) { p.maxUploads = "5"; }),
+         {},
+         PageResult::Accepted,
+         {},
+         {},
          [settings](PrefsSession& s) { EXPECT_EQ(settings(s).maxUploads, 5); }},
-        {"no download count", download([](DownloadPage& p) { p.maxDownloads = ""; }), {}, PageResult::Stay,
-         {"You must enter a max simulanteous download count!"}, {}, {}},
-        {"zero downloads", download([](DownloadPage& p) { p.maxDownloads = "0"; }), {}, PageResult::Stay, {"You cannot set your max downloads < 1!"}, {},
-         [settings](PrefsSession& s) { EXPECT_EQ(settings(s).maxDownloads, 3); }},
-        {"no save folder, answered No", download([](DownloadPage& p) { p.tickedFolders.clear(); }), {Answer::No}, PageResult::Stay, {}, {"save-folder"},
+        {"no download count",
+         download([](DownloadPage& p) { p.maxDownloads = ""; }),
+         {},
+         PageResult::Stay,
+         {"You must enter a max simulanteous download count!"},
+         {},
          {}},
-        {"no save folder, answered Yes", download([](DownloadPage& p) {
+        {"zero downloads",
+         download([](DownloadPage& p) { p.maxDownloads = "0"; }),
+         {},
+         PageResult::Stay,
+         {"You cannot set your max downloads < 1!"},
+         {},
+         [settings](PrefsSession& s) { EXPECT_EQ(settings(s).maxDownloads, 3); }},
+        {"no save folder, answered No",
+         download([](DownloadPage& p) { p.tickedFolders.clear(); }),
+         {Answer::No},
+         PageResult::Stay,
+         {},
+         {"save-folder"},
+         {}},
+        {"no save folder, answered Yes",
+         download([](DownloadPage& p) {
              p.tickedFolders.clear();
              p.partialAction = 2;
              p.autoDelete = true;
              p.maxDownloads = "4";
          }),
-         {Answer::Yes}, PageResult::Accepted, {}, {"save-folder"},
+         {Answer::Yes},
+         PageResult::Accepted,
+         {},
+         {"save-folder"},
          [settings](PrefsSession& s) {
              EXPECT_EQ(settings(s).savePath, "");  // "My Files" is used
              EXPECT_EQ(settings(s).partialAction, 2);
@@ -330,13 +382,14 @@ TEST(Preferences, TheDiskScanAddsFoldersAndRefillsTheTree) {
     s.client->store.SetValue(key, "FilesToScan", "MP3");
     const std::string mounts = "/dev/sda1 " + m.dir.path().string() + " ext4 rw 0 0\nproc /proc proc rw 0 0\n";
     std::optional<std::vector<std::string>> shown;
+    auto sheet = std::make_shared<PreferencesSheet>();
     StartDiskScan(
-        s.core(), s.sheet, [&](std::vector<std::string> folders) { shown = std::move(folders); }, mounts);
+        s.core(), sheet, [&](std::vector<std::string> folders) { shown = std::move(folders); }, mounts);
     ASSERT_TRUE(RunUntil([&] { return shown.has_value() && !s.client->dialog.IsOpen(); }));
     // Rock and Jazz are the two subfolders, both with files: their parent is proposed.
     EXPECT_EQ(*shown, std::vector<std::string>{m.dir.path().string()});
     EXPECT_EQ(SharedFolderList(s.client->state), *shown);
-    EXPECT_TRUE(s.sheet.sharedFoldersChanged);
+    EXPECT_TRUE(sheet->sharedFoldersChanged);
     auto lines = s.ui.Texts("dialog2");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Scanning drive " + m.dir.path().string() + "..."), lines.end());
 }
