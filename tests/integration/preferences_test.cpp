@@ -27,6 +27,7 @@ namespace {
 
 // An online client whose stored account shares `folders`, with the pages as they stand.
 struct PrefsSession : test::Session {
+    using test::Session::Session;
     bool Start(const std::string& user, const std::vector<std::string>& folders = {}, int maxUploads = 3) {
         AppState s;
         s.EditAccount()->userName = user;
@@ -399,7 +400,7 @@ TEST(Preferences, AProxyChangeTakesEffectOnTheNextConnection) {
     test::TestProfile folder;
     test::DanteProxy proxy(folder, "none");
     ASSERT_TRUE(proxy.Listening());
-    PrefsSession s;
+    PrefsSession s({}, 1.0);  // a real SOCKS server answers in its own time: the real waits
     ASSERT_TRUE(s.Start("ann"));
     ProxyForm form{2, "127.0.0.1", std::to_string(proxy.Port()), "", "", true};
     EXPECT_EQ(ApplyProxyPage(s.core(), form), PageResult::Accepted);
