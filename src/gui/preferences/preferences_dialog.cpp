@@ -58,7 +58,7 @@ PreferencesDialog::PreferencesDialog(Client& client, QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_, 1);
     layout->addLayout(buttons);
-    resize(560, 480);
+    resize(680, 500);
 }
 
 PreferencesDialog::~PreferencesDialog() = default;
