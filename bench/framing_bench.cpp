@@ -44,7 +44,7 @@ BENCHMARK(BM_GetField);
 
 static void BM_WireTextRoundTrip(benchmark::State& state) {
     const std::string text = "Répertoire de Téléchargement – Câble € 2047 bytes of chat text";
-    for (auto _ : state) benchmark::DoNotOptimize(Cp1252ToUtf8(Utf8ToCp1252(text)));
+    for (auto _ : state) benchmark::DoNotOptimize(FromWireText(ToWireText(text)));
 }
 BENCHMARK(BM_WireTextRoundTrip);
 

@@ -224,7 +224,7 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
             break;
         case MessageType::UploadAccepted:
             if (peer) {
-                const SharedFile* file = shares_.Find(c.user, Cp1252ToUtf8(name));
+                const SharedFile* file = shares_.Find(c.user, FromWireText(name));
                 const UserLine& line = lines_[c.user];
                 Reply(*peer, MessageType::DownloadAddress,
                       c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
@@ -234,7 +234,7 @@ void DevServer::HandleTransfer(Connection& c, const Frame& f) {
         case MessageType::PushRequest:
             if (peer) {
                 const UserLine& line = lines_[c.user];
-                const SharedFile* file = shares_.Find(other, Cp1252ToUtf8(name));
+                const SharedFile* file = shares_.Find(other, FromWireText(name));
                 Reply(*peer, MessageType::PushAsked,
                       c.user + " " + std::to_string(line.address) + " " + std::to_string(line.dataPort) + " \"" + name + "\" " +
                           (file ? file->hash : std::string("00000000000000000000000000000000")) + " " + std::to_string(line.lineSpeed));
@@ -347,7 +347,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         case MessageType::PersonalData:  // optional personal data: kept with the frames
             break;
         case MessageType::Search: {  // search: the matching files of every user, then the end of the search
-            auto query = protocol::SearchRequest::Decode(Cp1252ToUtf8(f.payload));
+            auto query = protocol::SearchRequest::Decode(FromWireText(f.payload));
             if (!query) {
                 Reply(c, MessageType::ServerText, "Error: invalid comparison for search");
             } else {

@@ -27,7 +27,7 @@ std::optional<SharedFile> FileAt(const std::string& payload, const std::string& 
     auto bitrate = NumberField<int>(payload, n + 2), frequency = NumberField<int>(payload, n + 3),
          length = NumberField<int>(payload, n + 4);
     if (!hash || hash->empty() || !size || !bitrate || !frequency || !length) return std::nullopt;
-    return SharedFile{Cp1252ToUtf8(name), *hash, *size, *bitrate, *frequency, *length};
+    return SharedFile{FromWireText(name), *hash, *size, *bitrate, *frequency, *length};
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ void ShareIndex::ShareOne(const std::string& user, const std::string& payload) {
 bool ShareIndex::Unshare(const std::string& user, const std::string& payload) {
     auto it = files_.find(user);
     if (it == files_.end()) return false;
-    const std::string name = Cp1252ToUtf8(payload);
+    const std::string name = FromWireText(payload);
     return std::erase_if(it->second, [&](const SharedFile& f) { return EqualsNoCase(f.virtualName, name); }) > 0;
 }
 
@@ -95,7 +95,7 @@ std::vector<std::string> ShareIndex::Search(const protocol::SearchRequest& query
             if (!named || !Holds(query.bitrateComparison, f.bitrate, bitrate)) continue;
             protocol::SearchResult result{f.virtualName, f.hash, f.size,      f.bitrate,     f.frequency,
                                           f.length,      user,   who.address, who.lineSpeed, 0};
-            results.push_back(Utf8ToCp1252(result.Encode()));
+            results.push_back(ToWireText(result.Encode()));
         }
     }
     return results;

@@ -39,7 +39,16 @@ echo "== fuzz targets (a short run each)"
 bash scripts/build.sh fuzz
 for target in $(find build/fuzz/tests/fuzz -maxdepth 1 -type f -executable -name 'fuzz_*' | sort); do
   corpus=$(mktemp -d)
-  echo "$(basename "$target"): $("$target" -max_total_time="${FUZZ_SECONDS:-15}" -max_len=4096 "$corpus" 2>&1 | tail -n 1)"
-  rm -rf "$corpus"
+  # Seeded from the corpus the long runs keep (scripts/fuzz_long.sh); the copy keeps CI's finds out of it.
+  seed="tests/fuzz/corpus/$(basename "$target")"
+  if [ -d "$seed" ]; then cp -r "$seed/." "$corpus/"; fi
+  log=$(mktemp)
+  if ! "$target" -max_total_time="${FUZZ_SECONDS:-15}" -max_len=4096 "$corpus" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "$(basename "$target"): FAILED" >&2
+    exit 1
+  fi
+  echo "$(basename "$target"): $(tail -n 1 "$log")"
+  rm -rf "$corpus" "$log"
 done
 echo "all tests passed"

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace tandril {
 
@@ -30,59 +31,108 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-char EncodeCodePoint(char32_t cp) {
+char32_t Windows1252Character(unsigned char b) {
+    if (b < 0x80 || b >= 0xA0) return b;
+    char16_t mapped = kHighControls[b - 0x80];
+    return mapped != 0 ? mapped : b;
+}
+
+std::optional<char> EncodeCodePoint(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
     for (std::size_t i = 0; i < kHighControls.size(); ++i) {
         char16_t mapped = kHighControls[i];
         if ((mapped != 0 && mapped == cp) || (mapped == 0 && cp == 0x80 + i)) return static_cast<char>(0x80 + i);
     }
-    return '?';
+    return std::nullopt;
+}
+
+// The UTF-8 sequence at text[i]: its code point and length, or nothing when the bytes there are
+// not well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
+struct Sequence {
+    char32_t cp;
+    std::size_t length;
+};
+
+std::optional<Sequence> SequenceAt(std::string_view text, std::size_t i) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) return Sequence{b, 1};
+    std::size_t length = (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return std::nullopt;
+    char32_t cp = length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
+    for (std::size_t k = 1; k < length; ++k) {
+        auto cont = static_cast<unsigned char>(text[i + k]);
+        if ((cont & 0xC0) != 0x80) return std::nullopt;
+        cp = (cp << 6) | (cont & 0x3F);
+    }
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+    return Sequence{cp, length};
+}
+
+bool IsUtf8BeyondAscii(std::string_view text) {
+    bool beyond = false;
+    for (std::size_t i = 0; i < text.size();) {
+        auto sequence = SequenceAt(text, i);
+        if (!sequence) return false;
+        beyond = beyond || sequence->length > 1;
+        i += sequence->length;
+    }
+    return beyond;
+}
+
+// The Windows-1252 bytes of the text (bytes that are not UTF-8 kept as they stand), or nothing
+// when a character has no place in the code page.
+std::optional<std::string> Windows1252Form(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        auto sequence = SequenceAt(text, i);
+        if (!sequence) {
+            out.push_back(text[i++]);
+            continue;
+        }
+        auto byte = EncodeCodePoint(sequence->cp);
+        if (!byte) return std::nullopt;
+        out.push_back(*byte);
+        i += sequence->length;
+    }
+    return out;
 }
 
 }  // namespace
 
-std::string Cp1252ToUtf8(std::string_view wire) {
+std::string WireForm(std::string_view text) {
     std::string out;
-    out.reserve(wire.size());
-    for (char c : wire) {
-        auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out.push_back(c);
-        } else if (b < 0xA0) {
-            char16_t mapped = kHighControls[b - 0x80];
-            AppendUtf8(out, mapped != 0 ? mapped : b);
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        auto sequence = SequenceAt(text, i);
+        if (sequence) {
+            out.append(text.substr(i, sequence->length));
+            i += sequence->length;
         } else {
-            AppendUtf8(out, b);
+            AppendUtf8(out, Windows1252Character(static_cast<unsigned char>(text[i++])));
         }
     }
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view text) {
+std::string ToWireText(std::string_view text) {
+    auto windows1252 = Windows1252Form(text);
+    // Bytes that would read as UTF-8 at the other end go as UTF-8 themselves.
+    if (windows1252 && !IsUtf8BeyondAscii(*windows1252)) return *windows1252;
+    return WireForm(text);
+}
+
+bool GoesAsWindows1252(std::string_view text) {
+    auto windows1252 = Windows1252Form(text);
+    return windows1252 && !IsUtf8BeyondAscii(*windows1252);
+}
+
+std::string FromWireText(std::string_view wire) {
+    if (IsUtf8BeyondAscii(wire)) return std::string(wire);
     std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto b = static_cast<unsigned char>(text[i]);
-        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        char32_t cp = extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-        bool valid = extra >= 0 && i + extra < text.size() + (extra == 0 ? 1 : 0);
-        for (int k = 1; valid && k <= extra; ++k) {
-            auto cont = static_cast<unsigned char>(text[i + k]);
-            if ((cont & 0xC0) != 0x80) valid = false;
-            cp = (cp << 6) | (cont & 0x3F);
-        }
-        if (extra == 0) {
-            out.push_back(static_cast<char>(b));
-            i += 1;
-        } else if (valid && extra > 0) {
-            out.push_back(EncodeCodePoint(cp));
-            i += static_cast<std::size_t>(extra) + 1;
-        } else {
-            out.push_back(static_cast<char>(b));  // not UTF-8: keep the byte as it stands
-            i += 1;
-        }
-    }
+    out.reserve(wire.size());
+    for (char c : wire) AppendUtf8(out, Windows1252Character(static_cast<unsigned char>(c)));
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "base/text.h"
+#include "base/wire_text.h"
 
 namespace tandril::library {
 
@@ -56,13 +57,19 @@ const std::string* FolderIndexTable::Folder(std::uint32_t number) const {
 }
 
 void ShareBatch::Add(const std::string& folder, const protocol::SharedEntry& file, const Send& send) {
-    const std::size_t need = protocol::ShareFolder::EntrySize(file);
+    protocol::SharedEntry onWire = file;
+    onWire.name = ToWireText(file.name);
+    const std::size_t need = protocol::ShareFolder::EntrySize(onWire);
+    // One batch goes in one code page: a name Windows-1252 cannot hold must not turn the names
+    // around it into UTF-8 for the clients that read Windows-1252.
+    const bool windows1252 = GoesAsWindows1252(file.name);
     const bool otherFolder = open_ && !EqualsNoCase(batch_.folder, folder);
-    if (otherFolder || need + size_ >= kShareBatchSize) Flush(send);
+    if (otherFolder || (open_ && windows1252 != windows1252_) || need + size_ >= kShareBatchSize) Flush(send);
     if (!open_) {
         batch_ = {folder, {}};
         size_ = protocol::ShareFolder::HeadSize(folder);
         open_ = true;
+        windows1252_ = windows1252;
     }
     if (need + size_ < kShareBatchSize) {
         batch_.files.push_back(file);
@@ -93,27 +100,48 @@ SharedFileRecord* SharedList::Find(std::string_view path) {
     return it == byPath_.end() ? nullptr : &*it->second;
 }
 
+SharedFileRecord* SharedList::FindAsAnnounced(std::string_view path) {
+    if (SharedFileRecord* record = Find(path)) return record;
+    auto it = byWireForm_.find(Key(WireForm(path)));
+    return it == byWireForm_.end() ? nullptr : &*it->second;
+}
+
+void SharedList::Index(Records::iterator record) {
+    byPath_[Key(record->path)] = record;
+    std::string form = WireForm(record->path);
+    if (form != record->path) byWireForm_[Key(form)] = record;
+}
+
+void SharedList::Unindex(Records::iterator record) {
+    auto erase = [&](auto& index, const std::string& key) {
+        auto it = index.find(key);
+        if (it != index.end() && it->second == record) index.erase(it);
+    };
+    erase(byPath_, Key(record->path));
+    erase(byWireForm_, Key(WireForm(record->path)));
+}
+
 SharedFileRecord& SharedList::Append(SharedFileRecord record) {
-    std::string key = Key(record.path);
     records_.push_back(std::move(record));
-    byPath_[key] = std::prev(records_.end());
+    Index(std::prev(records_.end()));
     return records_.back();
 }
 
 void SharedList::Remove(std::string_view path) {
     auto it = byPath_.find(Key(path));
     if (it == byPath_.end()) return;
-    records_.erase(it->second);
-    byPath_.erase(it);
+    auto record = it->second;
+    Unindex(record);
+    records_.erase(record);
 }
 
 void SharedList::Rename(SharedFileRecord& record, std::string newPath) {
     auto it = byPath_.find(Key(record.path));
     if (it == byPath_.end()) return;
     auto position = it->second;
-    byPath_.erase(it);
+    Unindex(position);
     record.path = CutText(newPath, kMaxSharedPath);
-    byPath_[Key(record.path)] = position;
+    Index(position);
 }
 
 void SharedList::AssignFolderNumber(SharedFileRecord& record) {

@@ -77,7 +77,8 @@ public:
 private:
     protocol::ShareFolder batch_;
     bool open_ = false;
-    std::size_t size_ = 0;  // of the payload
+    bool windows1252_ = true;
+    std::size_t size_ = 0;  // of the payload on the wire
 };
 
 class SharedList {
@@ -93,6 +94,9 @@ public:
     std::size_t size() const { return records_.size(); }
     // By path, case ignored.
     SharedFileRecord* Find(std::string_view path);
+    // By the path a peer's request resolves to: the path itself, or the wire form of a path whose
+    // bytes are not all UTF-8 (the request names the file as it was announced).
+    SharedFileRecord* FindAsAnnounced(std::string_view path);
     SharedFileRecord& Append(SharedFileRecord record);
     void Remove(std::string_view path);
     void Rename(SharedFileRecord& record, std::string newPath);
@@ -109,8 +113,12 @@ public:
 
 private:
     static std::string Key(std::string_view path);
+    void Index(Records::iterator record);
+    void Unindex(Records::iterator record);
     Records records_;
     std::unordered_map<std::string, Records::iterator> byPath_;
+    // Only the paths that read differently after a trip over the wire.
+    std::unordered_map<std::string, Records::iterator> byWireForm_;
 };
 
 }  // namespace tandril::library

@@ -85,7 +85,7 @@ int ServerLink::SendServerMessage(std::uint16_t type, std::string_view text) {
         std::scoped_lock lock(sendLock_);
         int fd = fd_.load();
         if (fd < 0) return 0;
-        failed = !WriteFrame(fd, EncodeFrame(type, Utf8ToCp1252(text)));
+        failed = !WriteFrame(fd, EncodeFrame(type, ToWireText(text)));
     }
     if (failed && callbacks_.sendFailed) callbacks_.sendFailed();
     return failed ? 0 : 1;
@@ -99,7 +99,7 @@ int ServerLink::SendFrames(const Frames& frames) {
         int fd = fd_.load();
         if (fd < 0) return 0;
         for (const auto& [type, payload] : frames) {
-            if (!WriteFrame(fd, EncodeFrame(static_cast<std::uint16_t>(type), Utf8ToCp1252(payload)))) {
+            if (!WriteFrame(fd, EncodeFrame(static_cast<std::uint16_t>(type), ToWireText(payload)))) {
                 failed = true;
                 break;
             }
@@ -116,7 +116,7 @@ int ServerLink::ReceiveServerMessage(std::string& text, std::size_t size) {
         if (frame.status == FrameStatus::Malformed) return -1;
         if (frame.status == FrameStatus::Complete) {
             std::size_t keep = size == 0 ? 0 : std::min(frame.payload.size(), size - 1);
-            text = Cp1252ToUtf8(frame.payload.substr(0, keep));
+            text = FromWireText(frame.payload.substr(0, keep));
             int type = frame.type;
             inbox_.erase(0, frame.consumed);
             return type;
@@ -192,7 +192,7 @@ void ServerLink::ProcessInbox() {
         if (frame.status == FrameStatus::Complete) {
             haveFrame = true;
             type = frame.type;
-            payload = Cp1252ToUtf8(frame.payload.substr(0, std::min(frame.payload.size(), kMainReceiveBuffer - 1)));
+            payload = FromWireText(frame.payload.substr(0, std::min(frame.payload.size(), kMainReceiveBuffer - 1)));
             inbox_.erase(0, frame.consumed);
             more = ParseFrame(inbox_).status != FrameStatus::NeedMore || peerClosed_;
         } else {

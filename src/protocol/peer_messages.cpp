@@ -56,21 +56,21 @@ std::string_view PeerErrorText(PeerError error) {
 }
 
 std::string FileRequest::Encode() const {
-    return Utf8ToCp1252(Format(kLineLimit, "%s \"%s\" %s", user.c_str(), fileName.c_str(), offset.c_str()));
+    return ToWireText(Format(kLineLimit, "%s \"%s\" %s", user.c_str(), fileName.c_str(), offset.c_str()));
 }
 
 FileRequest FileRequest::Decode(std::string_view wire) {
-    const std::string line = Cp1252ToUtf8(wire);
+    const std::string line = FromWireText(wire);
     return FileRequest{GetField(line, 1, kNickWidth + 1).value_or(""), GetField(line, 2, kFileNameWidth + 1).value_or(""),
                        GetField(line, 3, kOffsetWidth + 1).value_or("")};
 }
 
 std::string PushHeader::Encode() const {
-    return Utf8ToCp1252(Format(kLineLimit, "%s \"%s\" %lu", user.c_str(), fileName.c_str(), static_cast<unsigned long>(size)));
+    return ToWireText(Format(kLineLimit, "%s \"%s\" %lu", user.c_str(), fileName.c_str(), static_cast<unsigned long>(size)));
 }
 
 std::optional<PushHeader> PushHeader::Decode(std::string_view wire) {
-    const std::string line = Cp1252ToUtf8(wire);
+    const std::string line = FromWireText(wire);
     auto size = GetField(line, 3, kNumberWidth + 1);
     if (!size) return std::nullopt;
     return PushHeader{GetField(line, 1, kNickWidth + 1).value_or(""), GetField(line, 2, kFileNameWidth + 1).value_or(""),

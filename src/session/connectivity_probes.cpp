@@ -29,7 +29,7 @@ void OutboundProbe(Session& client, std::string address, int port, std::string t
         if (std::chrono::steady_clock::now() >= deadline || client.rt.state.quitting) return;
         client.rt.Sleep(1s);
     }
-    platform::SendAllBlocking(s.fd(), Utf8ToCp1252(text));
+    platform::SendAllBlocking(s.fd(), ToWireText(text));
 }
 
 // 901: listen on the port for one connection within the time-out and send it the text.
@@ -44,7 +44,7 @@ void InboundProbe(Session& client, int port, int seconds, std::string text) {
         if (platform::WaitReadable(listener.fd(), std::min<std::chrono::milliseconds>(left, 200ms)) == platform::WaitResult::Ready) break;
     }
     platform::Socket peer(::accept(listener.fd(), nullptr, nullptr));
-    if (peer) platform::SendAllBlocking(peer.fd(), Utf8ToCp1252(text));
+    if (peer) platform::SendAllBlocking(peer.fd(), ToWireText(text));
 }
 
 }  // namespace

@@ -165,7 +165,7 @@ void SendFile(Transfers& c, TransferRecord& r, int fd, platform::UniqueFd file, 
 
 std::optional<SharedFileOnDisk> FindSharedFile(Transfers& c, const std::string& name, std::string* virtualName) {
     std::scoped_lock lock(c.library.sharedList.lock);
-    library::SharedFileRecord* file = c.library.sharedList.Find(c.library.sharedList.ResolveVirtualName(name));
+    library::SharedFileRecord* file = c.library.sharedList.FindAsAnnounced(c.library.sharedList.ResolveVirtualName(name));
     if (!file) return std::nullopt;
     if (virtualName) *virtualName = c.library.sharedList.VirtualName(*file);
     return SharedFileOnDisk{file->path, file->size};

@@ -26,7 +26,7 @@ void DecodeAs(const std::string& payload) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string wire(reinterpret_cast<const char*>(data), size);
-    const std::string payload = tandril::Cp1252ToUtf8(wire);
+    const std::string payload = tandril::FromWireText(wire);
     DecodeAs<ErrorText, Login, VersionCheck, Register, AccountCheck, PersonalData, DataPortCandidates, ShareFile, ShareFolder,
              SearchRequest, SearchResult, DownloadRequest, PushRequest, UploadAccepted, DownloadAddress, PushAsked, DownloadFailed,
              TransferFailed, UploadRequest, UploadLimitReached, RemoteQueueFull, LineSpeedQuery, UserLineSpeed, PeerUnreachable,

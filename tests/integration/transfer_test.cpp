@@ -10,6 +10,7 @@
 #include "devserver/dev_server.h"
 #include "library/audio_data_start.h"
 #include "platform/atomic_file.h"
+#include "search/search_session.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
 #include "transfer/data_port.h"
@@ -869,4 +870,46 @@ TEST(Transfer, APeerThatLeavesMidFileOrPushesWhatWasNotAskedForCostsNothingElse)
     EXPECT_FALSE(fs::exists(save.parent_path().parent_path() / "escaped.mp3"));
     EXPECT_FALSE(fs::exists("/tmp/escaped.mp3"));
     EXPECT_TRUE(fs::is_empty(save));
+}
+
+// Names Windows-1252 cannot hold go out as UTF-8, and a name whose bytes are not UTF-8 (made on
+// another system) as its Windows-1252 reading: either way the name a peer asks for is the name
+// that was announced, so each file is found and arrives whole.
+TEST(Transfer, NamesTheWireCodePageCannotHoldAreFoundAndDownloaded) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    const struct {
+        std::string onDisk, seen, word;
+    } cases[] = {
+        {"Москва.mp3", "Москва.mp3", "Москва"},
+        {"Ελλάδα.mp3", "Ελλάδα.mp3", "Ελλάδα"},
+        {"東京.mp3", "東京.mp3", "東京"},
+        {"łódź.mp3", "łódź.mp3", "łódź"},
+        {"řeka.mp3", "řeka.mp3", "řeka"},
+        {"Cafe\xcc\x81 noir.mp3", "Cafe\xcc\x81 noir.mp3", "noir"},  // a decomposed accent
+        {"caf\xe9 latin.mp3", "café latin.mp3", "latin"},            // not UTF-8 on disk
+        {"Café crème.mp3", "Café crème.mp3", "crème"},
+    };
+    Network n;
+    for (const auto& c : cases) fs::copy_file(n.song, n.music.path() / "Music" / c.onDisk);
+    ASSERT_TRUE(n.ann.GoOnline(n.server) && n.bob.GoOnline(n.server));
+    ASSERT_TRUE(test::RunUntil([&] { return n.server.SharedFilesOf("ann").size() == std::size(cases) + 1; }));
+    // What Windows-1252 holds still goes in its bytes.
+    auto shares = n.server.FramesFrom("ann");
+    EXPECT_TRUE(std::any_of(shares.begin(), shares.end(),
+                            [](auto& f) { return f.type == 870 && f.payload.find("Caf\xe9 cr\xe8me.mp3") != std::string::npos; }));
+
+    Client& bob = *n.bob.client;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seen);
+        search::SearchButton(bob.search, {.artist = c.word});
+        ASSERT_TRUE(test::RunUntil([&] { return bob.search.Idle() && bob.search.Snapshot().info.starts_with("Returned"); }));
+        auto v = bob.search.Snapshot();
+        ASSERT_EQ(v.rows.size(), 1u) << v.info;
+        EXPECT_EQ(v.rows[0].name, "Music\\" + c.seen);
+        const search::SearchResult& result = v.results[v.rows[0].result];
+        StartDownload(bob.transfers, result.fileName, "ann", result.size);
+        const fs::path got = fs::path(bob.state.settings().savePath) / c.seen;
+        ASSERT_TRUE(test::RunUntil([&] { return fs::exists(got) && !fs::exists(got.string() + ".part"); }, 15s)) << Status(bob, false);
+        EXPECT_EQ(platform::ReadWholeFile(got), platform::ReadWholeFile(n.song));
+    }
 }

@@ -1,0 +1,105 @@
+// A server that sends nonsense: frames of every type with random and malformed payloads, then a
+// broken frame. The client must neither crash nor hang, and its data port must keep answering.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <random>
+
+#include "devserver/dev_server.h"
+#include "platform/socket.h"
+#include "support/network_user.h"
+
+using namespace tandril;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Pieces a hostile payload is made of: numbers out of every range, quotes left open, names the
+// parsers must not take as paths, and plain noise.
+std::string Piece(std::mt19937& random) {
+    static const char* const kPieces[] = {"",
+                                          "0",
+                                          "-1",
+                                          "4294967296",
+                                          "99999999999999999999999",
+                                          "\"",
+                                          "\"a b\"",
+                                          "\\",
+                                          "127.0.0.1",
+                                          "16777343",
+                                          "#x",
+                                          "1:\\1\\a.mp3",
+                                          "..\\..\\etc",
+                                          "-2147483648",
+                                          "nan",
+                                          "0x10",
+                                          "1e9",
+                                          "\"\"",
+                                          "user",
+                                          "\x80\xff\xc3"};
+    std::uniform_int_distribution<int> kind(0, 9);
+    switch (kind(random)) {
+        case 0:
+            return std::string(std::uniform_int_distribution<std::size_t>(0, 3000)(random), 'x');
+        case 1: {
+            std::string noise(std::uniform_int_distribution<std::size_t>(0, 40)(random), '\0');
+            for (char& c : noise) c = static_cast<char>(random());
+            return noise;
+        }
+        default:
+            return kPieces[std::uniform_int_distribution<std::size_t>(0, std::size(kPieces) - 1)(random)];
+    }
+}
+
+std::string Payload(std::mt19937& random) {
+    std::string payload;
+    const int fields = std::uniform_int_distribution<int>(0, 18)(random);
+    for (int i = 0; i < fields; ++i) payload += (i ? " " : "") + Piece(random);
+    return payload.substr(0, 8000);
+}
+
+// The data port greets a new connection with '1'.
+bool DataPortAnswers(int port) {
+    platform::Socket s;
+    if (platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(port)}, 2s, s) != platform::ConnectResult::Connected)
+        return false;
+    char one = 0;
+    return platform::WaitReadable(s.fd(), 5s) == platform::WaitResult::Ready && ::recv(s.fd(), &one, 1, 0) == 1 && one == '1';
+}
+
+}  // namespace
+
+TEST(HostileServer, NonsenseOfEveryTypeNeitherEndsNorHangsTheClient) {
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    const int port = test::FreePort();
+    test::NetworkUser ann{server, "ann", {.dataPort = port}};
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(DataPortAnswers(port));
+
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    // Every type the protocol knows lies in 0..1300; the rest are unknown to the client anyway.
+    for (int round = 0; round < 4; ++round) {
+        for (int type = 0; type <= 1300; ++type) {
+            if (!server.IsOnline("ann")) ASSERT_TRUE(server.WaitFor("ann", -1, 20s)) << "the client did not come back";
+            server.SendTo("ann", type, Payload(random));
+        }
+        // The client keeps its event loop turning while it digests them.
+        int ticks = 0;
+        EXPECT_TRUE(test::RunUntil([&] { return ++ticks > 3; }, 10s));
+    }
+    // The server may move the data port (613), and did at random: it moves it back, and the client
+    // listens there again.
+    ASSERT_TRUE(server.IsOnline("ann"));
+    server.SendTo("ann", 613, std::to_string(port));
+    EXPECT_TRUE(test::RunUntil([&] { return ann.client->state.account().dataPort == port && DataPortAnswers(port); }, 10s));
+
+    // A frame that says it is longer than what follows, then noise: the link may go, the data port stays.
+    server.SendRawTo("ann", std::string("\xff\xff\xc8\x00", 4) + "short");
+    server.SendRawTo("ann", std::string(70000, '\x7f'));
+    EXPECT_TRUE(DataPortAnswers(port));
+    int ticks = 0;
+    EXPECT_TRUE(test::RunUntil([&] { return ++ticks > 3; }, 10s));
+}
