@@ -38,7 +38,9 @@ TEST(PreferencesDialog, ARefusingPageIsShownAndTheSheetStaysThenOkSavesWhatWasTy
     gui::PreferencesDialog sheet(w.client, &w.window);
     sheet.show();
     sheet.LineSpeed()->setCurrentIndex(6);
+    sheet.Pages()->setCurrentIndex(4);
     sheet.MaxDownloads()->setText(QStringLiteral("0"));
+    sheet.Pages()->setCurrentIndex(0);
     sheet.TryAccept();
     EXPECT_TRUE(sheet.isVisible());
     EXPECT_EQ(sheet.Pages()->currentIndex(), 4);
@@ -54,6 +56,31 @@ TEST(PreferencesDialog, ARefusingPageIsShownAndTheSheetStaysThenOkSavesWhatWasTy
     ASSERT_TRUE(LoadSettings(w.client.store, stored, quiet));
     EXPECT_EQ(stored.settings().maxDownloads, 7);
     EXPECT_EQ(stored.account().lineSpeed, 6);
+}
+
+// A page never opened is not applied: with "My Files" as the save folder (nothing ticked in the
+// download tree) OK does not ask for a save folder when only the personal page was seen.
+TEST(PreferencesDialog, OnlyThePagesThatWereShownAreApplied) {
+    Window w;
+    w.client.state.EditAccount()->email = "lea@example.org";
+    w.client.state.EditAccount()->password = "pw";
+    w.client.state.EditSettings()->savePath.clear();
+    gui::PreferencesDialog sheet(w.client, &w.window);
+    sheet.LineSpeed()->setCurrentIndex(3);
+    sheet.TryAccept();
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_TRUE(w.ui.Texts("question").empty());
+    EXPECT_EQ(w.client.state.account().lineSpeed, 3);
+
+    // Once the download page was seen, its rule applies.
+    gui::PreferencesDialog again(w.client, &w.window);
+    again.Pages()->setCurrentIndex(4);
+    w.ui.Script({Answer::No});
+    again.TryAccept();
+    EXPECT_NE(again.result(), QDialog::Accepted);
+    const auto questions = w.ui.Texts("question");
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].rfind("You did not choose a save folder!", 0), 0u) << questions[0];
 }
 
 TEST(PreferencesDialog, CancelStoresNothing) {

@@ -45,6 +45,11 @@ PreferencesDialog::PreferencesDialog(Client& client, QWidget* owner)
     pages_->addTab(BuildSharing(), QStringLiteral("Partage"));
     pages_->addTab(BuildDownload(), QStringLiteral("Téléchargement"));
     pages_->addTab(BuildProxy(), QStringLiteral("Paramètres du Proxy"));
+    shown_.assign(static_cast<std::size_t>(pages_->count()), false);
+    shown_[0] = true;
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page >= 0) shown_[static_cast<std::size_t>(page)] = true;
+    });
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("&Annuler"), this);
@@ -182,23 +187,24 @@ QWidget* PreferencesDialog::BuildProxy() {
 void PreferencesDialog::TryAccept() {
     session::Session& s = client_.session;
     auto stayOn = [this](QWidget* page) { pages_->setCurrentWidget(page); };
+    auto wasShown = [this](int page) { return shown_[static_cast<std::size_t>(page)]; };
     const session::PersonalPage personal{
         {}, email_->text().toStdString(), password_->text().toStdString(), speed_->currentIndex(), player_->currentIndex() == 1};
-    if (session::ApplyPersonalPage(s, personal) == session::PageResult::Stay) return stayOn(pages_->widget(0));
+    if (wasShown(0) && session::ApplyPersonalPage(s, personal) == session::PageResult::Stay) return stayOn(pages_->widget(0));
     const session::ChatPage chat{chatBoxes_[0]->isChecked(), chatBoxes_[1]->isChecked(), chatBoxes_[2]->isChecked(),
                                  chatBoxes_[3]->isChecked()};
-    session::ApplyChatPage(s, chat);
-    themes_->Apply();
+    if (wasShown(1)) session::ApplyChatPage(s, chat);
+    if (wasShown(2)) themes_->Apply();
     const session::SharingPage sharing{Folders(sharedTree_->TickedFolders()), maxUploads_->text().toStdString(),
                                        dataPort_->text().toStdString()};
-    if (session::ApplySharingPage(s, *sheet_, sharing) == session::PageResult::Stay) return stayOn(pages_->widget(3));
+    if (wasShown(3) && session::ApplySharingPage(s, *sheet_, sharing) == session::PageResult::Stay) return stayOn(pages_->widget(3));
     const session::DownloadPage download{Folders(saveTree_->TickedFolders()), partialAction_->currentIndex(),
                                          autoDelete_->currentIndex() == 0, maxDownloads_->text().toStdString()};
-    if (session::ApplyDownloadPage(s, *sheet_, download) == session::PageResult::Stay) return stayOn(pages_->widget(4));
+    if (wasShown(4) && session::ApplyDownloadPage(s, *sheet_, download) == session::PageResult::Stay) return stayOn(pages_->widget(4));
     const session::ProxyForm proxy{proxyType_->currentIndex(),           proxyServer_->text().toStdString(),
                                    proxyPort_->text().toStdString(),     proxyUser_->text().toStdString(),
                                    proxyPassword_->text().toStdString(), proxyTransfers_->currentIndex() == 0};
-    if (session::ApplyProxyPage(s, proxy) == session::PageResult::Stay) return stayOn(pages_->widget(5));
+    if (wasShown(5) && session::ApplyProxyPage(s, proxy) == session::PageResult::Stay) return stayOn(pages_->widget(5));
     sheet_->closedWithOk = true;
     accept();
 }

@@ -4,6 +4,8 @@
 // refusing page, when one refuses.
 
 #include <QDialog>
+#include <memory>
+#include <vector>
 
 #include "session/preferences.h"
 
@@ -39,7 +41,8 @@ public:
     FolderTree* SaveTree() const { return saveTree_; }
     QLineEdit* MaxDownloads() const { return maxDownloads_; }
 
-    // "&OK": every page applied in order; the first that refuses is shown and the sheet stays.
+    // "&OK": every page that was shown is applied in order (a page never opened has nothing to say);
+    // the first that refuses is shown and the sheet stays.
     void TryAccept();
     // "&Démarrer!": the disk scan behind the connecting dialog; the tree is refilled when it ends.
     void StartScan();
@@ -57,6 +60,7 @@ private:
     // Shared with a running scan, which outlives nothing but may outlive a click.
     std::shared_ptr<session::PreferencesSheet> sheet_;
     QTabWidget* pages_;
+    std::vector<bool> shown_;
     QComboBox* speed_{};
     QLineEdit* email_{};
     QLineEdit* password_{};
