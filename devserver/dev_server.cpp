@@ -89,7 +89,7 @@ std::string DevServer::UpgradePayload(const std::string& user, const std::string
                                       const std::optional<std::string>& checkValue) {
     const UserLine& line = lines_[user];
     std::string value = checkValue ? *checkValue
-                                   : upgrade::UpgradeCheckValue(Cp1252ToUtf8(user), Cp1252ToUtf8(accounts_[user]), line.dataPort,
+                                   : upgrade::UpgradeCheckValue(FromWireText(user), FromWireText(accounts_[user]), line.dataPort,
                                                                 line.lineSpeed, kVersionText);
     return protocol::UpgradeOffer{version, location, value}.Encode();
 }

@@ -24,9 +24,9 @@ std::string OldPasswordScramble(std::string_view password) {
 
 std::string UpgradeCheckValue(std::string_view userName, std::string_view password, int dataPort, int lineSpeed,
                               std::string_view versionText) {
-    const std::string u = Utf8ToCp1252(userName);
-    const std::string p = OldPasswordScramble(Utf8ToCp1252(password));
-    const std::string v = Utf8ToCp1252(versionText);
+    const std::string u = ToWireText(userName);
+    const std::string p = OldPasswordScramble(ToWireText(password));
+    const std::string v = ToWireText(versionText);
     const std::string l = std::to_string(lineSpeed);
     const std::string d = std::to_string(dataPort);
     // The order is the servers' and must not change.
