@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DecodeAs<ErrorText, Login, VersionCheck, Register, AccountCheck, PersonalData, DataPortCandidates, ShareFile, ShareFolder,
              SearchRequest, SearchResult, DownloadRequest, PushRequest, UploadAccepted, DownloadAddress, PushAsked, DownloadFailed,
              TransferFailed, UploadRequest, UploadLimitReached, RemoteQueueFull, LineSpeedQuery, UserLineSpeed, PeerUnreachable,
-             ServerStatistics, ImposedDataPort, ImposedLineSpeed, OutboundProbe, InboundProbe, HotListAdd, UserInfoRequest, BothFirewalled, UpgradeOffer>(
-        payload);
+             ServerStatistics, ImposedDataPort, ImposedLineSpeed, OutboundProbe, InboundProbe, HotListAdd, UserInfoRequest, BothFirewalled,
+             UpgradeOffer>(payload);
     (void)ParsePeerCommand(wire);
     (void)FileRequest::Decode(wire);
     (void)PushHeader::Decode(wire);
