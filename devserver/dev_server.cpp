@@ -448,7 +448,10 @@ void DevServer::Run(std::stop_token stop) {
             nextStats = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.statsIntervalMs);
             int online = 0;
             for (auto& c : connections_) online += c->user.empty() ? 0 : 1;
-            std::string stats = std::to_string(online) + " " + std::to_string(online * 1234) + " " + std::to_string(online * 7);
+            // What it really holds: users online, the files they share and their size in whole gigabytes.
+            const auto [files, bytes] = shares_.Totals();
+            const std::string stats =
+                protocol::ServerStatistics{std::to_string(online), std::to_string(files), std::to_string(bytes >> 30)}.Encode();
             for (auto& c : connections_) {
                 if (!c->user.empty()) Reply(*c, MessageType::ServerStatistics, stats);
             }

@@ -32,10 +32,23 @@ std::optional<SharedFile> FileAt(const std::string& payload, const std::string& 
 
 }  // namespace
 
+namespace {
+
+std::string NameKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+}  // namespace
+
 void ShareIndex::Add(const std::string& user, SharedFile file) {
-    auto& files = files_[user];
-    std::erase_if(files, [&](const SharedFile& f) { return EqualsNoCase(f.virtualName, file.virtualName); });
-    files.push_back(std::move(file));
+    UserFiles& u = files_[user];
+    std::string key = NameKey(file.virtualName);
+    // Shared again: it moves to the end.
+    if (auto old = u.byName.find(key); old != u.byName.end()) u.files.erase(old->second);
+    u.files.push_back(std::move(file));
+    u.byName[std::move(key)] = std::prev(u.files.end());
 }
 
 void ShareIndex::ShareBatch(const std::string& user, const std::string& payload) {
@@ -59,8 +72,11 @@ void ShareIndex::ShareOne(const std::string& user, const std::string& payload) {
 bool ShareIndex::Unshare(const std::string& user, const std::string& payload) {
     auto it = files_.find(user);
     if (it == files_.end()) return false;
-    const std::string name = FromWireText(payload);
-    return std::erase_if(it->second, [&](const SharedFile& f) { return EqualsNoCase(f.virtualName, name); }) > 0;
+    auto file = it->second.byName.find(NameKey(FromWireText(payload)));
+    if (file == it->second.byName.end()) return false;
+    it->second.files.erase(file->second);
+    it->second.byName.erase(file);
+    return true;
 }
 
 void ShareIndex::KeepOnly(const std::set<std::string>& onlineUsers) {
@@ -85,7 +101,8 @@ std::vector<std::string> ShareIndex::Search(const protocol::SearchRequest& query
     }
     const int bitrate = static_cast<int>(DecimalValue(query.bitrate));
     std::vector<std::string> results;
-    for (const auto& [user, files] : files_) {
+    for (const auto& [user, shared] : files_) {
+        const auto& files = shared.files;
         auto line = users.find(user);
         UserLine who = line == users.end() ? UserLine{} : line->second;
         if (!Holds(query.lineSpeedComparison, who.lineSpeed, query.lineSpeed)) continue;
@@ -103,16 +120,24 @@ std::vector<std::string> ShareIndex::Search(const protocol::SearchRequest& query
 
 std::vector<SharedFile> ShareIndex::FilesOf(const std::string& user) const {
     auto it = files_.find(user);
-    return it == files_.end() ? std::vector<SharedFile>{} : it->second;
+    if (it == files_.end()) return {};
+    return {it->second.files.begin(), it->second.files.end()};
+}
+
+std::pair<std::uint64_t, std::uint64_t> ShareIndex::Totals() const {
+    std::uint64_t count = 0, bytes = 0;
+    for (const auto& [user, shared] : files_) {
+        count += shared.files.size();
+        for (const SharedFile& f : shared.files) bytes += f.size;
+    }
+    return {count, bytes};
 }
 
 const SharedFile* ShareIndex::Find(const std::string& user, const std::string& virtualName) const {
     auto files = files_.find(user);
     if (files == files_.end()) return nullptr;
-    for (const SharedFile& f : files->second) {
-        if (EqualsNoCase(f.virtualName, virtualName)) return &f;
-    }
-    return nullptr;
+    auto file = files->second.byName.find(NameKey(virtualName));
+    return file == files->second.byName.end() ? nullptr : &*file->second;
 }
 
 }  // namespace tandril::devserver

@@ -3,10 +3,13 @@
 // folder), 100 (one file) and 102 (withdraw one file, the bare virtual name as the payload).
 
 #include <cstdint>
+#include <list>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "protocol/server_messages.h"
@@ -44,13 +47,20 @@ public:
     std::vector<SharedFile> FilesOf(const std::string& user) const;
     // The 201 payloads (Windows-1252) of the matching files, users in name order.
     std::vector<std::string> Search(const protocol::SearchRequest& query, const std::map<std::string, UserLine>& users) const;
-    const std::map<std::string, std::vector<SharedFile>>& All() const { return files_; }
+    // Every user's count of files and their total size in bytes.
+    std::pair<std::uint64_t, std::uint64_t> Totals() const;
     // The file `user` shares under that virtual name (case ignored).
     const SharedFile* Find(const std::string& user, const std::string& virtualName) const;
 
 private:
+    // One user's files in the order they were shared, and by name (case ignored), so that taking
+    // in or withdrawing a file costs the same however many the user shares.
+    struct UserFiles {
+        std::list<SharedFile> files;
+        std::unordered_map<std::string, std::list<SharedFile>::iterator> byName;
+    };
     void Add(const std::string& user, SharedFile file);
-    std::map<std::string, std::vector<SharedFile>> files_;
+    std::map<std::string, UserFiles> files_;
 };
 
 }  // namespace tandril::devserver

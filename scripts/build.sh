@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Configures and builds one flavour of the project in build/<flavour>.
-#   scripts/build.sh [release|asan|tsan|fuzz]
+#   scripts/build.sh [release|asan|tsan|fuzz] [target...]     (no target: everything)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 flavour=${1:-release}
+shift || true
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
 dir="build/$flavour"
 args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 case "$flavour" in
@@ -15,4 +18,4 @@ case "$flavour" in
   *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
 esac
 cmake -S . -B "$dir" "${args[@]}" >/dev/null
-cmake --build "$dir" -j2
+cmake --build "$dir" -j2 "${targets[@]}"

@@ -9,14 +9,28 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/build.sh release
+# Only what the demo runs: the client, tandril-cli, devserver and the plug-ins.
+bash scripts/build.sh release tandril tandril-cli devserver tandril-mp3 tandril-wma
 
 demo=${TANDRIL_DEMO_DIR:-$PWD/build/demo}
 profile=${TANDRIL_DEMO_PROFILE:-$PWD/build/demo-profile}
-mkdir -p "$profile" "$demo"
-if [ ! -e "$profile/machine.reg" ] && [ ! -e "$profile/tandril.dat" ]; then
-  printf 'demo\ndemo-password\n\n%s\n0\nInternal\n\n3\n3\n8\n0\n' "$profile/Downloads" > "$profile/tandril.dat"
+
+free_port() {  # a port from the upper range that nothing on this machine listens on
+  local port
+  while :; do
+    port=$((20000 + RANDOM % 40000))
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return; }
+  done
+}
+# The earlier installation's account file (with a data port, so that downloads from firewalled users
+# work) goes into the demo profile once, on the first run: a profile removed afterwards starts
+# with the wizard.
+if [ ! -e "$demo/earlier-account-offered" ]; then
+  mkdir -p "$profile"
+  printf 'demo\ndemo-password\n\n%s\n%s\nInternal\n\n3\n3\n8\n0\n' "$profile/Downloads" "$(free_port)" > "$profile/tandril.dat"
+  mkdir -p "$demo" && touch "$demo/earlier-account-offered"
 fi
+mkdir -p "$profile" "$demo"
 
 # Small MP3 files (a few seconds of tones), made once.
 make_song() {  # folder, name, frequency
@@ -44,13 +58,6 @@ for _ in $(seq 50); do grep -q redirector "$demo/devserver.log" && break; sleep 
 redirector=$(sed -n 's/.*redirector on \([0-9.:]*\).*/\1/p' "$demo/devserver.log")
 echo "demo network: $(cat "$demo/devserver.log")"
 
-free_port() {  # a port from the upper range that nothing on this machine listens on
-  local port
-  while :; do
-    port=$((20000 + RANDOM % 40000))
-    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return; }
-  done
-}
 cli=build/release/src/cli/tandril-cli
 start_user() {  # name, line speed, data port (0: firewalled)
   "$cli" --profile "$demo/$1-profile" --redirector "$redirector" --user="$1" --password=demo --line-speed="$2" \

@@ -7,6 +7,7 @@
 #include "app/front_end.h"
 #include "app/startup.h"
 #include "cli/cli_session.h"
+#include "cli/progress_line.h"
 #include "cli/terminal_ui.h"
 
 using namespace tandril;
@@ -48,7 +49,19 @@ int main(int argc, char** argv) {
     // threads through Qt's event queue.
     const auto direct = Qt::DirectConnection;
     QObject::connect(&client.dialog, &ConnectingDialogModel::statusChanged, &client, print("[Statut Utilisateur] "), direct);
-    QObject::connect(&client.dialog, &ConnectingDialogModel::secondLineChanged, &client, print("[Statut Utilisateur] "), direct);
+    // The dialog counts the files it inspects on its second line ("n of m"): a progress line here.
+    cli::ProgressLine progress([&ui](const std::string& text, bool final) { ui.ShowProgress(text, final); },
+                               ui.OnTerminal() ? std::chrono::milliseconds(100) : std::chrono::seconds(5));
+    QObject::connect(
+        &client.dialog, &ConnectingDialogModel::secondLineChanged, &client,
+        [&ui, &progress](const QString& text) {
+            if (auto count = cli::FileCount(text.toStdString())) {
+                progress.Update(count->first, count->second);
+            } else if (!text.isEmpty()) {
+                ui.Print("[Statut Utilisateur] " + text.toStdString());
+            }
+        },
+        direct);
     QObject::connect(
         &client.main, &MainViewModel::statusTextChanged, &client,
         [&ui](int part, const QString& t) { ui.Print("[status " + std::to_string(part) + "] " + t.toStdString()); }, direct);

@@ -1,12 +1,30 @@
 #include "cli/terminal_ui.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 namespace tandril::cli {
 
+TerminalUi::TerminalUi(Answer defaultAnswer, bool acceptTerms)
+    : onTerminal_(::isatty(STDOUT_FILENO) == 1), defaultAnswer_(defaultAnswer), acceptTerms_(acceptTerms) {}
+
 void TerminalUi::Print(const std::string& line) {
     std::scoped_lock lock(lock_);
-    std::fprintf(stdout, "%s\n", line.c_str());
+    std::fprintf(stdout, "%s%s\n", progressOpen_ ? "\n" : "", line.c_str());
+    progressOpen_ = false;
+    std::fflush(stdout);
+}
+
+void TerminalUi::ShowProgress(const std::string& text, bool final) {
+    std::scoped_lock lock(lock_);
+    if (onTerminal_) {
+        // Back to the start of the line, the new text, the rest of the old one cleared.
+        std::fprintf(stdout, "\r[progress] %s\x1b[K%s", text.c_str(), final ? "\n" : "");
+        progressOpen_ = !final;
+    } else {
+        std::fprintf(stdout, "[progress] %s\n", text.c_str());
+    }
     std::fflush(stdout);
 }
 

@@ -11,7 +11,7 @@ namespace tandril::cli {
 
 class TerminalUi : public UiPort {
 public:
-    TerminalUi(Answer defaultAnswer, bool acceptTerms) : defaultAnswer_(defaultAnswer), acceptTerms_(acceptTerms) {}
+    TerminalUi(Answer defaultAnswer, bool acceptTerms);
     using UiPort::ShowAlert;
     void ShowAlert(AlertKind kind, const std::string& text, Icon icon) override;
     Answer Ask(const Question& question) override;
@@ -27,12 +27,18 @@ public:
     bool AskRetryRegistration() override;
     ExistingFile AskExistingFile(const std::string& baseName) override;
     void Print(const std::string& line);
+    // A progress text: on a terminal one line rewritten in place until `final`, otherwise a line
+    // of its own.
+    void ShowProgress(const std::string& text, bool final);
+    bool OnTerminal() const { return onTerminal_; }
     // The server refused the login's password (the program then ends offline).
     bool LoginRefused() const { return loginRefused_; }
 
 private:
     std::atomic<bool> loginRefused_{false};
     std::mutex lock_;
+    const bool onTerminal_;
+    bool progressOpen_ = false;  // a progress line in place, without its newline yet
     Answer defaultAnswer_;
     bool acceptTerms_;
 };

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "protocol/server_messages.h"
+#include "transfer/download_queue.h"
 #include "transfer/transfers.h"
 #include "transfer/upload.h"
 
@@ -40,6 +41,17 @@ void SetDataPort(Transfers& c, long long port) {
     StartDataPortListener(c);
     // The server hears of the port that really listens: 0 when it could not be bound.
     protocol::Send(c.server, protocol::ChangeDataPort{c.rt.state.account().dataPort});  // nothing goes out while offline
+    if (c.rt.state.account().dataPort != 0) AskAgainAfterFirewallConflicts(c);
+}
+
+void AskAgainAfterFirewallConflicts(Transfers& c) {
+    Outbox out(c);
+    ListLock lock = c.lists.Take(false);
+    for (auto& r : c.lists.Of(lock, false)) {
+        if (!r->firewallConflict || r->state != TransferState::Connecting) continue;
+        r->firewallConflict = false;
+        AskForDownload(c, lock, *r, out);
+    }
 }
 
 bool StartDataPortListener(Transfers& c) {

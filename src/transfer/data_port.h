@@ -28,6 +28,9 @@ private:
 // A port below 0 or from 65535 up is refused with a notice; 0 means firewalled. The listener
 // follows the port and the server is told (703).
 void SetDataPort(Transfers& c, long long port);
+// Downloads left waiting because both sides were firewalled are asked for again (our port now
+// listens, so the uploader can push).
+void AskAgainAfterFirewallConflicts(Transfers& c);
 // Listens on the client's data port, or stops listening when it is 0. A listener already on that
 // port goes on; one on another port stops. A port that cannot be bound turns the firewalled mode
 // on (the data port becomes 0), with the alert; false then.

@@ -159,7 +159,12 @@ void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
     if (bothFirewalled) {
         // Neither side can reach the other.
         if (c.rt.ui.AskBothFirewalledDownload(m.fileName)) {
-            SetDataPort(c, 6699);  // the record waits for the time-out sweep
+            {
+                ListLock lock = c.lists.Take(false);
+                if (TransferRecord* r = StillThere(c, lock, record, rowId)) r->firewallConflict = true;
+            }
+            // Asked for again as soon as a data port listens (this one, or one the user sets later).
+            SetDataPort(c, 6699);
             return;
         }
         {

@@ -51,6 +51,8 @@ struct TransferRecord {
     std::uint32_t peerLineSpeed = 0;
     bool outbound = false;
     bool streaming = false;
+    // Both sides were firewalled and the user set a data port: asked for again once it listens.
+    bool firewallConflict = false;
     std::uint32_t position = 0;
     // A resuming download's alternative sources and the one being tried.
     std::vector<std::unique_ptr<TransferRecord>> sources;

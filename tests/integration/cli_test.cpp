@@ -106,3 +106,43 @@ TEST(CommandLine, ADownloadThatNeverStartsIsGivenUpAfterTheWait) {
     EXPECT_EQ(RunCli(server, bob, "bob", {"--search=harbour", "--download=1", "--wait=2"}), 4);
     EXPECT_TRUE(server.WaitFor("ann", 619, 1s));
 }
+
+// While the library inspects new files the command line shows one progress line, not a line per
+// file: rewritten in place on a terminal, a line every few seconds (and the last) into a file.
+TEST(CommandLine, TheLibraryShowsItsProgressOnOneLine) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServer server;
+    test::TestProfile music;
+    const fs::path song = test::EncodeMp3(music, "song", 1, 44100, "-b 128 --cbr -t");
+    fs::create_directories(music.path() / "Many");
+    for (int i = 0; i < 300; ++i) fs::create_hard_link(song, music.path() / "Many" / ("track " + std::to_string(i) + ".mp3"));
+
+    for (bool terminal : {false, true}) {
+        SCOPED_TRACE(terminal ? "terminal" : "file");
+        test::TestProfile bob;
+        const fs::path output = bob.path() / "output.txt";
+        std::string command = std::string("'") + TANDRIL_CLI_BINARY + "' --profile '" + bob.path().string() +
+                              "' --redirector 127.0.0.1:" + std::to_string(server.RedirectorPort()) +
+                              " --user=bob --password=pw --share='" + (music.path() / "Many").string() + "' --exit-after-startup";
+        // script(1) gives the client a terminal of its own.
+        if (terminal) command = "script -qfec \"" + command + "\" /dev/null";
+        test::ChildProcess cli({"/bin/sh", "-c", command + " > '" + output.string() + "' 2>&1"},
+                               {"TANDRIL_PLUGIN_DIR=" TANDRIL_BUNDLED_PLUGINS});
+        ASSERT_TRUE(test::RunUntil([&] { return !cli.Running(); }, 60s));
+        const std::string text = platform::ReadWholeFile(output).value_or("");
+        EXPECT_NE(text.find("[progress] 300 of 300 files (100%)"), std::string::npos) << text;
+        EXPECT_EQ(text.find("1 of 300"), std::string::npos) << "a line per file";
+        std::size_t lines = 0, inPlace = 0;
+        for (std::size_t at = 0; (at = text.find("[progress]", at)) != std::string::npos; ++at) {
+            ++lines;
+            if (at > 0 && text[at - 1] == '\r') ++inPlace;
+        }
+        EXPECT_GE(lines, 1u);
+        if (terminal) {
+            EXPECT_EQ(inPlace, lines) << text;
+        } else {
+            EXPECT_EQ(inPlace, 0u) << text;
+            EXPECT_LE(lines, 3u) << text;  // the run lasts a few seconds at most
+        }
+    }
+}

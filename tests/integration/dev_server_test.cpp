@@ -106,7 +106,13 @@ TEST(DevServer, LoginRefusalsAndScriptedFrames) {
     right.Send(920, "1");
     right.Send(2, "ann right 0 \"v2.0 BETA 9.4\" 0 4853 0");
     EXPECT_EQ(right.Receive().first, 3);
-    EXPECT_EQ(right.Receive(), (std::pair<int, std::string>{214, "1 1234 7"}));
+    // The statistics count what is really shared: users, files, whole gigabytes.
+    EXPECT_EQ(right.Receive(), (std::pair<int, std::string>{214, "1 0 0"}));
+    right.Send(100, "\"C:\\Music\\big.mp3\" 0123456789abcdef0123456789abcdef 2000000000 128 44100 60");
+    std::pair<int, std::string> stats;
+    do stats = right.Receive();
+    while (stats == std::pair<int, std::string>{214, "1 0 0"});
+    EXPECT_EQ(stats, (std::pair<int, std::string>{214, "1 1 1"}));
     ASSERT_TRUE(server.SendTo("ann", 404, "scripted"));
     std::pair<int, std::string> got;
     do got = right.Receive();

@@ -913,3 +913,27 @@ TEST(Transfer, NamesTheWireCodePageCannotHoldAreFoundAndDownloaded) {
         EXPECT_EQ(platform::ReadWholeFile(got), platform::ReadWholeFile(n.song));
     }
 }
+
+// Both firewalled, the user says they are not: once a data port listens (6699 when it is free,
+// else the one the user sets afterwards) the download is asked for again and the uploader pushes it.
+TEST(Transfer, ADownloadBlockedByTwoFirewallsIsAskedForAgainOnceAPortListens) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServer server;
+    test::TestProfile music;
+    fs::create_directories(music.path() / "Music");
+    const fs::path song = test::EncodeMp3(music, "song", 1, 44100, "-b 128 --cbr -t");
+    fs::copy_file(song, music.path() / "Music/Walled.mp3");
+    test::NetworkUser ann{server, "ann", {.folders = {(music.path() / "Music").string()}, .timeScale = kTransferTimeScale}};
+    test::NetworkUser bob{server, "bob", {.timeScale = kTransferTimeScale}};
+    bob.ui.notFirewalledAnswer = true;
+    ASSERT_TRUE(ann.GoOnline(server) && bob.GoOnline(server));
+    ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
+    const devserver::SharedFile file = server.SharedFilesOf("ann").front();
+    StartDownload(bob.client->transfers, file.virtualName, "ann", file.size);
+    ASSERT_TRUE(test::RunUntil([&] { return !bob.ui.Texts("both-firewalled-download").empty(); }));
+    SetDataPort(bob.client->transfers, test::FreePort());  // as from the data-port settings
+    ASSERT_TRUE(Ends(*bob.client, false, TransferState::Complete)) << Status(*bob.client, false);
+    EXPECT_EQ(platform::ReadWholeFile(fs::path(bob.client->state.settings().savePath) / "Walled.mp3"), platform::ReadWholeFile(song));
+    const auto frames = server.FramesFrom("bob");
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const auto& f) { return f.type == 203; }), 2);
+}
