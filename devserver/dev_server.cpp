@@ -9,9 +9,12 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "base/app_state.h"
 #include "base/text.h"
 #include "base/wire_text.h"
 #include "protocol/framing.h"
+#include "protocol/upgrade_messages.h"
+#include "upgrade/check_value.h"
 
 namespace tandril::devserver {
 
@@ -87,6 +90,26 @@ void DevServer::AnswerRedirectorRaw(const std::string& text) {
 
 bool DevServer::SendTo(const std::string& user, int type, const std::string& payload) {
     return SendRawTo(user, protocol::EncodeFrame(static_cast<std::uint16_t>(type), payload));
+}
+
+std::string DevServer::UpgradePayload(const std::string& user, const std::string& version, const std::string& location,
+                                      const std::optional<std::string>& checkValue) {
+    const UserLine& line = lines_[user];
+    std::string value = checkValue ? *checkValue
+                                   : upgrade::UpgradeCheckValue(FromWireText(user), FromWireText(accounts_[user]), line.dataPort,
+                                                                line.lineSpeed, kVersionText);
+    return protocol::UpgradeOffer{version, location, value}.Encode();
+}
+
+bool DevServer::OfferUpgrade(const std::string& user, const std::string& version, const std::string& location,
+                             std::optional<std::string> checkValue) {
+    std::string payload;
+    {
+        std::scoped_lock lock(lock_);
+        if (!Online(user)) return false;
+        payload = UpgradePayload(user, version, location, checkValue);
+    }
+    return SendTo(user, static_cast<int>(MessageType::UpgradeOffer), payload);
 }
 
 bool DevServer::SendRawTo(const std::string& user, const std::string& bytes) {
@@ -323,6 +346,9 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             if (account == accounts_.end()) accounts_[user] = password;  // an open server: first login registers
             LoginAs(c, user, field(5), field(3));
             Reply(c, MessageType::LoginAccepted, user + "@devserver.invalid");
+            if (options_.upgradeOffer) {
+                Reply(c, MessageType::UpgradeOffer, UpgradePayload(user, options_.upgradeOffer->first, options_.upgradeOffer->second, {}));
+            }
             break;
         }
         case MessageType::Register: {  // register: user password port "version" speed email 0

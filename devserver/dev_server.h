@@ -36,6 +36,9 @@ struct DevServerOptions {
     bool loginCommandsOnly = false;
     // Whether the reachability test (300) finds the client's candidate ports.
     bool dataPortsReachable = true;
+    // Offered to every user right after the login (5), with the check value of their account:
+    // the new version's text and its location ("host:path").
+    std::optional<std::pair<std::string, std::string>> upgradeOffer;
 };
 
 class DevServer {
@@ -63,6 +66,10 @@ public:
     bool SendTo(const std::string& user, int type, const std::string& payload);
     // Sends raw bytes (possibly malformed) to a logged-in user.
     bool SendRawTo(const std::string& user, const std::string& bytes);
+    // Offers a newer client to a logged-in user (5) with the check value their account gives, or
+    // with `checkValue` when one is given; false when the user is not online.
+    bool OfferUpgrade(const std::string& user, const std::string& version, const std::string& location,
+                      std::optional<std::string> checkValue = std::nullopt);
     // Closes a user's connection.
     bool Disconnect(const std::string& user);
 
@@ -107,6 +114,9 @@ private:
     Connection* Online(const std::string& user);
     // Transfers: what one user asks of another is passed on.
     void HandleTransfer(Connection& c, const Frame& f);
+    // The payload of 5 for a logged-in user (lock held).
+    std::string UpgradePayload(const std::string& user, const std::string& version, const std::string& location,
+                               const std::optional<std::string>& checkValue);
     void Wake();
     // Sends what the channels have for connected users (lock_ held).
     void Deliver(const std::vector<Delivery>& out);

@@ -27,6 +27,14 @@ int main(int argc, char** argv) {
             accounts.emplace_back(a.substr(0, colon), colon == std::string::npos ? "" : a.substr(colon + 1));
         } else if (arg == "--login-commands-only") {
             options.loginCommandsOnly = true;
+        } else if (arg == "--offer-upgrade") {
+            std::string offer = next();
+            auto equals = offer.find('=');
+            if (equals == std::string::npos) {
+                std::fprintf(stderr, "devserver: --offer-upgrade takes VERSION=HOST:PATH\n");
+                return 2;
+            }
+            options.upgradeOffer = std::pair(offer.substr(0, equals), offer.substr(equals + 1));
         } else if (arg == "--wait") {
             std::string w = next();
             auto colon = w.find(':');
@@ -36,7 +44,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr,
                          "devserver: a development index server and redirector (a project tool, not a product)\n"
                          "usage: devserver [--port N] [--redirector-port N] [--stats-seconds N]\n"
-                         "                 [--account USER:PASSWORD]... [--wait COUNT:SECONDS] [--login-commands-only]\n");
+                         "                 [--account USER:PASSWORD]... [--wait COUNT:SECONDS] [--login-commands-only]\n"
+                         "                 [--offer-upgrade VERSION=HOST:PATH]\n");
             return arg == "--help" ? 0 : 2;
         }
     }

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  dante-server passwd
+  dante-server passwd nginx
   libssl-dev lame ffmpeg
   libmpg123-dev libavformat-dev libavcodec-dev libswresample-dev libpulse-dev pulseaudio pulseaudio-utils
   xdg-utils

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/local_instance.h"
+#include "upgrade/upgrade_worker.h"
 
 namespace tandril {
 
@@ -30,6 +31,6 @@ InstanceDecision ApplySingleInstanceRule(const SingleInstanceOptions& options, c
 std::unique_ptr<platform::LocalInstanceServer> ListenForLaterStarts(Client& client);
 
 // The file an interrupted upgrade leaves in the profile folder.
-inline constexpr const char* kUpgradeFileName = "upgrade.bin";
+using upgrade::kUpgradeFileName;
 
 }  // namespace tandril

@@ -6,6 +6,7 @@
 #include "app/client.h"
 #include "app/startup.h"
 #include "gui/main_window.h"
+#include "gui/preferences/preferences_dialog.h"
 #include "session/reconnect.h"
 #include "session/server_disconnect.h"
 
@@ -48,7 +49,7 @@ void BuildMainMenu(MainWindow& w) {
     Add(program, "&Déconnexion", [&c] { session::ServerDisconnect(c.session, true); });
     Add(program, "&Go Offline", [&c] { GoOffline(c); });
     program->addSeparator();
-    AddNotYetAvailable(program, "&Préférences");
+    Add(program, "&Préférences", [&w, &c] { ShowPreferences(c, &w); });
     program->addSeparator();
     Add(program, "&Quitter", [&w] { w.Quit(); });
 

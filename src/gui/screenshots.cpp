@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/client.h"
+#include "base/shared_folders.h"
 #include "base/text.h"
 #include "gui/connecting_dialog.h"
 #include "gui/invitation_box.h"
@@ -20,6 +22,7 @@
 #include "gui/pages/my_files_page.h"
 #include "gui/player/demo_playback.h"
 #include "gui/player/player_panel_widget.h"
+#include "gui/preferences/preferences_dialog.h"
 #include "gui/proxy_dialog.h"
 #include "gui/qt_ui_port.h"
 #include "gui/registration_pages.h"
@@ -255,5 +258,28 @@ int main(int argc, char** argv) {
     shoot(firewalled, "both-firewalled.png");
     gui::ExistingFileDialog existing(QStringLiteral("Nova Drift - Harbour Lights.mp3"), &window);
     shoot(existing, "existing-file.png");
+
+    // Every page of the preferences sheet.
+    {
+        client.state.EditAccount()->userName = "demo";
+        client.state.EditAccount()->email = "demo@example.org";
+        client.state.EditAccount()->lineSpeed = 8;
+        client.state.EditAccount()->dataPort = 6699;
+        client.state.EditSettings()->savePath = "/tmp";
+        for (const auto& folder : data.sharedFolders) AddSharedFolder(client.state, folder);
+        gui::PreferencesDialog sheet(client, &window);
+        sheet.show();
+        QElapsedTimer listing;
+        listing.start();
+        while (listing.elapsed() < 1500) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        const char* names[] = {"preferences-1-personal.png", "preferences-2-chat.png",     "preferences-3-themes.png",
+                               "preferences-4-sharing.png",  "preferences-5-download.png", "preferences-6-proxy.png"};
+        for (int page = 0; page < 6; ++page) {
+            sheet.Pages()->setCurrentIndex(page);
+            for (auto* tree : sheet.Pages()->currentWidget()->findChildren<gui::FolderTree*>()) tree->ShowFirstTicked();
+            save(sheet, QString::fromLatin1(names[page]));
+        }
+        sheet.hide();
+    }
     return ok ? 0 : 1;
 }

@@ -132,7 +132,6 @@ struct DataPortCandidates {
 using ErrorText = TextMessage<MessageType::Error>;
 using NoticeText = TextMessage<MessageType::Notice>;
 using LoginAccepted = EmptyMessage<MessageType::LoginAccepted>;
-using UpgradeOffer = TextMessage<MessageType::UpgradeOffer>;
 using NameCheck = TextMessage<MessageType::NameCheck>;
 using NameFree = EmptyMessage<MessageType::NameFree>;
 using NameTaken = EmptyMessage<MessageType::NameTaken>;

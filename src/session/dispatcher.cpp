@@ -15,6 +15,7 @@
 #include "session/pending_parts.h"
 #include "session/server_disconnect.h"
 #include "session/session.h"
+#include "session/upgrade_offer.h"
 #include "transfer/data_port.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
@@ -211,7 +212,7 @@ void ServerDispatcher(Session& client, int number, const std::string& payload) {
         case MessageType::LoginAccepted:
             break;  // a login acceptance outside a login changes nothing
         case MessageType::UpgradeOffer:
-            HandleUpgradeOffer(c, payload);
+            OnUpgradeOffer(c, payload);
             break;
         default:
             break;  // nothing to do, or a type this client does not know

@@ -9,6 +9,7 @@
 #include "session/pending_parts.h"
 #include "session/server_disconnect.h"
 #include "session/session.h"
+#include "session/upgrade_offer.h"
 
 namespace tandril::session {
 
@@ -76,7 +77,7 @@ int LoginToServer(Session& client, bool interactive) {
             }
             return 0;
         case MessageType::UpgradeOffer:
-            HandleUpgradeOffer(client, reply);
+            OnUpgradeOffer(client, reply);
             return 0;
         default:
             if (interactive) {

@@ -4,7 +4,6 @@
 
 namespace tandril::session {
 
-void HandleUpgradeOffer(Session&, const std::string&) {}
 
 void OpenInstantMessage(Session&, const std::string&) {}
 void BrowseUser(Session&, const std::string&) {}

@@ -12,9 +12,6 @@
 
 namespace tandril::session {
 
-// Registration and login helpers.
-void HandleUpgradeOffer(Session& client, const std::string& payload);
-
 // A user met in a result: an instant message to them, or their shared files.
 void OpenInstantMessage(Session& client, const std::string& user);
 void BrowseUser(Session& client, const std::string& user);

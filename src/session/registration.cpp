@@ -14,6 +14,7 @@
 #include "session/registration_lists.h"
 #include "session/server_disconnect.h"
 #include "session/session.h"
+#include "session/upgrade_offer.h"
 
 namespace tandril::session {
 
@@ -122,7 +123,7 @@ bool Wizard::CheckVersion() {
     }
     if (type == static_cast<int>(MessageType::UpgradeOffer)) {
         c_.rt.dialog.SetDialogVisible(true);
-        HandleUpgradeOffer(c_, reply);
+        OnUpgradeOffer(c_, reply);
         throw Left{0};
     }
     return true;
@@ -241,7 +242,7 @@ int Wizard::RegisterOrLogIn() {
         if (RefusedBeforeLogin(type, reply)) continue;  // connected again at once, and logged in plainly
         if (type == static_cast<int>(MessageType::UpgradeOffer)) {
             SaveAccount(c_);
-            HandleUpgradeOffer(c_, reply);
+            OnUpgradeOffer(c_, reply);
             throw Left{0};
         }
         if (type == static_cast<int>(MessageType::Error) && !data_.newUser && ContainsNoCase(reply, "invalid password")) {

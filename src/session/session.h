@@ -15,6 +15,7 @@
 #include "playlist/player_panel.h"
 #include "search/search_session.h"
 #include "transfer/transfers.h"
+#include "upgrade/upgrade_worker.h"
 
 namespace tandril::session {
 
@@ -30,6 +31,8 @@ struct Session {
     playlist::PlayerPanel& panel;
     // The ports offered to the server's reachability test, in order.
     std::vector<int> dataPortCandidates;
+    // How this client upgrades itself when the server offers a newer one.
+    upgrade::UpgradeSetup upgrade = upgrade::DefaultUpgradeSetup();
 };
 
 // Opens the connecting dialog and runs `worker` on a thread of its own.

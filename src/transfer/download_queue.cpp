@@ -172,6 +172,23 @@ void TimeoutSweep(Transfers& c) {
     for (int i = 0; i < failedDownloads; ++i) StartNextQueuedDownload(c);
 }
 
+void StartQueuedDownloadsThatFit(Transfers& c) {
+    if (!c.rt.state.connected) return;
+    const int maxDownloads = c.rt.state.settings().maxDownloads;
+    {
+        Outbox out(c);
+        ListLock lock = c.lists.Take(false);
+        for (auto& r : c.lists.Of(lock, false)) {
+            if (c.rt.state.Downloads() >= maxDownloads) break;
+            if (r->state != TransferState::Queued) continue;
+            SetTransferState(c, lock, *r, TransferState::Connecting);
+            AskForDownload(c, lock, *r, out);
+            TakeDownloadSlot(c, out);
+        }
+    }
+    ShowTransferCounters(c);
+}
+
 void RestartTransfersAfterLogin(Transfers& c) {
     {
         std::scoped_lock lock(c.rt.state.downloadsLock);

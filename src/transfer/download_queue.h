@@ -31,6 +31,8 @@ enum class QueueMove { Up, Down, Top, Bottom };
 void MoveInQueue(Transfers& c, QueueMove move, const std::vector<std::uint32_t>& rowIds);
 // At each 214: requests unanswered for 300 seconds (downloads) or 360 (uploads) fail.
 void TimeoutSweep(Transfers& c);
+// MaxDownloads was raised: waiting downloads start while slots are free (nothing while offline).
+void StartQueuedDownloadsThatFit(Transfers& c);
 // After each login: slots counted again, unanswered requests failed, waiting downloads started.
 void RestartTransfersAfterLogin(Transfers& c);
 

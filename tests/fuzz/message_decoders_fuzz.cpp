@@ -8,6 +8,7 @@
 #include "protocol/chat_messages.h"
 #include "protocol/peer_messages.h"
 #include "protocol/server_messages.h"
+#include "protocol/upgrade_messages.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DecodeAs<ErrorText, Login, VersionCheck, Register, AccountCheck, PersonalData, DataPortCandidates, ShareFile, ShareFolder,
              SearchRequest, SearchResult, DownloadRequest, PushRequest, UploadAccepted, DownloadAddress, PushAsked, DownloadFailed,
              TransferFailed, UploadRequest, UploadLimitReached, RemoteQueueFull, LineSpeedQuery, UserLineSpeed, PeerUnreachable,
-             ServerStatistics, ImposedDataPort, ImposedLineSpeed, OutboundProbe, InboundProbe, HotListAdd, UserInfoRequest, BothFirewalled>(
+             ServerStatistics, ImposedDataPort, ImposedLineSpeed, OutboundProbe, InboundProbe, HotListAdd, UserInfoRequest, BothFirewalled,
+             UpgradeOffer>(
         payload);
     DecodeAs<JoinChannel, PartChannel, ChannelJoined, ChannelUsersEnd, PublicMessage, ChannelMessage, ChannelUserJoined, ChannelUserLeft,
              ChannelUserEntry, ChannelTopic, EmoteRequest, ChannelEmote, PrivateMessage, KillUser, KickFromChannel, SetUserPassword,

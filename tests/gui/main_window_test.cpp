@@ -91,7 +91,7 @@ TEST(MainWindow, MenuCommandsAndTheirEnabling) {
         {"&Connexion", true, ""},
         {"&Déconnexion", true, ""},
         {"&Go Offline", true, ""},
-        {"&Préférences", false, ""},
+        {"&Préférences", true, ""},
         {"&Quitter", true, ""},
         {"Page d'accueil", true, "Alt+O"},
         {"&Discuter", true, "Alt+C"},

@@ -10,6 +10,7 @@
 
 #include "app/client.h"
 #include "support/child_process.h"
+#include "support/dante_proxy.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
 
@@ -184,36 +185,7 @@ TEST(ProxyClient, DirectConnectionsAndProxyNamesThatDoNotResolve) {
     EXPECT_EQ(p.ui.Texts("alert"), std::vector<std::string>{"Unable to resolve address: no-such-host.invalid"});
 }
 
-// A real SOCKS server from the system's packages, started on loopback for these tests.
-class DanteProxy {
-public:
-    DanteProxy(const test::TestProfile& folder, const std::string& method) {
-        platform::Socket probe = platform::ListenTcp(0, true);
-        port_ = platform::LocalPort(probe);
-        probe.reset();
-        auto conf = folder.path() / ("danted-" + method + ".conf");
-        std::ofstream(conf) << "logoutput: stderr\n"
-                            << "internal: 127.0.0.1 port = " << port_ << "\n"
-                            << "external: 127.0.0.1\n"
-                            << "clientmethod: none\n"
-                            << "socksmethod: " << method << "\n"
-                            << "user.privileged: root\nuser.unprivileged: nobody\n"
-                            << "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
-                            << "socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 command: connect }\n";
-        process_ = std::make_unique<test::ChildProcess>(std::vector<std::string>{kDanted, "-f", conf.string(), "-N", "1"});
-        for (int i = 0; i < 200 && !Listening(); ++i) std::this_thread::sleep_for(25ms);
-    }
-    bool Listening() const {
-        platform::Socket s;
-        return platform::ConnectBlocking({kLoopback, port_}, 1s, s) == platform::ConnectResult::Connected;
-    }
-    std::uint16_t Port() const { return port_; }
-    static constexpr const char* kDanted = "/usr/sbin/danted";
-
-private:
-    std::uint16_t port_ = 0;
-    std::unique_ptr<test::ChildProcess> process_;
-};
+using test::DanteProxy;
 
 TEST(ProxyClient, ThroughARealSocksServer) {
     if (!std::filesystem::exists(DanteProxy::kDanted)) GTEST_SKIP() << "dante-server is not installed (scripts/setup.sh installs it)";
