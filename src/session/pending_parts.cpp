@@ -4,7 +4,6 @@
 
 namespace tandril::session {
 
-
 void OpenInstantMessage(Session&, const std::string&) {}
 void BrowseUser(Session&, const std::string&) {}
 

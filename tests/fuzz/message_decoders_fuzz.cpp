@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              SearchRequest, SearchResult, DownloadRequest, PushRequest, UploadAccepted, DownloadAddress, PushAsked, DownloadFailed,
              TransferFailed, UploadRequest, UploadLimitReached, RemoteQueueFull, LineSpeedQuery, UserLineSpeed, PeerUnreachable,
              ServerStatistics, ImposedDataPort, ImposedLineSpeed, OutboundProbe, InboundProbe, HotListAdd, UserInfoRequest, BothFirewalled,
-             UpgradeOffer>(
-        payload);
+             UpgradeOffer>(payload);
     DecodeAs<JoinChannel, PartChannel, ChannelJoined, ChannelUsersEnd, PublicMessage, ChannelMessage, ChannelUserJoined, ChannelUserLeft,
              ChannelUserEntry, ChannelTopic, EmoteRequest, ChannelEmote, PrivateMessage, KillUser, KickFromChannel, SetUserPassword,
              ServerPingRequest, OperatorMessage, Announcement, ChannelBanEntry, ChannelListEntry, FullChannelListEntry, InvitationRequest,

@@ -93,13 +93,13 @@ TEST(Dispatcher, EachRowWritesItsTextWhereItBelongs) {
             EXPECT_EQ(it->caption, "Private") << c.type;
         }
     }
-    // 750 with the time it was sent: the seconds it took.
+    // A 750 this client did not ask for: the servers' payload is no time to subtract (the time of
+    // a /sping is counted from when it was sent, as the command tests show).
     std::size_t before = s.ui.Events().size();
     s.server.SendTo("ann", 750, std::to_string(std::time(nullptr) - 5));
     ASSERT_TRUE(RunUntil([&] { return !LinesSince(s.ui, before).empty(); }, 5s));
     std::string pong = LinesSince(s.ui, before)[0].second;
-    EXPECT_TRUE(pong.ends_with("] Received pong from server: 5 seconds!") || pong.ends_with("] Received pong from server: 6 seconds!"))
-        << pong;
+    EXPECT_TRUE(pong.ends_with("] Received pong from server.")) << pong;
     EXPECT_TRUE(s.client->state.connected);
 }
 

@@ -83,8 +83,7 @@ std::optional<std::string> ScriptedUi::AskText(const std::string& caption, const
     return answer;
 }
 
-UiPort::InvitationChoice ScriptedUi::AskInvitation(const std::string& inviter, const std::string& channel, const std::string& topic,
-                                                   bool) {
+UiPort::InvitationChoice ScriptedUi::AskInvitation(const std::string& inviter, const std::string& channel, const std::string& topic, bool) {
     InvitationChoice answer = InvitationChoice::Decline;
     {
         std::scoped_lock lock(lock_);
