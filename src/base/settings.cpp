@@ -366,6 +366,14 @@ bool ImportPreviousInstall(const std::filesystem::path& folder, AppState& state,
     auto user = required(1, 18), password = required(2, 18), folders = line(3, 3498), savePath = line(4, 348), port = required(5, 48),
          player = required(6, 48), email = line(7, 98), maxDown = required(8, 48), maxUp = required(9, 48), speed = required(10, 48),
          swear = required(11, 48);
+    // A declined account leaves nothing of itself behind (its save folder would stay ticked, out
+    // of sight, in the wizard that follows).
+    const Settings settingsBefore = state.settings();
+    std::vector<std::string> foldersBefore;
+    {
+        std::scoped_lock lock(state.sharedFoldersLock);
+        foldersBefore = state.sharedFolders;
+    }
     if (user && password && folders && savePath && port && player && email && maxDown && maxUp && speed && swear) {
         *state.EditAccount() = Account{*user, *password, email->empty() ? kDefaultEmail : *email, static_cast<int>(DecimalValue(*speed)),
                                        PortOrFirewalled(DecimalValue(*port))};
@@ -387,6 +395,9 @@ bool ImportPreviousInstall(const std::filesystem::path& folder, AppState& state,
         if (a != Answer::No) return true;
     }
     state.ClearAccount();
+    *state.EditSettings() = settingsBefore;
+    std::scoped_lock lock(state.sharedFoldersLock);
+    state.sharedFolders = foldersBefore;
     return false;
 }
 

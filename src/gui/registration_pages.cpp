@@ -231,6 +231,7 @@ void WizardPageDialog::BuildSharedFolders() {
 
 void WizardPageDialog::BuildDownloadFolder() {
     auto* tree = new FolderTree(content_);
+    tree->SetSingleChoice(true);
     if (!data_.saveFolder.empty()) tree->Tick(Q(data_.saveFolder));
     auto* dontShare = new QCheckBox(QStringLiteral("Ne pas partager les fichiers du répertoire de téléchargement."), content_);
     dontShare->setChecked(data_.dontShareSaveFolder);

@@ -124,6 +124,31 @@ TEST(FolderTree, ShowsWhichFoldersAreSharedAndHowWithItsLegend) {
                                    "Répertoire non-partagé."}));
 }
 
+// The save folder's tree: the folder the user ticks is the one used, the one ticked before (an
+// account's old save folder, say) is unticked.
+TEST(FolderTree, ASingleChoiceTreeKeepsWhatTheUserTickedLast) {
+    test::TestProfile root;
+    const QString base = QString::fromStdString(root.path().string());
+    fs::create_directories(root.path() / "Old/Downloads");
+    fs::create_directories(root.path() / "Mine");
+    gui::FolderTree tree;
+    tree.SetSingleChoice(true);
+    tree.resize(400, 400);
+    tree.show();
+    tree.Tick(base + "/Old/Downloads");
+    auto* model = static_cast<QFileSystemModel*>(tree.View()->model());
+    QModelIndex mine;
+    ASSERT_TRUE(RunUntil([&] {
+        mine = model->index(base + "/Mine");
+        return mine.isValid();
+    }));
+    ASSERT_TRUE(model->setData(mine, Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(tree.TickedFolders(), QStringList{base + "/Mine"});
+    EXPECT_EQ(model->data(model->index(base + "/Old/Downloads"), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    tree.Tick(base + "/Old/Downloads");
+    EXPECT_EQ(tree.TickedFolders(), QStringList{base + "/Old/Downloads"});
+}
+
 TEST(FolderTree, AFolderTickedBeforeTheTreeShowsIsOpenedAndScrolledTo) {
     test::TestProfile root;
     const QString deep = QString::fromStdString((root.path() / "a/b/c").string());

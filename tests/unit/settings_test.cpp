@@ -297,10 +297,14 @@ TEST(ImportPreviousInstall, ReadsTheOldFileAndAsks) {
 
 TEST(ImportPreviousInstall, RefusedOrIncompleteClearsTheAccount) {
     Fixture refused;
-    refused.profile.Write("tandril.dat", "gina\npw\n\n\n0\nInternal\n\n3\n3\n0\n0\n");
+    refused.profile.Write("tandril.dat", "gina\npw\n/music\n/old downloads\n0\nInternal\n\n3\n9\n0\n0\n");
     refused.ui.Script({Answer::No});
     EXPECT_FALSE(ImportPreviousInstall(refused.profile.path(), refused.state, refused.ui));
     EXPECT_EQ(refused.state.account().userName, "");
+    // Nothing of the declined account stays: the wizard that follows starts from nothing.
+    EXPECT_EQ(refused.state.settings().savePath, "");
+    EXPECT_EQ(refused.state.settings().maxUploads, Settings{}.maxUploads);
+    EXPECT_TRUE(refused.state.sharedFolders.empty());
 
     Fixture shortFile;  // the swear filter line is missing
     shortFile.profile.Write("tandril.dat", "gina\npw\n\n\n0\nInternal\n\n3\n3\n0\n");

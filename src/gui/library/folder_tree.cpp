@@ -39,6 +39,7 @@ public:
         setRootPath(QStringLiteral("/"));
     }
     QStringList ticked;
+    bool singleChoice = false;  // ticking a folder unticks the one ticked before
 
     FolderTree::State StateOf(const QString& folder) const {
         if (ticked.contains(folder)) return FolderTree::State::Shared;
@@ -61,6 +62,7 @@ public:
         if (role != Qt::CheckStateRole) return QFileSystemModel::setData(index, value, role);
         const QString folder = filePath(index);
         if (value.toInt() == Qt::Checked) {
+            if (singleChoice) ticked.clear();
             if (!ticked.contains(folder)) ticked << folder;
         } else {
             ticked.removeAll(folder);
@@ -138,10 +140,15 @@ void FolderTree::Clear() {
 void FolderTree::Tick(const QString& folder) {
     QString clean = folder.size() > 1 && folder.endsWith('/') ? folder.chopped(1) : folder;
     if (clean.isEmpty() || model_->ticked.contains(clean)) return;
+    if (model_->singleChoice) model_->ticked.clear();
     model_->ticked << clean;
     // Open the tree down to the folder so that the user sees it.
     for (QModelIndex index = model_->index(clean).parent(); index.isValid(); index = index.parent()) view_->expand(index);
     model_->Changed();
+}
+
+void FolderTree::SetSingleChoice(bool on) {
+    model_->singleChoice = on;
 }
 
 QStringList FolderTree::TickedFolders() const {

@@ -22,6 +22,8 @@ public:
     // In the order they were ticked.
     QStringList TickedFolders() const;
     QTreeView* View() const { return view_; }
+    // One folder at a time (the save folder): what the user ticks last is the one ticked.
+    void SetSingleChoice(bool on);
     // Scrolls the first ticked folder into view.
     void ShowFirstTicked();
 

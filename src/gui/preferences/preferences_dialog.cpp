@@ -132,6 +132,7 @@ QWidget* PreferencesDialog::BuildDownload() {
     auto* page = new QWidget(pages_);
     const session::DownloadPage now = session::CurrentDownloadPage(client_.session);
     saveTree_ = new FolderTree(page);
+    saveTree_->SetSingleChoice(true);
     for (const auto& folder : now.tickedFolders) saveTree_->Tick(Q(folder));
     maxDownloads_ = new QLineEdit(Q(now.maxDownloads), page);
     partialAction_ = new QComboBox(page);
