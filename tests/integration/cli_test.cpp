@@ -175,7 +175,7 @@ TEST(CommandLine, TheLibraryShowsItsProgressOnOneLine) {
         ASSERT_TRUE(test::RunUntil([&] { return !cli.Running(); }, 60s));
         const std::string text = platform::ReadWholeFile(output).value_or("");
         EXPECT_NE(text.find("[progress] 300 of 300 files (100%)"), std::string::npos) << text;
-        EXPECT_EQ(text.find("1 of 300"), std::string::npos) << "a line per file";
+        EXPECT_EQ(text.find("] 1 of 300\n"), std::string::npos) << "a line per file";
         std::size_t lines = 0, inPlace = 0;
         for (std::size_t at = 0; (at = text.find("[progress]", at)) != std::string::npos; ++at) {
             ++lines;
