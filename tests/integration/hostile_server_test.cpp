@@ -1,5 +1,5 @@
-// A server that sends nonsense: frames of every type with random and malformed payloads, then a
-// broken frame. The client must neither crash nor hang, and its data port must keep answering.
+// A server that sends nonsense: frames of every type with random and malformed payloads. The
+// client must neither crash nor hang, and its data port must keep answering.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
@@ -110,13 +110,6 @@ TEST(HostileServer, NonsenseOfEveryTypeNeitherEndsNorHangsTheClient) {
     ASSERT_TRUE(cameBack) << "the client did not come back";
     // The client listens there again.
     EXPECT_TRUE(test::RunUntil([&] { return ann.client->state.account().dataPort == port && DataPortAnswers(port); }, 20s));
-
-    // A frame that says it is longer than what follows, then noise: the link may go, the data port stays.
-    ASSERT_TRUE(sendWhileReading([&] {
-        server.SendRawTo("ann", std::string("\xff\xff\xc8\x00", 4) + "short");
-        server.SendRawTo("ann", std::string(70000, '\x7f'));
-    }));
-    EXPECT_TRUE(DataPortAnswers(port));
     int ticks = 0;
     EXPECT_TRUE(test::RunUntil([&] { return ++ticks > 3; }, 10s));
 }
