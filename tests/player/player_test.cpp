@@ -158,8 +158,11 @@ TEST(Player, PauseHoldsTheOutputAndResumePlaysOnToTheEnd) {
     EXPECT_FALSE(capture->WaitFor([&] { return capture->writes > 1; }, 150ms));
     EXPECT_EQ(ended.Count(), 0);
 
+    // The gate shuts again so the track cannot run to its end before the state is read.
+    capture->Update([](Capture& c) { c.gateOpen = false; });
     player.Resume();
     EXPECT_EQ(player.State(), PlayerState::kPlaying);
+    capture->Update([](Capture& c) { c.gateOpen = true; });
     ASSERT_EQ(ended.Wait(), player::TrackEnd::kFinished);
     EXPECT_TRUE(capture->Samples() == whole);
     EXPECT_EQ(capture->pauses, (std::vector<bool>{true, false}));
