@@ -37,14 +37,21 @@ void InboundProbe(Session& client, int port, int seconds, std::string text) {
     if (port <= 0 || port > 65535 || seconds < 0) return;
     platform::Socket listener = platform::ListenTcp(static_cast<std::uint16_t>(port), false, 5);
     if (!listener) return;
+    // A connection that goes away between the wake-up and the accept must not leave the accept
+    // waiting for another one, past the time-out or the end of the client.
+    platform::SetBlocking(listener.fd(), false);
     auto deadline = std::chrono::steady_clock::now() + client.rt.Scaled(std::chrono::seconds(seconds));
     while (!client.rt.state.quitting) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return;
-        if (platform::WaitReadable(listener.fd(), std::min<std::chrono::milliseconds>(left, 200ms)) == platform::WaitResult::Ready) break;
+        auto ready = platform::WaitReadable(listener.fd(), std::min<std::chrono::milliseconds>(left, 200ms));
+        if (ready == platform::WaitResult::Failed) return;
+        if (ready == platform::WaitResult::TimedOut) continue;
+        platform::Socket peer(::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (!peer) continue;
+        platform::SendAllBlocking(peer.fd(), ToWireText(text));
+        return;
     }
-    platform::Socket peer(::accept(listener.fd(), nullptr, nullptr));
-    if (peer) platform::SendAllBlocking(peer.fd(), ToWireText(text));
 }
 
 }  // namespace

@@ -184,6 +184,17 @@ TEST(Dispatcher, RunsTheConnectivityProbes) {
     ASSERT_TRUE(connected);
     ASSERT_EQ(platform::WaitReadable(out.fd(), 5s), platform::WaitResult::Ready);
     EXPECT_EQ(std::string(buf, static_cast<std::size_t>(::recv(out.fd(), buf, sizeof buf, MSG_WAITALL))), "inbound");
+
+    // A probe still waiting for its connection does not keep the client from ending.
+    probe = platform::ListenTcp(0, true);
+    port = platform::LocalPort(probe);
+    probe.reset();
+    s.server.SendTo("cid", 901, std::to_string(port) + " 100000 never");
+    ASSERT_TRUE(RunUntil([&] { return !platform::ListenTcp(port, true); }, 5s)) << "the probe listens";
+    auto start = std::chrono::steady_clock::now();
+    s.client.reset();
+    // A hang would never end; an idle machine ends in well under a second.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
 }
 
 TEST(Dispatcher, InvalidPasswordEndsTheSessionSilentlyAndAsks) {
