@@ -15,6 +15,7 @@
 #include "player/wav_sink.h"
 #include "session/result_actions.h"
 #include "support/child_process.h"
+#include "support/fake_uploader.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
 #include "transfer/download.h"
@@ -119,36 +120,6 @@ TEST(Streaming, AnotherUsersFilePlaysWhileItArrivesAndNoFileIsKept) {
 
 namespace {
 
-// A peer on loopback that plays an uploader: greets, reads the request, answers `reply`, then
-// sends `body` in pieces of `piece` bytes, `pause` apart, and keeps the connection `hold` longer.
-struct FakeUploader {
-    FakeUploader(std::string reply, std::string body, std::size_t piece, std::chrono::milliseconds pause, std::chrono::milliseconds hold)
-        : socket(platform::ListenTcp(0, true)), port(platform::LocalPort(socket)) {
-        thread = std::jthread([this, reply, body, piece, pause, hold](std::stop_token stop) {
-            if (platform::WaitReadable(socket.fd(), 10s) != platform::WaitResult::Ready) return;
-            platform::Socket peer(::accept(socket.fd(), nullptr, nullptr));
-            platform::SendAllBlocking(peer.fd(), "1");
-            char buf[4096];
-            std::string got;
-            while (got.find("\" ") == std::string::npos && platform::WaitReadable(peer.fd(), 5s) == platform::WaitResult::Ready) {
-                ssize_t k = ::recv(peer.fd(), buf, sizeof buf, 0);
-                if (k <= 0) break;
-                got.append(buf, static_cast<std::size_t>(k));
-            }
-            platform::SendAllBlocking(peer.fd(), reply);
-            for (std::size_t at = 0; at < body.size() && !stop.stop_requested(); at += piece) {
-                if (!platform::SendAllBlocking(peer.fd(), std::string_view(body).substr(at, piece))) return;
-                std::this_thread::sleep_for(pause);
-            }
-            // Held open (without a byte) until the time is up or the other side closes.
-            platform::WaitReadable(peer.fd(), hold);
-        });
-    }
-    platform::Socket socket;
-    int port;
-    std::jthread thread;
-};
-
 // A client that is not online: its stream gets its uploader's address by hand.
 struct Listener {
     explicit Listener(player::SinkFactory sink) : c(ui, Options(profile, std::move(sink))) {
@@ -162,9 +133,9 @@ struct Listener {
         options.sink = std::move(sink);
         return options;
     }
-    void From(const FakeUploader& peer, const std::string& name, std::uint32_t size) {
+    void From(const test::FakeUploader& peer, const std::string& name, std::uint32_t size) {
         StartDownload(c.transfers, name, "evil", size, TransferState::Connecting, true);
-        OnDownloadAddress(c.transfers, *protocol::DownloadAddress::Decode("evil 16777343 " + std::to_string(peer.port) + " \"" + name +
+        OnDownloadAddress(c.transfers, *protocol::DownloadAddress::Decode("evil 16777343 " + std::to_string(peer.Port()) + " \"" + name +
                                                                           "\" 0123456789abcdef 3"));
     }
     std::uint32_t Row() { return c.transfers.view.Rows(false).front().rowId; }
@@ -187,7 +158,7 @@ TEST(Streaming, ACancelSilencesTheStreamAtOnce) {
         auto capture = std::make_shared<test::Capture>();
         capture->gateOpen = false;
         Listener bob(test::CaptureTo(capture));
-        FakeUploader peer(std::to_string(mp3.size()), mp3, 4096, 0ms, 10s);
+        test::FakeUploader peer({.reply = std::to_string(mp3.size()), .body = mp3, .hold = 10s});
         bob.From(peer, "song.mp3", static_cast<std::uint32_t>(mp3.size()));
         ASSERT_TRUE(Ends(bob.c, TransferState::Transferring)) << Status(bob.c);
         EXPECT_EQ(Status(bob.c), "Streaming...");
@@ -202,7 +173,7 @@ TEST(Streaming, ACancelSilencesTheStreamAtOnce) {
         EXPECT_TRUE(test::RunUntil([&] { return bob.c.state.Downloads() == 0; }, 5s));
         EXPECT_EQ(bob.c.player.State(), player::PlayerState::kIdle);
         EXPECT_EQ(FilesIn(bob.save), std::vector<fs::path>{});
-        peer.thread.request_stop();
+        peer.StopSending();
     }
 }
 
@@ -211,7 +182,7 @@ TEST(Streaming, APeerThatSendsNoSoundGivesTheEnginesErrorAndEndsTheStream) {
     std::string garbage;
     while (garbage.size() < 300 * 1024) garbage += "garbage, not sound; ";
     Listener bob(player::SinkFactory([] { return std::make_unique<player::NullSink>(); }));
-    FakeUploader peer(std::to_string(garbage.size()), garbage, 4096, 0ms, 5s);
+    test::FakeUploader peer({.reply = std::to_string(garbage.size()), .body = garbage, .hold = 5s});
     bob.From(peer, "noise.mp3", static_cast<std::uint32_t>(garbage.size()));
     ASSERT_TRUE(Ends(bob.c, TransferState::Error)) << Status(bob.c);
     const auto alerts = bob.ui.Texts("alert-modeless");
@@ -229,7 +200,7 @@ TEST(Streaming, AStalledPeerEndsTheStreamAndNeverHoldsTheGuiThread) {
     auto tally = std::make_shared<player::NullSinkTally>();
     Listener bob(player::SinkFactory([tally] { return std::make_unique<player::NullSink>(tally); }));
     // A third of the file, then silence on an open connection for far longer than the data wait.
-    FakeUploader peer(std::to_string(mp3.size()), mp3.substr(0, mp3.size() / 3), 4096, 0ms, 30s);
+    test::FakeUploader peer({.reply = std::to_string(mp3.size()), .body = mp3.substr(0, mp3.size() / 3), .hold = 30s});
     bob.From(peer, "song.mp3", static_cast<std::uint32_t>(mp3.size()));
     ASSERT_TRUE(Ends(bob.c, TransferState::Transferring));
     ASSERT_TRUE(test::RunUntil([&] { return tally->frames > 0; }));
@@ -242,7 +213,7 @@ TEST(Streaming, AStalledPeerEndsTheStreamAndNeverHoldsTheGuiThread) {
     ASSERT_TRUE(Ends(bob.c, TransferState::Error, 20s)) << Status(bob.c);
     EXPECT_TRUE(bob.ui.Texts("alert-modeless").empty());
     EXPECT_TRUE(test::RunUntil([&] { return bob.c.state.Downloads() == 0; }));
-    peer.thread.request_stop();
+    peer.StopSending();
 }
 
 TEST(TransferRowPlay, PlaysWhatHasArrivedOfADownloadStillUnderItsPartialName) {
@@ -253,12 +224,12 @@ TEST(TransferRowPlay, PlaysWhatHasArrivedOfADownloadStillUnderItsPartialName) {
     capture->gateOpen = false;  // what plays stays playing
     Listener bob(test::CaptureTo(capture));
     // An ordinary download: its first half arrives, then the uploader holds the connection.
-    FakeUploader peer(std::to_string(mp3.size()), mp3.substr(0, mp3.size() / 2), 4096, 0ms, 10s);
+    test::FakeUploader peer({.reply = std::to_string(mp3.size()), .body = mp3.substr(0, mp3.size() / 2), .hold = 10s});
     StartDownload(bob.c.transfers, "song.mp3", "evil", static_cast<std::uint32_t>(mp3.size()));
     session::PlayTransfer(bob.c.session, false, bob.Row());
     EXPECT_EQ(bob.ui.Texts("alert"), std::vector<std::string>{"Download has not yet started!"});
     EXPECT_EQ(bob.c.player.State(), player::PlayerState::kIdle);
-    OnDownloadAddress(bob.c.transfers, *protocol::DownloadAddress::Decode("evil 16777343 " + std::to_string(peer.port) +
+    OnDownloadAddress(bob.c.transfers, *protocol::DownloadAddress::Decode("evil 16777343 " + std::to_string(peer.Port()) +
                                                                           " \"song.mp3\" 0123456789abcdef 3"));
     const fs::path partial = bob.save / "song.mp3.part";
     ASSERT_TRUE(test::RunUntil([&] {
@@ -272,12 +243,12 @@ TEST(TransferRowPlay, PlaysWhatHasArrivedOfADownloadStillUnderItsPartialName) {
     bob.c.panel.Stop();
     CancelTransfers(bob.c.transfers, false, {bob.Row()});
     EXPECT_TRUE(Ends(bob.c, TransferState::Cancelled, 20s));
-    peer.thread.request_stop();
+    peer.StopSending();
 }
 
 TEST(Streaming, WithoutASoundOutputTheStreamSaysSoAndWaitsForTheSweep) {
     Listener bob(player::SinkFactory([] { return std::make_unique<player::WavSink>("/nonexistent-folder/x.wav"); }));
-    FakeUploader peer("1000", std::string(1000, 'x'), 1000, 0ms, 5s);
+    test::FakeUploader peer({.reply = "1000", .body = std::string(1000, 'x'), .hold = 5s});
     bob.From(peer, "song.mp3", 1000);
     ASSERT_TRUE(test::RunUntil([&] { return !bob.ui.Texts("alert-modeless").empty(); }));
     EXPECT_EQ(bob.ui.Texts("alert-modeless"), std::vector<std::string>{"Failed to stream specified file!"});

@@ -11,6 +11,7 @@
 #include "library/audio_data_start.h"
 #include "platform/atomic_file.h"
 #include "search/search_session.h"
+#include "support/fake_uploader.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
 #include "transfer/data_port.h"
@@ -212,41 +213,6 @@ TEST(Transfer, TheDataPortServesOnlySharedFilesThatWereAskedFor) {
 
 namespace {
 
-// A peer on loopback that plays an uploader: greets, reads the request and answers with `reply`,
-// then keeps the connection open for `hold` before closing.
-struct FakeUploader {
-    explicit FakeUploader(std::string greeting, std::string reply, std::chrono::milliseconds hold = 0ms)
-        : socket(platform::ListenTcp(0, true)), port(platform::LocalPort(socket)) {
-        thread = std::jthread([this, greeting, reply, hold] {
-            if (platform::WaitReadable(socket.fd(), 10s) != platform::WaitResult::Ready) return;
-            platform::Socket peer(::accept(socket.fd(), nullptr, nullptr));
-            platform::SendAllBlocking(peer.fd(), greeting);
-            char buf[4096];
-            std::string got;
-            while (got.find("\" ") == std::string::npos && platform::WaitReadable(peer.fd(), 5s) == platform::WaitResult::Ready) {
-                ssize_t k = ::recv(peer.fd(), buf, sizeof buf, 0);
-                if (k <= 0) break;
-                got.append(buf, static_cast<std::size_t>(k));
-            }
-            {
-                std::scoped_lock lock(requestLock);
-                request = got;
-            }
-            platform::SendAllBlocking(peer.fd(), reply);
-            std::this_thread::sleep_for(hold);
-        });
-    }
-    std::string Request() {
-        std::scoped_lock lock(requestLock);
-        return request;
-    }
-    platform::Socket socket;
-    int port;
-    std::mutex requestLock;
-    std::string request;
-    std::jthread thread;
-};
-
 // A client that is not online: its downloads get their uploader's address by hand.
 struct Downloader {
     Downloader() : c(ui, Options(profile)) {
@@ -260,9 +226,9 @@ struct Downloader {
         return options;
     }
     // Starts the download of `name` from `nick` and gives it the fake uploader's address (204).
-    void From(const FakeUploader& peer, const std::string& nick, const std::string& name, std::uint32_t size) {
+    void From(const test::FakeUploader& peer, const std::string& nick, const std::string& name, std::uint32_t size) {
         StartDownload(c.transfers, name, nick, size);
-        OnDownloadAddress(c.transfers, *protocol::DownloadAddress::Decode(nick + " 16777343 " + std::to_string(peer.port) + " \"" + name +
+        OnDownloadAddress(c.transfers, *protocol::DownloadAddress::Decode(nick + " 16777343 " + std::to_string(peer.Port()) + " \"" + name +
                                                                           "\" 0123456789abcdef 3"));
     }
     test::TestProfile profile;
@@ -299,27 +265,8 @@ TEST(Transfer, ServedConnectionsLeaveNoThreadBehind) {
 }
 
 TEST(Transfer, AQuestionAboutOneDownloadDoesNotStallAnother) {
-    platform::Socket listener = platform::ListenTcp(0, true);
-    const int port = platform::LocalPort(listener);
-    std::atomic<bool> done{false};
     // An uploader that trickles 1,000 bytes, 20 every 20 ms.
-    std::jthread trickle([&] {
-        if (platform::WaitReadable(listener.fd(), 10s) != platform::WaitResult::Ready) return;
-        platform::Socket peer(::accept(listener.fd(), nullptr, nullptr));
-        platform::SendAllBlocking(peer.fd(), "1");
-        char buf[4096];
-        std::string got;
-        while (got.find("\" ") == std::string::npos && platform::WaitReadable(peer.fd(), 5s) == platform::WaitResult::Ready) {
-            ssize_t k = ::recv(peer.fd(), buf, sizeof buf, 0);
-            if (k <= 0) return;
-            got.append(buf, static_cast<std::size_t>(k));
-        }
-        platform::SendAllBlocking(peer.fd(), "1000");
-        for (int sent = 0; sent < 1000 && !done; sent += 20) {
-            platform::SendAllBlocking(peer.fd(), std::string(20, 'x'));
-            std::this_thread::sleep_for(20ms);
-        }
-    });
+    test::FakeUploader trickle({.reply = "1000", .body = std::string(1000, 'x'), .piece = 20, .pause = 20ms});
     Downloader d;
     auto position = [&] {
         auto lock = d.c.transfers.lists.Take(false);
@@ -329,7 +276,8 @@ TEST(Transfer, AQuestionAboutOneDownloadDoesNotStallAnother) {
         return std::uint32_t{0};
     };
     StartDownload(d.c.transfers, "slow.mp3", "kim", 1000);
-    OnDownloadAddress(d.c.transfers, *protocol::DownloadAddress::Decode("kim 16777343 " + std::to_string(port) + " \"slow.mp3\" h 3"));
+    OnDownloadAddress(d.c.transfers,
+                      *protocol::DownloadAddress::Decode("kim 16777343 " + std::to_string(trickle.Port()) + " \"slow.mp3\" h 3"));
     ASSERT_TRUE(test::RunUntil([&] { return position() > 0; }, 10s));
 
     bool advanced = false;
@@ -346,7 +294,6 @@ TEST(Transfer, AQuestionAboutOneDownloadDoesNotStallAnother) {
     OnDownloadAddress(d.c.transfers, *protocol::DownloadAddress::Decode("sam 16777343 0 \"other.mp3\" h 3"));
     EXPECT_EQ(d.ui.Texts("both-firewalled-download"), std::vector<std::string>{"other.mp3"});
     EXPECT_TRUE(advanced);
-    done = true;
 }
 
 TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
@@ -382,14 +329,14 @@ TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
         Client& c = bob.c;
         const fs::path& save = bob.save;
         c.state.EditSettings()->partialAction = k.partialAction;
-        FakeUploader evil(k.greeting, k.reply, k.hold);
+        test::FakeUploader evil({.greeting = k.greeting, .reply = k.reply, .hold = k.hold});
         bob.From(evil, "evil", k.remoteName, k.size);
         if (k.end == TransferState::Cancelled) {
             EXPECT_TRUE(test::RunUntil([&] { return c.transfers.lists.Size(false) == 0; }, 10s));
         } else {
             EXPECT_TRUE(Ends(c, false, k.end)) << Status(c, false);
         }
-        evil.thread.join();
+        evil.Join();
         if (k.greeting == "1") {
             EXPECT_EQ(evil.Request().substr(0, 9), "GETbob \"" + k.remoteName.substr(0, 1));
         }
@@ -647,7 +594,7 @@ TEST(Transfer, CancelAndDeleteStopARunningDownload) {
         c.state.EditSettings()->partialAction = 1;
         ASSERT_TRUE(platform::WriteFileAtomically(save / "slow.mp3", "the user's own file", save / "tmp"));
         bob.ui.existingFileAnswers.push_back({test::ScriptedUi::ExistingFile::Overwrite, ""});
-        FakeUploader slow("1", "1000abc", 3s);
+        test::FakeUploader slow({.reply = "1000abc", .hold = 3s});
         bob.From(slow, "evil", "slow.mp3", 1000);
         ASSERT_TRUE(Ends(c, false, TransferState::Transferring));
         ASSERT_TRUE(test::RunUntil([&] { return platform::ReadWholeFile(save / "slow.mp3.part") == "abc"; }));
@@ -740,15 +687,15 @@ TEST(Transfer, AFileThatIsThereAlreadyIsOverwrittenRenamedOrKept) {
         platform::WriteFileAtomically(save / "song.mp3", "old");
         platform::WriteFileAtomically(save / "taken.mp3", "other");
         ui.existingFileAnswers.assign(k.answers.begin(), k.answers.end());
-        FakeUploader peer("1", "4new!");
+        test::FakeUploader peer({.reply = "4new!"});
         bob.From(peer, "kim", "1:\\1\\song.mp3", 4);
         EXPECT_TRUE(Ends(c, false, k.end));
         EXPECT_EQ(ui.Texts("existing-file").front(), "song.mp3");
         if (k.end == TransferState::Cancelled) {
             platform::Socket unblock;  // the fake uploader waits for a connection that never comes
-            platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(peer.port)}, 1s, unblock);
+            platform::ConnectBlocking({0x7F000001, static_cast<std::uint16_t>(peer.Port())}, 1s, unblock);
         }
-        peer.thread.join();
+        peer.Join();
         std::map<std::string, std::string> files;
         for (const auto& e : fs::directory_iterator(save)) files[e.path().filename().string()] = *platform::ReadWholeFile(e.path());
         EXPECT_EQ(files, k.files);
