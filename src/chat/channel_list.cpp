@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/column_headers.h"
 #include "base/text.h"
 #include "chat/channels.h"
 
@@ -162,9 +163,8 @@ QVariant ChannelList::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ChannelList::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     static const char* const kHeaders[] = {"Channel Name", "User Count", "Channel Topic"};
-    return section >= 0 && section < 3 ? QVariant(QString::fromLatin1(kHeaders[section])) : QVariant();
+    return ColumnHeader(kHeaders, section, orientation, role);
 }
 
 void InviteToChannel(Channels& channels) {

@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <algorithm>
 
+#include "base/column_headers.h"
 #include "base/line_speed.h"
 #include "base/text.h"
 
@@ -161,9 +162,8 @@ QVariant ChannelUsers::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ChannelUsers::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     static const char* const kHeaders[] = {"User", "Files", "Vitesse"};
-    return section >= 0 && section < 3 ? QVariant(QString::fromLatin1(kHeaders[section])) : QVariant();
+    return ColumnHeader(kHeaders, section, orientation, role);
 }
 
 }  // namespace tandril::chat

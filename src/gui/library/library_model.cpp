@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStyle>
 
+#include "base/column_headers.h"
 #include "gui/header_sort_model.h"
 #include "library/file_types.h"
 
@@ -83,9 +84,8 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant LibraryModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     static const char* const kHeaders[] = {"Nom     ", "Taille  ", "Bitrate", "Fréquence", "Length"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
+    return ColumnHeader(kHeaders, section, orientation, role);
 }
 
 Qt::ItemFlags LibraryModel::flags(const QModelIndex& index) const {

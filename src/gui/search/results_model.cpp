@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <climits>
 
+#include "base/column_headers.h"
 #include "gui/header_sort_model.h"
 
 namespace tandril::gui {
@@ -128,10 +129,10 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     static const char* const kHeaders[] = {"Nom     ", "Taille  ", "Bitrate", "Freq", "Length", "User", "Connection", "Ping"};
-    if (!mediaColumns_ && section >= Bitrate && section <= Length) return QString();
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
+    QVariant header = ColumnHeader(kHeaders, section, orientation, role);
+    if (header.isValid() && !mediaColumns_ && section >= Bitrate && section <= Length) return QString();
+    return header;
 }
 
 }  // namespace tandril::gui

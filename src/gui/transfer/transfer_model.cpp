@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPainter>
 
+#include "base/column_headers.h"
 #include "gui/header_sort_model.h"
 
 namespace tandril::gui {
@@ -53,8 +54,8 @@ QVariant TransferModel::data(const QModelIndex& index, int role) const {
 
 QVariant TransferModel::headerData(int section, Qt::Orientation orientation, int role) const {
     static const char* const kHeaders[] = {"Nom     ", "File Size", "User", "Status", "Vitesse", "Progress", "Rate", "Time Left"};
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= transfer::kTransferColumns) return {};
-    return QString::fromUtf8(kHeaders[section]);
+    static_assert(std::size(kHeaders) == transfer::kTransferColumns);
+    return ColumnHeader(kHeaders, section, orientation, role);
 }
 
 void DrawTransferProgressBar(QPainter* painter, const QStyleOptionViewItem& option, int percent, const QColor& color) {
