@@ -161,4 +161,10 @@ std::string CTimeText(long long secondsSinceEpoch) {
     return buffer;
 }
 
+std::string NowText() {
+    std::string t = CTimeText(std::time(nullptr));
+    if (!t.empty() && t.back() == '\n') t.pop_back();
+    return t;
+}
+
 }  // namespace tandril

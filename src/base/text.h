@@ -45,5 +45,7 @@ std::string GroupThousands(std::string_view digits, std::size_t limit = 49);
 
 // The local time in the C library's 26-character form, with its line feed.
 std::string CTimeText(long long secondsSinceEpoch);
+// The local time now in that form, without the line feed (as chat lines show it).
+std::string NowText();
 
 }  // namespace tandril

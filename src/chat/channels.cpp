@@ -1,7 +1,5 @@
 #include "chat/channels.h"
 
-#include <ctime>
-
 #include "base/line_speed.h"
 #include "base/text.h"
 #include "chat/channels_file.h"
@@ -9,16 +7,6 @@
 namespace tandril::chat {
 
 using namespace protocol;
-
-namespace {
-
-std::string TimeText() {
-    std::string t = CTimeText(std::time(nullptr));
-    if (!t.empty() && t.back() == '\n') t.pop_back();
-    return t;
-}
-
-}  // namespace
 
 std::string JoinPartLine(const std::string& user, int lineSpeed, long long files, bool joined) {
     std::string speed = LineSpeedName(lineSpeed);
@@ -86,7 +74,7 @@ void Channels::OnEmote(const ChannelEmote& m) {
 void Channels::OnServerPong(const std::string&) {
     // The servers answer with a server's name, not with the time that was sent: the time taken is
     // counted from when this client sent its ping.
-    std::string when = TimeText();
+    std::string when = NowText();
     if (serverPingSent) {
         auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now() - *serverPingSent).count();
         serverPingSent.reset();

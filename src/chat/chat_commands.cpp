@@ -15,12 +15,6 @@ namespace {
 constexpr std::size_t kChannelToken = 23;
 constexpr std::size_t kUserToken = 18;
 
-std::string TimeText() {
-    std::string t = CTimeText(std::time(nullptr));
-    if (!t.empty() && t.back() == '\n') t.pop_back();
-    return t;
-}
-
 // What a command works with.
 struct Call {
     Channels& c;
@@ -85,7 +79,7 @@ std::string ChannelToken(const Call& k) {
 }
 
 void Ping(const Call& k, bool server) {
-    std::string when = TimeText();
+    std::string when = NowText();
     if (server) {
         k.c.windows.ShowInBothWindows(Format(255, "[%s] Ping sent to server...", when.c_str()));
         k.c.serverPingSent = k.c.now();

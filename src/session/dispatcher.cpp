@@ -1,7 +1,5 @@
 #include "session/dispatcher.h"
 
-#include <ctime>
-
 #include "base/settings.h"
 #include "base/text.h"
 #include "chat/channel_list.h"
@@ -27,12 +25,6 @@ namespace tandril::session {
 using namespace protocol;
 
 namespace {
-
-std::string TimeText() {
-    std::string t = CTimeText(std::time(nullptr));
-    if (!t.empty() && t.back() == '\n') t.pop_back();
-    return t;
-}
 
 void OnError(Session& c, const ErrorText& error) {
     if (ContainsNoCase(error.text, "invalid password")) {
@@ -64,7 +56,7 @@ void OnMessageOfTheDay(Session& c, const MessageOfTheDay& m) {
 
 void OnUserPong(Session& c, const UserPong& m) {
     std::string name(Trim(m.text));
-    c.chat.ShowInBothWindows(Format(255, "[%s] Pong from %s!", TimeText().c_str(), name.c_str()));
+    c.chat.ShowInBothWindows(Format(255, "[%s] Pong from %s!", NowText().c_str(), name.c_str()));
 }
 
 void OnBothFirewalled(Session& c, const BothFirewalled& m) {
