@@ -9,8 +9,7 @@
 
 namespace tandril::transfer {
 
-void AskForDownload(Transfers& c, const ListLock& lock, TransferRecord& r, Outbox& out) {
-    (void)lock;
+void AskForDownload(Transfers&, const ListLock&, TransferRecord& r, Outbox& out) {
     r.requestTime = TransferNow();
     out.Add(protocol::DownloadRequest{r.nick, r.remoteName});
 }
@@ -172,19 +171,28 @@ void TimeoutSweep(Transfers& c) {
     for (int i = 0; i < failedDownloads; ++i) StartNextQueuedDownload(c);
 }
 
+namespace {
+
+// Queued downloads start in list order while download slots are free.
+void StartQueuedDownloadsThatFit(Transfers& c, const ListLock& lock, Outbox& out) {
+    const int maxDownloads = c.rt.state.settings().maxDownloads;
+    for (auto& r : c.lists.Of(lock, false)) {
+        if (c.rt.state.Downloads() >= maxDownloads) break;
+        if (r->state != TransferState::Queued) continue;
+        SetTransferState(c, lock, *r, TransferState::Connecting);
+        AskForDownload(c, lock, *r, out);
+        TakeDownloadSlot(c, out);
+    }
+}
+
+}  // namespace
+
 void StartQueuedDownloadsThatFit(Transfers& c) {
     if (!c.rt.state.connected) return;
-    const int maxDownloads = c.rt.state.settings().maxDownloads;
     {
         Outbox out(c);
         ListLock lock = c.lists.Take(false);
-        for (auto& r : c.lists.Of(lock, false)) {
-            if (c.rt.state.Downloads() >= maxDownloads) break;
-            if (r->state != TransferState::Queued) continue;
-            SetTransferState(c, lock, *r, TransferState::Connecting);
-            AskForDownload(c, lock, *r, out);
-            TakeDownloadSlot(c, out);
-        }
+        StartQueuedDownloadsThatFit(c, lock, out);
     }
     ShowTransferCounters(c);
 }
@@ -194,7 +202,6 @@ void RestartTransfersAfterLogin(Transfers& c) {
         std::scoped_lock lock(c.rt.state.downloadsLock);
         c.rt.state.downloads = 0;
     }
-    const int maxDownloads = c.rt.state.settings().maxDownloads;
     Outbox out(c);
     ListLock lock = c.lists.Take(false);
     for (auto& r : c.lists.Of(lock, false)) {
@@ -204,13 +211,7 @@ void RestartTransfersAfterLogin(Transfers& c) {
             SetTransferState(c, lock, *r, TransferState::Error);
         }
     }
-    for (auto& r : c.lists.Of(lock, false)) {
-        if (c.rt.state.Downloads() >= maxDownloads) break;
-        if (r->state != TransferState::Queued) continue;
-        SetTransferState(c, lock, *r, TransferState::Connecting);
-        AskForDownload(c, lock, *r, out);
-        TakeDownloadSlot(c, out);
-    }
+    StartQueuedDownloadsThatFit(c, lock, out);
     ShowTransferCounters(c);
 }
 
