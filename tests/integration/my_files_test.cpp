@@ -55,22 +55,8 @@ std::vector<std::string> Names(const std::vector<devserver::SharedFile>& files) 
     return names;
 }
 
-// A session whose stored account shares `folders`.
+// A session that looks at the frames the client sent.
 struct SharingSession : test::Session {
-    void StoreSharing(const std::string& user, const std::vector<std::string>& folders, int maxUploads = 3) {
-        AppState s;
-        s.EditAccount()->userName = user;
-        s.EditAccount()->password = "pw";
-        s.EditAccount()->lineSpeed = 8;
-        s.EditSettings()->maxUploads = maxUploads;
-        s.sharedFolders = folders;
-        test::ScriptedUi quiet;
-        ASSERT_TRUE(SaveSettings(client->store, s, quiet));
-        ASSERT_TRUE(SaveSharedFolders(client->store, s, quiet));
-    }
-    bool Start(const std::string& user) {
-        return StartAndWaitForTheDialogToFinish() && client->state.connected && server.WaitFor(user, -1, 5s);
-    }
     std::vector<devserver::Frame> FramesOfType(const std::string& user, int type) {
         std::vector<devserver::Frame> frames;
         for (auto& f : server.FramesFrom(user)) {
@@ -87,7 +73,7 @@ TEST(MyFiles, DevServerHoldsExactlyTheSharedFilesWithTheirHashes) {
     MusicFolder m;
     SharingSession s;
     s.StoreSharing("ann", {m.Folder()});
-    ASSERT_TRUE(s.Start("ann"));
+    ASSERT_TRUE(s.StartOnline("ann"));
     const std::string music = m.music.string();
     // Folders are walked in name order: Live/c.mp3 (folder part Music/Rock/) comes first, then
     // Rock/a.mp3 and b.mp3 (folder part Music/).
@@ -130,7 +116,7 @@ TEST(MyFiles, NoUploadSlotsMeansNothingAnnouncedAndACountOfZero) {
     SharingSession s;
     s.StoreSharing("bob", {m.Folder()}, 0);
     s.ui.Script({Answer::No});  // "Enable file server?"
-    ASSERT_TRUE(s.Start("bob"));
+    ASSERT_TRUE(s.StartOnline("bob"));
     EXPECT_EQ(s.client->state.sharedFileCount, 0);
     EXPECT_EQ(s.client->main.StatusText(0), "Online (bob): Sharing 0 files.");
     EXPECT_EQ(s.client->library.view.Rows().size(), 3u);  // the library is still built
@@ -145,7 +131,7 @@ TEST(MyFiles, AFileStillInResumeDatIsCountedButNotAnnounced) {
     SharingSession s;
     s.StoreSharing("cat", {m.Folder()});
     s.profile.Write("resume.dat", "\"" + m.files[1].string() + "\" 123456 abc-1\n");
-    ASSERT_TRUE(s.Start("cat"));
+    ASSERT_TRUE(s.StartOnline("cat"));
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("cat").size() == 2; }));
     EXPECT_EQ(Names(s.server.SharedFilesOf("cat")), (std::vector<std::string>{"1:\\1\\Live\\c.mp3", "2:\\2\\Rock\\a.mp3"}));
     EXPECT_EQ(s.client->state.sharedFileCount, 3);
@@ -156,7 +142,7 @@ TEST(MyFiles, RenameDeletePruneAndUnshareKeepTheServerInStep) {
     MusicFolder m;
     SharingSession s;
     s.StoreSharing("dan", {m.Folder()});
-    ASSERT_TRUE(s.Start("dan"));
+    ASSERT_TRUE(s.StartOnline("dan"));
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("dan").size() == 3; }));
     Client& c = *s.client;
     const std::string a = m.files[0].string(), b = m.files[1].string(), live = m.files[2].string();
@@ -225,7 +211,7 @@ TEST(MyFiles, ACompletedDownloadJoinsTheLibraryWhenDownloadsAreShared) {
     MusicFolder m;
     SharingSession s;
     s.StoreSharing("eve", {m.Folder()});
-    ASSERT_TRUE(s.Start("eve"));
+    ASSERT_TRUE(s.StartOnline("eve"));
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("eve").size() == 3; }));
     Client& c = *s.client;
     fs::path saveFolder = s.profile.path() / "Downloads";
@@ -322,7 +308,7 @@ TEST(MyFiles, ARefreshDoesNotHoldUpRequestsForFiles) {
         s.client->store.SetValue(types, "FilesToScan", "MP3;WMA;BLOCK");
         ASSERT_TRUE(s.client->store.Flush());
     }
-    ASSERT_TRUE(s.Start("ann"));
+    ASSERT_TRUE(s.StartOnline("ann"));
     ASSERT_TRUE(test::RunUntil([&] { return s.server.SharedFilesOf("ann").size() == 3; }));
     const std::string name = s.server.SharedFilesOf("ann").front().virtualName;
     const fs::path slow = m.music / "Slow";

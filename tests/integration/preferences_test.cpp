@@ -29,17 +29,12 @@ namespace {
 struct PrefsSession : test::Session {
     using test::Session::Session;
     bool Start(const std::string& user, const std::vector<std::string>& folders = {}, int maxUploads = 3) {
-        AppState s;
-        s.EditAccount()->userName = user;
-        s.EditAccount()->password = "pw";
-        s.EditAccount()->email = "me@example.org";
-        s.EditAccount()->lineSpeed = 8;
-        s.EditSettings()->maxUploads = maxUploads;
-        s.sharedFolders = folders;
-        test::ScriptedUi quiet;
-        EXPECT_TRUE(SaveSettings(client->store, s, quiet));
-        EXPECT_TRUE(SaveSharedFolders(client->store, s, quiet));
-        return StartAndWaitForTheDialogToFinish() && client->state.connected && server.WaitFor(user, -1, 5s);
+        StoreAccount(user, "pw", [&](AppState& s) {
+            s.EditAccount()->email = "me@example.org";
+            s.EditSettings()->maxUploads = maxUploads;
+            s.sharedFolders = folders;
+        });
+        return StartOnline(user);
     }
     session::Session& core() { return client->session; }
     // Every frame the client sent from now until a marker frame, which comes after all of them.

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "app/client.h"
 #include "app/startup.h"
 #include "base/settings.h"
+#include "base/shared_folders.h"
 #include "devserver/dev_server.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
@@ -30,21 +32,37 @@ struct Session {
         ui.Watch(*client);
         QObject::connect(client.get(), &Client::exitRequested, client.get(), [this](int code) { exitCode = code; });
     }
-    void StoreAccount(const std::string& user, const std::string& password) {
+    // Stores the account `user`; `edit` changes more of it (shared folders included) before it is saved.
+    void StoreAccount(const std::string& user, const std::string& password, const std::function<void(AppState&)>& edit = {}) {
         AppState s;
         s.EditAccount()->userName = user;
         s.EditAccount()->password = password;
         s.EditAccount()->lineSpeed = 8;
+        if (edit) edit(s);
         ScriptedUi quiet;
         ASSERT_TRUE(SaveSettings(client->store, s, quiet));
+        if (!s.sharedFolders.empty()) {
+            ASSERT_TRUE(SaveSharedFolders(client->store, s, quiet));
+        }
+    }
+    // The stored account of `user` (password "pw") shares `folders`.
+    void StoreSharing(const std::string& user, const std::vector<std::string>& folders, int maxUploads = 3) {
+        StoreAccount(user, "pw", [&](AppState& s) {
+            s.EditSettings()->maxUploads = maxUploads;
+            s.sharedFolders = folders;
+        });
     }
     bool StartAndWaitForTheDialogToFinish() {
         StartClient(*client, {});
         return RunUntil([&] { return !client->dialog.IsOpen() || client->dialog.ButtonText() == "OK"; });
     }
+    // Starts the client with the stored account; true once `user` is online.
+    bool StartOnline(const std::string& user) {
+        return StartAndWaitForTheDialogToFinish() && client->state.connected && server.WaitFor(user, -1, std::chrono::seconds(5));
+    }
     bool GoOnline(const std::string& user, const std::string& password = "pw") {
         StoreAccount(user, password);
-        return StartAndWaitForTheDialogToFinish() && client->state.connected && server.WaitFor(user, -1, std::chrono::seconds(5));
+        return StartOnline(user);
     }
 
     TestProfile profile;
