@@ -1,0 +1,23 @@
+#pragma once
+// Where the program's own windows appear and how they come back.
+
+#include <QWidget>
+
+namespace tandril::gui {
+
+// Sizes `window` to its contents and puts its middle on `owner`'s (a dialog asked for from a
+// window is met where the user is looking). Without a visible owner it stays where it is.
+inline void CentreOver(QWidget& window, const QWidget* owner) {
+    window.adjustSize();
+    if (!owner || !owner->isVisible()) return;
+    window.move(owner->frameGeometry().center() - QRect(QPoint(), window.frameSize()).center());
+}
+
+// Shows a hidden or minimised top-level window in the state it had before: a maximised window
+// comes back maximised, a normal one at its place.
+inline void ShowAgain(QWidget& window) {
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+}
+
+}  // namespace tandril::gui
