@@ -10,7 +10,11 @@ namespace tandril::gui {
 inline void CentreOver(QWidget& window, const QWidget* owner) {
     window.adjustSize();
     if (!owner || !owner->isVisible()) return;
-    window.move(owner->frameGeometry().center() - QRect(QPoint(), window.frameSize()).center());
+    // `move` places the frame. A window not shown yet has none so far: it will get one like its
+    // owner's.
+    QSize frame = window.frameSize();
+    if (frame == window.size()) frame += owner->frameSize() - owner->size();
+    window.move(owner->frameGeometry().center() - QRect(QPoint(), frame).center());
 }
 
 // Shows a hidden or minimised top-level window in the state it had before: a maximised window
