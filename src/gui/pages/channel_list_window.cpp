@@ -49,7 +49,7 @@ ChannelListWindow::ChannelListWindow(Client& client, QWidget* parent) : QDialog(
     layout->addLayout(buttons);
     layout->addWidget(createArea_);
     SetCreateShown(false);
-    resize(420, 320);
+    resize(460, 320);  // the three columns with their whole titles, without a scroll bar
 
     connect(join, &QPushButton::clicked, this, &ChannelListWindow::JoinSelected);
     connect(table_, &QTableView::doubleClicked, this, &ChannelListWindow::JoinSelected);
