@@ -13,15 +13,21 @@ ListColumns::ListColumns(QTreeView* view, std::vector<ColumnSpec> specs) : ListC
 ListColumns::ListColumns(QTableView* view, std::vector<ColumnSpec> specs) : ListColumns(view, view->horizontalHeader(), std::move(specs)) {}
 
 ListColumns::ListColumns(QAbstractItemView* view, QHeaderView* header, std::vector<ColumnSpec> specs)
-    : QObject(view), view_(view), header_(header), specs_(std::move(specs)), userResized_(specs_.size(), false) {
+    : QObject(view),
+      view_(view),
+      header_(header),
+      viewport_(view->viewport()),
+      headerViewport_(header->viewport()),
+      specs_(std::move(specs)),
+      userResized_(specs_.size(), false) {
     header->setStretchLastSection(false);  // the name column takes the rest, not the last one
     header->setSectionResizeMode(QHeaderView::Interactive);
     applying_ = true;
     for (std::size_t i = 0; i < specs_.size(); ++i) header->resizeSection(static_cast<int>(i), specs_[i].width);
     applying_ = false;
 
-    header->viewport()->installEventFilter(this);
-    view->viewport()->installEventFilter(this);
+    headerViewport_->installEventFilter(this);
+    viewport_->installEventFilter(this);
     connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int) {
         if (applying_ || !dragging_ || column < 0 || static_cast<std::size_t>(column) >= userResized_.size()) return;
         userResized_[static_cast<std::size_t>(column)] = true;
@@ -64,7 +70,6 @@ int ListColumns::ContentWidth(int column) const {
 }
 
 void ListColumns::Refit() {
-    if (!view_) return;
     QHeaderView* header = header_;
     const bool empty = !view_->model() || view_->model()->rowCount() == 0;
     applying_ = true;
@@ -88,20 +93,20 @@ void ListColumns::Refit() {
         others += header->sectionSize(column);
     }
     if (stretch >= 0) {
-        const int left = view_->viewport()->width() - others;
+        const int left = viewport_->width() - others;
         header->resizeSection(stretch, std::max(specs_[static_cast<std::size_t>(stretch)].width, left));
     }
     applying_ = false;
 }
 
 bool ListColumns::eventFilter(QObject* watched, QEvent* event) {
-    if (view_ && watched == header_->viewport()) {
+    if (watched == headerViewport_) {
         if (event->type() == QEvent::MouseButtonPress) dragging_ = true;
         if (event->type() == QEvent::MouseButtonRelease) {
             dragging_ = false;
             RefitLater();  // the name column takes what the user's change left over
         }
-    } else if (view_ && watched == view_->viewport() && event->type() == QEvent::Resize) {
+    } else if (watched == viewport_ && event->type() == QEvent::Resize) {
         RefitLater();
     }
     return QObject::eventFilter(watched, event);

@@ -4,13 +4,13 @@
 // show a whole value (a size, a state, a rate) widens to it until the user sizes it by hand.
 
 #include <QObject>
-#include <QPointer>
 #include <vector>
 
 class QAbstractItemView;
 class QHeaderView;
 class QTableView;
 class QTreeView;
+class QWidget;
 
 namespace tandril::gui {
 
@@ -45,8 +45,12 @@ private:
     void RefitLater();
     int ContentWidth(int column) const;
 
-    QPointer<QAbstractItemView> view_;
-    QHeaderView* header_;  // the view's, as long as the view
+    // The view owns this object, so these outlive it. Plain pointers: the event filter still sees
+    // the viewports' events while the view is being destroyed, when it is no longer a view.
+    QAbstractItemView* view_;
+    QHeaderView* header_;
+    QWidget* viewport_;
+    QWidget* headerViewport_;
     std::vector<ColumnSpec> specs_;
     std::vector<bool> userResized_;
     bool applying_ = false;      // our own resizes are not the user's
