@@ -8,6 +8,7 @@
 #include <QWindowStateChangeEvent>
 
 #include "app/client.h"
+#include "gui/window_placement.h"
 
 namespace tandril::gui {
 
@@ -29,7 +30,7 @@ ConnectingDialog::ConnectingDialog(Client& client, QWidget* mainWindow) : QDialo
 
     ConnectingDialogModel& model = client.dialog;
     connect(&model, &ConnectingDialogModel::opened, this, [this] {
-        if (mainWindow_) move(mainWindow_->geometry().center() - rect().center());
+        CentreOver(*this, mainWindow_);
         show();
     });
     connect(&model, &ConnectingDialogModel::statusChanged, status_, &QLabel::setText);
@@ -58,7 +59,7 @@ void ConnectingDialog::changeEvent(QEvent* event) {
         if (isMinimized()) {
             mainWindow_->showMinimized();
         } else if (mainWindow_->isMinimized()) {
-            mainWindow_->showNormal();
+            ShowAgain(*mainWindow_);
         }
     }
     QDialog::changeEvent(event);

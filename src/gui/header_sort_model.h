@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the lists that sort on a header click (library, search results).
 
+#include <QHeaderView>
 #include <QObject>
 #include <QSortFilterProxyModel>
 #include <functional>
@@ -18,6 +19,18 @@ public:
         sort(column, sortColumn() == column && sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder);
     }
 };
+
+// A header click sorts `model` by that column, and the header shows the column and the direction
+// (no arrow until the first click, when the rows are in the order the model gives them).
+inline void SortOnHeaderClick(QHeaderView* header, HeaderSortModel* model) {
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    QObject::connect(header, &QHeaderView::sectionClicked, model, [header, model](int column) {
+        model->HeaderClicked(column);
+        header->setSortIndicatorShown(true);
+        header->setSortIndicator(column, model->sortOrder());
+    });
+}
 
 // Calls `reload` on `receiver`'s thread once for any number of `signal`s emitted before it runs:
 // a prune or a refresh changes many rows and the view reads them all again only once.

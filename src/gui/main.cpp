@@ -47,8 +47,13 @@ int main(int argc, char** argv) {
         gui::ProxyDialog proxy(client, &window);
         proxy.exec();
     });
+    // The wizard's last page gives way to the connecting dialog once the pages are done.
+    QObject::connect(&client.dialog, &ConnectingDialogModel::dialogVisibleChanged, &ui, [&ui](bool shown) {
+        if (shown) ui.CloseWizardPage();
+    });
     QObject::connect(&client, &Client::exitRequested, &window, [&] {
         ui.ShutDown();
+        ui.CloseWizardPage();
         dialog.hide();
         window.hide();
     });

@@ -18,6 +18,7 @@
 #include "gui/pages/search_page.h"
 #include "gui/pages/transfers_page.h"
 #include "gui/tray_icon.h"
+#include "gui/window_placement.h"
 
 namespace tandril::gui {
 
@@ -114,7 +115,7 @@ void MainWindow::ShowPage(int page, bool activate) {
 }
 
 void MainWindow::Restore() {
-    showNormal();
+    ShowAgain(*this);
     raise();
     activateWindow();
 }

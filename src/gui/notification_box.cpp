@@ -8,6 +8,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "gui/window_placement.h"
+
 namespace tandril::gui {
 
 NotificationBox::NotificationBox(const QString& text, QWidget* owner, Icon icon) : QDialog(owner) {
@@ -43,10 +45,7 @@ NotificationBox::NotificationBox(const QString& text, QWidget* owner, Icon icon)
     layout->addLayout(row);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    if (owner && owner->isVisible()) {
-        adjustSize();
-        move(owner->geometry().center() - rect().center());
-    }
+    CentreOver(*this, owner);
 }
 
 }  // namespace tandril::gui

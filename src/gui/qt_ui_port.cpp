@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -13,6 +14,7 @@
 #include "gui/notification_box.h"
 #include "gui/registration_pages.h"
 #include "gui/server_dialogs.h"
+#include "gui/window_placement.h"
 
 namespace tandril::gui {
 
@@ -36,6 +38,16 @@ constexpr int kMaxAlertText = 511;
 
 }  // namespace
 
+// "Added 1 User to your list." under "Add Selected User to Hot List", for one. The room for the
+// caption bar's icon and buttons is an estimate: the window manager draws them.
+void KeepCaptionWhole(QMessageBox& box) {
+    constexpr int kCaptionButtons = 140;
+    const int wanted = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kCaptionButtons;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
+
 template <typename F>
 auto QtUiPort::OnGuiThread(F&& f) -> decltype(f()) {
     if (QThread::currentThread() == thread()) return f();
@@ -50,6 +62,15 @@ void QtUiPort::SetMainWindow(QWidget* window, std::function<bool()> windowShown)
     windowShown_ = std::move(windowShown);
 }
 
+QWidget* QtUiPort::Owner() const {
+    if (wizardPage_ && wizardPage_->isVisible()) return wizardPage_.data();
+    return mainWindow_.data();
+}
+
+void QtUiPort::CloseWizardPage() {
+    delete wizardPage_.data();
+}
+
 void QtUiPort::ShowAlert(AlertKind kind, const std::string& text, Icon icon) {
     if (shuttingDown_) return;
     QString shown = QString::fromStdString(text).left(kMaxAlertText);
@@ -58,7 +79,7 @@ void QtUiPort::ShowAlert(AlertKind kind, const std::string& text, Icon icon) {
     bool modal = kind == AlertKind::Modal && windowShown_ && windowShown_();
     if (modal) {
         OnGuiThread([&] {
-            NotificationBox box(shown, mainWindow_.data(), icon);
+            NotificationBox box(shown, Owner(), icon);
             box.exec();
             return 0;
         });
@@ -68,7 +89,7 @@ void QtUiPort::ShowAlert(AlertKind kind, const std::string& text, Icon icon) {
         this,
         [this, shown, icon] {
             if (shuttingDown_) return;
-            auto* box = new NotificationBox(shown, mainWindow_.data(), icon);
+            auto* box = new NotificationBox(shown, Owner(), icon);
             box->setAttribute(Qt::WA_DeleteOnClose);
             box->setModal(false);
             box->show();
@@ -80,8 +101,7 @@ void QtUiPort::ShowAlert(AlertKind kind, const std::string& text, Icon icon) {
 Answer QtUiPort::Ask(const Question& q) {
     if (shuttingDown_) return q.buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     return OnGuiThread([&] {
-        QMessageBox box(ToQt(q.icon), QString::fromStdString(q.caption), QString::fromStdString(q.text), QMessageBox::NoButton,
-                        mainWindow_.data());
+        QMessageBox box(ToQt(q.icon), QString::fromStdString(q.caption), QString::fromStdString(q.text), QMessageBox::NoButton, Owner());
         switch (q.buttons) {
             case Buttons::Ok:
                 box.setStandardButtons(QMessageBox::Ok);
@@ -96,6 +116,7 @@ Answer QtUiPort::Ask(const Question& q) {
                 box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
                 break;
         }
+        KeepCaptionWhole(box);
         switch (box.exec()) {
             case QMessageBox::Yes:
                 return Answer::Yes;
@@ -198,8 +219,16 @@ bool QtUiPort::AskBothFirewalledDownload(const std::string& remoteName) {
 WizardButton QtUiPort::ShowWizardPage(WizardPage page, WizardData& data) {
     if (shuttingDown_) return WizardButton::Cancel;
     return OnGuiThread([&] {
-        WizardPageDialog dialog(page, data, openProxySettings_, mainWindow_.data());
-        return dialog.Ask();
+        auto* dialog = new WizardPageDialog(page, data, openProxySettings_, mainWindow_.data());
+        if (wizardPage_) {
+            dialog->move(wizardPage_->pos());  // the next page where the last one was
+            CloseWizardPage();
+        }
+        WizardButton button = dialog->Ask();
+        dialog->setEnabled(false);
+        dialog->show();
+        wizardPage_ = dialog;
+        return button;
     });
 }
 
@@ -208,11 +237,14 @@ void QtUiPort::ShowWaitWindow(const std::string& text) {
         this,
         [this, text = QString::fromStdString(text)] {
             if (text.isEmpty() || shuttingDown_) {
-                if (waitWindow_) waitWindow_->deleteLater();
+                // At once: an alert that follows runs its own event loop, in which a deferred
+                // delete would wait, and the window would stay up under it.
+                delete waitWindow_.data();
                 return;
             }
-            if (!waitWindow_) waitWindow_ = new WaitWindow(mainWindow_.data());
+            if (!waitWindow_) waitWindow_ = new WaitWindow(Owner());
             static_cast<WaitWindow*>(waitWindow_.data())->SetText(text);
+            CentreOver(*waitWindow_, waitWindow_->parentWidget());
             waitWindow_->show();
         },
         Qt::QueuedConnection);

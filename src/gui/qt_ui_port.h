@@ -3,6 +3,7 @@
 // thread has the answer; a notice that is not modal is posted and never blocks its caller.
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -12,6 +13,10 @@
 #include "base/ui_port.h"
 
 namespace tandril::gui {
+
+// A message box is as wide as its text; this widens it for its caption as well, so that a short
+// text under a long caption does not cut the caption.
+void KeepCaptionWhole(QMessageBox& box);
 
 class QtUiPort : public QObject, public UiPort {
     Q_OBJECT
@@ -41,16 +46,25 @@ public:
                                    bool canIgnore) override;
     // What "Configurer Proxy..." on the wizard's first page opens.
     void SetProxySettingsOpener(std::function<void()> open) { openProxySettings_ = std::move(open); }
+    // The wizard's last page leaves the screen (another dialog, such as the connecting dialog,
+    // takes over). GUI thread.
+    void CloseWizardPage();
 
 private:
     template <typename F>
     auto OnGuiThread(F&& f) -> decltype(f());
+    // What an alert or a question belongs to: the wizard page being checked while it is on
+    // screen, otherwise the main window.
+    QWidget* Owner() const;
 
     QPointer<QWidget> mainWindow_;
     std::function<bool()> windowShown_;
     std::atomic<bool> shuttingDown_{false};
     std::function<void()> openProxySettings_;
     QPointer<QDialog> waitWindow_;
+    // A wizard page stays on screen, greyed, while its checks run: their wait window and alerts
+    // sit over it and the user comes back to it.
+    QPointer<QDialog> wizardPage_;
 };
 
 }  // namespace tandril::gui

@@ -1,10 +1,12 @@
-// tandril-screenshots DIR: renders the main window on each page, the connecting dialog and a
+// tandril-screenshots DIR: renders the main window on each page (at 900 x 600 and at 1600 x 1000), the connecting dialog and a
 // notification box to PNG files in DIR, for the README and for reviewing the look. Runs with no
 // network and a throw-away profile.
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPainter>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -16,6 +18,7 @@
 #include "gui/connecting_dialog.h"
 #include "gui/invitation_box.h"
 #include "gui/library/folder_tree.h"
+#include "gui/library/rename_dialog.h"
 #include "gui/main_window.h"
 #include "gui/notification_box.h"
 #include "gui/pages/channel_list_window.h"
@@ -192,6 +195,17 @@ int main(int argc, char** argv) {
         window.ShowPage(page, false);
         save(window, QString::fromLatin1(names[page - 1]));
     }
+    // The same pages on a large screen: the lists give the extra room to their name columns.
+    window.resize(1600, 1000);
+    const char* wideNames[] = {"wide-1-chat.png", "wide-2-my-files.png", "wide-3-search.png", "wide-4-hot-list.png",
+                               "wide-5-transfers.png"};
+    for (int page = 1; page <= 5; ++page) {
+        window.ShowPage(page, false);
+        QCoreApplication::processEvents();  // the columns follow the new width one turn later
+        save(window, QString::fromLatin1(wideNames[page - 1]));
+    }
+    window.resize(900, 600);
+    QCoreApplication::processEvents();
 
     if (playing) {
         window.ShowPage(2, false);
@@ -258,6 +272,39 @@ int main(int argc, char** argv) {
     shoot(firewalled, "both-firewalled.png");
     gui::ExistingFileDialog existing(QStringLiteral("Nova Drift - Harbour Lights.mp3"), &window);
     shoot(existing, "existing-file.png");
+
+    // An alert about a wizard page sits over the page, which stays on screen.
+    {
+        WizardData typed;
+        gui::WizardPageDialog page(WizardPage::Account, typed, {}, &window);
+        page.setEnabled(false);
+        page.show();
+        QCoreApplication::processEvents();
+        gui::NotificationBox alert(QStringLiteral("You must choose a user name!"), &page);
+        alert.show();
+        QCoreApplication::processEvents();
+        QPixmap both(page.size());
+        both.fill(Qt::darkGray);
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, page.grab());
+        painter.drawPixmap(alert.geometry().topLeft() - page.geometry().topLeft(), alert.grab());
+        painter.end();
+        ok = both.save(out.filePath(QStringLiteral("wizard-alert.png"))) && ok;
+        std::printf("%s\n", out.filePath(QStringLiteral("wizard-alert.png")).toLocal8Bit().constData());
+    }
+    // The rename field holds a long name whole; a short notice keeps its caption whole.
+    {
+        auto rename = gui::MakeRenameDialog(QStringLiteral("Nova Drift - Harbour Lights (live at the Pier, 2026 remaster)"), &window);
+        rename->show();
+        save(*rename, QStringLiteral("rename-file.png"));
+        rename->hide();
+        QMessageBox added(QMessageBox::Information, QStringLiteral("Add Selected User to Hot List"),
+                          QStringLiteral("Added 1 User to your list."), QMessageBox::Ok, &window);
+        gui::KeepCaptionWhole(added);
+        added.show();
+        save(added, QStringLiteral("hot-list-added.png"));
+        added.hide();
+    }
 
     // Every page of the preferences sheet.
     {

@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <functional>
 #include <future>
 
 #include "app/client.h"
@@ -182,6 +183,47 @@ TEST(MainWindow, CloseBoxHidesToTheTrayWhereThereIsOne) {
     EXPECT_FALSE(w.window.isVisible());
     menu.actions().back()->trigger();  // "&Quitter"
     EXPECT_TRUE(w.exited);
+}
+
+TEST(MainWindow, AWindowBroughtBackKeepsItsMaximisedState) {
+    Window w(true);
+    QMenu& menu = w.window.Tray()->Menu();
+    struct Way {
+        const char* name;
+        std::function<void()> put;    // how the window left the screen
+        std::function<void()> bring;  // how it comes back
+    };
+    const Way ways[] = {
+        {"tray from hidden", [&] { w.window.close(); }, [&] { menu.findChild<QAction*>(QStringLiteral("trayRestore"))->trigger(); }},
+        {"tray from minimised", [&] { w.window.showMinimized(); },
+         [&] { menu.findChild<QAction*>(QStringLiteral("trayRestore"))->trigger(); }},
+        {"second start", [&] { w.window.close(); }, [&] { Q_EMIT w.client.raiseRequested(); }},
+        {"second start, minimised", [&] { w.window.showMinimized(); }, [&] { Q_EMIT w.client.raiseRequested(); }},
+        {"page shown", [&] { w.window.showMinimized(); }, [&] { w.window.ShowPage(MainViewModel::SearchPage, true); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        w.window.showMaximized();
+        QCoreApplication::processEvents();
+        way.put();
+        QCoreApplication::processEvents();
+        way.bring();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(w.window.isVisible());
+        EXPECT_FALSE(w.window.isMinimized());
+        EXPECT_TRUE(w.window.isMaximized());
+        EXPECT_TRUE(w.client.state.mainWindowMaximised);
+    }
+    // A window that was not maximised comes back as it was.
+    w.window.showNormal();
+    w.window.setGeometry(40, 30, 700, 450);
+    QCoreApplication::processEvents();
+    w.window.close();
+    Q_EMIT w.client.raiseRequested();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.window.isVisible());
+    EXPECT_FALSE(w.window.isMaximized());
+    EXPECT_EQ(w.window.geometry(), QRect(40, 30, 700, 450));
 }
 
 TEST(MainWindow, WithoutATrayTheCloseBoxMinimises) {

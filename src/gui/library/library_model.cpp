@@ -84,6 +84,9 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant LibraryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // Each title stands over its values: the numbers' titles on the right, as the numbers.
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && section != Name)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     static const char* const kHeaders[] = {"Nom     ", "Taille  ", "Bitrate", "Fréquence", "Length"};
     return ColumnHeader(kHeaders, section, orientation, role);
 }

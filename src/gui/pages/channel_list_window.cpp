@@ -10,6 +10,7 @@
 
 #include "app/client.h"
 #include "chat/channel_list.h"
+#include "gui/list_columns.h"
 
 namespace tandril::gui {
 
@@ -21,9 +22,7 @@ ChannelListWindow::ChannelListWindow(Client& client, QWidget* parent) : QDialog(
     table_->setModel(&list);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
-    table_->setColumnWidth(0, 90);
-    table_->setColumnWidth(1, 70);
-    table_->setColumnWidth(2, 220);
+    new ListColumns(table_, {{90}, {70}, {220, ColumnFit::Stretch}});
     table_->horizontalHeader()->setSectionsClickable(true);
     auto* join = new QPushButton(QStringLiteral("&Rejoindre"), this);
     auto* close = new QPushButton(QStringLiteral("&Fermer"), this);
@@ -50,7 +49,7 @@ ChannelListWindow::ChannelListWindow(Client& client, QWidget* parent) : QDialog(
     layout->addLayout(buttons);
     layout->addWidget(createArea_);
     SetCreateShown(false);
-    resize(420, 320);
+    resize(460, 320);  // the three columns with their whole titles, without a scroll bar
 
     connect(join, &QPushButton::clicked, this, &ChannelListWindow::JoinSelected);
     connect(table_, &QTableView::doubleClicked, this, &ChannelListWindow::JoinSelected);

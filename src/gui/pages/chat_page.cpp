@@ -15,6 +15,7 @@
 #include "chat/chat_commands.h"
 #include "gui/chat/chat_input.h"
 #include "gui/chat/chat_view_widget.h"
+#include "gui/list_columns.h"
 #include "gui/pages/channel_list_window.h"
 #include "session/pending_parts.h"
 
@@ -45,9 +46,7 @@ ChatWindowPage::ChatWindowPage(Client& client, chat::ChannelWindow& window, cons
         users_->verticalHeader()->hide();
         users_->verticalHeader()->setDefaultSectionSize(users_->fontMetrics().height() + 4);
         users_->horizontalHeader()->setSectionsClickable(true);
-        users_->horizontalHeader()->setStretchLastSection(true);
-        users_->setColumnWidth(0, 110);
-        users_->setColumnWidth(1, 50);
+        new ListColumns(users_, {{75, ColumnFit::Stretch}, {50}, {60}});
         connect(users_->horizontalHeader(), &QHeaderView::sectionClicked, this,
                 [this](int column) { window_.users->HeaderClicked(column); });
         users_->setContextMenuPolicy(Qt::CustomContextMenu);

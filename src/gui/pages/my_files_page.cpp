@@ -13,6 +13,8 @@
 #include "app/client.h"
 #include "gui/header_sort_model.h"
 #include "gui/library/library_model.h"
+#include "gui/library/rename_dialog.h"
+#include "gui/list_columns.h"
 #include "gui/player/player_panel_widget.h"
 #include "library/my_files.h"
 
@@ -32,16 +34,8 @@ MyFilesPage::MyFilesPage(Client& client, QWidget* parent) : QWidget(parent), cli
     list_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->installEventFilter(this);
-    QHeaderView* header = list_->header();
-    header->setSectionsClickable(true);
-    header->setSortIndicatorShown(false);
-    const int widths[] = {320, 90, 60, 75, 60};
-    for (int i = 0; i < LibraryModel::ColumnCount; ++i) list_->setColumnWidth(i, widths[i]);
-    connect(header, &QHeaderView::sectionClicked, this, [this, header](int column) {
-        sorted_->HeaderClicked(column);
-        header->setSortIndicatorShown(true);
-        header->setSortIndicator(column, sorted_->sortOrder());
-    });
+    new ListColumns(list_, {{320, ColumnFit::Stretch}, {90}, {60}, {75}, {60}});
+    SortOnHeaderClick(list_->header(), sorted_);
     connect(list_, &QWidget::customContextMenuRequested, this, &MyFilesPage::ShowMenu);
     connect(model_, &LibraryModel::renameRequested, this, [this](const QString& path, const QString& name) {
         library::RenameLibraryFile(client_.library, path.toStdString(), name.toStdString());
@@ -102,10 +96,10 @@ void MyFilesPage::RenameSelected() {
     QString offered = QFileInfo(paths.front()).completeBaseName();
     // Asked again after each failed attempt, until the user cancels.
     for (;;) {
-        bool ok = false;
-        QString name =
-            QInputDialog::getText(this, QStringLiteral("Rename file?"), QStringLiteral("New file name:"), QLineEdit::Normal, offered, &ok);
-        if (!ok || library::RenameLibraryFile(client_.library, path, name.toStdString())) return;
+        std::unique_ptr<QInputDialog> dialog = MakeRenameDialog(offered, this);
+        if (dialog->exec() != QDialog::Accepted) return;
+        const QString name = dialog->textValue();
+        if (library::RenameLibraryFile(client_.library, path, name.toStdString())) return;
         offered = name;
     }
 }

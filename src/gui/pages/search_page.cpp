@@ -15,6 +15,7 @@
 
 #include "app/client.h"
 #include "gui/header_sort_model.h"
+#include "gui/list_columns.h"
 #include "gui/search/results_model.h"
 #include "library/file_types.h"
 #include "search/search_session.h"
@@ -92,10 +93,8 @@ SearchPage::SearchPage(Client& client, QWidget* parent) : QWidget(parent), clien
     results_->setRootIsDecorated(false);
     results_->setUniformRowHeights(true);
     results_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    const int widths[] = {260, 80, 55, 55, 50, 90, 75, 45};
-    for (int i = 0; i < ResultsModel::ColumnCount; ++i) results_->setColumnWidth(i, widths[i]);
-    results_->header()->setSectionsClickable(true);
-    connect(results_->header(), &QHeaderView::sectionClicked, sorted_, &HeaderSortModel::HeaderClicked);
+    new ListColumns(results_, {{260, ColumnFit::Stretch}, {80}, {55}, {55}, {50}, {90}, {75}, {45}});
+    SortOnHeaderClick(results_->header(), sorted_);
     results_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(results_, &QWidget::customContextMenuRequested, this, &SearchPage::ShowResultMenu);
     connect(results_, &QTreeView::doubleClicked, this, [this] { session::DownloadResults(client_.session, SelectedResults()); });

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/client.h"
+#include "gui/list_columns.h"
 #include "gui/transfer/transfer_model.h"
 #include "session/pending_parts.h"
 #include "session/result_actions.h"
@@ -71,8 +72,8 @@ QTreeView* TransfersPage::MakeList(bool outbound) {
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     list->installEventFilter(this);
-    const int widths[] = {175, 140, 80, 100, 60, 100, 70, 80};
-    for (int i = 0; i < transfer::kTransferColumns; ++i) list->setColumnWidth(i, widths[i]);
+    // The bar keeps its width; sizes ("1,048,576 of 3,145,728"), states and rates are shown whole.
+    new ListColumns(list, {{175, ColumnFit::Stretch}, {140}, {80}, {100}, {60}, {100, ColumnFit::Fixed}, {70}, {80}});
     connect(list, &QWidget::customContextMenuRequested, this, [this, outbound](const QPoint& at) { ShowMenu(outbound, at); });
     return list;
 }

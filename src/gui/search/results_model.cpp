@@ -129,6 +129,9 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // Each title stands over its values: the numbers' titles on the right, as the numbers.
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && section >= Size && section <= Length)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     static const char* const kHeaders[] = {"Nom     ", "Taille  ", "Bitrate", "Freq", "Length", "User", "Connection", "Ping"};
     QVariant header = ColumnHeader(kHeaders, section, orientation, role);
     if (header.isValid() && !mediaColumns_ && section >= Bitrate && section <= Length) return QString();

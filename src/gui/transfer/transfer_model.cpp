@@ -1,7 +1,9 @@
 #include "gui/transfer/transfer_model.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 
 #include "base/column_headers.h"
 #include "gui/header_sort_model.h"
@@ -58,6 +60,12 @@ QVariant TransferModel::headerData(int section, Qt::Orientation orientation, int
     return ColumnHeader(kHeaders, section, orientation, role);
 }
 
+QFont ProgressFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    return font;
+}
+
 void DrawTransferProgressBar(QPainter* painter, const QStyleOptionViewItem& option, int percent, const QColor& color) {
     const QRect cell = option.rect.adjusted(1, 1, -1, -1);
     const bool selected = option.state & QStyle::State_Selected;
@@ -67,9 +75,7 @@ void DrawTransferProgressBar(QPainter* painter, const QStyleOptionViewItem& opti
                       selected ? QColor(192, 192, 192) : color);
     painter->setPen(Qt::gray);
     painter->drawRect(cell.adjusted(0, 0, -1, -1));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    painter->setFont(font);
+    painter->setFont(ProgressFont());
     painter->setPen(selected ? Qt::white : option.palette.color(QPalette::Text));
     painter->drawText(cell, Qt::AlignCenter, QString::number(percent) + QLatin1Char('%'));
     painter->restore();
@@ -79,6 +85,17 @@ void ProgressBarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     const int percent = index.data(TransferModel::kPercentRole).toInt();
     if (percent < 0 || option.rect.width() < 50) return QStyledItemDelegate::paint(painter, option, index);
     DrawTransferProgressBar(painter, option, percent, color_());
+}
+
+}  // namespace tandril::gui
+
+namespace tandril::gui {
+
+QSize ProgressBarDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    // One pixel of the cell's margin and one of the frame above and below the digits.
+    size.setHeight(std::max(size.height(), QFontMetrics(ProgressFont()).height() + 4));
+    return size;
 }
 
 }  // namespace tandril::gui

@@ -36,11 +36,16 @@ private:
 // (grey with white digits on a selected row).
 void DrawTransferProgressBar(QPainter* painter, const QStyleOptionViewItem& option, int percent, const QColor& color);
 
+// The percentage's font: "Arial" 13 pixels high.
+QFont ProgressFont();
+
 class ProgressBarDelegate : public QStyledItemDelegate {
 public:
     // `color` gives the bar's colour when a cell is drawn (the scheme may change).
     ProgressBarDelegate(std::function<QColor()> color, QObject* parent) : QStyledItemDelegate(parent), color_(std::move(color)) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Tall enough for the percentage inside the bar's frame.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
     std::function<QColor()> color_;
