@@ -3,10 +3,10 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/client.h"
+#include "gui/ok_cancel_row.h"
 #include "session/proxy_settings.h"
 
 namespace tandril::gui {
@@ -33,18 +33,9 @@ ProxyDialog::ProxyDialog(Client& client, QWidget* owner) : QDialog(owner), clien
     formLayout->addRow(QStringLiteral("User:"), user_);
     formLayout->addRow(QStringLiteral("Password:"), password_);
     formLayout->addRow(QStringLiteral("Transfers:"), transfers_);
-    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("&Annuler"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &ProxyDialog::TryAccept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(formLayout);
-    layout->addLayout(buttons);
+    layout->addLayout(OkCancelRow(this, [this] { TryAccept(); }));
     auto follow = [this] {
         bool proxy = type_->currentIndex() != 0, socks5 = type_->currentIndex() == 2;
         for (QWidget* w : {static_cast<QWidget*>(server_), static_cast<QWidget*>(port_), static_cast<QWidget*>(transfers_)})

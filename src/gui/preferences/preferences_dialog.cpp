@@ -14,6 +14,7 @@
 #include "app/client.h"
 #include "base/line_speed.h"
 #include "gui/library/folder_tree.h"
+#include "gui/ok_cancel_row.h"
 #include "gui/preferences/themes_page.h"
 #include "session/registration_lists.h"
 
@@ -51,18 +52,9 @@ PreferencesDialog::PreferencesDialog(Client& client, QWidget* owner)
         if (page >= 0) shown_[static_cast<std::size_t>(page)] = true;
     });
 
-    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("&Annuler"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &PreferencesDialog::TryAccept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(OkCancelRow(this, [this] { TryAccept(); }));
     resize(680, 500);
 }
 
