@@ -1,5 +1,8 @@
 #include "protocol/redirector_reply.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "base/settings.h"
 #include "base/text.h"
 
@@ -13,12 +16,15 @@ RedirectorReply ParseRedirectorReply(std::string_view text) {
     if (auto colon = text.find(':'); colon != std::string_view::npos) {
         reply.kind = RedirectorReply::Server;
         reply.address = std::string(Trim(text.substr(0, colon)));
-        reply.port = static_cast<int>(DecimalValue(Trim(text.substr(colon + 1))));
+        // A number beyond any port is no port (rather than what is left of it in an int).
+        const long long port = DecimalValue(Trim(text.substr(colon + 1)));
+        reply.port = port >= 0 && port <= 65535 ? static_cast<int>(port) : 0;
         return reply;
     }
     if (text.size() < 5 || !EqualsNoCase(text.substr(0, 5), "WAIT ")) return reply;
     reply.kind = RedirectorReply::Wait;
-    reply.waitSeconds = static_cast<int>(std::max(0LL, DecimalValue(Trim(text.substr(text.find(' ') + 1)))));
+    const long long seconds = DecimalValue(Trim(text.substr(text.find(' ') + 1)));
+    reply.waitSeconds = static_cast<int>(std::clamp<long long>(seconds, 0, std::numeric_limits<int>::max()));
     return reply;
 }
 
