@@ -140,9 +140,9 @@ void SetBuffers(int fd, int bytes) {
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
 }
 
-bool SendAllBlocking(int fd, std::string_view bytes) {
+bool SendAllBlocking(int fd, std::string_view bytes, std::chrono::milliseconds stall) {
     while (!bytes.empty()) {
-        if (WaitWritable(fd, std::nullopt) != WaitResult::Ready) return false;
+        if (WaitWritable(fd, stall) != WaitResult::Ready) return false;
         ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN) continue;

@@ -60,7 +60,8 @@ WaitResult WaitWritable(int fd, std::optional<std::chrono::milliseconds> timeout
 void SetBlocking(int fd, bool blocking);
 void SetBuffers(int fd, int bytes);
 
-// Writes everything, waiting for writability; false when the connection failed.
-bool SendAllBlocking(int fd, std::string_view bytes);
+// Writes everything, waiting at most `stall` each time the peer takes nothing; false when the
+// connection failed or stalled.
+bool SendAllBlocking(int fd, std::string_view bytes, std::chrono::milliseconds stall = std::chrono::seconds(60));
 
 }  // namespace tandril::platform
