@@ -98,9 +98,20 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 std::string CutText(std::string_view text, std::size_t max) {
     if (text.size() <= max) return std::string(text);
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     std::size_t cut = max;
-    // Step back over continuation bytes so a multi-byte character is never split.
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    // A UTF-8 character the cut would split goes whole. Only the three bytes before the cut are
+    // looked at: text that is not UTF-8 (Windows-1252 bytes look like continuation bytes) is cut
+    // where asked, not shortened to nothing.
+    if ((byte(cut) & 0xC0) == 0x80) {
+        for (std::size_t back = 1; back <= 3 && back <= cut; ++back) {
+            if ((byte(cut - back) & 0xC0) == 0xC0) {
+                cut -= back;
+                break;
+            }
+            if ((byte(cut - back) & 0xC0) != 0x80) break;
+        }
+    }
     return std::string(text.substr(0, cut));
 }
 

@@ -23,6 +23,29 @@ TEST(TextFormat, FormatCutsWithoutSplittingCharacters) {
     EXPECT_EQ(Format(99, "Online (%s): Sharing %d files.", "bob", 12), "Online (bob): Sharing 12 files.");
 }
 
+TEST(TextFormat, CutTextKeepsUtf8CharactersWholeAndCutsOtherBytesWhereAsked) {
+    struct Case {
+        std::string in;
+        std::size_t max;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"abcdef", 3, "abc"},
+        {"ab\xc3\xa9", 3, "ab"},  // "é" would be split: it goes whole
+        {"a\xf0\x9f\x8e\xb5"
+         "b",
+         4, "a"},  // a four-byte character
+        {"a\xf0\x9f\x8e\xb5"
+         "b",
+         5, "a\xf0\x9f\x8e\xb5"},
+        {std::string(10, '\xba'), 5, std::string(5, '\xba')},  // Windows-1252 "º": not UTF-8
+        {"/music/" + std::string(400, '\xbd'), 349, "/music/" + std::string(342, '\xbd')},
+    };
+    for (const Case& k : cases) {
+        EXPECT_EQ(CutText(k.in, k.max), k.out) << k.in.size() << " bytes cut to " << k.max;
+    }
+}
+
 TEST(TextFormat, CTimeTextHasTheStandardForm) {
     std::string t = CTimeText(0);
     EXPECT_EQ(t.size(), 25u);
