@@ -10,10 +10,16 @@
 namespace tandril::library {
 namespace {
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    });
+// A share name's one separator is '\\' where it is shown; in the path it is still '/'.
+unsigned char NameCharacter(char c) {
+    return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c == '/' ? '\\' : c)));
+}
+
+// By share name, case ignored.
+bool NameLess(const LibraryRow& a, const LibraryRow& b) {
+    const std::string_view x = a.namePart(), y = b.namePart();
+    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
+                                        [](char p, char q) { return NameCharacter(p) < NameCharacter(q); });
 }
 
 std::string ValueText(std::int32_t value) {
@@ -27,14 +33,26 @@ std::string LengthText(std::int32_t seconds) {
 
 }  // namespace
 
+std::string LibraryRow::name() const {
+    return ShareName(path);
+}
+std::string LibraryRow::size() const {
+    return GroupThousands(std::to_string(sizeValue));
+}
+std::string LibraryRow::bitrate() const {
+    return ValueText(bitrateValue);
+}
+std::string LibraryRow::frequency() const {
+    return ValueText(frequencyValue);
+}
+std::string LibraryRow::length() const {
+    return LengthText(lengthValue);
+}
+
 LibraryRow MakeLibraryRow(const SharedFileRecord& r, const FileTypeTable& types) {
     LibraryRow row;
     row.path = r.path;
-    row.name = ShareName(r.path);
-    row.size = GroupThousands(std::to_string(r.size));
-    row.bitrate = ValueText(r.bitrate);
-    row.frequency = ValueText(r.frequency);
-    row.length = LengthText(r.length);
+    row.nameStart = static_cast<std::uint32_t>(r.path.size() - ShareName(r.path).size());
     std::size_t dot = r.path.rfind('.');
     const FileType* type = dot == std::string::npos ? nullptr : types.FindFileType(std::string_view(r.path).substr(dot));
     row.image = type && !type->iconPath.empty() ? type->imageIndex : 1;
@@ -45,6 +63,13 @@ LibraryRow MakeLibraryRow(const SharedFileRecord& r, const FileTypeTable& types)
     return row;
 }
 
+std::vector<LibraryRow>& LibraryView::Writable() {
+    // Readers only ever add owners while the lock is held, so a count of 1 seen under the lock
+    // stays 1.
+    if (rows_.use_count() > 1) rows_ = std::make_shared<std::vector<LibraryRow>>(*rows_);
+    return *rows_;
+}
+
 void LibraryView::AddRows(std::vector<LibraryRow> rows) {
     if (rows.empty()) return;
     {
@@ -52,14 +77,24 @@ void LibraryView::AddRows(std::vector<LibraryRow> rows) {
         // earlier one with the same name; a reversed stable sort and a merge that takes new rows
         // first on ties give the same order in one pass.
         std::reverse(rows.begin(), rows.end());
-        auto less = [](const LibraryRow& a, const LibraryRow& b) { return LessNoCase(a.name, b.name); };
-        std::stable_sort(rows.begin(), rows.end(), less);
+        std::stable_sort(rows.begin(), rows.end(), NameLess);
         std::scoped_lock lock(lock_);
-        std::vector<LibraryRow> merged;
-        merged.reserve(rows_.size() + rows.size());
-        std::merge(std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()), std::make_move_iterator(rows_.begin()),
-                   std::make_move_iterator(rows_.end()), std::back_inserter(merged), less);
-        rows_ = std::move(merged);
+        if (rows_->empty()) {
+            rows_ = std::make_shared<std::vector<LibraryRow>>(std::move(rows));
+        } else {
+            auto merged = std::make_shared<std::vector<LibraryRow>>();
+            merged->reserve(rows_->size() + rows.size());
+            const bool own = rows_.use_count() == 1;  // else a reader holds them: copy
+            if (own) {
+                std::merge(std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()),
+                           std::make_move_iterator(rows_->begin()), std::make_move_iterator(rows_->end()), std::back_inserter(*merged),
+                           NameLess);
+            } else {
+                std::merge(std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()), rows_->begin(), rows_->end(),
+                           std::back_inserter(*merged), NameLess);
+            }
+            rows_ = std::move(merged);
+        }
     }
     Q_EMIT changed();
 }
@@ -69,7 +104,7 @@ void LibraryView::RemoveRows(const std::vector<std::string>& paths) {
     {
         std::unordered_set<std::string> gone(paths.begin(), paths.end());
         std::scoped_lock lock(lock_);
-        std::erase_if(rows_, [&](const LibraryRow& r) { return gone.count(r.path) > 0; });
+        std::erase_if(Writable(), [&](const LibraryRow& r) { return gone.count(r.path) > 0; });
     }
     Q_EMIT changed();
 }
@@ -77,19 +112,19 @@ void LibraryView::RemoveRows(const std::vector<std::string>& paths) {
 void LibraryView::RenameRow(const std::string& oldPath, const std::string& newPath, const std::string& newName) {
     {
         std::scoped_lock lock(lock_);
-        for (LibraryRow& r : rows_) {
+        for (LibraryRow& r : Writable()) {
             if (r.path == oldPath) {
                 r.path = newPath;
-                r.name = newName;
+                r.nameStart = static_cast<std::uint32_t>(newPath.size() - std::min(newName.size(), newPath.size()));
             }
         }
     }
     Q_EMIT changed();
 }
 
-std::vector<LibraryRow> LibraryView::Rows() const {
+LibraryRows LibraryView::Rows() const {
     std::scoped_lock lock(lock_);
-    return rows_;
+    return LibraryRows(rows_);
 }
 
 }  // namespace tandril::library

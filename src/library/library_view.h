@@ -4,6 +4,7 @@
 // announced in batches.
 
 #include <QObject>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -14,20 +15,41 @@ namespace tandril::library {
 
 class FileTypeTable;
 
+// A row keeps the path and the numbers; its texts are made when they are shown, so that a library
+// of many files keeps one string per row.
 struct LibraryRow {
     std::string path;  // the row's data
-    std::string name;  // the share name
-    std::string size;  // digits grouped with ','
-    std::string bitrate;
-    std::string frequency;
-    std::string length;  // "m:ss", or "DRM"
-    int image = 1;       // index in the file-type image list
-    // For sorting by the numeric columns.
     std::int64_t sizeValue = 0;
     std::int32_t bitrateValue = 0, frequencyValue = 0, lengthValue = 0;
+    int image = 1;                // index in the file-type image list
+    std::uint32_t nameStart = 0;  // where the share name begins in the path
+
+    std::string name() const;  // the share name
+    std::string size() const;  // digits grouped with ','
+    std::string bitrate() const;
+    std::string frequency() const;
+    std::string length() const;  // "m:ss", or "DRM"
+    // The share name as it stands in the path, its separator still '/'.
+    std::string_view namePart() const { return std::string_view(path).substr(nameStart); }
 };
 
 LibraryRow MakeLibraryRow(const SharedFileRecord& record, const FileTypeTable& types);
+
+// The rows at one moment, shared with the view until the view changes: a reader keeps no copy of
+// its own.
+class LibraryRows {
+public:
+    LibraryRows() = default;
+    explicit LibraryRows(std::shared_ptr<const std::vector<LibraryRow>> rows) : rows_(std::move(rows)) {}
+    std::size_t size() const { return rows_ ? rows_->size() : 0; }
+    bool empty() const { return size() == 0; }
+    const LibraryRow& operator[](std::size_t i) const { return (*rows_)[i]; }
+    const LibraryRow* begin() const { return rows_ ? rows_->data() : nullptr; }
+    const LibraryRow* end() const { return rows_ ? rows_->data() + rows_->size() : nullptr; }
+
+private:
+    std::shared_ptr<const std::vector<LibraryRow>> rows_;
+};
 
 class LibraryView : public QObject {
     Q_OBJECT
@@ -36,15 +58,18 @@ public:
     void AddRows(std::vector<LibraryRow> rows);
     void RemoveRows(const std::vector<std::string>& paths);
     void RenameRow(const std::string& oldPath, const std::string& newPath, const std::string& newName);
-    std::vector<LibraryRow> Rows() const;
+    LibraryRows Rows() const;
 
 Q_SIGNALS:
     // Any change; the receiver reads Rows() again.
     void changed();
 
 private:
+    // The rows to change: the current ones themselves when no reader holds them, else a copy.
+    std::vector<LibraryRow>& Writable();
+
     mutable std::mutex lock_;
-    std::vector<LibraryRow> rows_;
+    std::shared_ptr<std::vector<LibraryRow>> rows_ = std::make_shared<std::vector<LibraryRow>>();
 };
 
 }  // namespace tandril::library

@@ -41,19 +41,35 @@ std::vector<std::string> SharedDatTokens(std::string_view line) {
     return SplitFields(line);
 }
 
+namespace {
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+}  // namespace
+
+std::size_t NoCaseHash::operator()(std::string_view text) const {
+    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (char c : text) h = (h ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
+    return static_cast<std::size_t>(h);
+}
+
+bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+    return EqualsNoCase(a, b);
+}
+
 std::uint32_t FolderIndexTable::Assign(const std::string& folder) {
-    for (const Entry& e : entries_) {
-        if (EqualsNoCase(e.folder, folder)) return e.number;
-    }
-    entries_.push_back({++counter_, CutText(folder, kMaxSharedPath)});
-    return counter_;
+    auto it = byFolder_.find(std::string_view(folder));
+    if (it != byFolder_.end()) return *it;
+    folders_.push_back(CutText(folder, kMaxSharedPath));
+    const auto number = static_cast<std::uint32_t>(folders_.size());
+    byFolder_.insert(number);
+    return number;
 }
 
 const std::string* FolderIndexTable::Folder(std::uint32_t number) const {
-    for (const Entry& e : entries_) {
-        if (e.number == number) return &e.folder;
-    }
-    return nullptr;
+    return number >= 1 && number <= folders_.size() ? &folders_[number - 1] : nullptr;
 }
 
 void ShareBatch::Add(const std::string& folder, const protocol::SharedEntry& file, const Send& send) {
@@ -96,8 +112,8 @@ std::string SharedList::Key(std::string_view path) {
 }
 
 SharedFileRecord* SharedList::Find(std::string_view path) {
-    auto it = byPath_.find(Key(path));
-    return it == byPath_.end() ? nullptr : &*it->second;
+    auto it = byPath_.find(path);
+    return it == byPath_.end() ? nullptr : &**it;
 }
 
 SharedFileRecord* SharedList::FindAsAnnounced(std::string_view path) {
@@ -106,19 +122,29 @@ SharedFileRecord* SharedList::FindAsAnnounced(std::string_view path) {
     return it == byWireForm_.end() ? nullptr : &*it->second;
 }
 
+namespace {
+
+// Only a path with bytes beyond ASCII can read differently after a trip over the wire.
+bool MayChangeOnTheWire(std::string_view path) {
+    return std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+}  // namespace
+
 void SharedList::Index(Records::iterator record) {
-    byPath_[Key(record->path)] = record;
+    // A second record of the same path takes the index over, as the latest one always has.
+    if (auto it = byPath_.find(record); it != byPath_.end()) byPath_.erase(it);
+    byPath_.insert(record);
+    if (!MayChangeOnTheWire(record->path)) return;
     std::string form = WireForm(record->path);
     if (form != record->path) byWireForm_[Key(form)] = record;
 }
 
 void SharedList::Unindex(Records::iterator record) {
-    auto erase = [&](auto& index, const std::string& key) {
-        auto it = index.find(key);
-        if (it != index.end() && it->second == record) index.erase(it);
-    };
-    erase(byPath_, Key(record->path));
-    erase(byWireForm_, Key(WireForm(record->path)));
+    if (auto it = byPath_.find(record); it != byPath_.end() && *it == record) byPath_.erase(it);
+    if (!MayChangeOnTheWire(record->path)) return;
+    auto it = byWireForm_.find(Key(WireForm(record->path)));
+    if (it != byWireForm_.end() && it->second == record) byWireForm_.erase(it);
 }
 
 SharedFileRecord& SharedList::Append(SharedFileRecord record) {
@@ -128,17 +154,17 @@ SharedFileRecord& SharedList::Append(SharedFileRecord record) {
 }
 
 void SharedList::Remove(std::string_view path) {
-    auto it = byPath_.find(Key(path));
+    auto it = byPath_.find(path);
     if (it == byPath_.end()) return;
-    auto record = it->second;
+    auto record = *it;
     Unindex(record);
     records_.erase(record);
 }
 
 void SharedList::Rename(SharedFileRecord& record, std::string newPath) {
-    auto it = byPath_.find(Key(record.path));
+    auto it = byPath_.find(std::string_view(record.path));
     if (it == byPath_.end()) return;
-    auto position = it->second;
+    auto position = *it;
     Unindex(position);
     record.path = CutText(newPath, kMaxSharedPath);
     Index(position);

@@ -48,22 +48,22 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
             case Name:
-                return text(r.name);
+                return text(r.name());
             case Size:
-                return text(r.size);
+                return text(r.size());
             case Bitrate:
-                return text(r.bitrate);
+                return text(r.bitrate());
             case Frequency:
-                return text(r.frequency);
+                return text(r.frequency());
             case Length:
-                return text(r.length);
+                return text(r.length());
         }
     }
     if (role == Qt::EditRole && index.column() == Name) return QFileInfo(text(r.path)).completeBaseName();
     if (role == kSortRole) {
         switch (index.column()) {
             case Name:
-                return text(r.name).toCaseFolded();
+                return text(r.name()).toCaseFolded();
             case Size:
                 return QVariant::fromValue<qlonglong>(r.sizeValue);
             case Bitrate:
