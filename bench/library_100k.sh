@@ -51,11 +51,18 @@ redirector=$(sed -n 's/.*redirector on \([0-9.:]*\).*/\1/p' "$work/devserver.log
 status_kb() {  # pid, field
   sed -n "s/^$2:[[:space:]]*\([0-9]*\) kB/\1/p" "/proc/$1/status"
 }
+# The CPU seconds (user and system, all threads) a process has used: less swayed than the wall
+# clock by other work on the machine.
+cpu_seconds() {  # pid
+  local fields
+  read -r -a fields < <(sed 's/^.*) //' "/proc/$1/stat")
+  echo "scale=2; (${fields[11]} + ${fields[12]}) / $(getconf CLK_TCK)" | bc
+}
 
 # One start of the client: the seconds to "Sharing N files", then VmRSS after a few idle seconds
 # and VmHWM.
 run() {  # label
-  local log="$work/$1.log" start now pid
+  local log="$work/$1.log" start now pid cpu
   start=$(date +%s.%N)
   "$cli" --profile "$work/profile" --redirector "$redirector" --user=bench --password=bench --share="$work/music" \
     --save="$work/downloads" > "$log" 2>&1 &
@@ -66,9 +73,10 @@ run() {  # label
     sleep 0.02
   done
   now=$(date +%s.%N)
+  cpu=$(cpu_seconds "$pid")
   sleep 3
-  printf '%-13s to "Sharing %d files": %6.2f s   VmRSS idle: %4d MB   VmHWM: %4d MB\n' "$1" "$files" \
-    "$(echo "$now - $start" | bc)" $(($(status_kb "$pid" VmRSS) / 1024)) $(($(status_kb "$pid" VmHWM) / 1024))
+  printf '%-13s to "Sharing %d files": %6.2f s (CPU %5.2f s)   VmRSS idle: %4d MB   VmHWM: %4d MB\n' "$1" "$files" \
+    "$(echo "$now - $start" | bc)" "$cpu" $(($(status_kb "$pid" VmRSS) / 1024)) $(($(status_kb "$pid" VmHWM) / 1024))
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }

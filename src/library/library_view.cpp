@@ -10,16 +10,34 @@
 namespace tandril::library {
 namespace {
 
-// A share name's one separator is '\\' where it is shown; in the path it is still '/'.
-unsigned char NameCharacter(char c) {
-    return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c == '/' ? '\\' : c)));
-}
+// A share name as the path holds it: the end of the folder, then the file name. Its one
+// separator is '\\' where it is shown; in the folder it is still '/'.
+struct NameParts {
+    std::string_view head, tail;
+    explicit NameParts(const LibraryRow& r)
+        : head(std::string_view(*r.folder).substr(std::min<std::size_t>(r.nameStart, r.folder->size()))), tail(r.file) {}
+    std::size_t size() const { return head.size() + tail.size(); }
+    unsigned char operator[](std::size_t i) const {
+        const char c = i < head.size() ? head[i] : tail[i - head.size()];
+        return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c == '/' ? '\\' : c)));
+    }
+};
 
 // By share name, case ignored.
 bool NameLess(const LibraryRow& a, const LibraryRow& b) {
-    const std::string_view x = a.namePart(), y = b.namePart();
-    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
-                                        [](char p, char q) { return NameCharacter(p) < NameCharacter(q); });
+    const NameParts x(a), y(b);
+    const std::size_t common = std::min(x.size(), y.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (x[i] != y[i]) return x[i] < y[i];
+    }
+    return x.size() < y.size();
+}
+
+// The folder (with its last '/') and the file name of a path.
+std::pair<std::string_view, std::string_view> SplitPath(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t cut = slash == std::string_view::npos ? 0 : slash + 1;
+    return {path.substr(0, cut), path.substr(cut)};
 }
 
 std::string ValueText(std::int32_t value) {
@@ -33,8 +51,11 @@ std::string LengthText(std::int32_t seconds) {
 
 }  // namespace
 
+std::string LibraryRow::path() const {
+    return *folder + file;
+}
 std::string LibraryRow::name() const {
-    return ShareName(path);
+    return ShareName(path());
 }
 std::string LibraryRow::size() const {
     return GroupThousands(std::to_string(sizeValue));
@@ -49,10 +70,12 @@ std::string LibraryRow::length() const {
     return LengthText(lengthValue);
 }
 
-LibraryRow MakeLibraryRow(const SharedFileRecord& r, const FileTypeTable& types) {
+LibraryRow MakeLibraryRow(const SharedFileRecord& r, const FileTypeTable& types, const LibraryRow* previous) {
     LibraryRow row;
-    row.path = r.path;
-    row.nameStart = static_cast<std::uint32_t>(r.path.size() - ShareName(r.path).size());
+    auto [folder, file] = SplitPath(r.path);
+    row.folder = previous && *previous->folder == folder ? previous->folder : std::make_shared<const std::string>(folder);
+    row.file = file;
+    row.nameStart = static_cast<std::uint32_t>(ShareNameStart(r.path));
     std::size_t dot = r.path.rfind('.');
     const FileType* type = dot == std::string::npos ? nullptr : types.FindFileType(std::string_view(r.path).substr(dot));
     row.image = type && !type->iconPath.empty() ? type->imageIndex : 1;
@@ -61,6 +84,14 @@ LibraryRow MakeLibraryRow(const SharedFileRecord& r, const FileTypeTable& types)
     row.frequencyValue = r.frequency;
     row.lengthValue = r.length;
     return row;
+}
+
+std::shared_ptr<const std::string> LibraryView::Folder(std::string_view folder) {
+    auto it = folders_.find(folder);
+    if (it != folders_.end()) return it->second;
+    auto text = std::make_shared<const std::string>(folder);
+    folders_.emplace(std::string_view(*text), text);
+    return text;
 }
 
 std::vector<LibraryRow>& LibraryView::Writable() {
@@ -79,6 +110,10 @@ void LibraryView::AddRows(std::vector<LibraryRow> rows) {
         std::reverse(rows.begin(), rows.end());
         std::stable_sort(rows.begin(), rows.end(), NameLess);
         std::scoped_lock lock(lock_);
+        for (LibraryRow& row : rows) {
+            if (!row.folder) row.folder = std::make_shared<const std::string>();
+            if (auto kept = Folder(*row.folder); kept != row.folder) row.folder = std::move(kept);
+        }
         if (rows_->empty()) {
             rows_ = std::make_shared<std::vector<LibraryRow>>(std::move(rows));
         } else {
@@ -104,18 +139,20 @@ void LibraryView::RemoveRows(const std::vector<std::string>& paths) {
     {
         std::unordered_set<std::string> gone(paths.begin(), paths.end());
         std::scoped_lock lock(lock_);
-        std::erase_if(Writable(), [&](const LibraryRow& r) { return gone.count(r.path) > 0; });
+        std::erase_if(Writable(), [&](const LibraryRow& r) { return gone.count(r.path()) > 0; });
     }
     Q_EMIT changed();
 }
 
-void LibraryView::RenameRow(const std::string& oldPath, const std::string& newPath, const std::string& newName) {
+void LibraryView::RenameRow(const std::string& oldPath, const std::string& newPath) {
     {
         std::scoped_lock lock(lock_);
+        auto [folder, file] = SplitPath(newPath);
         for (LibraryRow& r : Writable()) {
-            if (r.path == oldPath) {
-                r.path = newPath;
-                r.nameStart = static_cast<std::uint32_t>(newPath.size() - std::min(newName.size(), newPath.size()));
+            if (r.folder->size() + r.file.size() == oldPath.size() && oldPath.starts_with(*r.folder) && oldPath.ends_with(r.file)) {
+                r.folder = Folder(folder);
+                r.file = file;
+                r.nameStart = static_cast<std::uint32_t>(ShareNameStart(newPath));
             }
         }
     }

@@ -7,6 +7,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "library/shared_list.h"
@@ -15,25 +17,27 @@ namespace tandril::library {
 
 class FileTypeTable;
 
-// A row keeps the path and the numbers; its texts are made when they are shown, so that a library
-// of many files keeps one string per row.
+// A row keeps its path in two parts, the folder (shared by the rows of one folder) and the file's
+// name, and the numbers; its texts are made when they are shown, so that a library of many files
+// keeps little more than one file name per row.
 struct LibraryRow {
-    std::string path;  // the row's data
+    std::shared_ptr<const std::string> folder;  // up to and with the last '/'; never null
+    std::string file;
     std::int64_t sizeValue = 0;
     std::int32_t bitrateValue = 0, frequencyValue = 0, lengthValue = 0;
     int image = 1;                // index in the file-type image list
-    std::uint32_t nameStart = 0;  // where the share name begins in the path
+    std::uint32_t nameStart = 0;  // where the share name begins in the folder
 
+    std::string path() const;  // the row's data
     std::string name() const;  // the share name
     std::string size() const;  // digits grouped with ','
     std::string bitrate() const;
     std::string frequency() const;
     std::string length() const;  // "m:ss", or "DRM"
-    // The share name as it stands in the path, its separator still '/'.
-    std::string_view namePart() const { return std::string_view(path).substr(nameStart); }
 };
 
-LibraryRow MakeLibraryRow(const SharedFileRecord& record, const FileTypeTable& types);
+// `previous`, a row made just before, lends its folder when the record is in the same one.
+LibraryRow MakeLibraryRow(const SharedFileRecord& record, const FileTypeTable& types, const LibraryRow* previous = nullptr);
 
 // The rows at one moment, shared with the view until the view changes: a reader keeps no copy of
 // its own.
@@ -57,7 +61,7 @@ public:
     // Each row goes before the first row whose name is not less than its own (case ignored).
     void AddRows(std::vector<LibraryRow> rows);
     void RemoveRows(const std::vector<std::string>& paths);
-    void RenameRow(const std::string& oldPath, const std::string& newPath, const std::string& newName);
+    void RenameRow(const std::string& oldPath, const std::string& newPath);
     LibraryRows Rows() const;
 
 Q_SIGNALS:
@@ -67,9 +71,12 @@ Q_SIGNALS:
 private:
     // The rows to change: the current ones themselves when no reader holds them, else a copy.
     std::vector<LibraryRow>& Writable();
+    // The view's one copy of a folder's text. View lock held.
+    std::shared_ptr<const std::string> Folder(std::string_view folder);
 
     mutable std::mutex lock_;
     std::shared_ptr<std::vector<LibraryRow>> rows_ = std::make_shared<std::vector<LibraryRow>>();
+    std::unordered_map<std::string_view, std::shared_ptr<const std::string>> folders_;  // keys view their values
 };
 
 }  // namespace tandril::library

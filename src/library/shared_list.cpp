@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 
+#include "base/field_views.h"
 #include "base/text.h"
 #include "base/wire_text.h"
 
@@ -21,9 +23,15 @@ std::string ShareName(std::string_view path) {
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
+std::size_t ShareNameStart(std::string_view path) {
+    std::size_t last = path.rfind('/');
+    if (last == std::string_view::npos) return 0;
+    if (last > 0 && std::count(path.begin(), path.end(), '/') >= 3) return path.rfind('/', last - 1) + 1;
+    return last + 1;
+}
+
 std::string FolderPart(std::string_view path) {
-    std::size_t nameLength = ShareName(path).size();
-    return CutText(path.substr(0, path.size() - std::min(nameLength, path.size())), kMaxSharedPath);
+    return CutText(path.substr(0, ShareNameStart(path)), kMaxSharedPath);
 }
 
 protocol::SharedEntry ShareEntry(const SharedFileRecord& r) {
@@ -31,27 +39,50 @@ protocol::SharedEntry ShareEntry(const SharedFileRecord& r) {
 }
 
 std::string SharedDatLine(const SharedFileRecord& r) {
-    return "\"" + r.path + "\" " + r.hash + " " + std::to_string(r.size) + " " + std::to_string(r.bitrate) + " " +
-           std::to_string(r.frequency) + " " + std::to_string(r.length) + "\n";
+    std::string line;
+    AppendSharedDatLine(line, r);
+    return line;
 }
 
-std::vector<std::string> SharedDatTokens(std::string_view line) {
-    line = line.substr(0, line.find_first_of("\r\n"));
-    line = Trim(line);
-    return SplitFields(line);
+void AppendSharedDatLine(std::string& text, const SharedFileRecord& r) {
+    char numbers[64];
+    const int n = std::snprintf(numbers, sizeof numbers, " %u %d %d %d\n", static_cast<unsigned>(r.size), static_cast<int>(r.bitrate),
+                                static_cast<int>(r.frequency), static_cast<int>(r.length));
+    text += '"';
+    text += r.path;
+    text += "\" ";
+    text += r.hash;
+    text.append(numbers, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof numbers) - 1)));
 }
 
 namespace {
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+std::string_view SharedDatLineText(std::string_view line) {
+    return Trim(line.substr(0, line.find_first_of("\r\n")));
+}
+
+}  // namespace
+
+std::vector<std::string> SharedDatTokens(std::string_view line) {
+    return SplitFields(SharedDatLineText(line));
+}
+
+std::size_t SharedDatTokenViews(std::string_view line, std::string_view* tokens, std::size_t max) {
+    return SplitFieldViews(SharedDatLineText(line), tokens, max);
+}
+
+namespace {
+
+// As EqualsNoCase compares: a hash must agree with the equality it goes with.
+unsigned char Lower(char c) {
+    return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
 }  // namespace
 
 std::size_t NoCaseHash::operator()(std::string_view text) const {
     std::uint64_t h = 14695981039346656037ull;  // FNV-1a
-    for (char c : text) h = (h ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
+    for (char c : text) h = (h ^ Lower(c)) * 1099511628211ull;
     return static_cast<std::size_t>(h);
 }
 
@@ -59,8 +90,8 @@ bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
     return EqualsNoCase(a, b);
 }
 
-std::uint32_t FolderIndexTable::Assign(const std::string& folder) {
-    auto it = byFolder_.find(std::string_view(folder));
+std::uint32_t FolderIndexTable::Assign(std::string_view folder) {
+    auto it = byFolder_.find(folder);
     if (it != byFolder_.end()) return *it;
     folders_.push_back(CutText(folder, kMaxSharedPath));
     const auto number = static_cast<std::uint32_t>(folders_.size());
@@ -171,7 +202,10 @@ void SharedList::Rename(SharedFileRecord& record, std::string newPath) {
 }
 
 void SharedList::AssignFolderNumber(SharedFileRecord& record) {
-    if (record.folderNumber == 0) record.folderNumber = folders.Assign(FolderPart(record.path));
+    if (record.folderNumber != 0) return;
+    // The folder part, cut as the table keeps it: a view, no copy, when it is short enough.
+    std::string_view folder = std::string_view(record.path).substr(0, ShareNameStart(record.path));
+    record.folderNumber = folder.size() <= kMaxSharedPath ? folders.Assign(folder) : folders.Assign(FolderPart(record.path));
 }
 
 std::string SharedList::FolderPrefix(SharedFileRecord& record) {

@@ -39,6 +39,8 @@ struct SharedFileRecord {
 std::string ShareName(std::string_view path);
 // The path without its share name, ending in '/'.
 std::string FolderPart(std::string_view path);
+// Where the share name begins in the path.
+std::size_t ShareNameStart(std::string_view path);
 // The file as a share batch names it: by its share name, with its values.
 protocol::SharedEntry ShareEntry(const SharedFileRecord& record);
 
@@ -47,6 +49,10 @@ std::string SharedDatLine(const SharedFileRecord& record);
 // Blank-separated tokens; one that begins with '"' runs to the next '"'. The line is cut at its
 // first CR or LF and trimmed first.
 std::vector<std::string> SharedDatTokens(std::string_view line);
+// The same tokens as views into the line, at most `max` of them; returns how many.
+std::size_t SharedDatTokenViews(std::string_view line, std::string_view* tokens, std::size_t max);
+// Appends the shared.dat line of a record to `text`.
+void AppendSharedDatLine(std::string& text, const SharedFileRecord& record);
 
 // Hashing and comparing paths with ASCII case ignored, so that a table can be searched by a path
 // without a lower-case copy of it.
@@ -60,7 +66,7 @@ struct NoCaseEqual {
 // Folder numbers for virtual names: handed out from 1 and never reused during a run.
 class FolderIndexTable {
 public:
-    std::uint32_t Assign(const std::string& folder);
+    std::uint32_t Assign(std::string_view folder);
     const std::string* Folder(std::uint32_t number) const;
 
 private:
