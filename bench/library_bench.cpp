@@ -2,11 +2,14 @@
 // core), the rebuild from shared.dat, and for comparison the plainest possible work on the same
 // bytes: each file's hashing window read and put through OpenSSL's MD5, on every core.
 //
-//   build/release/bench/library_bench [files]
+//   build/release/bench/library_bench [files] [rebuilds]
+//
+// The rebuild is timed `rebuilds` times (3 by default) and the best is shown.
 
 #include <openssl/evp.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -133,6 +136,7 @@ double Build(const fs::path& profile, const fs::path& music, int expected) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int rebuilds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 3);
     test::TestProfile dir;
     std::printf("making %d MP3 files...\n", count);
     std::vector<fs::path> files = MakeLibrary(dir.path(), count);
@@ -143,10 +147,11 @@ int main(int argc, char** argv) {
     double walk = WalkOnly(dir.path() / "walk-profile", dir.path() / "Music");
     double first = Build(dir.path() / "profile", dir.path() / "Music", count);
     double again = Build(dir.path() / "profile", dir.path() / "Music", count);
+    for (int i = 1; i < rebuilds; ++i) again = std::min(again, Build(dir.path() / "profile", dir.path() / "Music", count));
     std::printf("cores: %u\n", std::thread::hardware_concurrency());
     std::printf("MD5 of the windows only:  %8.0f files/s  (%.3f s)\n", count / md5, md5);
     std::printf("first build:              %8.0f files/s  (%.3f s, %.2fx the MD5-only time)\n", count / first, first, first / md5);
     std::printf("  of which the walk:      %.3f s\n", walk);
-    std::printf("rebuild from shared.dat:  %8.0f files/s  (%.3f s)\n", count / again, again);
+    std::printf("rebuild from shared.dat:  %8.0f files/s  (%.3f s, best of %d)\n", count / again, again, rebuilds);
     return 0;
 }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/field_views.h"
+
 namespace tandril {
 
 namespace {
@@ -65,6 +67,17 @@ std::vector<std::string> SplitFields(std::string_view text, char separator) {
         fields.emplace_back(text.substr(span->begin, span->end - span->begin));
         pos = span->next;
     }
+}
+
+std::size_t SplitFieldViews(std::string_view text, std::string_view* fields, std::size_t max, char separator) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; count < max;) {
+        auto span = NextField(text, pos, separator);
+        if (!span) break;
+        fields[count++] = text.substr(span->begin, span->end - span->begin);
+        pos = span->next;
+    }
+    return count;
 }
 
 std::optional<std::string_view> RestAfterField(std::string_view text, int number, char separator) {

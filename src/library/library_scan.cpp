@@ -12,6 +12,7 @@
 
 #include "base/config_store.h"
 #include "base/text.h"
+#include "library/shared_list.h"
 
 namespace tandril::library {
 
@@ -47,14 +48,40 @@ bool IsExcludedDirectory(const std::string& folder) {
 
 namespace {
 
-std::string LowerKey(std::string_view path) {
-    std::string key(path);
-    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return key;
-}
+// The pending files by path, case ignored: the index holds their positions, not copies of paths.
+class PendingIndex {
+public:
+    explicit PendingIndex(const std::vector<PendingFile>& pending) : pending_(pending) {
+        index_.reserve(pending.size());
+        for (std::size_t i = 0; i < pending.size(); ++i) index_.insert(i);
+    }
+    bool Contains(std::string_view path) const { return index_.find(path) != index_.end(); }
+    // The file just appended to the pending list.
+    void AddLast() { index_.insert(pending_.size() - 1); }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        const std::vector<PendingFile>* pending;
+        std::size_t operator()(std::string_view path) const { return NoCaseHash{}(path); }
+        std::size_t operator()(std::size_t i) const { return NoCaseHash{}((*pending)[i].path); }
+    };
+    struct Equal {
+        using is_transparent = void;
+        const std::vector<PendingFile>* pending;
+        std::string_view Text(std::string_view path) const { return path; }
+        std::string_view Text(std::size_t i) const { return (*pending)[i].path; }
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const {
+            return NoCaseEqual{}(Text(a), Text(b));
+        }
+    };
+    const std::vector<PendingFile>& pending_;
+    std::unordered_set<std::size_t, Hash, Equal> index_{0, Hash{&pending_}, Equal{&pending_}};
+};
 
 struct WalkState {
-    std::unordered_set<std::string> known;      // paths (lower case) already pending, none collected twice
+    PendingIndex known;                         // the files already pending, none collected twice
     std::set<std::pair<dev_t, ino_t>> visited;  // folders walked, so that links cannot loop
     std::optional<dev_t> device;                // the disk a scan stays on
 };
@@ -94,9 +121,10 @@ int Walk(const ScanContext& context, const std::string& folder, std::vector<Pend
         }
         std::string path = CutText(Join(folder, name), 349);
         if (context.isShared && context.isShared(path)) continue;
-        if (!walk.known.insert(LowerKey(path)).second) continue;
+        if (walk.known.Contains(path)) continue;
         std::uintmax_t size = entry.file_size(typeError);
         pending.push_back(PendingFile{path, "WMA-FILE", static_cast<std::uint32_t>(size & 0xFFFFFFFFu)});
+        walk.known.AddLast();
         ++count;
     }
     return count;
@@ -106,8 +134,7 @@ int Walk(const ScanContext& context, const std::string& folder, std::vector<Pend
 
 int WalkDirectory(const ScanContext& context, const std::string& folder, std::vector<PendingFile>& pending) {
     if (!context.fileTypes) return 0;
-    WalkState walk;
-    for (const PendingFile& p : pending) walk.known.insert(LowerKey(p.path));
+    WalkState walk{PendingIndex(pending), {}, {}};
     return Walk(context, folder, pending, walk);
 }
 

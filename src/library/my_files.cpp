@@ -9,8 +9,9 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <mutex>
 #include <thread>
+#include <unordered_map>
 
 #include "base/shared_folders.h"
 #include "base/text.h"
@@ -18,6 +19,7 @@
 #include "library/library.h"
 #include "library/resume_list.h"
 #include "platform/atomic_file.h"
+#include "platform/memory.h"
 
 namespace tandril::library {
 
@@ -70,12 +72,6 @@ std::string CleanHash(std::string hash, std::string_view fallback) {
 
 std::int32_t Signed(std::uint32_t value) {
     return static_cast<std::int32_t>(value);
-}
-
-std::int32_t Number(const std::vector<std::string>& tokens, std::size_t index) {
-    std::int32_t value = 0;
-    if (index < tokens.size()) std::from_chars(tokens[index].data(), tokens[index].data() + tokens[index].size(), value);
-    return value;
 }
 
 // The file's type says whether it is shared and, for media types, with which values.
@@ -136,8 +132,11 @@ void LowerSharedCount(Library& c) {
 }
 
 std::string SharedDatText(SharedList& list) {
+    std::size_t size = 0;
+    for (const SharedFileRecord& r : list.records()) size += r.path.size() + r.hash.size() + 48;
     std::string text;
-    for (const SharedFileRecord& r : list.records()) text += SharedDatLine(r);
+    text.reserve(size);  // one allocation, not a doubling chain, for a large library
+    for (const SharedFileRecord& r : list.records()) AppendSharedDatLine(text, r);
     return text;
 }
 
@@ -151,29 +150,99 @@ void AppendSharedLine(Library& c, const SharedFileRecord& record) {
     out << SharedDatLine(record);
 }
 
-// A shared.dat line whose file is still there, still shared and of the same size. Reads the disk:
-// no lock is held.
-std::optional<SharedFileRecord> ReloadSharedDatLine(Library& c, const std::string& line) {
-    std::vector<std::string> tokens = SharedDatTokens(line);
-    if (tokens.empty()) return std::nullopt;
+// The folders whose files may be shared, read once for a pass over many paths.
+struct SharingFolders {
+    std::string saveFolder;  // empty when downloads are not shared
+    std::vector<std::string> folders;
+
+    bool Hold(std::string_view path) const {
+        if (!saveFolder.empty() && InFolder(path, saveFolder, false)) return true;
+        return std::any_of(folders.begin(), folders.end(), [&](const std::string& f) { return InFolder(path, f, false); });
+    }
+};
+
+SharingFolders CurrentSharingFolders(Library& c) {
+    SharingFolders sharing{SharedSaveFolder(c), {}};
+    std::scoped_lock lock(c.rt.state.sharedFoldersLock);
+    sharing.folders = c.rt.state.sharedFolders;
+    return sharing;
+}
+
+// A shared.dat line as written: path, hash, size and the three values.
+struct DatLine {
+    std::string_view path, hash;
+    std::uint32_t size = 0;
+    std::int32_t bitrate = 0, frequency = 0, length = 0;
+};
+
+std::int32_t Number(std::string_view token) {
+    std::int32_t value = 0;
+    std::from_chars(token.data(), token.data() + token.size(), value);
+    return value;
+}
+
+// Nullopt without a path, or without a size that is a number and nothing else.
+std::optional<DatLine> ParseDatLine(std::string_view text) {
+    std::string_view t[6];
+    const std::size_t n = SharedDatTokenViews(text, t, 6);
+    if (n < 3) return std::nullopt;
+    DatLine line{t[0], t[1]};
+    auto [end, ec] = std::from_chars(t[2].data(), t[2].data() + t[2].size(), line.size);
+    if (ec != std::errc() || end != t[2].data() + t[2].size()) return std::nullopt;
+    line.bitrate = n > 3 ? Number(t[3]) : 0;
+    line.frequency = n > 4 ? Number(t[4]) : 0;
+    line.length = n > 5 ? Number(t[5]) : 0;
+    return line;
+}
+
+SharedFileRecord RecordOf(const DatLine& line) {
     SharedFileRecord record;
-    record.path = CutText(tokens[0], kMaxSharedPath);
-    if (!IsShareablePath(record.path) || !IsInSharedFolder(c, record.path)) return std::nullopt;
-    if (!Readable(record.path)) return std::nullopt;
-    auto size = CurrentSize(record.path);
-    std::uint32_t stored = 0;
-    if (!size || tokens.size() < 3) return std::nullopt;
-    auto [end, ec] = std::from_chars(tokens[2].data(), tokens[2].data() + tokens[2].size(), stored);
-    if (ec != std::errc() || end != tokens[2].data() + tokens[2].size() || stored != *size) return std::nullopt;
-    record.hash = CleanHash(tokens[1], "x");
-    record.size = stored;
-    record.bitrate = Number(tokens, 3);
-    record.frequency = Number(tokens, 4);
-    record.length = Number(tokens, 5);
-    // A hash with '-' (the MD5 form, the placeholder) is trusted; any other goes through its
-    // plug-in again.
-    if (record.hash.find('-') == std::string::npos && !InspectWithFileType(c, record, stored)) return std::nullopt;
+    record.path = CutText(line.path, kMaxSharedPath);
+    record.hash = CleanHash(std::string(line.hash), "x");
+    record.size = line.size;
+    record.bitrate = line.bitrate;
+    record.frequency = line.frequency;
+    record.length = line.length;
     return record;
+}
+
+// What the check of a shared.dat line found.
+enum class LineCheck : std::uint8_t { Drop, Keep, Reinspected };
+
+// A shared.dat line whose file is still there, still shared and of the same size. A hash with '-'
+// (the MD5 form, the placeholder) is trusted; any other goes through its plug-in again, and the
+// values it gives are put in `reinspected`. Reads the disk: no lock is held. `path` is scratch
+// space, so that a worker does not allocate for every line.
+LineCheck CheckDatLine(Library& c, const SharingFolders& sharing, std::string_view text, std::string& path, SharedFileRecord& reinspected) {
+    auto line = ParseDatLine(text);
+    if (!line) return LineCheck::Drop;
+    if (line->path.size() <= kMaxSharedPath) {
+        path.assign(line->path);
+    } else {
+        path = CutText(line->path, kMaxSharedPath);
+    }
+    if (!IsShareablePath(path) || !sharing.Hold(path) || !Readable(path)) return LineCheck::Drop;
+    auto size = CurrentSize(path);
+    if (!size || *size != line->size) return LineCheck::Drop;
+    // The hash as it is kept (cut to its width; a cut never takes an ASCII '-' away from the rest).
+    if (line->hash.substr(0, kMaxFileHash).find('-') != std::string_view::npos) return LineCheck::Keep;
+    reinspected = RecordOf(*line);
+    return InspectWithFileType(c, reinspected, line->size) ? LineCheck::Reinspected : LineCheck::Drop;
+}
+
+// Runs work(i) for every i below `count`, on every core, a chunk at a time.
+template <typename Work>
+void OnAllCores(std::size_t count, std::size_t chunk, Work work) {
+    std::atomic<std::size_t> next{0};
+    auto run = [&] {
+        for (std::size_t first; (first = next.fetch_add(chunk)) < count;) {
+            for (std::size_t i = first; i < std::min(count, first + chunk); ++i) work(i);
+        }
+    };
+    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, (count + chunk - 1) / chunk);
+    std::vector<std::jthread> workers;
+    for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(run);
+    run();
 }
 
 // Adds a file to the shared list unless it holds it already (a second line of shared.dat, the save
@@ -181,7 +250,7 @@ std::optional<SharedFileRecord> ReloadSharedDatLine(Library& c, const std::strin
 bool Publish(Library& c, SharedFileRecord record) {
     if (c.sharedList.Find(record.path)) return false;
     SharedFileRecord& added = c.sharedList.Append(std::move(record));
-    c.sharedList.VirtualName(added);
+    c.sharedList.AssignFolderNumber(added);
     ++c.rt.state.sharedFileCount;
     return true;
 }
@@ -271,7 +340,7 @@ void RefreshLibraryViewLocked(Library& c) {
     std::vector<LibraryRow> rows;
     for (SharedFileRecord& r : c.sharedList.records()) {
         if (r.listed) continue;
-        rows.push_back(MakeLibraryRow(r, c.fileTypes));
+        rows.push_back(MakeLibraryRow(r, c.fileTypes, rows.empty() ? nullptr : &rows.back()));
         r.listed = true;
     }
     c.view.AddRows(std::move(rows));
@@ -312,32 +381,62 @@ void ShowSharingStatus(Library& c) {
 }
 
 bool IsInSharedFolder(Library& c, std::string_view path) {
-    std::string saveFolder = SharedSaveFolder(c);
-    if (!saveFolder.empty() && InFolder(path, saveFolder, false)) return true;
-    std::scoped_lock lock(c.rt.state.sharedFoldersLock);
-    return std::any_of(c.rt.state.sharedFolders.begin(), c.rt.state.sharedFolders.end(),
-                       [&](const std::string& f) { return InFolder(path, f, false); });
+    return CurrentSharingFolders(c).Hold(path);
 }
 
-void BuildMyFiles(Library& c) {
-    std::vector<SharedFileRecord> reloaded;
-    if (auto text = platform::ReadWholeFile(DataFile(c, "shared.dat"))) {
-        std::istringstream in(*text);
-        for (std::string line; std::getline(in, line);) {
-            if (auto record = ReloadSharedDatLine(c, line)) reloaded.push_back(std::move(*record));
+namespace {
+
+// The lines of shared.dat that still match their files join the shared list, in file order. The
+// files are looked at on every core with no lock held; only what was kept is kept meanwhile, and
+// a kept line is read again for its record on this thread, so that the records are made where
+// they stay.
+void ReloadSharedDat(Library& c) {
+    auto text = platform::ReadWholeFile(DataFile(c, "shared.dat"));
+    if (!text) return;
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < text->size();) {
+        std::size_t end = std::min(text->find('\n', start), text->size());
+        lines.push_back(std::string_view(*text).substr(start, end - start));
+        start = end + 1;
+    }
+    const SharingFolders sharing = CurrentSharingFolders(c);
+    std::vector<LineCheck> checks(lines.size(), LineCheck::Drop);
+    std::mutex reinspectedLock;
+    std::unordered_map<std::size_t, SharedFileRecord> reinspected;  // by line; only plug-in hashes
+    OnAllCores(lines.size(), 256, [&](std::size_t i) {
+        thread_local std::string path;
+        SharedFileRecord values;
+        checks[i] = CheckDatLine(c, sharing, lines[i], path, values);
+        if (checks[i] != LineCheck::Reinspected) return;
+        std::scoped_lock lock(reinspectedLock);
+        reinspected.emplace(i, std::move(values));
+    });
+    std::scoped_lock lock(c.sharedList.lock);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (checks[i] == LineCheck::Keep) {
+            Publish(c, RecordOf(*ParseDatLine(lines[i])));
+        } else if (checks[i] == LineCheck::Reinspected) {
+            Publish(c, std::move(reinspected[i]));
         }
     }
-    {
-        std::scoped_lock lock(c.sharedList.lock);
-        for (SharedFileRecord& record : reloaded) Publish(c, std::move(record));
-    }
+}
+
+}  // namespace
+
+void BuildMyFiles(Library& c) {
+    ReloadSharedDat(c);
     std::vector<PendingFile> pending;
     RescanUnlocked(c, pending);
     // Loading new files rewrites shared.dat already whenever it accepted one.
     const int accepted = LoadNewFilesUnlocked(c, pending);
-    std::scoped_lock lock(c.sharedList.lock);
-    if (accepted == 0) SaveSharedListLocked(c);
-    RefreshLibraryViewLocked(c);
+    {
+        std::scoped_lock lock(c.sharedList.lock);
+        if (accepted == 0) SaveSharedListLocked(c);
+        RefreshLibraryViewLocked(c);
+    }
+    // The walk, the inspection and shared.dat's text are freed by now: several times the size of
+    // what stays for a large library.
+    platform::ReleaseFreeMemory();
 }
 
 int LoadNewFiles(Library& c, std::vector<PendingFile>& pending) {
@@ -353,9 +452,9 @@ bool SaveSharedList(Library& c) {
     return SaveSharedListLocked(c);
 }
 
-int AnnounceSharedFiles(Library& c, bool withDialog) {
-    protocol::Outbox out(c.server);
-    std::scoped_lock lock(c.sharedList.lock);
+namespace {
+
+int AnnounceSharedFilesLocked(Library& c, bool withDialog, protocol::Outbox& out) {
     c.rt.state.sharedFileCount = 0;
     if (c.rt.state.settings().maxUploads < 1) return 0;
     std::vector<std::string> incomplete = IncompletePaths(c.rt.state.profileFolder);
@@ -372,6 +471,20 @@ int AnnounceSharedFiles(Library& c, bool withDialog) {
     if (c.rt.state.connected) ShowSharingStatus(c);
     if (withDialog) c.rt.dialog.SetProgress(0, total);
     return 1;
+}
+
+}  // namespace
+
+int AnnounceSharedFiles(Library& c, bool withDialog) {
+    int result = 0;
+    {
+        protocol::Outbox out(c.server);
+        std::scoped_lock lock(c.sharedList.lock);
+        result = AnnounceSharedFilesLocked(c, withDialog, out);
+    }
+    // Sent: the share messages of a large library took several megabytes for a moment.
+    platform::ReleaseFreeMemory();
+    return result;
 }
 
 void UnshareAllFiles(Library& c) {
@@ -509,7 +622,7 @@ bool RenameLibraryFile(Library& c, const std::string& path, const std::string& n
             SaveSharedListLocked(c);
         }
     }
-    c.view.RenameRow(path, newPath, ShareName(newPath));
+    c.view.RenameRow(path, newPath);
     return true;
 }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 
+#include "base/field_views.h"
 #include "base/text.h"
 #include "base/wire_text.h"
 
@@ -21,9 +23,15 @@ std::string ShareName(std::string_view path) {
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
+std::size_t ShareNameStart(std::string_view path) {
+    std::size_t last = path.rfind('/');
+    if (last == std::string_view::npos) return 0;
+    if (last > 0 && std::count(path.begin(), path.end(), '/') >= 3) return path.rfind('/', last - 1) + 1;
+    return last + 1;
+}
+
 std::string FolderPart(std::string_view path) {
-    std::size_t nameLength = ShareName(path).size();
-    return CutText(path.substr(0, path.size() - std::min(nameLength, path.size())), kMaxSharedPath);
+    return CutText(path.substr(0, ShareNameStart(path)), kMaxSharedPath);
 }
 
 protocol::SharedEntry ShareEntry(const SharedFileRecord& r) {
@@ -31,29 +39,68 @@ protocol::SharedEntry ShareEntry(const SharedFileRecord& r) {
 }
 
 std::string SharedDatLine(const SharedFileRecord& r) {
-    return "\"" + r.path + "\" " + r.hash + " " + std::to_string(r.size) + " " + std::to_string(r.bitrate) + " " +
-           std::to_string(r.frequency) + " " + std::to_string(r.length) + "\n";
+    std::string line;
+    AppendSharedDatLine(line, r);
+    return line;
 }
+
+void AppendSharedDatLine(std::string& text, const SharedFileRecord& r) {
+    char numbers[64];
+    const int n = std::snprintf(numbers, sizeof numbers, " %u %d %d %d\n", static_cast<unsigned>(r.size), static_cast<int>(r.bitrate),
+                                static_cast<int>(r.frequency), static_cast<int>(r.length));
+    text += '"';
+    text += r.path;
+    text += "\" ";
+    text += r.hash;
+    text.append(numbers, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof numbers) - 1)));
+}
+
+namespace {
+
+std::string_view SharedDatLineText(std::string_view line) {
+    return Trim(line.substr(0, line.find_first_of("\r\n")));
+}
+
+}  // namespace
 
 std::vector<std::string> SharedDatTokens(std::string_view line) {
-    line = line.substr(0, line.find_first_of("\r\n"));
-    line = Trim(line);
-    return SplitFields(line);
+    return SplitFields(SharedDatLineText(line));
 }
 
-std::uint32_t FolderIndexTable::Assign(const std::string& folder) {
-    for (const Entry& e : entries_) {
-        if (EqualsNoCase(e.folder, folder)) return e.number;
-    }
-    entries_.push_back({++counter_, CutText(folder, kMaxSharedPath)});
-    return counter_;
+std::size_t SharedDatTokenViews(std::string_view line, std::string_view* tokens, std::size_t max) {
+    return SplitFieldViews(SharedDatLineText(line), tokens, max);
+}
+
+namespace {
+
+// As EqualsNoCase compares: a hash must agree with the equality it goes with.
+unsigned char Lower(char c) {
+    return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+}  // namespace
+
+std::size_t NoCaseHash::operator()(std::string_view text) const {
+    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (char c : text) h = (h ^ Lower(c)) * 1099511628211ull;
+    return static_cast<std::size_t>(h);
+}
+
+bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+    return EqualsNoCase(a, b);
+}
+
+std::uint32_t FolderIndexTable::Assign(std::string_view folder) {
+    auto it = byFolder_.find(folder);
+    if (it != byFolder_.end()) return *it;
+    folders_.push_back(CutText(folder, kMaxSharedPath));
+    const auto number = static_cast<std::uint32_t>(folders_.size());
+    byFolder_.insert(number);
+    return number;
 }
 
 const std::string* FolderIndexTable::Folder(std::uint32_t number) const {
-    for (const Entry& e : entries_) {
-        if (e.number == number) return &e.folder;
-    }
-    return nullptr;
+    return number >= 1 && number <= folders_.size() ? &folders_[number - 1] : nullptr;
 }
 
 void ShareBatch::Add(const std::string& folder, const protocol::SharedEntry& file, const Send& send) {
@@ -96,8 +143,8 @@ std::string SharedList::Key(std::string_view path) {
 }
 
 SharedFileRecord* SharedList::Find(std::string_view path) {
-    auto it = byPath_.find(Key(path));
-    return it == byPath_.end() ? nullptr : &*it->second;
+    auto it = byPath_.find(path);
+    return it == byPath_.end() ? nullptr : &**it;
 }
 
 SharedFileRecord* SharedList::FindAsAnnounced(std::string_view path) {
@@ -106,19 +153,29 @@ SharedFileRecord* SharedList::FindAsAnnounced(std::string_view path) {
     return it == byWireForm_.end() ? nullptr : &*it->second;
 }
 
+namespace {
+
+// Only a path with bytes beyond ASCII can read differently after a trip over the wire.
+bool MayChangeOnTheWire(std::string_view path) {
+    return std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+}  // namespace
+
 void SharedList::Index(Records::iterator record) {
-    byPath_[Key(record->path)] = record;
+    // A second record of the same path takes the index over, as the latest one always has.
+    if (auto it = byPath_.find(record); it != byPath_.end()) byPath_.erase(it);
+    byPath_.insert(record);
+    if (!MayChangeOnTheWire(record->path)) return;
     std::string form = WireForm(record->path);
     if (form != record->path) byWireForm_[Key(form)] = record;
 }
 
 void SharedList::Unindex(Records::iterator record) {
-    auto erase = [&](auto& index, const std::string& key) {
-        auto it = index.find(key);
-        if (it != index.end() && it->second == record) index.erase(it);
-    };
-    erase(byPath_, Key(record->path));
-    erase(byWireForm_, Key(WireForm(record->path)));
+    if (auto it = byPath_.find(record); it != byPath_.end() && *it == record) byPath_.erase(it);
+    if (!MayChangeOnTheWire(record->path)) return;
+    auto it = byWireForm_.find(Key(WireForm(record->path)));
+    if (it != byWireForm_.end() && it->second == record) byWireForm_.erase(it);
 }
 
 SharedFileRecord& SharedList::Append(SharedFileRecord record) {
@@ -128,24 +185,27 @@ SharedFileRecord& SharedList::Append(SharedFileRecord record) {
 }
 
 void SharedList::Remove(std::string_view path) {
-    auto it = byPath_.find(Key(path));
+    auto it = byPath_.find(path);
     if (it == byPath_.end()) return;
-    auto record = it->second;
+    auto record = *it;
     Unindex(record);
     records_.erase(record);
 }
 
 void SharedList::Rename(SharedFileRecord& record, std::string newPath) {
-    auto it = byPath_.find(Key(record.path));
+    auto it = byPath_.find(std::string_view(record.path));
     if (it == byPath_.end()) return;
-    auto position = it->second;
+    auto position = *it;
     Unindex(position);
     record.path = CutText(newPath, kMaxSharedPath);
     Index(position);
 }
 
 void SharedList::AssignFolderNumber(SharedFileRecord& record) {
-    if (record.folderNumber == 0) record.folderNumber = folders.Assign(FolderPart(record.path));
+    if (record.folderNumber != 0) return;
+    // The folder part, cut as the table keeps it: a view, no copy, when it is short enough.
+    std::string_view folder = std::string_view(record.path).substr(0, ShareNameStart(record.path));
+    record.folderNumber = folder.size() <= kMaxSharedPath ? folders.Assign(folder) : folders.Assign(FolderPart(record.path));
 }
 
 std::string SharedList::FolderPrefix(SharedFileRecord& record) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "protocol/server_messages.h"
@@ -38,6 +39,8 @@ struct SharedFileRecord {
 std::string ShareName(std::string_view path);
 // The path without its share name, ending in '/'.
 std::string FolderPart(std::string_view path);
+// Where the share name begins in the path.
+std::size_t ShareNameStart(std::string_view path);
 // The file as a share batch names it: by its share name, with its values.
 protocol::SharedEntry ShareEntry(const SharedFileRecord& record);
 
@@ -46,20 +49,51 @@ std::string SharedDatLine(const SharedFileRecord& record);
 // Blank-separated tokens; one that begins with '"' runs to the next '"'. The line is cut at its
 // first CR or LF and trimmed first.
 std::vector<std::string> SharedDatTokens(std::string_view line);
+// The same tokens as views into the line, at most `max` of them; returns how many.
+std::size_t SharedDatTokenViews(std::string_view line, std::string_view* tokens, std::size_t max);
+// Appends the shared.dat line of a record to `text`.
+void AppendSharedDatLine(std::string& text, const SharedFileRecord& record);
+
+// Hashing and comparing paths with ASCII case ignored, so that a table can be searched by a path
+// without a lower-case copy of it.
+struct NoCaseHash {
+    std::size_t operator()(std::string_view text) const;
+};
+struct NoCaseEqual {
+    bool operator()(std::string_view a, std::string_view b) const;
+};
 
 // Folder numbers for virtual names: handed out from 1 and never reused during a run.
 class FolderIndexTable {
 public:
-    std::uint32_t Assign(const std::string& folder);
+    std::uint32_t Assign(std::string_view folder);
     const std::string* Folder(std::uint32_t number) const;
 
 private:
-    struct Entry {
-        std::uint32_t number;
-        std::string folder;
+    // Folder n is folders_[n - 1]; the index finds a folder's number by its path, case ignored.
+    struct ByFolderHash {
+        using is_transparent = void;
+        const FolderIndexTable* table;
+        std::size_t operator()(std::string_view folder) const { return NoCaseHash{}(folder); }
+        std::size_t operator()(std::uint32_t number) const { return NoCaseHash{}(table->folders_[number - 1]); }
     };
-    std::vector<Entry> entries_;
-    std::uint32_t counter_ = 0;
+    struct ByFolderEqual {
+        using is_transparent = void;
+        const FolderIndexTable* table;
+        std::string_view Text(std::string_view folder) const { return folder; }
+        std::string_view Text(std::uint32_t number) const { return table->folders_[number - 1]; }
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const {
+            return NoCaseEqual{}(Text(a), Text(b));
+        }
+    };
+    std::vector<std::string> folders_;
+    std::unordered_set<std::uint32_t, ByFolderHash, ByFolderEqual> byFolder_{0, ByFolderHash{this}, ByFolderEqual{this}};
+
+public:
+    FolderIndexTable() = default;
+    FolderIndexTable(const FolderIndexTable&) = delete;
+    FolderIndexTable& operator=(const FolderIndexTable&) = delete;
 };
 
 // The share batch: the files of one folder, sent (870) before the payload would reach
@@ -115,8 +149,24 @@ private:
     static std::string Key(std::string_view path);
     void Index(Records::iterator record);
     void Unindex(Records::iterator record);
+    // The path index keeps the records' own positions and hashes and compares their paths with
+    // case ignored: no second copy of any path.
+    struct ByPathHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view path) const { return NoCaseHash{}(path); }
+        std::size_t operator()(Records::iterator record) const { return NoCaseHash{}(record->path); }
+    };
+    struct ByPathEqual {
+        using is_transparent = void;
+        static std::string_view Text(std::string_view path) { return path; }
+        static std::string_view Text(Records::iterator record) { return record->path; }
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const {
+            return NoCaseEqual{}(Text(a), Text(b));
+        }
+    };
     Records records_;
-    std::unordered_map<std::string, Records::iterator> byPath_;
+    std::unordered_set<Records::iterator, ByPathHash, ByPathEqual> byPath_;
     // Only the paths that read differently after a trip over the wire.
     std::unordered_map<std::string, Records::iterator> byWireForm_;
 };

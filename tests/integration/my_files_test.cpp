@@ -100,8 +100,8 @@ TEST(MyFiles, DevServerHoldsExactlyTheSharedFilesWithTheirHashes) {
     EXPECT_EQ(std::count(dat->begin(), dat->end(), '\n'), 3);
     auto rows = s.client->library.view.Rows();
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].name, "Live\\c.mp3");
-    EXPECT_EQ(rows[1].name, "Rock\\a.mp3");
+    EXPECT_EQ(rows[0].name(), "Live\\c.mp3");
+    EXPECT_EQ(rows[1].name(), "Rock\\a.mp3");
 
     // A dropped connection forgets the announcements; the reconnect announces everything once more.
     ASSERT_TRUE(s.server.Disconnect("ann"));

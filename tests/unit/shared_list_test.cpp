@@ -135,18 +135,18 @@ TEST(LibraryView, RowsShowTheRecordAndGoInNameOrder) {
     SharedFileRecord plain = Record("/M/y/alpha.mp3", 999);
     plain.length = 65;
     LibraryRow row = MakeLibraryRow(plain, noTypes);
-    EXPECT_EQ(row.name, "y\\alpha.mp3");
-    EXPECT_EQ(row.size, "999");
-    EXPECT_EQ(row.bitrate, "128");
-    EXPECT_EQ(row.frequency, "44100");
-    EXPECT_EQ(row.length, "1:05");
+    EXPECT_EQ(row.name(), "y\\alpha.mp3");
+    EXPECT_EQ(row.size(), "999");
+    EXPECT_EQ(row.bitrate(), "128");
+    EXPECT_EQ(row.frequency(), "44100");
+    EXPECT_EQ(row.length(), "1:05");
     EXPECT_EQ(row.image, 1);  // no type with an icon: the built-in file image
     LibraryRow drmRow = MakeLibraryRow(drm, noTypes);
-    EXPECT_EQ(drmRow.size, "1,234,567");
-    EXPECT_EQ(drmRow.bitrate, "DRM");
-    EXPECT_EQ(drmRow.frequency, "DRM");
-    EXPECT_EQ(drmRow.length, "DRM");
-    EXPECT_EQ(MakeLibraryRow(Record("/M/z/c.mp3", 1, "h"), noTypes).length, "4:05");
+    EXPECT_EQ(drmRow.size(), "1,234,567");
+    EXPECT_EQ(drmRow.bitrate(), "DRM");
+    EXPECT_EQ(drmRow.frequency(), "DRM");
+    EXPECT_EQ(drmRow.length(), "DRM");
+    EXPECT_EQ(MakeLibraryRow(Record("/M/z/c.mp3", 1, "h"), noTypes).length(), "4:05");
 
     // Each row goes before the first that is not less than it, case ignored; a later row with
     // the same name goes before the earlier one, in a batch as one at a time.
@@ -158,6 +158,29 @@ TEST(LibraryView, RowsShowTheRecordAndGoInNameOrder) {
     view.AddRows({named("c", "1.mp3"), named("B", "1.mp3"), named("a", "1.mp3")});
     view.AddRows({named("c", "1.mp3")});
     std::vector<std::string> order;
-    for (const LibraryRow& r : view.Rows()) order.push_back(r.path);
+    for (const LibraryRow& r : view.Rows()) order.push_back(r.path());
     EXPECT_EQ(order, (std::vector<std::string>{"/M/a/1.mp3", "/M/B/1.mp3", "/M/b/1.mp3", "/M/c/1.mp3", "/M/c/1.mp3", "/M/D/1.mp3"}));
+}
+
+TEST(LibraryView, OrdersByTheShownNameAndKeepsAReadersRowsAsTheyWere) {
+    const FileTypeTable noTypes;
+    auto row = [&](const std::string& path) { return MakeLibraryRow(Record(path), noTypes); };
+    LibraryView view;
+    // Shown as "a\x.mp3" and "a1\x.mp3": '1' sorts before the shown '\', though after the '/'
+    // the path holds.
+    view.AddRows({row("/M/a/x.mp3"), row("/M/a1/x.mp3")});
+    const LibraryRows before = view.Rows();
+    ASSERT_EQ(before.size(), 2u);
+    EXPECT_EQ(before[0].name(), "a1\\x.mp3");
+    EXPECT_EQ(before[1].name(), "a\\x.mp3");
+
+    // The view changes; what a reader took stays as it was.
+    view.AddRows({row("/M/0/x.mp3")});
+    view.RenameRow("/M/a/x.mp3", "/M/a/renamed.mp3");
+    view.RemoveRows({"/M/a1/x.mp3"});
+    EXPECT_EQ(before[0].path(), "/M/a1/x.mp3");
+    EXPECT_EQ(before[1].path(), "/M/a/x.mp3");
+    std::vector<std::string> now;
+    for (const LibraryRow& r : view.Rows()) now.push_back(r.name());
+    EXPECT_EQ(now, (std::vector<std::string>{"0\\x.mp3", "a\\renamed.mp3"}));
 }

@@ -45,26 +45,26 @@ QVariant LibraryModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
     const library::LibraryRow& r = rows_[static_cast<std::size_t>(index.row())];
     auto text = [](const std::string& s) { return QString::fromStdString(s); };
-    if (role == kPathRole) return text(r.path);
+    if (role == kPathRole) return text(r.path());
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
             case Name:
-                return text(r.name);
+                return text(r.name());
             case Size:
-                return text(r.size);
+                return text(r.size());
             case Bitrate:
-                return text(r.bitrate);
+                return text(r.bitrate());
             case Frequency:
-                return text(r.frequency);
+                return text(r.frequency());
             case Length:
-                return text(r.length);
+                return text(r.length());
         }
     }
-    if (role == Qt::EditRole && index.column() == Name) return QFileInfo(text(r.path)).completeBaseName();
+    if (role == Qt::EditRole && index.column() == Name) return QFileInfo(text(r.path())).completeBaseName();
     if (role == kSortRole) {
         switch (index.column()) {
             case Name:
-                return text(r.name).toCaseFolded();
+                return text(r.name()).toCaseFolded();
             case Size:
                 return QVariant::fromValue<qlonglong>(r.sizeValue);
             case Bitrate:
@@ -100,8 +100,8 @@ bool LibraryModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (role != Qt::EditRole || index.column() != Name || index.row() >= static_cast<int>(rows_.size())) return false;
     QString name = value.toString().trimmed();
     const auto& row = rows_[static_cast<std::size_t>(index.row())];
-    if (name.isEmpty() || name == QFileInfo(QString::fromStdString(row.path)).completeBaseName()) return false;
-    Q_EMIT renameRequested(QString::fromStdString(row.path), name);
+    if (name.isEmpty() || name == QFileInfo(QString::fromStdString(row.path())).completeBaseName()) return false;
+    Q_EMIT renameRequested(QString::fromStdString(row.path()), name);
     return false;  // the row changes when the core has renamed the file
 }
 

@@ -41,7 +41,7 @@ private:
     void Reload();
     library::LibraryView& view_;
     std::vector<QIcon> images_;
-    std::vector<library::LibraryRow> rows_;
+    library::LibraryRows rows_;  // shared with the view, not copied
 };
 
 }  // namespace tandril::gui
