@@ -101,7 +101,9 @@ struct UpgradeRig {
         marker = web.path() / "started-with";
         oldProgram = web.path() / "installed-client";
         std::ofstream(oldProgram) << "old client";
-        program = "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.string() + "'\n";
+        // Written aside and moved in, so the marker never appears half written.
+        program = "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.string() + ".part' && mv '" + marker.string() +
+                  ".part' '" + marker.string() + "'\n";
         std::filesystem::create_directories(nginx.root() / "tandril");
 
         Client& c = *s.client;
