@@ -11,7 +11,7 @@ using namespace protocol;
 
 namespace {
 
-// The servers cut public and private texts to this many characters.
+// The servers cut public texts (and private ones, see private_messages.h) to this many characters.
 constexpr std::size_t kMaxText = 180;
 
 std::string Key(std::string_view name) {
@@ -150,10 +150,6 @@ bool Channels::Handle(const std::string& user, MessageType type, const std::stri
         case MessageType::InvitationReply:
             if (auto inviter = GetField(payload, 1, 20), channel = GetField(payload, 2, 25); inviter && channel)
                 out.push_back({*inviter, MessageType::ServerText, user + " declined your invitation to " + *channel});
-            return true;
-        case MessageType::PrivateMessage:
-            if (auto m = PrivateMessage::Decode(payload))
-                out.push_back({m->user, MessageType::PrivateMessage, user + " " + m->text.substr(0, kMaxText)});
             return true;
         default:
             return false;

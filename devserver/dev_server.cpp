@@ -12,6 +12,7 @@
 #include "base/app_state.h"
 #include "base/text.h"
 #include "base/wire_text.h"
+#include "devserver/private_messages.h"
 #include "protocol/framing.h"
 #include "protocol/upgrade_messages.h"
 #include "upgrade/check_value.h"
@@ -32,12 +33,16 @@ bool ValidName(const std::string& name) {
 }  // namespace
 
 DevServer::DevServer(DevServerOptions options)
-    : options_(options), channels_([this](const std::string& user) {
+    : options_(options),
+      channels_([this](const std::string& user) {
           // Runs under lock_, from the channels' handlers.
           Member m;
           m.files = static_cast<long long>(shares_.FilesOf(user).size());
           m.lineSpeed = lines_[user].lineSpeed;
           return m;
+      }),
+      ignoreLists_([this](const std::string& user) {
+          return std::any_of(accounts_.begin(), accounts_.end(), [&](auto& account) { return EqualsNoCase(account.first, user); });
       }) {
     server_ = platform::ListenTcp(options.serverPort, true);
     redirector_ = platform::ListenTcp(options.redirectorPort, true);
@@ -125,6 +130,7 @@ bool DevServer::SendRawTo(const std::string& user, const std::string& bytes) {
 
 void DevServer::Deliver(const std::vector<Delivery>& out) {
     for (const Delivery& d : out) {
+        if (ignoreLists_.Drops(d)) continue;  // the server filters what ignored users say
         outbox_.emplace_back(d.user, protocol::EncodeFrame(static_cast<std::uint16_t>(d.type), d.payload));
     }
 }
@@ -254,6 +260,13 @@ void DevServer::LoginAs(Connection& c, const std::string& user, const std::strin
     c.sent.clear();
 }
 
+std::string DevServer::OnlineName(const std::string& user) const {
+    for (auto& c : connections_) {
+        if (!c->user.empty() && EqualsNoCase(c->user, user)) return c->user;
+    }
+    return {};
+}
+
 DevServer::Connection* DevServer::Online(const std::string& user) {
     for (auto& c : connections_) {
         if (c->user == user) return c.get();
@@ -321,7 +334,14 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
     auto field = [&](int n) { return GetField(f.payload, n, 512).value_or(""); };
     if (!c.user.empty()) {
         std::vector<Delivery> out;
-        if (channels_.Handle(c.user, static_cast<MessageType>(f.type), f.payload, out)) {
+        const auto type = static_cast<MessageType>(f.type);
+        if (channels_.Handle(c.user, type, f.payload, out) || ignoreLists_.Handle(c.user, type, f.payload, out)) {
+            Deliver(out);
+            return true;
+        }
+        if (type == MessageType::PrivateMessage) {
+            RoutePrivateMessage(
+                c.user, f.payload, [this](const std::string& u) { return OnlineName(u); }, out);
             Deliver(out);
             return true;
         }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "devserver/channels.h"
+#include "devserver/ignore_lists.h"
 #include "devserver/share_index.h"
 #include "platform/socket.h"
 #include "protocol/message_type.h"
@@ -112,6 +113,8 @@ private:
     void LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed, const std::string& dataPort);
     // The connection of a logged-in user, or null.
     Connection* Online(const std::string& user);
+    // The name a logged-in user goes by, found without letter case; empty when not online.
+    std::string OnlineName(const std::string& user) const;
     // Transfers: what one user asks of another is passed on.
     void HandleTransfer(Connection& c, const Frame& f);
     // The payload of 5 for a logged-in user (lock held).
@@ -134,6 +137,7 @@ private:
     std::map<std::string, std::vector<Frame>> framesByUser_;
     ShareIndex shares_;
     Channels channels_;
+    IgnoreLists ignoreLists_;
     std::map<std::string, UserLine> lines_;
     std::deque<std::string> redirectorScript_;
     std::deque<std::pair<std::string, std::string>> outbox_;  // user, bytes

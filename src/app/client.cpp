@@ -5,6 +5,8 @@
 #include "base/settings.h"
 #include "player/pulse_sink.h"
 #include "session/dispatcher.h"
+#include "session/ignore_list.h"
+#include "session/instant_messages.h"
 #include "session/reconnect.h"
 #include "session/server_disconnect.h"
 #include "transfer/data_port.h"
@@ -27,8 +29,12 @@ Client::Client(UiPort& uiPort, ClientOptions options)
       transfers(rt, link, library),
       search(rt, link),
       panel(rt, player),
-      session{rt, link, schemes, chat, channels, library, transfers, search, panel, options.dataPortCandidates} {
+      instantMessages(schemes, [this] { return state.settings().swearFilter; }),
+      session{
+          rt, link, schemes, chat, channels, library, transfers, search, panel, instantMessages, ignoreList, options.dataPortCandidates} {
     transfers.streams.SetPlayer(&player);
+    channels.openInstantMessage = [this](const std::string& user) { session::OpenInstantMessage(session, user); };
+    channels.ignoreUser = [this](const std::string& user) { session::IgnoreUser(session, user); };
     state.endpoints = ReadNetworkEndpoints(store);
     const EndpointOverrides& given = options.endpoints;
     if (given.primaryRedirector) state.endpoints.primaryRedirector = *given.primaryRedirector;

@@ -15,6 +15,8 @@
 #include "chat/channels.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
+#include "chat/ignore_list.h"
+#include "chat/instant_messages.h"
 #include "library/library.h"
 #include "link/server_link.h"
 #include "player/audio_sink.h"
@@ -65,6 +67,8 @@ public:
     transfer::Transfers transfers;
     search::SearchSession search;
     playlist::PlayerPanel panel;
+    chat::InstantMessages instantMessages;
+    chat::IgnoreList ignoreList;
     session::Session session;
 
     // The skin tells where the main window stands, for saving its placement at exit.

@@ -10,37 +10,6 @@ ChannelWindow::ChannelWindow(std::string windowName) : name(std::move(windowName
     if (!IsPersonal()) users = std::make_unique<ChannelUsers>();
 }
 
-void ChannelWindow::RememberTyped(const std::string& line) {
-    if (!line.empty()) history_.push_back(line);
-    cursor_.reset();
-}
-
-std::optional<std::string> ChannelWindow::BrowseOlder() {
-    if (cursor_) {
-        if (*cursor_ == 0) {
-            cursor_.reset();
-            return std::string();
-        }
-        return history_[--*cursor_];
-    }
-    if (history_.empty()) return std::nullopt;
-    cursor_ = history_.size() - 1;
-    return history_.back();
-}
-
-std::optional<std::string> ChannelWindow::BrowseNewer() {
-    if (cursor_) {
-        if (*cursor_ + 1 >= history_.size()) {
-            cursor_.reset();
-            return std::string();
-        }
-        return history_[++*cursor_];
-    }
-    if (history_.empty()) return std::nullopt;
-    cursor_ = 0;
-    return history_.front();
-}
-
 ChatWindows::ChatWindows(const ColorSchemes& schemes, ThreadQueue& gui, std::function<bool()> swearFilter)
     : schemes_(schemes), gui_(gui), swearFilter_(std::move(swearFilter)) {
     windows_.emplace_back(kPrivateWindow);

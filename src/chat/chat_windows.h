@@ -16,6 +16,7 @@
 #include "chat/chat_line.h"
 #include "chat/chat_view.h"
 #include "chat/color_scheme.h"
+#include "chat/input_history.h"
 
 namespace tandril::chat {
 
@@ -37,15 +38,9 @@ public:
     ChatView userCountView;
 
     // The input line's history: every non-empty line typed, oldest first.
-    void RememberTyped(const std::string& line);
-    // Up and down arrows: nullopt leaves the input as it is; an empty text clears it.
-    std::optional<std::string> BrowseOlder();
-    std::optional<std::string> BrowseNewer();
-    const std::vector<std::string>& History() const { return history_; }
-
-private:
-    std::vector<std::string> history_;
-    std::optional<std::size_t> cursor_;
+    InputHistory input;
+    void RememberTyped(const std::string& line) { input.RememberTyped(line); }
+    const std::vector<std::string>& History() const { return input.Entries(); }
 };
 
 class ChatWindows : public QObject {

@@ -9,6 +9,7 @@
 #include "cli/channel_chat.h"
 #include "cli/cli_session.h"
 #include "cli/play_file.h"
+#include "cli/private_messages.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_ui.h"
 #include "player/sink_choice.h"
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     FrontEndOptions options =
         ParseFrontEndOptions(argc, argv,
                              {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed", "data-port", "share",
-                              "save", "search", "download", "serve", "stream", "play", "sink", "wait", "join"});
+                              "save", "search", "download", "serve", "stream", "play", "sink", "wait", "join", "message"});
     if (auto play = ExtraOption(options, "play"); play && options.error.empty()) {
         cli::TerminalUi ui(Answer::Yes, true);
         return cli::PlayFileHeadless(*play, ExtraOption(options, "sink").value_or(""), ui);
@@ -31,11 +32,14 @@ int main(int argc, char** argv) {
                                 "                   [--user=NAME --password=PW [--line-speed=0..10] [--data-port=PORT]\n"
                                 "                    [--share=DIR[:DIR...]] [--save=DIR]]\n"
                                 "                   [--search=WORDS [--download=N [--wait=SECONDS] | --stream=N] [--serve]]\n"
-                                "                   [--join=CHANNEL] [--play=FILE] [--sink=pulse|null|wav:PATH]\n"
+                                "                   [--join=CHANNEL] [--message=USER:TEXT] [--play=FILE]\n"
+                                "                   [--sink=pulse|null|wav:PATH]\n"
                                 "                   [-P LINK | UPGRADE PATH | LINK]\n"
                                 "Without --search it stays online, serving uploads, until interrupted. A download\n"
                                 "that gets no data for --wait seconds (120 by default) is given up. With --join the\n"
                                 "channel's lines are printed and each line of standard input is said there.\n"
+                                "--message sends USER a private message once online; private messages received\n"
+                                "are printed.\n"
                                 "Exit codes: 0 done, 1 start-up failed, 2 usage, 3 nothing found (or no result N),\n"
                                 "            4 download failed, 5 could not get online, 6 did not play.\n"
                                 "--play plays one file and ends; --stream plays result N while it downloads.\n",
@@ -60,6 +64,15 @@ int main(int argc, char** argv) {
     cli::CliSession session(client, ui, options);
     std::unique_ptr<cli::ChannelChat> channelChat;
     if (auto channel = ExtraOption(options, "join")) channelChat = std::make_unique<cli::ChannelChat>(client, *channel);
+    std::optional<std::pair<std::string, std::string>> message;
+    if (auto text = ExtraOption(options, "message")) {
+        message = cli::ParseMessageOption(*text);
+        if (!message) {
+            ui.Print("--message: USER:TEXT");
+            return cli::kUsage;
+        }
+    }
+    cli::PrivateMessages privateMessages(client, ui, message);
     auto print = [&ui](const char* prefix) {
         return [&ui, prefix](const QString& text) {
             if (!text.isEmpty()) ui.Print(prefix + text.toStdString());

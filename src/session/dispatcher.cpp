@@ -4,11 +4,15 @@
 #include "base/text.h"
 #include "chat/channel_list.h"
 #include "protocol/chat_messages.h"
+#include "protocol/ignore_messages.h"
+#include "protocol/private_messages.h"
 #include "protocol/server_messages.h"
 #include "search/search_session.h"
 #include "session/account.h"
 #include "session/account_changes.h"
 #include "session/connectivity_probes.h"
+#include "session/ignore_list.h"
+#include "session/instant_messages.h"
 #include "session/invalid_password.h"
 #include "session/pending_parts.h"
 #include "session/server_disconnect.h"
@@ -200,6 +204,22 @@ void ServerDispatcher(Session& client, int number, const std::string& payload) {
             break;
         case MessageType::ChannelInvitation:
             Route<Invitation>(payload, [&](auto& m) { chat::OnInvitation(c.channels, m); });
+            break;
+        // Private messages and the ignore list.
+        case MessageType::PrivateMessage:
+            Route<ReceivedPrivateMessage>(payload, [&](auto& m) { OnPrivateMessage(c, m); });
+            break;
+        case MessageType::IgnoreList:
+            OnIgnoreListEnd(c);
+            break;
+        case MessageType::IgnoredUser:
+            Route<IgnoredUserEntry>(payload, [&](auto& m) { OnIgnoredUserEntry(c, m); });
+            break;
+        case MessageType::IgnoreNoSuchUser:
+            Route<IgnoreNoSuchUser>(payload, [&](auto& m) { OnIgnoreNoSuchUser(c, m); });
+            break;
+        case MessageType::IgnoreAlreadyIgnored:
+            Route<IgnoreAlreadyIgnored>(payload, [&](auto& m) { OnIgnoreAlreadyIgnored(c, m); });
             break;
         case MessageType::LoginAccepted:
             break;  // a login acceptance outside a login changes nothing

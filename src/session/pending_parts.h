@@ -12,13 +12,13 @@
 
 namespace tandril::session {
 
-// A user met in a result: an instant message to them, or their shared files.
-void OpenInstantMessage(Session& client, const std::string& user);
+// A user met in a result: their shared files.
 void BrowseUser(Session& client, const std::string& user);
+// Whether the user is on the hot list.
+bool IsOnHotList(Session& client, const std::string& user);
 
-// What the user list of a channel offers for a user. Until the people part (instant messages,
-// hot list, user information, ignore list) and the browse part are there, none is available and
-// the menu shows them greyed.
+// What the user list of a channel offers for a user. Instant messages and ignoring are there;
+// until the hot list, user information and the browse part are, those are shown greyed.
 enum class UserAction { InstantMessage, AddToHotList, Browse, UserInformation, Ignore, Unignore };
 bool UserActionAvailable(Session& client, UserAction action);
 void RunUserAction(Session& client, UserAction action, const std::string& user);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "base/text.h"
+#include "session/instant_messages.h"
 #include "session/pending_parts.h"
 #include "session/session.h"
 #include "session/user_requests.h"

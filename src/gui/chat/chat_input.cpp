@@ -4,12 +4,12 @@
 
 namespace tandril::gui {
 
-ChatInput::ChatInput(chat::ChannelWindow& window, QWidget* parent) : QLineEdit(parent), window_(window) {
+ChatInput::ChatInput(chat::InputHistory& history, QWidget* parent) : QLineEdit(parent), history_(history) {
     setMaxLength(static_cast<int>(chat::kMaxInputLine));
     connect(this, &QLineEdit::returnPressed, this, [this] {
         QString line = text();
         clear();
-        window_.RememberTyped(line.toStdString());
+        history_.RememberTyped(line.toStdString());
         Q_EMIT lineEntered(line);
     });
 }
@@ -22,9 +22,9 @@ void ChatInput::Show(const std::optional<std::string>& entry) {
 
 void ChatInput::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Up) {
-        Show(window_.BrowseOlder());
+        Show(history_.BrowseOlder());
     } else if (event->key() == Qt::Key_Down) {
-        Show(window_.BrowseNewer());
+        Show(history_.BrowseNewer());
     } else {
         QLineEdit::keyPressEvent(event);
     }

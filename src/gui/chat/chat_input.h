@@ -3,15 +3,17 @@
 // arrows browse the window's history.
 
 #include <QLineEdit>
+#include <optional>
+#include <string>
 
-#include "chat/chat_windows.h"
+#include "chat/input_history.h"
 
 namespace tandril::gui {
 
 class ChatInput : public QLineEdit {
     Q_OBJECT
 public:
-    ChatInput(chat::ChannelWindow& window, QWidget* parent = nullptr);
+    ChatInput(chat::InputHistory& history, QWidget* parent = nullptr);
 
 Q_SIGNALS:
     void lineEntered(const QString& line);
@@ -22,7 +24,7 @@ protected:
 private:
     void Show(const std::optional<std::string>& entry);
 
-    chat::ChannelWindow& window_;
+    chat::InputHistory& history_;
 };
 
 }  // namespace tandril::gui

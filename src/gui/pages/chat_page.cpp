@@ -28,7 +28,7 @@ ChatWindowPage::ChatWindowPage(Client& client, chat::ChannelWindow& window, cons
     topic_ = new ChatViewWidget(window.topicView, openUrl, this);
     topic_->SetSingleLine(true);
     view_ = new ChatViewWidget(window.chatView, openUrl, this);
-    input_ = new ChatInput(window, this);
+    input_ = new ChatInput(window.input, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(topic_);

@@ -12,6 +12,7 @@
 #include "app/client.h"
 #include "gui/list_columns.h"
 #include "gui/transfer/transfer_model.h"
+#include "session/instant_messages.h"
 #include "session/pending_parts.h"
 #include "session/result_actions.h"
 #include "session/user_requests.h"

@@ -1,0 +1,122 @@
+// Private messages between users on devserver: chat mode (lines in the personal-messages window)
+// and instant-message mode (a window per partner, opened by the first message), the server's cut
+// at 180 characters, /query, and a window's ignore button.
+
+#include "session/instant_messages.h"
+
+#include <gtest/gtest.h>
+
+#include "session/ignore_list.h"
+#include "support/people_user.h"
+
+using namespace tandril;
+
+namespace {
+
+constexpr int kPrivateMessage = 205;
+
+}  // namespace
+
+TEST(InstantMessages, ChatModeConversationBothWays) {
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    test::PeopleUser ann(server, "ann"), bob(server, "bob");
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(bob.GoOnline(server));
+    ann.SetInstantMessaging(false);
+    bob.SetInstantMessaging(false);
+
+    ann.Type("Private", "/msg bob are you there?");
+    EXPECT_TRUE(ann.ShowsInChat("Private", "* You tell bob: are you there?"));
+    EXPECT_TRUE(bob.ShowsInChat("Private", "* ann tells you: are you there?"));
+
+    // With a channel window current, a received message shows there too.
+    bob.Type("Private", "/join lounge");
+    ASSERT_TRUE(test::RunUntil([&] { return bob.client->chat.Find("#lounge") != nullptr; }));
+    bob.Type("#lounge", "/tell ann yes, in the lounge");
+    EXPECT_TRUE(ann.ShowsInChat("Private", "* bob tells you: yes, in the lounge"));
+    EXPECT_TRUE(bob.ShowsInChat("#lounge", "* You tell ann: yes, in the lounge"));
+    ann.Type("Private", "/msg bob see you");
+    EXPECT_TRUE(bob.ShowsInChat("Private", "* ann tells you: see you"));
+    EXPECT_TRUE(bob.ShowsInChat("#lounge", "* ann tells you: see you"));
+
+    // Chat mode never opens a window, and /query is refused.
+    EXPECT_TRUE(ann.client->instantMessages.Windows().empty());
+    EXPECT_TRUE(bob.client->instantMessages.Windows().empty());
+    ann.Type("Private", "/query bob");
+    EXPECT_TRUE(test::PeopleUser::Has(ann.ui.Texts("alert"), "/query is available only in the 'instant messaging' mode."));
+    EXPECT_TRUE(ann.client->instantMessages.Windows().empty());
+}
+
+TEST(InstantMessages, WindowPerPartnerConversationBothWays) {
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    test::PeopleUser ann(server, "ann"), bob(server, "bob"), cat(server, "cat");
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(bob.GoOnline(server));
+    ASSERT_TRUE(cat.GoOnline(server));
+
+    // /query opens ann's window for bob; what she types there reaches bob in a window of his own.
+    ann.Type("Private", "/query bob");
+    ASSERT_TRUE(test::RunUntil([&] { return ann.ImWindow("bob") != nullptr; }));
+    session::SendInstantMessage(ann.session(), *ann.ImWindow("bob"), "hello bob");
+    EXPECT_TRUE(ann.ShowsInWindow("bob", "<ann> hello bob"));
+    EXPECT_TRUE(bob.ShowsInWindow("ann", "<ann> hello bob"));
+    session::SendInstantMessage(bob.session(), *bob.ImWindow("ann"), "hi ann");
+    EXPECT_TRUE(ann.ShowsInWindow("bob", "<bob> hi ann"));
+    EXPECT_EQ(ann.client->instantMessages.Windows().size(), 1u);
+
+    // Another partner gets another window; the personal-messages window stays out of it.
+    session::OpenInstantMessage(cat.session(), "ANN");
+    ASSERT_TRUE(test::RunUntil([&] { return cat.ImWindow("ann") != nullptr; }));
+    session::SendInstantMessage(cat.session(), *cat.ImWindow("ann"), "it's cat");
+    ASSERT_TRUE(cat.ServerTook(kPrivateMessage, 1));
+    EXPECT_EQ(cat.FramesSent(kPrivateMessage).front(), "ANN it's cat");
+    EXPECT_TRUE(ann.ShowsInWindow("cat", "<cat> it's cat"));
+    EXPECT_EQ(ann.client->instantMessages.Windows().size(), 2u);
+    EXPECT_FALSE(test::PeopleUser::Has(ann.ChatLines("Private"), "* cat tells you: it's cat"));
+
+    // An empty line is shown and sent, but not remembered; the history keeps the others.
+    session::SendInstantMessage(ann.session(), *ann.ImWindow("bob"), "");
+    EXPECT_TRUE(bob.ShowsInWindow("ann", "<ann>"));
+    EXPECT_EQ(ann.ImWindow("bob")->history.Entries(), std::vector<std::string>{"hello bob"});
+
+    // The server cuts a text at 180 characters.
+    std::string longText(199, 'x');
+    session::SendInstantMessage(ann.session(), *ann.ImWindow("bob"), longText + "tail");
+    EXPECT_TRUE(bob.ShowsInWindow("ann", "<ann> " + std::string(180, 'x')));
+    EXPECT_EQ(ann.FramesSent(kPrivateMessage).back(), "bob " + longText);  // the input's 199 characters
+
+    // A closed window opens again with the partner's next message, empty but for it.
+    session::CloseInstantMessage(bob.session(), "ann");
+    EXPECT_EQ(bob.ImWindow("ann"), nullptr);
+    session::SendInstantMessage(ann.session(), *ann.ImWindow("bob"), "still there?");
+    EXPECT_TRUE(bob.ShowsInWindow("ann", "<ann> still there?"));
+    EXPECT_EQ(bob.ImLines("ann").size(), 1u);
+}
+
+TEST(InstantMessages, IgnoreButtonTogglesAndClosesTheWindow) {
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    test::PeopleUser ann(server, "ann"), bob(server, "bob");
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(bob.GoOnline(server));
+
+    session::OpenInstantMessage(ann.session(), "bob");
+    ASSERT_NE(ann.ImWindow("bob"), nullptr);
+    EXPECT_FALSE(ann.ImWindow("bob")->peerIgnored);
+    session::ToggleIgnorePeer(ann.session(), "bob");
+    EXPECT_EQ(ann.ImWindow("bob"), nullptr);
+    EXPECT_TRUE(session::IsIgnored(ann.session(), "bob"));
+    ASSERT_TRUE(ann.ServerTook(322, 1));
+
+    // Opened again, the window offers the opposite; pressing it unignores and closes.
+    session::OpenInstantMessage(ann.session(), "bob");
+    ASSERT_NE(ann.ImWindow("bob"), nullptr);
+    EXPECT_TRUE(ann.ImWindow("bob")->peerIgnored);
+    session::ToggleIgnorePeer(ann.session(), "bob");
+    EXPECT_EQ(ann.ImWindow("bob"), nullptr);
+    EXPECT_FALSE(session::IsIgnored(ann.session(), "bob"));
+    ASSERT_TRUE(ann.ServerTook(323, 1));
+    EXPECT_EQ(ann.FramesSent(323), std::vector<std::string>{"bob"});
+}
