@@ -6,7 +6,9 @@
 
 #include "base/wire_text.h"
 #include "protocol/chat_messages.h"
+#include "protocol/ignore_messages.h"
 #include "protocol/peer_messages.h"
+#include "protocol/private_messages.h"
 #include "protocol/server_messages.h"
 #include "protocol/upgrade_messages.h"
 
@@ -37,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              ChannelUserEntry, ChannelTopic, EmoteRequest, ChannelEmote, PrivateMessage, KillUser, KickFromChannel, SetUserPassword,
              ServerPingRequest, OperatorMessage, Announcement, ChannelBanEntry, ChannelListEntry, FullChannelListEntry, InvitationRequest,
              Invitation, InvitationAccepted>(payload);
+    DecodeAs<ReceivedPrivateMessage, IgnoredUserEntry, IgnoreRequest, UnignoreRequest, IgnoreNoSuchUser, IgnoreAlreadyIgnored,
+             IgnoreListRequest, IgnoreListEnd, IgnoreClearRequest>(payload);
     (void)ParsePeerCommand(wire);
     (void)FileRequest::Decode(wire);
     (void)PushHeader::Decode(wire);

@@ -120,3 +120,47 @@ TEST(InstantMessages, IgnoreButtonTogglesAndClosesTheWindow) {
     ASSERT_TRUE(ann.ServerTook(323, 1));
     EXPECT_EQ(ann.FramesSent(323), std::vector<std::string>{"bob"});
 }
+
+// Private-message and ignore-list frames without their fields, overlong or binary: dropped or
+// cut, the client stays online and still takes a sound message after them.
+TEST(InstantMessages, HostileFramesAreDroppedWithoutHarm) {
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    test::PeopleUser ann(server, "ann");
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(session::OpenIgnoreListDialog(ann.session()));
+    ASSERT_TRUE(ann.ServerTook(320, 1));
+    const std::string binary("\x00\x01\xfe\xff\x7f\"\r\n", 8);
+    const std::pair<int, std::string> frames[] = {
+        {kPrivateMessage, ""},
+        {kPrivateMessage, "nosender"},
+        {kPrivateMessage, " no sender"},
+        {kPrivateMessage, binary},
+        {kPrivateMessage, std::string(1000, 'L') + " overlong sender"},
+        {kPrivateMessage, std::string(5000, 'M') + " blank beyond the receive buffer"},
+        {kPrivateMessage, "eve " + std::string(30000, 'x')},
+        {321, ""},
+        {321, binary},
+        {321, std::string(3000, 'k')},
+        {324, ""},
+        {325, "\""},
+        {320, binary},
+    };
+    for (const auto& [type, payload] : frames) ASSERT_TRUE(server.SendTo("ann", type, payload));
+    ASSERT_TRUE(server.SendTo("ann", kPrivateMessage, "bob after all that"));
+    ASSERT_TRUE(ann.ShowsInWindow("bob", "<bob> after all that"));
+
+    EXPECT_TRUE(ann.client->state.connected);
+    // Only the payloads with a sender opened windows, each named within a nick's width.
+    std::vector<std::string> peers;
+    for (const auto& w : ann.client->instantMessages.Windows()) peers.push_back(w.peer);
+    ASSERT_EQ(peers.size(), 3u) << testing::PrintToString(peers);
+    EXPECT_EQ(peers[0], std::string(19, 'L'));
+    EXPECT_EQ(peers[1], "eve");
+    EXPECT_EQ(peers[2], "bob");
+    EXPECT_LE(ann.ImLines("eve").front().size(), 2047u + 1);
+    // The list's rows: names cut to a nick's width, nothing for an empty entry.
+    for (const auto& row : ann.client->ignoreList.Rows()) EXPECT_LE(row.size(), 19u) << row;
+    EXPECT_TRUE(test::PeopleUser::Has(ann.client->ignoreList.Rows(), std::string(19, 'k')));
+    EXPECT_TRUE(ann.ui.Texts("alert-modeless").size() <= 1u);  // 325 "\"" names an empty user at most
+}
