@@ -5,6 +5,8 @@
 
 #include "app/client.h"
 #include "app/startup.h"
+#include "gui/chat/ignore_list_dialog.h"
+#include "gui/chat/instant_message_windows.h"
 #include "gui/main_window.h"
 #include "gui/preferences/preferences_dialog.h"
 #include "session/reconnect.h"
@@ -63,12 +65,13 @@ void BuildMainMenu(MainWindow& w) {
         action->setShortcutContext(Qt::WidgetShortcut);
     }
 
+    new InstantMessageWindows(w);  // owned by the main window
     QMenu* users = bar->addMenu(QStringLiteral("&Utilisateurs"));
-    AddNotYetAvailable(users, "&Envoyer un Message Personnel");
+    Add(users, "&Envoyer un Message Personnel", [&w] { PromptInstantMessage(w); });
     Add(users, "&Ajouter l'Utilisateur aux Favoris", RequiringConnection(c, [] {}));
     AddNotYetAvailable(users, "&Visualiser les infos de l'Utilisateurs");
     Add(users, "&Rejoindre une Salle de Discussion", RequiringConnection(c, [] {}));
-    Add(users, "&Voir la liste des Ignorés", RequiringConnection(c, [] {}));
+    Add(users, "&Voir la liste des Ignorés", [&w] { ShowIgnoreList(w); });
 
     QMenu* help = bar->addMenu(QStringLiteral("A&ide"));
     Add(help, "&Aide de Tandril", [&w] { w.ShowPage(MainViewModel::HelpPage, true); });

@@ -23,6 +23,7 @@
 #include "gui/notification_box.h"
 #include "gui/pages/channel_list_window.h"
 #include "gui/pages/my_files_page.h"
+#include "gui/people_screenshots.h"
 #include "gui/player/demo_playback.h"
 #include "gui/player/player_panel_widget.h"
 #include "gui/preferences/preferences_dialog.h"
@@ -272,6 +273,7 @@ int main(int argc, char** argv) {
     shoot(firewalled, "both-firewalled.png");
     gui::ExistingFileDialog existing(QStringLiteral("Nova Drift - Harbour Lights.mp3"), &window);
     shoot(existing, "existing-file.png");
+    gui::ShootPeopleWindows(client, window, save);
 
     // An alert about a wizard page sits over the page, which stays on screen.
     {

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "chat/chat_windows.h"
+
 namespace tandril::gui {
 
 ChatInput::ChatInput(chat::InputHistory& history, QWidget* parent) : QLineEdit(parent), history_(history) {

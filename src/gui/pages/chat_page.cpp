@@ -51,6 +51,13 @@ ChatWindowPage::ChatWindowPage(Client& client, chat::ChannelWindow& window, cons
                 [this](int column) { window_.users->HeaderClicked(column); });
         users_->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(users_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { ShowUserMenu(at); });
+        // A double-click talks to the user: their instant-message window.
+        connect(users_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+            const auto& rows = window_.users->Rows();
+            if (index.row() >= 0 && index.row() < static_cast<int>(rows.size()))
+                session::RunUserAction(client_.session, session::UserAction::InstantMessage,
+                                       rows[static_cast<std::size_t>(index.row())]->name);
+        });
         count_ = new ChatViewWidget(window.userCountView, openUrl, side);
         count_->SetSingleLine(true);
         sideLayout->addWidget(users_, 1);
