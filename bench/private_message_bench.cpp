@@ -1,0 +1,133 @@
+// private_message_bench: one user floods a client with 1,000 private messages (205) within a
+// second over loopback through devserver, in instant-message mode (one window takes them all)
+// and in chat mode (the personal-messages window). Prints, for each, the time until the last
+// line was shown and the longest the GUI thread went without turning its event loop (a 1 ms timer
+// measures the gaps). The core's views only: the skin's drawing is chat_view_bench's.
+//   private_message_bench [--messages=N]
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "app/client.h"
+#include "app/startup.h"
+#include "base/settings.h"
+#include "devserver/dev_server.h"
+#include "support/scripted_ui.h"
+#include "support/test_profile.h"
+
+using namespace tandril;
+using namespace std::chrono_literals;
+
+namespace {
+
+template <typename F>
+bool Spin(F done, std::chrono::milliseconds timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+struct Result {
+    bool complete = false;
+    qint64 lastLineMs = 0;
+    qint64 longestStallMs = 0;
+};
+
+// Sends `count` messages spread over one second from a thread of its own, while this thread
+// turns the client's event loop until `shown` counts them all.
+template <typename Shown>
+Result Flood(devserver::DevServer& server, int count, Shown shown) {
+    QElapsedTimer gap;
+    qint64 longest = 0;
+    QTimer tick;
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (gap.isValid()) longest = std::max(longest, gap.elapsed());
+        gap.restart();
+    });
+    tick.start();
+    QElapsedTimer clock;
+    clock.start();
+    std::atomic<bool> sent{false};
+    std::jthread sender([&] {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < count; ++i) {
+            std::this_thread::sleep_until(start + std::chrono::microseconds(1'000'000LL * i / count));
+            server.SendTo("bench", 205, "flooder message " + std::to_string(i) + " of the flood, as long as a line people type");
+        }
+        sent = true;
+    });
+    Result r;
+    r.complete = Spin([&] { return sent.load() && shown() >= count; }, 60s);
+    r.lastLineMs = clock.elapsed();
+    tick.stop();
+    r.longestStallMs = longest;
+    return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int messages = 1000;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--messages=", 11) == 0) messages = std::atoi(argv[i] + 11);
+    }
+    devserver::DevServer server;
+    if (!server.Ok()) return 1;
+    test::TestProfile profile;
+    test::ScriptedUi ui;
+    ClientOptions options{profile.path()};
+    options.endpoints.primaryRedirector = options.endpoints.fallbackRedirector = "127.0.0.1";
+    options.endpoints.redirectorPort = server.RedirectorPort();
+    options.timeScale = 0.001;
+    Client client(ui, options);
+    {
+        AppState s;
+        s.EditAccount()->userName = "bench";
+        s.EditAccount()->password = "pw";
+        s.EditAccount()->lineSpeed = 8;
+        s.EditSettings()->savePath = (profile.path() / "Downloads").string();
+        test::ScriptedUi quiet;
+        if (!SaveSettings(client.store, s, quiet)) return 1;
+    }
+    StartClient(client, {});
+    if (!Spin([&] { return !client.dialog.IsOpen() && client.state.connected.load(); }, 20s)) {
+        std::fprintf(stderr, "could not get online\n");
+        return 1;
+    }
+    Spin([] { return false; }, 200ms);  // let start-up settle
+
+    // Instant-message mode: every line into the flooder's window.
+    client.state.EditSettings()->instantMessaging = true;
+    int windowLines = 0;
+    QObject::connect(&client.instantMessages, &chat::InstantMessages::windowOpened, [&](chat::InstantMessageWindow* w) {
+        QObject::connect(&w->display, &chat::ChatView::lineAppended, [&] { ++windowLines; });
+    });
+    Result im = Flood(server, messages, [&] { return windowLines; });
+
+    // Chat mode: every line into the personal-messages window.
+    client.state.EditSettings()->instantMessaging = false;
+    int personalLines = 0;
+    QObject::connect(&client.chat.Personal().chatView, &chat::ChatView::lineAppended, [&] { ++personalLines; });
+    Result chatMode = Flood(server, messages, [&] { return personalLines; });
+
+    std::printf("%d private messages sent within a second\n", messages);
+    std::printf("instant-message mode: all shown %s, last after %lld ms, longest GUI stall %lld ms\n", im.complete ? "yes" : "NO",
+                static_cast<long long>(im.lastLineMs), static_cast<long long>(im.longestStallMs));
+    std::printf("chat mode:            all shown %s, last after %lld ms, longest GUI stall %lld ms\n", chatMode.complete ? "yes" : "NO",
+                static_cast<long long>(chatMode.lastLineMs), static_cast<long long>(chatMode.longestStallMs));
+    ExitApplication(client);
+    Spin([] { return false; }, 200ms);
+    return im.complete && chatMode.complete ? 0 : 1;
+}
