@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include "platform/atomic_file.h"
 #include "session/ignore_list.h"
+#include "support/child_process.h"
 #include "support/people_user.h"
 
 using namespace tandril;
@@ -163,4 +167,36 @@ TEST(InstantMessages, HostileFramesAreDroppedWithoutHarm) {
     for (const auto& row : ann.client->ignoreList.Rows()) EXPECT_LE(row.size(), 19u) << row;
     EXPECT_TRUE(test::PeopleUser::Has(ann.client->ignoreList.Rows(), std::string(19, 'k')));
     EXPECT_TRUE(ann.ui.Texts("alert-modeless").size() <= 1u);  // 325 "\"" names an empty user at most
+}
+
+// tandril-cli --message=USER:TEXT sends the message once online, and prints the private messages
+// it receives.
+TEST(InstantMessages, CommandLineSendsAndPrintsPrivateMessages) {
+    devserver::DevServer server;
+    ASSERT_TRUE(server.Ok());
+    test::PeopleUser ann(server, "ann");
+    ASSERT_TRUE(ann.GoOnline(server));
+
+    test::TestProfile carl;
+    const auto output = carl.path() / "output.txt";
+    std::vector<std::string> argv{"/bin/sh",
+                                  "-c",
+                                  "exec \"$0\" \"$@\" > \"$OUT\" < /dev/null",
+                                  TANDRIL_CLI_BINARY,
+                                  "--profile",
+                                  carl.path().string(),
+                                  "--redirector",
+                                  "127.0.0.1:" + std::to_string(server.RedirectorPort()),
+                                  "--user=carl",
+                                  "--password=pw",
+                                  "--message=ann:hello from the command line"};
+    test::ChildProcess cli(argv, {"OUT=" + output.string(), "TANDRIL_PLUGIN_DIR=" TANDRIL_BUNDLED_PLUGINS});
+    EXPECT_TRUE(ann.ShowsInWindow("carl", "<carl> hello from the command line"));
+    ASSERT_NE(ann.ImWindow("carl"), nullptr);
+    session::SendInstantMessage(ann.session(), *ann.ImWindow("carl"), "hi script");
+    EXPECT_TRUE(test::RunUntil([&] {
+        return platform::ReadWholeFile(output).value_or("").find("[(ann) Instant Message] <ann> hi script") != std::string::npos;
+    })) << platform::ReadWholeFile(output).value_or("");
+    cli.Signal(SIGTERM);
+    EXPECT_TRUE(cli.Wait(std::chrono::seconds(10)).has_value() || !cli.Running());
 }
