@@ -75,9 +75,13 @@ done
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
   # No display: a fourth user searches and downloads in the terminal.
   echo
-  echo "No display: the same slice in the terminal (tandril-cli searches \"nova\" and downloads result 1)."
+  echo "No display: the same slice in the terminal (tandril-cli searches \"nova\" and downloads result 1,"
+  echo "and sends kim a private message, which kim's tandril-cli prints)."
   "$cli" --profile "$demo/you-profile" --redirector "$redirector" --user=you --password=demo --data-port="$(free_port)" \
-    --save="$demo/you-downloads" --search=nova --download=1
-  exit $?
+    --save="$demo/you-downloads" --search=nova --download=1 --message="kim:thanks for sharing!"
+  code=$?
+  for _ in $(seq 50); do grep -q "Instant Message" "$demo/kim.log" && break; sleep 0.1; done
+  echo "kim received: $(grep -m1 'Instant Message' "$demo/kim.log" || echo 'nothing')"
+  exit $code
 fi
 build/release/src/gui/tandril --profile "$profile" --redirector "$redirector" "$@"
