@@ -2,8 +2,11 @@
 // second over loopback through devserver, in instant-message mode (one window takes them all)
 // and in chat mode (the personal-messages window). Prints, for each, the time until the last
 // line was shown and the longest the GUI thread went without turning its event loop (a 1 ms timer
-// measures the gaps). The core's views only: the skin's drawing is chat_view_bench's.
+// measures the gaps). private_message_bench takes the core's views alone;
+// private_message_gui_bench (offscreen) has the main window and the skin's instant-message
+// window draw every line too.
 //   private_message_bench [--messages=N]
+//   QT_QPA_PLATFORM=offscreen private_message_gui_bench [--messages=N]
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,6 +24,11 @@
 #include "devserver/dev_server.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
+#ifdef TANDRIL_BENCH_GUI
+#include <QApplication>
+
+#include "gui/main_window.h"
+#endif
 
 using namespace tandril;
 using namespace std::chrono_literals;
@@ -78,7 +86,11 @@ Result Flood(devserver::DevServer& server, int count, Shown shown) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef TANDRIL_BENCH_GUI
+    QApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     int messages = 1000;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--messages=", 11) == 0) messages = std::atoi(argv[i] + 11);
@@ -101,6 +113,11 @@ int main(int argc, char** argv) {
         test::ScriptedUi quiet;
         if (!SaveSettings(client.store, s, quiet)) return 1;
     }
+#ifdef TANDRIL_BENCH_GUI
+    gui::MainWindow window(client, gui::SkinOptions{.trayAvailable = false, .openUrl = [](const QUrl&) {}});
+    window.resize(900, 600);
+    window.show();
+#endif
     StartClient(client, {});
     if (!Spin([&] { return !client.dialog.IsOpen() && client.state.connected.load(); }, 20s)) {
         std::fprintf(stderr, "could not get online\n");

@@ -26,7 +26,9 @@ void OnPrivateMessage(Session& c, const protocol::ReceivedPrivateMessage& m) {
         if (&w.Current() != &w.Personal()) w.AppendLine(w.Current(), "Receive Message (IRC)", line, false);
         return;
     }
-    chat::InstantMessageWindow& window = OpenWindow(c, m.sender);
+    // An existing window takes the line where it is: a message does not pull it to the front.
+    chat::InstantMessageWindow* found = c.instantMessages.Find(m.sender);
+    chat::InstantMessageWindow& window = found ? *found : OpenWindow(c, m.sender);
     c.instantMessages.AppendLine(window, "User message", Format(chat::kMaxChatLine, "<%s> %s", m.sender.c_str(), m.text.c_str()));
 }
 

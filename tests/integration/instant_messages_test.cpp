@@ -66,8 +66,12 @@ TEST(InstantMessages, WindowPerPartnerConversationBothWays) {
     session::SendInstantMessage(ann.session(), *ann.ImWindow("bob"), "hello bob");
     EXPECT_TRUE(ann.ShowsInWindow("bob", "<ann> hello bob"));
     EXPECT_TRUE(bob.ShowsInWindow("ann", "<ann> hello bob"));
+    // A message into an open window leaves it where it is (no raise).
+    int raised = 0;
+    QObject::connect(&ann.client->instantMessages, &chat::InstantMessages::windowRaised, [&] { ++raised; });
     session::SendInstantMessage(bob.session(), *bob.ImWindow("ann"), "hi ann");
     EXPECT_TRUE(ann.ShowsInWindow("bob", "<bob> hi ann"));
+    EXPECT_EQ(raised, 0);
     EXPECT_EQ(ann.client->instantMessages.Windows().size(), 1u);
 
     // Another partner gets another window; the personal-messages window stays out of it.
