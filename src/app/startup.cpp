@@ -11,6 +11,7 @@
 #include "platform/socket.h"
 #include "session/account.h"
 #include "session/login.h"
+#include "session/hot_list.h"
 #include "session/pending_parts.h"
 #include "session/registration.h"
 #include "transfer/data_port.h"
