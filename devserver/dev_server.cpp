@@ -1,7 +1,7 @@
 #include "devserver/dev_server.h"
 
-#include <fcntl.h>
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -33,7 +33,8 @@ bool ValidName(const std::string& name) {
 }  // namespace
 
 DevServer::DevServer(DevServerOptions options)
-    : options_(options), channels_([this](const std::string& user) {
+    : options_(options),
+      channels_([this](const std::string& user) {
           // Runs under lock_, from the channels' handlers.
           Member m;
           m.files = static_cast<long long>(shares_.FilesOf(user).size());
@@ -458,7 +459,8 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             break;
         case MessageType::UserInfoRequest: {  // a user's information
             std::vector<Delivery> out;
-            userInfo_.Answer(c.user, f.payload, [&](const std::string& user) { return accounts_.count(user) > 0; }, out);
+            userInfo_.Answer(
+                c.user, f.payload, [&](const std::string& user) { return accounts_.count(user) > 0; }, out);
             Deliver(out);
             break;
         }

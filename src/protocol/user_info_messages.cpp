@@ -25,12 +25,12 @@ long long Number(std::string_view payload, int number) {
 }  // namespace
 
 std::string UserInfoOnline::Encode() const {
-    std::string out = user + " " + Quoted(level) + " " + std::to_string(secondsConnected) + " " + Quoted(channels) + " " +
-                      Quoted(state) + " " + std::to_string(filesShared) + " " + std::to_string(downloads) + " " +
-                      std::to_string(uploads) + " " + std::to_string(lineSpeed) + " " + Quoted(clientVersion);
+    std::string out = user + " " + Quoted(level) + " " + std::to_string(secondsConnected) + " " + Quoted(channels) + " " + Quoted(state) +
+                      " " + std::to_string(filesShared) + " " + std::to_string(downloads) + " " + std::to_string(uploads) + " " +
+                      std::to_string(lineSpeed) + " " + Quoted(clientVersion);
     if (extended) {
-        out += " " + std::to_string(field11) + " " + std::to_string(field12) + " " + Quoted(address) + " " + std::to_string(port) +
-               " " + std::to_string(dataPort) + " " + Quoted(field16);
+        out += " " + std::to_string(field11) + " " + std::to_string(field12) + " " + Quoted(address) + " " + std::to_string(port) + " " +
+               std::to_string(dataPort) + " " + Quoted(field16);
     }
     return out;
 }

@@ -2,10 +2,11 @@
 // simply stays offline, the list kept in notify.dat across a restart and registered again after
 // every login, removal after the question, the server's refusal, and hostile frames.
 
+#include "chat/hot_list.h"
+
 #include <gtest/gtest.h>
 
 #include "base/text.h"
-#include "chat/hot_list.h"
 #include "platform/atomic_file.h"
 #include "protocol/framing.h"
 #include "session/hot_list.h"
@@ -99,7 +100,7 @@ TEST(HotList, AnUnknownUserSimplyStaysOffline) {
     ASSERT_TRUE(ann.Settle());
     EXPECT_EQ(ann.Offline(), Names{"nobody_here"});
     EXPECT_TRUE(ann.Online().empty());
-    EXPECT_TRUE(ann.ui.Texts("alert").empty());
+    EXPECT_TRUE(ann.ui.Texts("alert-modeless").empty());
 }
 
 TEST(HotList, KeptAcrossARestartAndRegisteredAfterEveryLogin) {
@@ -189,8 +190,8 @@ TEST(HotList, RefusalAndHostileFramesChangeNothing) {
 
     // A server that refuses a name (302): the user is told, nothing is stored.
     ASSERT_TRUE(server.SendTo("ann", 302, "zed"));
-    ASSERT_TRUE(test::RunUntil([&] { return !ann.ui.Texts("alert").empty(); }));
-    EXPECT_EQ(ann.ui.Texts("alert"), std::vector<std::string>{"User with name zed does not exist!"});
+    ASSERT_TRUE(test::RunUntil([&] { return !ann.ui.Texts("alert-modeless").empty(); }));
+    EXPECT_EQ(ann.ui.Texts("alert-modeless"), std::vector<std::string>{"User with name zed does not exist!"});
 
     const std::string overlong(2000, 'q');
     const std::string binary("\x01\x02\xff\x00 \x7f \"", 8);

@@ -146,10 +146,10 @@ TEST(HotListRows, OnlineAndOfflineAsTheServerReports) {
     EXPECT_EQ(RowNames(list.OfflineRows()), (Names{"ann", "bob", "cid"}));
 
     list.ShowOnline("BOB", 8);
-    list.ShowOnline("bob", 8);    // already online: one row
-    list.ShowOnline("zed", 8);    // not listed: ignored
+    list.ShowOnline("bob", 8);  // already online: one row
+    list.ShowOnline("zed", 8);  // not listed: ignored
     list.ShowOnline("cid", 2);
-    list.ShowOnline("ann", -1);   // speed unknown: no image
+    list.ShowOnline("ann", -1);  // speed unknown: no image
     ASSERT_EQ(RowNames(list.OnlineRows()), (Names{"bob", "cid", "ann"}));
     EXPECT_EQ(list.OnlineRows()[0].image, 0);
     EXPECT_EQ(list.OnlineRows()[1].image, 2);

@@ -97,9 +97,9 @@ TEST(UserInfoLines, OnlineShortAndExtended) {
                      .clientVersion = "v2.0"};
     EXPECT_EQ(OnlineUserInfoTitle(m), "ann's Finger Information");
     auto lines = OnlineUserInfoLines(m);
-    EXPECT_EQ(Labels(lines), (std::vector<std::string>{"Status:\t\t", "Time Connected:", "User:\t\t", "Client  Version:\t", "User Level:\t",
-                                                       "Connection:\t", "Channels:\t", "Ability:\t\t", "Number Shared:",
-                                                       "Current Transfers:"}));
+    EXPECT_EQ(Labels(lines),
+              (std::vector<std::string>{"Status:\t\t", "Time Connected:", "User:\t\t", "Client  Version:\t", "User Level:\t",
+                                        "Connection:\t", "Channels:\t", "Ability:\t\t", "Number Shared:", "Current Transfers:"}));
     EXPECT_EQ(ValueOf(lines, "Status:\t\t"), "ONLINE");
     EXPECT_EQ(ValueOf(lines, "Time Connected:"), "01:02");
     EXPECT_EQ(ValueOf(lines, "Connection:\t"), LineSpeedName(8));
