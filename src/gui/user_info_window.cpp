@@ -13,8 +13,10 @@ namespace tandril::gui {
 
 namespace {
 
-// 2880 twips: two inches.
-constexpr double kTabStopInches = 2.0;
+// The labels are written for stops just wider than the longest short label ("Address:", two
+// tabs) and narrower than the long ones (one tab): every value then starts at the second stop.
+// Fixed stops of two inches, with this skin's fonts, push the short labels' values far right.
+constexpr const char* kWidestShortLabel = "Address:  ";
 
 }  // namespace
 
@@ -28,7 +30,7 @@ UserInfoDialog::UserInfoDialog(Client& client, int id, QWidget* parent) : QDialo
     view_ = new ChatViewWidget(
         record ? record->view : kEmpty, [&client](const QUrl& url) { client.ui.OpenUrl(url.toString().toStdString()); }, this);
     view_->ApplyScheme(client.schemes.Current());
-    view_->setTabStopDistance(kTabStopInches * logicalDpiX());
+    view_->setTabStopDistance(view_->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestShortLabel)));
     auto* close = new QPushButton(QStringLiteral("&Fermer"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

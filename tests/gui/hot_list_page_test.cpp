@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "chat/hot_list.h"
+#include "gui/chat/chat_view_widget.h"
 #include "gui/pages/chat_page.h"
 #include "gui/selected_user_name.h"
 #include "gui/user_info_window.h"
