@@ -26,9 +26,8 @@ UserInfoDialog::UserInfoDialog(Client& client, int id, QWidget* parent) : QDialo
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(AppIcon());
     setWindowTitle(QString::fromStdString(record ? record->title : std::string(chat::kUserInfoCaption)));
-    static const chat::ChatView kEmpty;
     view_ = new ChatViewWidget(
-        record ? record->view : kEmpty, [&client](const QUrl& url) { client.ui.OpenUrl(url.toString().toStdString()); }, this);
+        record ? record->view : none_, [&client](const QUrl& url) { client.ui.OpenUrl(url.toString().toStdString()); }, this);
     view_->ApplyScheme(client.schemes.Current());
     view_->setTabStopDistance(view_->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestShortLabel)));
     auto* close = new QPushButton(QStringLiteral("&Fermer"), this);

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <map>
 
+#include "chat/chat_view.h"
+
 namespace tandril {
 class Client;
 }
@@ -22,6 +24,8 @@ public:
     ChatViewWidget* View() const { return view_; }
 
 private:
+    // Drawn when the record is gone already (never expected): an empty view.
+    chat::ChatView none_;
     ChatViewWidget* view_;
 };
 
