@@ -27,7 +27,9 @@ Client::Client(UiPort& uiPort, ClientOptions options)
       transfers(rt, link, library),
       search(rt, link),
       panel(rt, player),
-      session{rt, link, schemes, chat, channels, library, transfers, search, panel, options.dataPortCandidates} {
+      hotList(schemes),
+      userInfo(schemes),
+      session{rt, link, schemes, chat, channels, library, transfers, search, panel, hotList, userInfo, options.dataPortCandidates} {
     transfers.streams.SetPlayer(&player);
     state.endpoints = ReadNetworkEndpoints(store);
     const EndpointOverrides& given = options.endpoints;

@@ -65,6 +65,8 @@ public:
     transfer::Transfers transfers;
     search::SearchSession search;
     playlist::PlayerPanel panel;
+    chat::HotList hotList;
+    chat::UserInfoWindows userInfo;
     session::Session session;
 
     // The skin tells where the main window stands, for saving its placement at exit.

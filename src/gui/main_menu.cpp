@@ -6,6 +6,7 @@
 #include "app/client.h"
 #include "app/startup.h"
 #include "gui/main_window.h"
+#include "gui/people_prompts.h"
 #include "gui/preferences/preferences_dialog.h"
 #include "session/reconnect.h"
 #include "session/server_disconnect.h"
@@ -65,8 +66,8 @@ void BuildMainMenu(MainWindow& w) {
 
     QMenu* users = bar->addMenu(QStringLiteral("&Utilisateurs"));
     AddNotYetAvailable(users, "&Envoyer un Message Personnel");
-    Add(users, "&Ajouter l'Utilisateur aux Favoris", RequiringConnection(c, [] {}));
-    AddNotYetAvailable(users, "&Visualiser les infos de l'Utilisateurs");
+    Add(users, "&Ajouter l'Utilisateur aux Favoris", [&w] { PromptAddHotListUser(w); });
+    Add(users, "&Visualiser les infos de l'Utilisateurs", [&w] { PromptUserInfo(w); });
     Add(users, "&Rejoindre une Salle de Discussion", RequiringConnection(c, [] {}));
     Add(users, "&Voir la liste des Ignorés", RequiringConnection(c, [] {}));
 

@@ -1,20 +1,36 @@
 #include "session/pending_parts.h"
 
 #include "session/session.h"
+#include "session/user_requests.h"
 
 namespace tandril::session {
 
 void OpenInstantMessage(Session&, const std::string&) {}
 void BrowseUser(Session&, const std::string&) {}
 
-bool UserActionAvailable(Session&, UserAction) {
-    return false;
+bool UserActionAvailable(Session&, UserAction action) {
+    switch (action) {
+        case UserAction::AddToHotList:
+        case UserAction::UserInformation:
+            return true;
+        default:
+            return false;
+    }
 }
-void RunUserAction(Session&, UserAction, const std::string&) {}
 
-void LoadHotList(Session&) {}
-void WatchHotListUsers(Session&) {}
+void RunUserAction(Session& client, UserAction action, const std::string& user) {
+    switch (action) {
+        case UserAction::AddToHotList:
+            AddToHotList(client, user);
+            break;
+        case UserAction::UserInformation:
+            RequestUserInfo(client, user);
+            break;
+        default:
+            break;
+    }
+}
+
 void SaveIncompleteDownloads(Session&) {}
-void ClearOnlineViews(Session&) {}
 
 }  // namespace tandril::session

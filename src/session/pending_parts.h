@@ -17,16 +17,13 @@ void OpenInstantMessage(Session& client, const std::string& user);
 void BrowseUser(Session& client, const std::string& user);
 
 // What the user list of a channel offers for a user. Until the people part (instant messages,
-// hot list, user information, ignore list) and the browse part are there, none is available and
-// the menu shows them greyed.
+// ignore list) and the browse part are there, those are not available and the menu shows them
+// greyed; the hot list and user information are.
 enum class UserAction { InstantMessage, AddToHotList, Browse, UserInformation, Ignore, Unignore };
 bool UserActionAvailable(Session& client, UserAction action);
 void RunUserAction(Session& client, UserAction action, const std::string& user);
 
-// Hot list, channels and the end of a session.
-void LoadHotList(Session& client);
-void WatchHotListUsers(Session& client);
+// The end of a session.
 void SaveIncompleteDownloads(Session& client);
-void ClearOnlineViews(Session& client);
 
 }  // namespace tandril::session

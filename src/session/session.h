@@ -10,6 +10,8 @@
 #include "chat/channels.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
+#include "chat/hot_list.h"
+#include "chat/user_info.h"
 #include "library/library.h"
 #include "link/server_link.h"
 #include "playlist/player_panel.h"
@@ -29,6 +31,8 @@ struct Session {
     transfer::Transfers& transfers;
     search::SearchSession& search;
     playlist::PlayerPanel& panel;
+    chat::HotList& hotList;
+    chat::UserInfoWindows& userInfo;
     // The ports offered to the server's reachability test, in order.
     std::vector<int> dataPortCandidates;
     // How this client upgrades itself when the server offers a newer one.
