@@ -206,6 +206,14 @@ std::vector<std::string> Channels::MembersOf(const std::string& name) const {
     return users;
 }
 
+std::string Channels::ChannelsOf(const std::string& user) const {
+    std::string names;
+    for (const auto& [key, channel] : channels_) {
+        if (IsMember(channel, user)) names += (names.empty() ? "" : " ") + channel.name;
+    }
+    return names;
+}
+
 std::string Channels::TopicOf(const std::string& name) const {
     const Channel* channel = Find(name);
     return channel ? channel->topic : std::string();

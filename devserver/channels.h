@@ -50,6 +50,8 @@ public:
     // The members of a channel in the order they joined (empty when there is no such channel).
     std::vector<std::string> MembersOf(const std::string& channel) const;
     std::string TopicOf(const std::string& channel) const;
+    // The channels `user` is in, blank-separated.
+    std::string ChannelsOf(const std::string& user) const;
 
 private:
     struct Channel {

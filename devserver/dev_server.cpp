@@ -1,5 +1,6 @@
 #include "devserver/dev_server.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -40,6 +41,15 @@ DevServer::DevServer(DevServerOptions options)
           m.files = static_cast<long long>(shares_.FilesOf(user).size());
           m.lineSpeed = lines_[user].lineSpeed;
           return m;
+      }),
+      hotLists_([this](const std::string& user) { return lines_[user].lineSpeed; }),
+      userInfo_([this](const std::string& user) {
+          const UserLine& line = lines_[user];
+          char dotted[INET_ADDRSTRLEN] = "";
+          in_addr address{line.address};
+          ::inet_ntop(AF_INET, &address, dotted, sizeof dotted);
+          return OnlineFacts{static_cast<long long>(shares_.FilesOf(user).size()), line.lineSpeed, channels_.ChannelsOf(user), dotted,
+                             line.dataPort};
       }),
       ignoreLists_([this](const std::string& user) {
           return std::any_of(accounts_.begin(), accounts_.end(), [&](auto& account) { return EqualsNoCase(account.first, user); });
@@ -184,6 +194,16 @@ bool DevServer::Disconnect(const std::string& user) {
     return true;
 }
 
+void DevServer::SetUserLevel(const std::string& user, const std::string& level) {
+    std::scoped_lock lock(lock_);
+    userInfo_.SetLevel(user, level);
+}
+
+std::vector<std::string> DevServer::HotListOf(const std::string& user) const {
+    std::scoped_lock lock(lock_);
+    return hotLists_.ListOf(user);
+}
+
 std::vector<Frame> DevServer::FramesFrom(const std::string& user) const {
     std::scoped_lock lock(lock_);
     auto it = framesByUser_.find(user);
@@ -247,7 +267,8 @@ void DevServer::Reply(Connection& c, MessageType type, const std::string& payloa
     platform::SendAllBlocking(c.socket.fd(), protocol::EncodeFrame(static_cast<std::uint16_t>(type), payload));
 }
 
-void DevServer::LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed, const std::string& dataPort) {
+void DevServer::LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed, const std::string& dataPort,
+                        const std::string& version) {
     c.user = user;
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
@@ -255,6 +276,7 @@ void DevServer::LoginAs(Connection& c, const std::string& user, const std::strin
     if (::getpeername(c.socket.fd(), reinterpret_cast<sockaddr*>(&peer), &length) == 0) line.address = peer.sin_addr.s_addr;
     line.lineSpeed = std::atoi(lineSpeed.c_str());
     line.dataPort = std::atoi(dataPort.c_str());
+    userInfo_.SignedOn(user, version, ntohs(peer.sin_port));
     auto& frames = framesByUser_[user];
     frames.insert(frames.end(), c.sent.begin(), c.sent.end());
     c.sent.clear();
@@ -335,7 +357,8 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
     if (!c.user.empty()) {
         std::vector<Delivery> out;
         const auto type = static_cast<MessageType>(f.type);
-        if (channels_.Handle(c.user, type, f.payload, out) || ignoreLists_.Handle(c.user, type, f.payload, out)) {
+        if (channels_.Handle(c.user, type, f.payload, out) || hotLists_.Handle(c.user, type, f.payload, out) ||
+            ignoreLists_.Handle(c.user, type, f.payload, out)) {
             Deliver(out);
             return true;
         }
@@ -364,7 +387,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
                 break;
             }
             if (account == accounts_.end()) accounts_[user] = password;  // an open server: first login registers
-            LoginAs(c, user, field(5), field(3));
+            LoginAs(c, user, field(5), field(3), field(4));
             Reply(c, MessageType::LoginAccepted, user + "@devserver.invalid");
             if (options_.upgradeOffer) {
                 Reply(c, MessageType::UpgradeOffer, UpgradePayload(user, options_.upgradeOffer->first, options_.upgradeOffer->second, {}));
@@ -385,7 +408,7 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
                 Reply(c, MessageType::Error, "Name already registered");
             } else {
                 accounts_[user] = field(2);
-                LoginAs(c, user, field(5), field(3));
+                LoginAs(c, user, field(5), field(3), field(4));
                 Reply(c, MessageType::LoginAccepted, field(6));
             }
             break;
@@ -453,6 +476,13 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         case MessageType::ChangeDataPort:      // the data port changed
             HandleTransfer(c, f);
             break;
+        case MessageType::UserInfoRequest: {  // a user's information
+            std::vector<Delivery> out;
+            userInfo_.Answer(
+                c.user, f.payload, [&](const std::string& user) { return accounts_.count(user) > 0; }, out);
+            Deliver(out);
+            break;
+        }
         case MessageType::ServerPing:  // server ping: answered with this server's name, not the time sent
             Reply(c, MessageType::ServerPing, "127.0.0.1 ");
             break;
@@ -526,6 +556,8 @@ void DevServer::Run(std::stop_token stop) {
         shares_.KeepOnly(online);
         std::vector<Delivery> departures;
         channels_.KeepOnly(online, departures);
+        hotLists_.KeepOnly(online, departures);
+        userInfo_.KeepOnly(online);
         for (const Delivery& d : departures) {
             if (Connection* c = Online(d.user)) Reply(*c, d.type, d.payload);
         }

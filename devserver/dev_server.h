@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "devserver/channels.h"
+#include "devserver/hot_lists.h"
 #include "devserver/ignore_lists.h"
 #include "devserver/share_index.h"
+#include "devserver/user_info.h"
 #include "platform/socket.h"
 #include "protocol/message_type.h"
 
@@ -85,6 +87,11 @@ public:
     std::vector<std::string> ChannelMembers(const std::string& channel) const;
     std::string ChannelTopicOf(const std::string& channel) const;
 
+    // People. A user's level ("User" unless set; a "Moderator" sees the extended information).
+    void SetUserLevel(const std::string& user, const std::string& level);
+    // Whom `user` lists on the hot list now.
+    std::vector<std::string> HotListOf(const std::string& user) const;
+
     // Observation.
     std::vector<Frame> FramesFrom(const std::string& user) const;
     bool IsOnline(const std::string& user) const;
@@ -110,7 +117,8 @@ private:
     // False when the connection is to be closed.
     bool Handle(Connection& c, const Frame& f);
     void Reply(Connection& c, protocol::MessageType type, const std::string& payload);
-    void LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed, const std::string& dataPort);
+    void LoginAs(Connection& c, const std::string& user, const std::string& lineSpeed, const std::string& dataPort,
+                 const std::string& version = {});
     // The connection of a logged-in user, or null.
     Connection* Online(const std::string& user);
     // The name a logged-in user goes by, found without letter case; empty when not online.
@@ -137,6 +145,8 @@ private:
     std::map<std::string, std::vector<Frame>> framesByUser_;
     ShareIndex shares_;
     Channels channels_;
+    HotLists hotLists_;
+    UserInfo userInfo_;
     IgnoreLists ignoreLists_;
     std::map<std::string, UserLine> lines_;
     std::deque<std::string> redirectorScript_;

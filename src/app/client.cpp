@@ -29,9 +29,11 @@ Client::Client(UiPort& uiPort, ClientOptions options)
       transfers(rt, link, library),
       search(rt, link),
       panel(rt, player),
+      hotList(schemes),
+      userInfo(schemes),
       instantMessages(schemes, [this] { return state.settings().swearFilter; }),
-      session{
-          rt, link, schemes, chat, channels, library, transfers, search, panel, instantMessages, ignoreList, options.dataPortCandidates} {
+      session{rt,     link,  schemes, chat,     channels,        library,    transfers,
+              search, panel, hotList, userInfo, instantMessages, ignoreList, options.dataPortCandidates} {
     transfers.streams.SetPlayer(&player);
     channels.openInstantMessage = [this](const std::string& user) { session::OpenInstantMessage(session, user); };
     channels.ignoreUser = [this](const std::string& user) { session::IgnoreUser(session, user); };

@@ -67,6 +67,8 @@ public:
     transfer::Transfers transfers;
     search::SearchSession search;
     playlist::PlayerPanel panel;
+    chat::HotList hotList;
+    chat::UserInfoWindows userInfo;
     chat::InstantMessages instantMessages;
     chat::IgnoreList ignoreList;
     session::Session session;

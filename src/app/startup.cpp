@@ -10,6 +10,7 @@
 #include "link/connect_server.h"
 #include "platform/socket.h"
 #include "session/account.h"
+#include "session/hot_list.h"
 #include "session/login.h"
 #include "session/pending_parts.h"
 #include "session/registration.h"

@@ -11,6 +11,8 @@
 //      - the library lock (SharedList::lock: the shared list, folder numbers, the share batch).
 //      - the result-list lock (SearchSession: collected results and the page's view of them; the
 //        result pinger takes it to write pings).
+//      - the hot-list lock (HotList: the entries, the page's two lists and its user-name field;
+//        notify.dat is written under it).
 //   2. View locks: the rows a list shows (TransferView, LibraryView).
 //   3. Leaf locks, under which nothing else is taken:
 //      - AppState: the account, the settings (each its own lock, never both), the shared folders,

@@ -201,16 +201,27 @@ void SaveValue(ConfigStore& store, const ConfigKey& key, const ValueSpec& spec, 
 
 }  // namespace
 
+std::optional<std::string> ReadStoredHost(const ConfigStore& store, std::string_view name) {
+    auto root = store.OpenKey(kRootKey);
+    auto v = root ? store.GetValue(*root, name) : std::nullopt;
+    if (!v || Trim(*v).empty()) return std::nullopt;
+    return std::string(Trim(*v));
+}
+
+std::optional<int> ReadStoredPort(const ConfigStore& store, std::string_view name) {
+    auto root = store.OpenKey(kRootKey);
+    auto v = root ? store.GetValue(*root, name) : std::nullopt;
+    if (!v) return std::nullopt;
+    long long port = DecimalValue(*v);
+    if (port <= 0 || port >= 65536) return std::nullopt;
+    return static_cast<int>(port);
+}
+
 NetworkEndpoints ReadNetworkEndpoints(const ConfigStore& store) {
     NetworkEndpoints ends;
-    auto root = store.OpenKey(kRootKey);
-    if (!root) return ends;
-    if (auto v = store.GetValue(*root, "Redirector"); v && !Trim(*v).empty()) ends.primaryRedirector = std::string(Trim(*v));
-    if (auto v = store.GetValue(*root, "Redirector2"); v && !Trim(*v).empty()) ends.fallbackRedirector = std::string(Trim(*v));
-    if (auto v = store.GetValue(*root, "RedirectorPort")) {
-        long long port = DecimalValue(*v);
-        if (port > 0 && port < 65536) ends.redirectorPort = static_cast<int>(port);
-    }
+    if (auto host = ReadStoredHost(store, "Redirector")) ends.primaryRedirector = *host;
+    if (auto host = ReadStoredHost(store, "Redirector2")) ends.fallbackRedirector = *host;
+    if (auto port = ReadStoredPort(store, "RedirectorPort")) ends.redirectorPort = *port;
     return ends;
 }
 

@@ -36,6 +36,11 @@ std::string PasswordFromOldHash(std::string_view hash);
 // The redirectors from the store, the built-in ones where it names none.
 NetworkEndpoints ReadNetworkEndpoints(const ConfigStore& store);
 
+// A host name and a port the installer may write under the root key: a host only when it is not
+// blank (trimmed), a port only from 1 to 65535. Nullopt leaves the caller's built-in value.
+std::optional<std::string> ReadStoredHost(const ConfigStore& store, std::string_view name);
+std::optional<int> ReadStoredPort(const ConfigStore& store, std::string_view name);
+
 // An address kept as a 32-bit number in the old files, with the first octet in the low byte.
 std::string DottedFromStoredAddress(std::uint32_t stored);
 

@@ -5,6 +5,7 @@
 
 #include "base/text.h"
 #include "chat/channels.h"
+#include "protocol/user_info_messages.h"
 
 namespace tandril::chat {
 

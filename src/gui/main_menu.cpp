@@ -8,6 +8,7 @@
 #include "gui/chat/ignore_list_dialog.h"
 #include "gui/chat/instant_message_windows.h"
 #include "gui/main_window.h"
+#include "gui/people_prompts.h"
 #include "gui/preferences/preferences_dialog.h"
 #include "session/reconnect.h"
 #include "session/server_disconnect.h"
@@ -68,8 +69,8 @@ void BuildMainMenu(MainWindow& w) {
     new InstantMessageWindows(w);  // owned by the main window
     QMenu* users = bar->addMenu(QStringLiteral("&Utilisateurs"));
     Add(users, "&Envoyer un Message Personnel", [&w] { PromptInstantMessage(w); });
-    Add(users, "&Ajouter l'Utilisateur aux Favoris", RequiringConnection(c, [] {}));
-    AddNotYetAvailable(users, "&Visualiser les infos de l'Utilisateurs");
+    Add(users, "&Ajouter l'Utilisateur aux Favoris", [&w] { PromptAddHotListUser(w); });
+    Add(users, "&Visualiser les infos de l'Utilisateurs", [&w] { PromptUserInfo(w); });
     Add(users, "&Rejoindre une Salle de Discussion", RequiringConnection(c, [] {}));
     Add(users, "&Voir la liste des Ignorés", [&w] { ShowIgnoreList(w); });
 

@@ -18,6 +18,7 @@
 #include "gui/pages/search_page.h"
 #include "gui/pages/transfers_page.h"
 #include "gui/tray_icon.h"
+#include "gui/user_info_window.h"
 #include "gui/window_placement.h"
 
 namespace tandril::gui {
@@ -56,6 +57,7 @@ MainWindow::MainWindow(Client& client, SkinOptions options) : client_(client), o
     LayOutStatusBar();
 
     BuildMainMenu(*this);
+    new UserInfoDialogs(client, this);
     new PageAccelerators(*this);
     if (options_.trayAvailable) tray_ = std::make_unique<TrayIcon>(*this);
     client.state.trayIconShown = options_.trayAvailable;

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <fstream>
 
 #include "app/client.h"
 #include "base/shared_folders.h"
@@ -32,8 +33,10 @@
 #include "gui/registration_pages.h"
 #include "gui/server_dialogs.h"
 #include "gui/tray_icon.h"
+#include "gui/user_info_window.h"
 #include "search/search_session.h"
 #include "session/account.h"
+#include "session/hot_list.h"
 #include "transfer/transfers.h"
 
 using namespace tandril;
@@ -188,6 +191,43 @@ int main(int argc, char** argv) {
             });
         }
         client.transfers.view.SetInfo("Inbound Transfers:    2", "Outbound Transfers:    1");
+    }
+    // The hot list: friends online and offline, the information line, and two users' information.
+    {
+        std::ofstream(std::filesystem::path(profile.path().toStdString()) / chat::kHotListFile) << "kim\nlou\nAna\njoe\nsam\n";
+        session::LoadHotList(client.session);
+        client.hotList.ShowOnline("kim", 10);
+        client.hotList.ShowOnline("lou", 4);
+        client.hotList.ShowOnline("joe", 2);
+        client.hotList.ShowInfo("1,234", "5,678", "42", "kim");
+        auto* dialogs = window.findChild<gui::UserInfoDialogs*>();
+        auto shootInfo = [&](const char* name) {
+            QCoreApplication::processEvents();
+            gui::UserInfoDialog* dialog = dialogs ? dialogs->Dialog(client.userInfo.Windows().back()->id) : nullptr;
+            if (!dialog) {
+                ok = false;
+                return;
+            }
+            save(*dialog, QString::fromLatin1(name));
+            dialog->close();
+        };
+        client.userInfo.ShowOnline({.user = "kim",
+                                    .level = "Moderator",
+                                    .secondsConnected = 3725,
+                                    .channels = "#jazz #Rock",
+                                    .state = "Active",
+                                    .filesShared = 5021,
+                                    .downloads = 1,
+                                    .uploads = 2,
+                                    .lineSpeed = 10,
+                                    .clientVersion = kVersionText,
+                                    .extended = true,
+                                    .address = "192.0.2.7",
+                                    .port = 51234,
+                                    .dataPort = 6699});
+        shootInfo("user-info-online.png");
+        client.userInfo.ShowOffline({.user = "lou", .level = "User", .lastSeen = 1796900000});
+        shootInfo("user-info-offline.png");
     }
     // A playlist on the my-files page, its first track playing.
     const bool playing = gui::PlayDemoPlaylist(client, profile.path());

@@ -400,6 +400,11 @@ std::optional<InboundProbe> InboundProbe::Decode(std::string_view payload) {
 // The message types of each family, made once here.
 template struct UserMessage<MessageType::LineSpeedQuery>;
 template struct UserMessage<MessageType::HotListAdd>;
+template struct UserMessage<MessageType::HotListRegister>;
+template struct UserMessage<MessageType::HotListRemove>;
+template struct UserMessage<MessageType::HotListAdded>;
+template struct UserMessage<MessageType::HotListNoSuchUser>;
+template struct UserMessage<MessageType::HotListUserOffline>;
 template struct UserMessage<MessageType::UserInfoRequest>;
 template struct UserMessage<MessageType::BothFirewalled>;
 template struct UserFileMessage<MessageType::DownloadRequest>;

@@ -364,8 +364,6 @@ struct InboundProbe {
 
 // ---- People --------------------------------------------------------------------------------
 
-using HotListAdd = UserMessage<MessageType::HotListAdd>;
-using UserInfoRequest = UserMessage<MessageType::UserInfoRequest>;
 // 1200: the other user of a download that cannot be made (both firewalled).
 using BothFirewalled = UserMessage<MessageType::BothFirewalled>;
 

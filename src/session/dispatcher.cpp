@@ -4,13 +4,16 @@
 #include "base/text.h"
 #include "chat/channel_list.h"
 #include "protocol/chat_messages.h"
+#include "protocol/hot_list_messages.h"
 #include "protocol/ignore_messages.h"
 #include "protocol/private_messages.h"
 #include "protocol/server_messages.h"
+#include "protocol/user_info_messages.h"
 #include "search/search_session.h"
 #include "session/account.h"
 #include "session/account_changes.h"
 #include "session/connectivity_probes.h"
+#include "session/hot_list.h"
 #include "session/ignore_list.h"
 #include "session/instant_messages.h"
 #include "session/invalid_password.h"
@@ -204,6 +207,25 @@ void ServerDispatcher(Session& client, int number, const std::string& payload) {
             break;
         case MessageType::ChannelInvitation:
             Route<Invitation>(payload, [&](auto& m) { chat::OnInvitation(c.channels, m); });
+            break;
+        // The hot list and users' information.
+        case MessageType::HotListAdded:
+            Route<HotListAdded>(payload, [&](auto& m) { OnHotListAdded(c, m); });
+            break;
+        case MessageType::HotListNoSuchUser:
+            Route<HotListNoSuchUser>(payload, [&](auto& m) { OnHotListNoSuchUser(c, m); });
+            break;
+        case MessageType::HotListUserOnline:
+            Route<HotListUserOnline>(payload, [&](auto& m) { OnHotListUserOnline(c, m); });
+            break;
+        case MessageType::HotListUserOffline:
+            Route<HotListUserOffline>(payload, [&](auto& m) { OnHotListUserOffline(c, m); });
+            break;
+        case MessageType::UserInfoOnline:
+            Route<UserInfoOnline>(payload, [&](auto& m) { c.userInfo.ShowOnline(m); });
+            break;
+        case MessageType::UserInfoOffline:
+            Route<UserInfoOffline>(payload, [&](auto& m) { c.userInfo.ShowOffline(m); });
             break;
         // Private messages and the ignore list.
         case MessageType::PrivateMessage:

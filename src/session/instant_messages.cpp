@@ -3,10 +3,9 @@
 #include "base/text.h"
 #include "chat/chat_line.h"
 #include "protocol/chat_messages.h"
+#include "session/hot_list.h"
 #include "session/ignore_list.h"
-#include "session/pending_parts.h"
 #include "session/session.h"
-#include "session/user_requests.h"
 
 namespace tandril::session {
 
@@ -51,8 +50,7 @@ bool AddPeerToHotList(Session& c, const std::string& peer) {
         c.rt.ui.ShowAlert(AlertKind::Modal, Format(255, "User %s is already on your Hot List!", peer.c_str()));
         return false;
     }
-    AddToHotList(c, peer);
-    if (!IsOnHotList(c, peer)) return false;
+    if (!AddHotListUser(c, peer)) return false;
     c.rt.main.ShowPage(MainViewModel::HotListPage);
     return true;
 }

@@ -5,8 +5,8 @@
 #include "link/proxy_client.h"
 #include "protocol/server_messages.h"
 #include "session/connectivity_probes.h"
+#include "session/hot_list.h"
 #include "session/invalid_password.h"
-#include "session/pending_parts.h"
 #include "session/server_disconnect.h"
 #include "session/session.h"
 #include "session/upgrade_offer.h"
@@ -87,7 +87,7 @@ int LoginToServer(Session& client, bool interactive) {
     }
     if (s.account().email.empty()) s.EditAccount()->email = kDefaultEmail;
     s.connected = true;
-    WatchHotListUsers(client);
+    RegisterHotList(client);
     return 1;
 }
 

@@ -3,23 +3,14 @@
 #include "session/ignore_list.h"
 #include "session/instant_messages.h"
 #include "session/session.h"
+#include "session/user_requests.h"
 
 namespace tandril::session {
 
 void BrowseUser(Session&, const std::string&) {}
-bool IsOnHotList(Session&, const std::string&) {
-    return false;
-}
 
 bool UserActionAvailable(Session&, UserAction action) {
-    switch (action) {
-        case UserAction::InstantMessage:
-        case UserAction::Ignore:
-        case UserAction::Unignore:
-            return true;
-        default:
-            return false;
-    }
+    return action != UserAction::Browse;
 }
 
 void RunUserAction(Session& client, UserAction action, const std::string& user) {
@@ -27,20 +18,23 @@ void RunUserAction(Session& client, UserAction action, const std::string& user) 
         case UserAction::InstantMessage:
             OpenInstantMessage(client, user);
             break;
+        case UserAction::AddToHotList:
+            AddToHotList(client, user);
+            break;
+        case UserAction::UserInformation:
+            RequestUserInfo(client, user);
+            break;
         case UserAction::Ignore:
             IgnoreUser(client, user);
             break;
         case UserAction::Unignore:
             UnignoreUser(client, user);
             break;
-        default:
+        case UserAction::Browse:
             break;
     }
 }
 
-void LoadHotList(Session&) {}
-void WatchHotListUsers(Session&) {}
 void SaveIncompleteDownloads(Session&) {}
-void ClearOnlineViews(Session&) {}
 
 }  // namespace tandril::session

@@ -14,19 +14,14 @@ namespace tandril::session {
 
 // A user met in a result: their shared files.
 void BrowseUser(Session& client, const std::string& user);
-// Whether the user is on the hot list.
-bool IsOnHotList(Session& client, const std::string& user);
 
-// What the user list of a channel offers for a user. Instant messages and ignoring are there;
-// until the hot list, user information and the browse part are, those are shown greyed.
+// What the user list of a channel offers for a user: everything but browsing, which is shown
+// greyed until the browse part is there.
 enum class UserAction { InstantMessage, AddToHotList, Browse, UserInformation, Ignore, Unignore };
 bool UserActionAvailable(Session& client, UserAction action);
 void RunUserAction(Session& client, UserAction action, const std::string& user);
 
-// Hot list, channels and the end of a session.
-void LoadHotList(Session& client);
-void WatchHotListUsers(Session& client);
+// The end of a session.
 void SaveIncompleteDownloads(Session& client);
-void ClearOnlineViews(Session& client);
 
 }  // namespace tandril::session

@@ -9,8 +9,8 @@
 #include "protocol/server_messages.h"
 #include "session/account.h"
 #include "session/connectivity_probes.h"
+#include "session/hot_list.h"
 #include "session/invalid_password.h"
-#include "session/pending_parts.h"
 #include "session/registration_lists.h"
 #include "session/server_disconnect.h"
 #include "session/session.h"
@@ -304,7 +304,7 @@ int Wizard::Run() {
     if (data_.newUser) protocol::Send(c_.link, protocol::PersonalData{data_.personal});
     SendWhatWaitedForTheLogin();
     s_.connected = true;
-    WatchHotListUsers(c_);
+    RegisterHotList(c_);
     SaveAccount(c_);
     return 1;
 }

@@ -5,7 +5,7 @@
 #include "base/text.h"
 #include "library/my_files.h"
 #include "search/search_session.h"
-#include "session/pending_parts.h"
+#include "session/hot_list.h"
 #include "session/reconnect.h"
 #include "session/session.h"
 
@@ -25,7 +25,7 @@ void ServerDisconnect(Session& client, bool notice) {
     if (notice) client.chat.ShowSystemLine(text);
     client.rt.SetStatusText(0, Format(99, "Disconnected (%s).", s.account().userName.c_str()));
     client.rt.SetStatusText(1, "");
-    ClearOnlineViews(client);
+    ShowHotListOffline(client);
 }
 
 void ApplyReconnectRule(Session& client) {

@@ -10,8 +10,10 @@
 #include "chat/channels.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
+#include "chat/hot_list.h"
 #include "chat/ignore_list.h"
 #include "chat/instant_messages.h"
+#include "chat/user_info.h"
 #include "library/library.h"
 #include "link/server_link.h"
 #include "playlist/player_panel.h"
@@ -31,6 +33,8 @@ struct Session {
     transfer::Transfers& transfers;
     search::SearchSession& search;
     playlist::PlayerPanel& panel;
+    chat::HotList& hotList;
+    chat::UserInfoWindows& userInfo;
     chat::InstantMessages& instantMessages;
     chat::IgnoreList& ignoreList;
     // The ports offered to the server's reachability test, in order.

@@ -83,14 +83,9 @@ std::string OutcomeReason(const HttpResult& r, std::uint64_t maxSize) {
 
 UpgradeHosts ReadUpgradeHosts(const ConfigStore& store) {
     UpgradeHosts hosts;
-    auto root = store.OpenKey(kRootKey);
-    if (!root) return hosts;
-    if (auto v = store.GetValue(*root, "DownloadHost"); v && !Trim(*v).empty()) hosts.downloadHost = std::string(Trim(*v));
-    if (auto v = store.GetValue(*root, "UpgradeHost"); v && !Trim(*v).empty()) hosts.upgradeHost = std::string(Trim(*v));
-    if (auto v = store.GetValue(*root, "UpgradePort")) {
-        long long port = DecimalValue(*v);
-        if (port > 0 && port < 65536) hosts.port = static_cast<int>(port);
-    }
+    if (auto host = ReadStoredHost(store, "DownloadHost")) hosts.downloadHost = *host;
+    if (auto host = ReadStoredHost(store, "UpgradeHost")) hosts.upgradeHost = *host;
+    if (auto port = ReadStoredPort(store, "UpgradePort")) hosts.port = *port;
     return hosts;
 }
 

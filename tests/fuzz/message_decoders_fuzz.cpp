@@ -6,11 +6,13 @@
 
 #include "base/wire_text.h"
 #include "protocol/chat_messages.h"
+#include "protocol/hot_list_messages.h"
 #include "protocol/ignore_messages.h"
 #include "protocol/peer_messages.h"
 #include "protocol/private_messages.h"
 #include "protocol/server_messages.h"
 #include "protocol/upgrade_messages.h"
+#include "protocol/user_info_messages.h"
 
 namespace {
 
@@ -39,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              ChannelUserEntry, ChannelTopic, EmoteRequest, ChannelEmote, PrivateMessage, KillUser, KickFromChannel, SetUserPassword,
              ServerPingRequest, OperatorMessage, Announcement, ChannelBanEntry, ChannelListEntry, FullChannelListEntry, InvitationRequest,
              Invitation, InvitationAccepted>(payload);
+    DecodeAs<HotListRegister, HotListRemove, HotListAdded, HotListNoSuchUser, HotListUserOnline, HotListUserOffline, UserInfoOnline,
+             UserInfoOffline>(payload);
     DecodeAs<ReceivedPrivateMessage, IgnoredUserEntry, IgnoreRequest, UnignoreRequest, IgnoreNoSuchUser, IgnoreAlreadyIgnored,
              IgnoreListRequest, IgnoreListEnd, IgnoreClearRequest>(payload);
     (void)ParsePeerCommand(wire);

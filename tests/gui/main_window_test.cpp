@@ -103,7 +103,7 @@ TEST(MainWindow, MenuCommandsAndTheirEnabling) {
         {"&Découvrir", true, "Alt+D"},
         {"&Envoyer un Message Personnel", false, ""},
         {"&Ajouter l'Utilisateur aux Favoris", true, ""},
-        {"&Visualiser les infos de l'Utilisateurs", false, ""},
+        {"&Visualiser les infos de l'Utilisateurs", true, ""},
         {"&Rejoindre une Salle de Discussion", true, ""},
         {"&Voir la liste des Ignorés", true, ""},
         {"&A propos de Tandril", true, ""},

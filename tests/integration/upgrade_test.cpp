@@ -102,8 +102,8 @@ struct UpgradeRig {
         oldProgram = web.path() / "installed-client";
         std::ofstream(oldProgram) << "old client";
         // Written aside and moved in, so the marker never appears half written.
-        program = "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.string() + ".part' && mv '" + marker.string() +
-                  ".part' '" + marker.string() + "'\n";
+        program = "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.string() + ".part' && mv '" + marker.string() + ".part' '" +
+                  marker.string() + "'\n";
         std::filesystem::create_directories(nginx.root() / "tandril");
 
         Client& c = *s.client;

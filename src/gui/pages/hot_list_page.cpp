@@ -1,9 +1,174 @@
 #include "gui/pages/hot_list_page.h"
 
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/client.h"
+#include "chat/hot_list.h"
+#include "gui/chat/chat_view_widget.h"
+#include "gui/main_window.h"
+#include "gui/people_prompts.h"
+#include "session/hot_list.h"
+#include "session/instant_messages.h"
+#include "session/pending_parts.h"
+#include "session/user_requests.h"
+
 namespace tandril::gui {
+
+namespace {
+
+// The line-speed classes as on the channels' user lists: fast green, middle amber, slow red.
+QIcon SpeedIcon(int image) {
+    static const QColor kColors[] = {QColor(0x2E, 0x9E, 0x44), QColor(0xF0, 0xA0, 0x30), QColor(0xC8, 0x3C, 0x32)};
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kColors[std::clamp(image, 0, 2)]);
+    painter.drawEllipse(1, 1, 10, 10);
+    return QIcon(pixmap);
+}
+
+void Fill(QTreeWidget* list, const std::vector<chat::HotListRow>& rows) {
+    std::vector<QString> selected;
+    for (QTreeWidgetItem* item : list->selectedItems()) selected.push_back(item->text(0));
+    list->clear();
+    for (const chat::HotListRow& row : rows) {
+        auto* item = new QTreeWidgetItem(list, {QString::fromStdString(row.name)});
+        if (row.image >= 0) item->setIcon(0, SpeedIcon(row.image));
+        if (std::find(selected.begin(), selected.end(), item->text(0)) != selected.end()) item->setSelected(true);
+    }
+}
+
+}  // namespace
 
 HotListPage::HotListPage(Client& client, QWidget* parent) : QWidget(parent), client_(client) {
     setObjectName(QStringLiteral("HotListPage"));
+    online_ = MakeList("Online", true);
+    offline_ = MakeList("Offline", false);
+
+    browser_ = new QTreeWidget(this);
+    browser_->setObjectName(QStringLiteral("HotListBrowser"));
+    browser_->setRootIsDecorated(false);
+    browser_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    browser_->setHeaderLabels({QStringLiteral("Nom     "), QStringLiteral("Taille  "), QStringLiteral("Bitrate"),
+                               QStringLiteral("Fréquence"), QStringLiteral("Length")});
+    const int widths[] = {280, 70, 50, 65, 50};
+    for (int column = 0; column < 5; ++column) browser_->setColumnWidth(column, widths[column]);
+
+    userField_ = new QLineEdit(this);
+    userField_->setObjectName(QStringLiteral("HotListUser"));
+    userField_->setMaxLength(19);
+    browse_ = new QPushButton(QStringLiteral("&Parcourir"), this);
+    add_ = new QPushButton(QStringLiteral("&Ajouter un Utilisateur"), this);
+    info_ = new ChatViewWidget(
+        client.hotList.InfoView(), [&client](const QUrl& url) { client.ui.OpenUrl(url.toString().toStdString()); }, this);
+    info_->SetSingleLine(true);
+    info_->ApplyScheme(client.schemes.Current());
+    QPalette p = info_->palette();
+    p.setColor(QPalette::Base, QColor(157, 157, 157));
+    info_->setPalette(p);
+
+    auto* lists = new QVBoxLayout;
+    lists->addWidget(new QLabel(QStringLiteral("Online"), this));
+    lists->addWidget(online_, 1);
+    lists->addWidget(new QLabel(QStringLiteral("Offline"), this));
+    lists->addWidget(offline_, 1);
+    lists->addWidget(add_);
+    auto* userRow = new QHBoxLayout;
+    userRow->addWidget(new QLabel(QStringLiteral("Utilisateur :"), this));
+    userRow->addWidget(userField_, 1);
+    userRow->addWidget(browse_);
+    auto* right = new QVBoxLayout;
+    right->addLayout(userRow);
+    right->addWidget(browser_, 1);
+    auto* top = new QHBoxLayout;
+    top->addLayout(lists);
+    top->addLayout(right, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(info_);
+
+    connect(add_, &QPushButton::clicked, this, [this] {
+        if (auto* w = qobject_cast<MainWindow*>(window())) PromptAddHotListUser(*w);
+    });
+    connect(browse_, &QPushButton::clicked, this, [this] {
+        std::string user = userField_->text().trimmed().toStdString();
+        if (!user.empty()) session::BrowseUser(client_.session, user);
+    });
+    connect(online_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { session::BrowseUser(client_.session, item->text(0).toStdString()); });
+    connect(&client.hotList, &chat::HotList::changed, this, &HotListPage::Redraw);
+    connect(&client.hotList, &chat::HotList::browserCleared, this, &HotListPage::ClearBrowser);
+    Redraw();
+}
+
+QTreeWidget* HotListPage::MakeList(const char* title, bool online) {
+    auto* list = new QTreeWidget(this);
+    list->setObjectName(QString::fromUtf8(title));
+    list->setHeaderLabels({QString::fromUtf8(title)});
+    list->setHeaderHidden(true);
+    list->setRootIsDecorated(false);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setColumnWidth(0, 95);
+    list->setFixedWidth(125);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list, online](const QPoint& at) {
+        if (Selected(online).empty()) return;
+        QMenu menu(this);
+        FillMenu(menu, online);
+        menu.exec(list->viewport()->mapToGlobal(at));
+    });
+    return list;
+}
+
+std::vector<std::string> HotListPage::Selected(bool online) const {
+    std::vector<std::string> names;
+    QTreeWidget* list = online ? online_ : offline_;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        if (list->topLevelItem(row)->isSelected()) names.push_back(list->topLevelItem(row)->text(0).toStdString());
+    }
+    return names;
+}
+
+void HotListPage::FillMenu(QMenu& menu, bool online) {
+    const std::vector<std::string> users = Selected(online);
+    if (users.empty()) return;
+    const std::string first = users.front();
+    auto remove = [this, users] { session::RemoveHotListUsers(client_.session, users); };
+    auto info = [this, first] { session::RequestUserInfo(client_.session, first); };
+    if (online) {
+        menu.addAction(QStringLiteral("&Envoyer un Message Instantané"), this,
+                       [this, first] { session::OpenInstantMessage(client_.session, first); });
+        menu.addAction(QStringLiteral("&Voir les Infos sur l'Utilisateur"), this, info);
+        menu.addAction(QStringLiteral("&Parcourir les Fichiers"), this, [this, first] { session::BrowseUser(client_.session, first); });
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("&Effacer l'Utilisateur"), this, remove);
+    } else {
+        menu.addAction(QStringLiteral("&Effacer l'Utilisateur"), this, remove);
+        menu.addAction(QStringLiteral("&Voir les Infos sur l'Utilisateur"), this, info);
+    }
+}
+
+void HotListPage::Redraw() {
+    Fill(online_, client_.hotList.OnlineRows());
+    Fill(offline_, client_.hotList.OfflineRows());
+    QString field = QString::fromStdString(client_.hotList.UserField());
+    if (!field.isEmpty() && userField_->text() != field) userField_->setText(field);
+}
+
+void HotListPage::ClearBrowser() {
+    browser_->clear();
+    userField_->clear();
 }
 
 }  // namespace tandril::gui

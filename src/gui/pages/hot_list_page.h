@@ -1,5 +1,16 @@
 #pragma once
+// The page behind the tab "&Favoris": the hot list's users in two lists, "Online" and "Offline",
+// with their menus; the file browser of a user chosen there (filled by browsing, empty until a
+// browse shows something), its user-name field and browse button; the add button; and the one-line
+// information view.
+
 #include <QWidget>
+#include <string>
+#include <vector>
+
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
 
 namespace tandril {
 class Client;
@@ -7,14 +18,38 @@ class Client;
 
 namespace tandril::gui {
 
-// The page behind the tab &Favoris ; its part of the client fills it in.
+class ChatViewWidget;
+
 class HotListPage : public QWidget {
     Q_OBJECT
 public:
     HotListPage(Client& client, QWidget* parent = nullptr);
 
+    QTreeWidget* OnlineList() const { return online_; }
+    QTreeWidget* OfflineList() const { return offline_; }
+    QTreeWidget* Browser() const { return browser_; }
+    QLineEdit* UserField() const { return userField_; }
+    QPushButton* AddButton() const { return add_; }
+    QPushButton* BrowseButton() const { return browse_; }
+    ChatViewWidget* Info() const { return info_; }
+    // The selected names of a list, in row order.
+    std::vector<std::string> Selected(bool online) const;
+    // The pop-up menu of a list, for its selected rows.
+    void FillMenu(class QMenu& menu, bool online);
+
 private:
+    QTreeWidget* MakeList(const char* title, bool online);
+    void Redraw();
+    void ClearBrowser();
+
     Client& client_;
+    QTreeWidget* online_;
+    QTreeWidget* offline_;
+    QTreeWidget* browser_;
+    QLineEdit* userField_;
+    QPushButton* browse_;
+    QPushButton* add_;
+    ChatViewWidget* info_;
 };
 
 }  // namespace tandril::gui
