@@ -34,13 +34,6 @@ QAction* Add(QMenu* menu, const char* text, std::function<void()> command) {
     return action;
 }
 
-// Present, greyed until the part of the client that does it exists.
-QAction* AddNotYetAvailable(QMenu* menu, const char* text) {
-    QAction* action = menu->addAction(QString::fromUtf8(text));
-    action->setEnabled(false);
-    return action;
-}
-
 }  // namespace
 
 void BuildMainMenu(MainWindow& w) {

@@ -101,7 +101,7 @@ TEST(MainWindow, MenuCommandsAndTheirEnabling) {
         {"&Favoris", true, "Alt+L"},
         {"&Transfert", true, "Alt+T"},
         {"&Découvrir", true, "Alt+D"},
-        {"&Envoyer un Message Personnel", false, ""},
+        {"&Envoyer un Message Personnel", true, ""},
         {"&Ajouter l'Utilisateur aux Favoris", true, ""},
         {"&Visualiser les infos de l'Utilisateurs", true, ""},
         {"&Rejoindre une Salle de Discussion", true, ""},
