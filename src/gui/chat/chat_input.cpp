@@ -1,6 +1,7 @@
 #include "gui/chat/chat_input.h"
 
 #include <QKeyEvent>
+#include <QMenu>
 
 #include "chat/chat_windows.h"
 
@@ -13,6 +14,15 @@ ChatInput::ChatInput(chat::InputHistory& history, QWidget* parent) : QLineEdit(p
         clear();
         history_.RememberTyped(line.toStdString());
         Q_EMIT lineEntered(line);
+    });
+    // The line's own menu, in the words of the rest of the program.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addAction(QStringLiteral("&Couper"), this, &QLineEdit::cut);
+        menu.addAction(QStringLiteral("Co&pier"), this, &QLineEdit::copy);
+        menu.addAction(QStringLiteral("&Coller"), this, &QLineEdit::paste);
+        menu.exec(mapToGlobal(at));
     });
 }
 

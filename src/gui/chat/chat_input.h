@@ -1,6 +1,6 @@
 #pragma once
 // A chat window's input line: at most 199 characters, Enter hands the line over, the up and down
-// arrows browse the window's history.
+// arrows browse the window's history, the right button offers cut, copy and paste.
 
 #include <QLineEdit>
 #include <optional>

@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QMenu>
 #include <QVBoxLayout>
 
 #include "app/client.h"
@@ -51,15 +50,6 @@ InstantMessageDialog::InstantMessageDialog(Client& client, chat::InstantMessageW
     // The window goes with its record: after this nothing of it may be touched.
     connect(ignore_, &QPushButton::clicked, this, [this, peer] { session::ToggleIgnorePeer(client_.session, peer); });
     connect(info_, &QPushButton::clicked, this, [this, peer] { session::RequestUserInfo(client_.session, peer); });
-    // The input's own menu, in the words of the rest of the program.
-    input_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(input_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        QMenu menu(this);
-        menu.addAction(QStringLiteral("&Couper"), input_, &QLineEdit::cut);
-        menu.addAction(QStringLiteral("Co&pier"), input_, &QLineEdit::copy);
-        menu.addAction(QStringLiteral("&Coller"), input_, &QLineEdit::paste);
-        menu.exec(input_->mapToGlobal(at));
-    });
     ApplyScheme();
     input_->setFocus();
 }

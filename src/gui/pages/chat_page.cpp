@@ -70,14 +70,6 @@ ChatWindowPage::ChatWindowPage(Client& client, chat::ChannelWindow& window, cons
         layout->addWidget(view_, 1);
     }
     layout->addWidget(input_);
-    input_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(input_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        QMenu menu(this);
-        menu.addAction(QStringLiteral("&Couper"), input_, &QLineEdit::cut);
-        menu.addAction(QStringLiteral("Co&pier"), input_, &QLineEdit::copy);
-        menu.addAction(QStringLiteral("&Coller"), input_, &QLineEdit::paste);
-        menu.exec(input_->mapToGlobal(at));
-    });
     connect(input_, &ChatInput::lineEntered, this,
             [this](const QString& line) { chat::RunChatLine(client_.channels, window_, line.toStdString()); });
     ApplyScheme();

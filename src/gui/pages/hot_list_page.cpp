@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTreeWidget>
@@ -16,6 +15,7 @@
 #include "gui/chat/chat_view_widget.h"
 #include "gui/main_window.h"
 #include "gui/people_prompts.h"
+#include "gui/speed_icon.h"
 #include "session/hot_list.h"
 #include "session/instant_messages.h"
 #include "session/pending_parts.h"
@@ -25,26 +25,13 @@ namespace tandril::gui {
 
 namespace {
 
-// The line-speed classes as on the channels' user lists: fast green, middle amber, slow red.
-QIcon SpeedIcon(int image) {
-    static const QColor kColors[] = {QColor(0x2E, 0x9E, 0x44), QColor(0xF0, 0xA0, 0x30), QColor(0xC8, 0x3C, 0x32)};
-    QPixmap pixmap(12, 12);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kColors[std::clamp(image, 0, 2)]);
-    painter.drawEllipse(1, 1, 10, 10);
-    return QIcon(pixmap);
-}
-
 void Fill(QTreeWidget* list, const std::vector<chat::HotListRow>& rows) {
     std::vector<QString> selected;
     for (QTreeWidgetItem* item : list->selectedItems()) selected.push_back(item->text(0));
     list->clear();
     for (const chat::HotListRow& row : rows) {
         auto* item = new QTreeWidgetItem(list, {QString::fromStdString(row.name)});
-        if (row.image >= 0) item->setIcon(0, SpeedIcon(row.image));
+        if (row.image >= 0) item->setIcon(0, LineSpeedIcon(row.image));
         if (std::find(selected.begin(), selected.end(), item->text(0)) != selected.end()) item->setSelected(true);
     }
 }

@@ -1,30 +1,15 @@
 #include "gui/search/results_model.h"
 
 #include <QApplication>
-#include <QColor>
 #include <QIcon>
-#include <QPainter>
-#include <QPixmap>
 #include <climits>
 
 #include "base/column_headers.h"
 #include "gui/header_sort_model.h"
+#include "gui/speed_icon.h"
 
 namespace tandril::gui {
 namespace {
-
-// Fast, medium and slow connections.
-QIcon ConnectionImage(int image) {
-    static const QColor kColors[] = {QColor(0x2E, 0x9E, 0x44), QColor(0xF0, 0xA0, 0x30), QColor(0xC8, 0x3C, 0x32)};
-    QPixmap pixmap(12, 12);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kColors[std::clamp(image, 0, 2)]);
-    painter.drawEllipse(1, 1, 10, 10);
-    return QIcon(pixmap);
-}
 
 qlonglong Digits(const std::string& text) {
     qlonglong value = 0;
@@ -102,7 +87,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
                 return text(r.ping);
         }
     }
-    if (role == Qt::DecorationRole && index.column() == Name) return ConnectionImage(r.image);
+    if (role == Qt::DecorationRole && index.column() == Name) return LineSpeedIcon(r.image);
     if (role == kSortRole) {
         switch (index.column()) {
             case User:
