@@ -16,6 +16,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "base/settings.h"
 #include "gui/chat/chat_input.h"
@@ -202,7 +203,8 @@ TEST(ThemesPage, CustomColoursKeepToTheirSetting) {
 }
 
 // A channel window gets its page and tab; typing in it goes through the command interpreter; the
-// tab strip and "Quitter Salle" are there while a channel is, and leaving closes the page.
+// tab strip, "&Inviter" and "Quitter Salle" are there while a channel is, inviting asks whom to
+// invite into the current channel, and leaving closes the page.
 TEST(ChatPage, AChannelWindowComesAndGoesWithItsTabAndUserList) {
     Window w;
     gui::ChatPage& page = Page(w);
@@ -219,6 +221,7 @@ TEST(ChatPage, AChannelWindowComesAndGoesWithItsTabAndUserList) {
     EXPECT_EQ(channelPage->UserList()->model()->index(0, 0).data().toString(), QStringLiteral("Ana"));
     EXPECT_TRUE(page.Tabs()->isVisible());
     EXPECT_TRUE(page.LeaveButton()->isEnabled());
+    EXPECT_TRUE(page.InviteButton()->isEnabled());
     EXPECT_EQ(page.Tabs()->count(), 2);
     EXPECT_EQ(page.Tabs()->currentIndex(), 1);
     EXPECT_EQ(channelPage->UserCount()->toPlainText().trimmed(), QStringLiteral("2 users in channel."));
@@ -239,9 +242,20 @@ TEST(ChatPage, AChannelWindowComesAndGoesWithItsTabAndUserList) {
     QTest::keyClick(channelPage->Input(), Qt::Key_Return);
     EXPECT_TRUE(jazz->chatView.Lines().empty());
 
+    w.ui.textAnswers = {std::string(" zoe ")};
+    QTest::mouseClick(page.InviteButton(), Qt::LeftButton);
+    const auto events = w.ui.Events();
+    auto asked = std::find_if(events.rbegin(), events.rend(), [](const auto& e) { return e.kind == "input"; });
+    ASSERT_NE(asked, events.rend());
+    EXPECT_EQ(asked->caption, "Invite user to channel '#jazz'");
+    EXPECT_EQ(asked->text, "User to invite:");
+    ASSERT_FALSE(jazz->chatView.Lines().empty());
+    EXPECT_TRUE(jazz->chatView.Lines().back().plain.contains(QStringLiteral("Inviting user zoe to channel '#jazz'.")));
+
     QTest::mouseClick(page.LeaveButton(), Qt::LeftButton);
     EXPECT_EQ(w.client.chat.Find("#jazz"), nullptr);
     ASSERT_TRUE(RunUntil([&] { return !page.Tabs()->isVisible(); }, 5s));
     EXPECT_FALSE(page.LeaveButton()->isEnabled());
+    EXPECT_FALSE(page.InviteButton()->isEnabled());
     EXPECT_EQ(page.Tabs()->count(), 1);
 }

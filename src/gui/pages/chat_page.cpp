@@ -130,15 +130,18 @@ ChatPage::ChatPage(Client& client, std::function<void(const QUrl&)> openUrl, QWi
     tabs_->setShape(QTabBar::RoundedSouth);
     tabs_->addTab(QString::fromLatin1(chat::kPrivateWindow));
     rooms_ = new QPushButton(QStringLiteral("Salles de discussion"), this);
+    invite_ = new QPushButton(QStringLiteral("&Inviter"), this);
     leave_ = new QPushButton(QStringLiteral("Quitter Salle"), this);
-    // While "Private" is the only window there is nothing to switch to and nothing to leave.
+    // While "Private" is the only window there is nothing to switch to, invite to or leave.
     tabs_->setVisible(false);
+    invite_->setEnabled(false);
     leave_->setEnabled(false);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(tabs_, 1);
     bottom->addStretch();
     bottom->addWidget(rooms_);
+    bottom->addWidget(invite_);
     bottom->addWidget(leave_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(stack_, 1);
@@ -151,6 +154,7 @@ ChatPage::ChatPage(Client& client, std::function<void(const QUrl&)> openUrl, QWi
         }
         client_.channels.list.Open();
     });
+    connect(invite_, &QPushButton::clicked, this, [this] { chat::InviteToChannel(client_.channels); });
     connect(leave_, &QPushButton::clicked, this, [this] { client_.channels.Leave(client_.chat.Current()); });
     connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
         if (auto* page = qobject_cast<ChatWindowPage*>(stack_->widget(index))) client_.chat.Activate(page->Window());
@@ -193,10 +197,11 @@ void ChatPage::RemoveWindow(chat::ChannelWindow* window) {
         this, [this] { ShowCurrent(); }, Qt::QueuedConnection);
 }
 
-// The tab strip and "Quitter Salle" are there while a channel window is.
+// The tab strip, "&Inviter" and "Quitter Salle" are there while a channel window is.
 void ChatPage::ShowCurrent() {
     bool channels = stack_->count() > 1;
     tabs_->setVisible(channels);
+    invite_->setEnabled(channels);
     leave_->setEnabled(channels);
     if (ChatWindowPage* page = PageOf(&client_.chat.Current())) {
         int index = stack_->indexOf(page);

@@ -1,6 +1,6 @@
 #pragma once
 // The "&Chat" page: the current chat window (the personal-messages window "Private" first), a
-// tab strip with one tab per window, and the buttons "Salles de discussion" and "Quitter Salle".
+// tab strip with one tab per window, and the buttons "Salles de discussion", "&Inviter" and "Quitter Salle".
 
 #include <QWidget>
 #include <functional>
@@ -56,6 +56,7 @@ public:
     ChatWindowPage* PersonalPage() const { return personal_; }
     QTabBar* Tabs() const { return tabs_; }
     QPushButton* RoomsButton() const { return rooms_; }
+    QPushButton* InviteButton() const { return invite_; }
     QPushButton* LeaveButton() const { return leave_; }
     // The page of a channel window, or null.
     ChatWindowPage* PageOf(const chat::ChannelWindow* window) const;
@@ -70,6 +71,7 @@ private:
     ChatWindowPage* personal_;
     QTabBar* tabs_;
     QPushButton* rooms_;
+    QPushButton* invite_;
     QPushButton* leave_;
     std::function<void(const QUrl&)> openUrl_;
 };
