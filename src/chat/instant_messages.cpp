@@ -29,7 +29,9 @@ InstantMessageWindow& InstantMessages::Open(const std::string& peer, bool peerIg
 }
 
 void InstantMessages::Close(std::string_view peer) {
-    while (InstantMessageWindow* window = Find(peer)) {
+    // A copy: the name may be the closing window's own, which goes with it.
+    const std::string name(peer);
+    while (InstantMessageWindow* window = Find(name)) {
         Q_EMIT windowClosing(window);
         windows_.remove_if([window](const InstantMessageWindow& w) { return &w == window; });
     }
