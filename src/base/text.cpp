@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/ascii.h"
 #include "base/field_views.h"
 
 namespace tandril {
@@ -46,7 +47,7 @@ std::optional<FieldSpan> FindField(std::string_view text, int number, char separ
 }
 
 char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return AsciiLower(c);
 }
 
 }  // namespace

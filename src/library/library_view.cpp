@@ -4,6 +4,7 @@
 #include <cctype>
 #include <unordered_set>
 
+#include "base/ascii.h"
 #include "base/text.h"
 #include "library/file_types.h"
 
@@ -19,7 +20,7 @@ struct NameParts {
     std::size_t size() const { return head.size() + tail.size(); }
     unsigned char operator[](std::size_t i) const {
         const char c = i < head.size() ? head[i] : tail[i - head.size()];
-        return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c == '/' ? '\\' : c)));
+        return static_cast<unsigned char>(AsciiLower(c == '/' ? '\\' : c));
     }
 };
 

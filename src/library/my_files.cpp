@@ -19,6 +19,7 @@
 #include "library/library.h"
 #include "library/resume_list.h"
 #include "platform/atomic_file.h"
+#include "platform/file_probe.h"
 #include "platform/memory.h"
 
 namespace tandril::library {
@@ -141,8 +142,13 @@ std::string SharedDatText(SharedList& list) {
 }
 
 // Library lock held.
+bool WriteSharedDatLocked(Library& c, const std::string& text) {
+    return platform::WriteFileAtomically(DataFile(c, "shared.dat"), text, DataFile(c, "tmp.dat"));
+}
+
+// Library lock held.
 bool SaveSharedListLocked(Library& c) {
-    return platform::WriteFileAtomically(DataFile(c, "shared.dat"), SharedDatText(c.sharedList), DataFile(c, "tmp.dat"));
+    return WriteSharedDatLocked(c, SharedDatText(c.sharedList));
 }
 
 void AppendSharedLine(Library& c, const SharedFileRecord& record) {
@@ -213,7 +219,8 @@ enum class LineCheck : std::uint8_t { Drop, Keep, Reinspected };
 // (the MD5 form, the placeholder) is trusted; any other goes through its plug-in again, and the
 // values it gives are put in `reinspected`. Reads the disk: no lock is held. `path` is scratch
 // space, so that a worker does not allocate for every line.
-LineCheck CheckDatLine(Library& c, const SharingFolders& sharing, std::string_view text, std::string& path, SharedFileRecord& reinspected) {
+LineCheck CheckDatLine(Library& c, const SharingFolders& sharing, std::string_view text, std::string& path, platform::FileProbe& probe,
+                       SharedFileRecord& reinspected) {
     auto line = ParseDatLine(text);
     if (!line) return LineCheck::Drop;
     if (line->path.size() <= kMaxSharedPath) {
@@ -221,22 +228,24 @@ LineCheck CheckDatLine(Library& c, const SharingFolders& sharing, std::string_vi
     } else {
         path = CutText(line->path, kMaxSharedPath);
     }
-    if (!IsShareablePath(path) || !sharing.Hold(path) || !Readable(path)) return LineCheck::Drop;
-    auto size = CurrentSize(path);
-    if (!size || *size != line->size) return LineCheck::Drop;
+    if (!IsShareablePath(path) || !sharing.Hold(path)) return LineCheck::Drop;
+    auto size = probe.ReadableFileSize(path);
+    if (!size || static_cast<std::uint32_t>(*size) != line->size) return LineCheck::Drop;
     // The hash as it is kept (cut to its width; a cut never takes an ASCII '-' away from the rest).
     if (line->hash.substr(0, kMaxFileHash).find('-') != std::string_view::npos) return LineCheck::Keep;
     reinspected = RecordOf(*line);
     return InspectWithFileType(c, reinspected, line->size) ? LineCheck::Reinspected : LineCheck::Drop;
 }
 
-// Runs work(i) for every i below `count`, on every core, a chunk at a time.
-template <typename Work>
+// Runs work(i, scratch) for every i below `count`, on every core, a chunk at a time; each thread
+// has a Scratch of its own, kept from one i to the next.
+template <typename Scratch, typename Work>
 void OnAllCores(std::size_t count, std::size_t chunk, Work work) {
     std::atomic<std::size_t> next{0};
     auto run = [&] {
+        Scratch scratch;
         for (std::size_t first; (first = next.fetch_add(chunk)) < count;) {
-            for (std::size_t i = first; i < std::min(count, first + chunk); ++i) work(i);
+            for (std::size_t i = first; i < std::min(count, first + chunk); ++i) work(i, scratch);
         }
     };
     const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, (count + chunk - 1) / chunk);
@@ -389,10 +398,10 @@ namespace {
 // The lines of shared.dat that still match their files join the shared list, in file order. The
 // files are looked at on every core with no lock held; only what was kept is kept meanwhile, and
 // a kept line is read again for its record on this thread, so that the records are made where
-// they stay.
-void ReloadSharedDat(Library& c) {
+// they stay. Returns the hash of the text read, nullopt when there was none.
+std::optional<std::size_t> ReloadSharedDat(Library& c) {
     auto text = platform::ReadWholeFile(DataFile(c, "shared.dat"));
-    if (!text) return;
+    if (!text) return std::nullopt;
     std::vector<std::string_view> lines;
     for (std::size_t start = 0; start < text->size();) {
         std::size_t end = std::min(text->find('\n', start), text->size());
@@ -403,10 +412,14 @@ void ReloadSharedDat(Library& c) {
     std::vector<LineCheck> checks(lines.size(), LineCheck::Drop);
     std::mutex reinspectedLock;
     std::unordered_map<std::size_t, SharedFileRecord> reinspected;  // by line; only plug-in hashes
-    OnAllCores(lines.size(), 256, [&](std::size_t i) {
-        thread_local std::string path;
+    // Lines of one folder follow each other: the probe keeps that folder open between them.
+    struct Scratch {
+        std::string path;
+        platform::FileProbe probe;
+    };
+    OnAllCores<Scratch>(lines.size(), 256, [&](std::size_t i, Scratch& scratch) {
         SharedFileRecord values;
-        checks[i] = CheckDatLine(c, sharing, lines[i], path, values);
+        checks[i] = CheckDatLine(c, sharing, lines[i], scratch.path, scratch.probe, values);
         if (checks[i] != LineCheck::Reinspected) return;
         std::scoped_lock lock(reinspectedLock);
         reinspected.emplace(i, std::move(values));
@@ -419,19 +432,24 @@ void ReloadSharedDat(Library& c) {
             Publish(c, std::move(reinspected[i]));
         }
     }
+    return std::hash<std::string>{}(*text);
 }
 
 }  // namespace
 
 void BuildMyFiles(Library& c) {
-    ReloadSharedDat(c);
+    const std::optional<std::size_t> readText = ReloadSharedDat(c);
     std::vector<PendingFile> pending;
     RescanUnlocked(c, pending);
     // Loading new files rewrites shared.dat already whenever it accepted one.
     const int accepted = LoadNewFilesUnlocked(c, pending);
     {
         std::scoped_lock lock(c.sharedList.lock);
-        if (accepted == 0) SaveSharedListLocked(c);
+        // A library that did not change keeps its file as it is: no rewrite, no wait for the disk.
+        if (accepted == 0) {
+            std::string text = SharedDatText(c.sharedList);
+            if (!readText || std::hash<std::string>{}(text) != *readText) WriteSharedDatLocked(c, text);
+        }
         RefreshLibraryViewLocked(c);
     }
     // The walk, the inspection and shared.dat's text are freed by now: several times the size of

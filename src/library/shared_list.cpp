@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "base/ascii.h"
 #include "base/field_views.h"
 #include "base/text.h"
 #include "base/wire_text.h"
@@ -75,7 +76,7 @@ namespace {
 
 // As EqualsNoCase compares: a hash must agree with the equality it goes with.
 unsigned char Lower(char c) {
-    return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)));
+    return static_cast<unsigned char>(AsciiLower(c));
 }
 
 }  // namespace
@@ -138,7 +139,7 @@ void ShareBatch::Clear() {
 
 std::string SharedList::Key(std::string_view path) {
     std::string key(path);
-    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : key) c = AsciiLower(c);
     return key;
 }
 

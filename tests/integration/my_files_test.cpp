@@ -1,6 +1,7 @@
 #include "library/my_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -288,6 +289,40 @@ TEST(MyFiles, RebuildTrustsSharedDatOnlyWhereItStillMatchesTheFile) {
     EXPECT_EQ(*platform::ReadWholeFile(profile.path() / "shared.dat"),
               "\"" + a + "\" made-up-hash " + std::to_string(sizeA) + " 1 2 3\n" +
                   SharedDatLine(*std::next(c.library.sharedList.records().begin())) + SharedDatLine(c.library.sharedList.records().back()));
+}
+
+// A start that finds the library as it left it writes nothing; one that finds a file gone writes
+// the list again without it.
+TEST(MyFiles, SharedDatIsRewrittenOnlyWhenTheLibraryChanged) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    MusicFolder m;
+    test::TestProfile profile;
+    const fs::path dat = profile.path() / "shared.dat";
+    auto build = [&] {
+        test::ScriptedUi ui;
+        Client c(ui, ClientOptions{profile.path()});
+        EXPECT_TRUE(RegisterBundledFileTypes(c.store, BundledPluginFolder()));
+        c.library.fileTypes = *LoadFileTypes(c.store);
+        c.state.sharedFolders = {m.Folder()};
+        BuildMyFiles(c.library);
+        return c.state.sharedFileCount.load();
+    };
+    auto inode = [&] {
+        struct stat st {};
+        EXPECT_EQ(::stat(dat.c_str(), &st), 0);
+        return st.st_ino;
+    };
+    EXPECT_EQ(build(), 3);
+    const std::string first = *platform::ReadWholeFile(dat);
+    const auto firstInode = inode();
+    EXPECT_EQ(build(), 3);
+    EXPECT_EQ(inode(), firstInode);  // a rewrite goes through tmp.dat and a rename: a new inode
+    EXPECT_EQ(*platform::ReadWholeFile(dat), first);
+    fs::remove(m.files[1]);
+    EXPECT_EQ(build(), 2);
+    const std::string second = *platform::ReadWholeFile(dat);
+    EXPECT_EQ(second.find(m.files[1].string()), std::string::npos);
+    EXPECT_NE(second.find(m.files[2].string()), std::string::npos);
 }
 
 // A refresh reads every new file with no lock held: a request for a shared file that comes while
