@@ -16,8 +16,8 @@
 
 #include "app/client.h"
 #include "app/startup.h"
-#include "base/settings.h"
 #include "devserver/dev_server.h"
+#include "support/online_client.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
 
@@ -32,17 +32,6 @@ long ResidentKiB() {
         if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
     }
     return -1;
-}
-
-// Turns the event loop until `done` or `timeout`; false on time-out.
-template <typename F>
-bool Spin(F done, std::chrono::milliseconds timeout) {
-    auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 }  // namespace
@@ -62,51 +51,24 @@ int main(int argc, char** argv) {
 
     test::TestProfile profile;
     test::ScriptedUi ui;
-    ClientOptions options{profile.path()};
-    options.endpoints.primaryRedirector = options.endpoints.fallbackRedirector = "127.0.0.1";
-    options.endpoints.redirectorPort = server.RedirectorPort();
-    options.timeScale = 0.001;
-    Client client(ui, options);
-    {
-        AppState s;
-        s.EditAccount()->userName = "bench";
-        s.EditAccount()->password = "pw";
-        s.EditAccount()->lineSpeed = 8;
-        s.EditSettings()->savePath = (profile.path() / "Downloads").string();
-        test::ScriptedUi quiet;
-        if (!SaveSettings(client.store, s, quiet)) return 1;
-    }
-    StartClient(client, {});
-    if (!Spin([&] { return !client.dialog.IsOpen() && client.state.connected.load(); }, 20s)) {
-        std::fprintf(stderr, "could not get online\n");
-        return 1;
-    }
-    Spin([] { return false; }, 200ms);  // let start-up settle
-
-    // The longest gap between two turns of the event loop.
-    QElapsedTimer gap;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        if (gap.isValid()) longest = std::max(longest, gap.elapsed());
-        gap.restart();
-    });
+    std::unique_ptr<Client> owned = bench::MakeBenchClient(profile.path(), ui, server);
+    if (!owned || !bench::GoOnline(*owned)) return 1;
+    Client& client = *owned;
+    bench::StallMeter stalls;
 
     const long before = ResidentKiB();
-    tick.start();
+    stalls.Start();
     QElapsedTimer joined;
     joined.start();
     client.channels.JoinOrShow("#crowd");
-    bool complete = Spin(
+    bool complete = bench::Spin(
         [&] {
             chat::ChannelWindow* w = client.chat.Find("#crowd");
             return w && w->users->Count() == kUsers + 1 && w->users->rowCount() == kUsers + 1;
         },
         60s);
     const qint64 listMs = joined.elapsed();
-    const qint64 joinStall = longest;
-    longest = 0;
+    const qint64 joinStall = stalls.TakeLongest();
 
     // 100 lines a second, said by members of the crowd, for `seconds`.
     int said = 0;
@@ -118,18 +80,19 @@ int main(int argc, char** argv) {
         ++said;
     });
     talk.start();
-    Spin([&] { return said >= seconds * 100; }, std::chrono::seconds(seconds + 30));
+    bench::Spin([&] { return said >= seconds * 100; }, std::chrono::seconds(seconds + 30));
     talk.stop();
-    Spin([] { return false; }, 500ms);
-    tick.stop();
+    bench::Spin([] { return false; }, 500ms);
+    stalls.Stop();
+    const qint64 talkStall = stalls.TakeLongest();
     const long after = ResidentKiB();
     chat::ChannelWindow* w = client.chat.Find("#crowd");
     std::printf("user list complete: %s, %lld ms after the join (%zu users)\n", complete ? "yes" : "NO", static_cast<long long>(listMs),
                 w ? w->users->Count() : 0);
     std::printf("longest GUI stall: %lld ms while joining, %lld ms during %d lines at 100/s\n", static_cast<long long>(joinStall),
-                static_cast<long long>(longest), said);
+                static_cast<long long>(talkStall), said);
     std::printf("resident memory: %ld KiB before the join, %ld KiB after\n", before, after);
     ExitApplication(client);
-    Spin([] { return false; }, 200ms);
+    bench::Spin([] { return false; }, 200ms);
     return complete ? 0 : 1;
 }

@@ -20,8 +20,8 @@
 
 #include "app/client.h"
 #include "app/startup.h"
-#include "base/settings.h"
 #include "devserver/dev_server.h"
+#include "support/online_client.h"
 #include "support/scripted_ui.h"
 #include "support/test_profile.h"
 #ifdef TANDRIL_BENCH_GUI
@@ -35,16 +35,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-template <typename F>
-bool Spin(F done, std::chrono::milliseconds timeout) {
-    auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
 struct Result {
     bool complete = false;
     qint64 lastLineMs = 0;
@@ -55,15 +45,8 @@ struct Result {
 // turns the client's event loop until `shown` counts them all.
 template <typename Shown>
 Result Flood(devserver::DevServer& server, int count, Shown shown) {
-    QElapsedTimer gap;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        if (gap.isValid()) longest = std::max(longest, gap.elapsed());
-        gap.restart();
-    });
-    tick.start();
+    bench::StallMeter stalls;
+    stalls.Start();
     QElapsedTimer clock;
     clock.start();
     std::atomic<bool> sent{false};
@@ -76,10 +59,10 @@ Result Flood(devserver::DevServer& server, int count, Shown shown) {
         sent = true;
     });
     Result r;
-    r.complete = Spin([&] { return sent.load() && shown() >= count; }, 60s);
+    r.complete = bench::Spin([&] { return sent.load() && shown() >= count; }, 60s);
     r.lastLineMs = clock.elapsed();
-    tick.stop();
-    r.longestStallMs = longest;
+    stalls.Stop();
+    r.longestStallMs = stalls.TakeLongest();
     return r;
 }
 
@@ -99,31 +82,15 @@ int main(int argc, char** argv) {
     if (!server.Ok()) return 1;
     test::TestProfile profile;
     test::ScriptedUi ui;
-    ClientOptions options{profile.path()};
-    options.endpoints.primaryRedirector = options.endpoints.fallbackRedirector = "127.0.0.1";
-    options.endpoints.redirectorPort = server.RedirectorPort();
-    options.timeScale = 0.001;
-    Client client(ui, options);
-    {
-        AppState s;
-        s.EditAccount()->userName = "bench";
-        s.EditAccount()->password = "pw";
-        s.EditAccount()->lineSpeed = 8;
-        s.EditSettings()->savePath = (profile.path() / "Downloads").string();
-        test::ScriptedUi quiet;
-        if (!SaveSettings(client.store, s, quiet)) return 1;
-    }
+    std::unique_ptr<Client> owned = bench::MakeBenchClient(profile.path(), ui, server);
+    if (!owned) return 1;
+    Client& client = *owned;
 #ifdef TANDRIL_BENCH_GUI
     gui::MainWindow window(client, gui::SkinOptions{.trayAvailable = false, .openUrl = [](const QUrl&) {}});
     window.resize(900, 600);
     window.show();
 #endif
-    StartClient(client, {});
-    if (!Spin([&] { return !client.dialog.IsOpen() && client.state.connected.load(); }, 20s)) {
-        std::fprintf(stderr, "could not get online\n");
-        return 1;
-    }
-    Spin([] { return false; }, 200ms);  // let start-up settle
+    if (!bench::GoOnline(client)) return 1;
 
     // Instant-message mode: every line into the flooder's window.
     client.state.EditSettings()->instantMessaging = true;
@@ -145,6 +112,6 @@ int main(int argc, char** argv) {
     std::printf("chat mode:            all shown %s, last after %lld ms, longest GUI stall %lld ms\n", chatMode.complete ? "yes" : "NO",
                 static_cast<long long>(chatMode.lastLineMs), static_cast<long long>(chatMode.longestStallMs));
     ExitApplication(client);
-    Spin([] { return false; }, 200ms);
+    bench::Spin([] { return false; }, 200ms);
     return im.complete && chatMode.complete ? 0 : 1;
 }
