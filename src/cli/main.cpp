@@ -18,10 +18,10 @@
 using namespace tandril;
 
 int main(int argc, char** argv) {
-    FrontEndOptions options =
-        ParseFrontEndOptions(argc, argv,
-                             {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed", "data-port", "share",
-                              "save", "search", "download", "serve", "stream", "play", "sink", "wait", "join", "message"});
+    FrontEndOptions options = ParseFrontEndOptions(
+        argc, argv, {"answer",  "terms",  "exit-after-startup", "help",  "user",   "password", "line-speed", "data-port", "share",
+                     "save",    "search", "download",           "serve", "stream", "play",     "sink",       "wait",      "join",
+                     "message", "browse"});
     if (auto play = ExtraOption(options, "play"); play && options.error.empty()) {
         cli::TerminalUi ui(Answer::Yes, true);
         return cli::PlayFileHeadless(*play, ExtraOption(options, "sink").value_or(""), ui);

@@ -17,6 +17,7 @@
 #include "chat/hot_list.h"
 #include "devserver/dev_server.h"
 #include "platform/atomic_file.h"
+#include "support/child_process.h"
 #include "support/media_fixtures.h"
 #include "support/network_user.h"
 #include "transfer/transfers.h"
@@ -416,4 +417,30 @@ TEST(Browse, ASendListNobodyAskedForChangesNothing) {
     EXPECT_TRUE(b.view.Records()->empty());
     EXPECT_EQ(b.view.Status(), "Populating list for user: ann ...");
     EXPECT_TRUE(b.Wants("ann"));
+}
+
+TEST(Browse, TheCommandLinePrintsTheBrowsedList) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    Network n(true, false);
+    ASSERT_TRUE(n.Online());
+    auto run = [&](const std::string& user, std::string& output) {
+        test::TestProfile profile;
+        const fs::path out = profile.path() / "out.txt";
+        const std::string command = std::string(TANDRIL_CLI_BINARY) + " --profile '" + profile.path().string() +
+                                    "' --redirector 127.0.0.1:" + std::to_string(n.server.RedirectorPort()) +
+                                    " --user=cid --password=pw --browse=" + user + " > '" + out.string() + "' 2>&1";
+        test::ChildProcess cli({"/bin/sh", "-c", command}, {"TANDRIL_PLUGIN_DIR=" TANDRIL_BUNDLED_PLUGINS});
+        // This process's event loop turns meanwhile: ann answers the browse.
+        if (!test::RunUntil([&] { return !cli.Running(); }, 30s)) return -1;
+        const int code = cli.Wait(1s).value_or(-1);
+        output = platform::ReadWholeFile(out).value_or("");
+        return code;
+    };
+    std::string output;
+    EXPECT_EQ(run("ann", output), 0);
+    for (const std::string& name : AnnouncedNames(n.server))
+        EXPECT_NE(output.find("[browse] \"" + name + "\" "), std::string::npos) << output;
+    EXPECT_NE(output.find("[browse] 3 files from ann"), std::string::npos) << output;
+    EXPECT_EQ(run("nobody", output), 3);
+    EXPECT_NE(output.find("[browse] No Files Shared."), std::string::npos) << output;
 }
