@@ -379,13 +379,19 @@ TEST(Browse, HostileListsNeverCrashAndNeverLeaveTheirLimits) {
         EXPECT_TRUE(b.Wants("ghost"));
     }
 
-    // 641 for a port where nobody listens: 626 and the text, no fall-back.
+    // 641 for a port where nobody listens: 626 and the text, and no fall-back on the timer.
     {
         browse::ViewFiles(b, "ghost");
         ASSERT_TRUE(server.SendTo("rob", 641, "ghost " + std::to_string(kLoopback) + " " + std::to_string(test::FreePort())));
         ASSERT_TRUE(test::RunUntil([&] { return b.view.Status() == "User is not properly configured."; }));
         EXPECT_TRUE(test::RunUntil([&] { return Sent(server, "rob", 626); }));
+        EXPECT_FALSE(b.TimerActive()) << "641 stopped the timer: a failed direct browse does not fall back by itself";
         EXPECT_FALSE(Sent(server, "rob", 211));
+        // The browse stays pending after 641: the server's word that it cannot be done still
+        // brings its list.
+        ASSERT_TRUE(server.SendTo("rob", 642, "ghost gone"));
+        EXPECT_TRUE(test::RunUntil([&] { return Sent(server, "rob", 211); }));
+        EXPECT_TRUE(test::RunUntil([&] { return b.view.Status() == "No Files Shared."; }));
     }
 }
 
