@@ -14,8 +14,10 @@ BrowseOption::BrowseOption(Client& client, TerminalUi& ui, std::string user) : c
         started_ = true;
         browse::ViewFiles(client_.browse, user_);
     });
-    // The view changes on workers too: this side reads it on the GUI thread.
-    connect(&client_.browse.view, &browse::BrowseView::changed, this, &BrowseOption::Shown, Qt::QueuedConnection);
+    // The view changes on workers too: the signal is taken where it is emitted and the reading
+    // handed to the GUI thread through the client's queue (nothing crosses threads through Qt's).
+    connect(
+        &client_.browse.view, &browse::BrowseView::changed, this, [this] { client_.PostToGui([this] { Shown(); }); }, Qt::DirectConnection);
 }
 
 void BrowseOption::Shown() {
