@@ -358,7 +358,9 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
         std::vector<Delivery> out;
         const auto type = static_cast<MessageType>(f.type);
         if (channels_.Handle(c.user, type, f.payload, out) || hotLists_.Handle(c.user, type, f.payload, out) ||
-            ignoreLists_.Handle(c.user, type, f.payload, out)) {
+            ignoreLists_.Handle(c.user, type, f.payload, out) ||
+            HandleBrowse({shares_, lines_, [this](const std::string& u) { return OnlineName(u); }, options_.directBrowse}, c.user, type,
+                         f.payload, out)) {
             Deliver(out);
             return true;
         }

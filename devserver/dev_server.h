@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "devserver/browse.h"
 #include "devserver/channels.h"
 #include "devserver/hot_lists.h"
 #include "devserver/ignore_lists.h"
@@ -39,6 +40,8 @@ struct DevServerOptions {
     bool loginCommandsOnly = false;
     // Whether the reachability test (300) finds the client's candidate ports.
     bool dataPortsReachable = true;
+    // Whether 640 (direct browse) is answered; the servers built without it never answer.
+    bool directBrowse = true;
     // Offered to every user right after the login (5), with the check value of their account:
     // the new version's text and its location ("host:path").
     std::optional<std::pair<std::string, std::string>> upgradeOffer;

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "base/fatal_error.h"
 #include "base/settings.h"
+#include "browse/list_exchange.h"
 #include "player/pulse_sink.h"
 #include "session/dispatcher.h"
 #include "session/ignore_list.h"
@@ -32,9 +33,16 @@ Client::Client(UiPort& uiPort, ClientOptions options)
       hotList(schemes),
       userInfo(schemes),
       instantMessages(schemes, [this] { return state.settings().swearFilter; }),
-      session{rt,     link,  schemes, chat,     channels,        library,    transfers,
-              search, panel, hotList, userInfo, instantMessages, ignoreList, options.dataPortCandidates} {
+      browse(rt, link, library, transfers, hotList),
+      session{rt,         link,     schemes,
+              chat,       channels, library,
+              transfers,  search,   panel,
+              hotList,    userInfo, instantMessages,
+              ignoreList, browse,   options.dataPortCandidates} {
     transfers.streams.SetPlayer(&player);
+    transfers.listConnection = [this](protocol::PeerCommand command, int socket, const std::string& rest) {
+        browse::ListConnection(browse, command, socket, rest);
+    };
     channels.openInstantMessage = [this](const std::string& user) { session::OpenInstantMessage(session, user); };
     channels.ignoreUser = [this](const std::string& user) { session::IgnoreUser(session, user); };
     state.endpoints = ReadNetworkEndpoints(store);

@@ -12,6 +12,7 @@
 
 #include "base/runtime.h"
 #include "base/window_placement.h"
+#include "browse/browse.h"
 #include "chat/channels.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
@@ -71,6 +72,7 @@ public:
     chat::UserInfoWindows userInfo;
     chat::InstantMessages instantMessages;
     chat::IgnoreList ignoreList;
+    browse::Browse browse;
     session::Session session;
 
     // The skin tells where the main window stands, for saving its placement at exit.

@@ -65,7 +65,7 @@ CliSession::CliSession(Client& client, TerminalUi& ui, const FrontEndOptions& op
       download_(Number(ExtraOption(options, "download"))),
       stream_(Number(ExtraOption(options, "stream"))),
       wait_(Number(ExtraOption(options, "wait")).value_or(kDefaultWaitSeconds)),
-      serve_(ExtraOption(options, "serve").has_value() || !search_) {
+      serve_(ExtraOption(options, "serve").has_value() || (!search_ && !ExtraOption(options, "browse"))) {
     connect(&client_.dialog, &ConnectingDialogModel::closed, this, [this](int result) {
         if (result == 1 && client_.state.connected) Online();
     });

@@ -6,6 +6,7 @@
 #include "app/client.h"
 #include "app/front_end.h"
 #include "app/startup.h"
+#include "cli/browse_option.h"
 #include "cli/channel_chat.h"
 #include "cli/cli_session.h"
 #include "cli/play_file.h"
@@ -17,10 +18,10 @@
 using namespace tandril;
 
 int main(int argc, char** argv) {
-    FrontEndOptions options =
-        ParseFrontEndOptions(argc, argv,
-                             {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed", "data-port", "share",
-                              "save", "search", "download", "serve", "stream", "play", "sink", "wait", "join", "message"});
+    FrontEndOptions options = ParseFrontEndOptions(
+        argc, argv, {"answer",  "terms",  "exit-after-startup", "help",  "user",   "password", "line-speed", "data-port", "share",
+                     "save",    "search", "download",           "serve", "stream", "play",     "sink",       "wait",      "join",
+                     "message", "browse"});
     if (auto play = ExtraOption(options, "play"); play && options.error.empty()) {
         cli::TerminalUi ui(Answer::Yes, true);
         return cli::PlayFileHeadless(*play, ExtraOption(options, "sink").value_or(""), ui);
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
                                 "                   [--user=NAME --password=PW [--line-speed=0..10] [--data-port=PORT]\n"
                                 "                    [--share=DIR[:DIR...]] [--save=DIR]]\n"
                                 "                   [--search=WORDS [--download=N [--wait=SECONDS] | --stream=N] [--serve]]\n"
-                                "                   [--join=CHANNEL] [--message=USER:TEXT] [--play=FILE]\n"
+                                "                   [--join=CHANNEL] [--message=USER:TEXT] [--play=FILE] [--browse=USER]\n"
                                 "                   [--sink=pulse|null|wav:PATH]\n"
                                 "                   [-P LINK | UPGRADE PATH | LINK]\n"
                                 "Without --search it stays online, serving uploads, until interrupted. A download\n"
@@ -42,7 +43,9 @@ int main(int argc, char** argv) {
                                 "are printed.\n"
                                 "Exit codes: 0 done, 1 start-up failed, 2 usage, 3 nothing found (or no result N),\n"
                                 "            4 download failed, 5 could not get online, 6 did not play.\n"
-                                "--play plays one file and ends; --stream plays result N while it downloads.\n",
+                                "--play plays one file and ends; --stream plays result N while it downloads.\n"
+                                "--browse prints the files USER shares and ends (3 when there are none, 4 when\n"
+                                "the list could not be had).\n",
                                 exitCode);
     if (!profile) return exitCode;
 
@@ -73,6 +76,8 @@ int main(int argc, char** argv) {
         }
     }
     cli::PrivateMessages privateMessages(client, ui, message);
+    std::unique_ptr<cli::BrowseOption> browseOption;
+    if (auto user = ExtraOption(options, "browse")) browseOption = std::make_unique<cli::BrowseOption>(client, ui, *user);
     auto print = [&ui](const char* prefix) {
         return [&ui, prefix](const QString& text) {
             if (!text.isEmpty()) ui.Print(prefix + text.toStdString());
@@ -114,5 +119,6 @@ int main(int argc, char** argv) {
     }
     const int code = RunClient(client, options.arguments);
     if (code != 0) return code;
-    return ui.LoginRefused() ? cli::kOffline : session.Result();
+    if (ui.LoginRefused()) return cli::kOffline;
+    return browseOption ? browseOption->Result() : session.Result();
 }

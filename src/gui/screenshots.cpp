@@ -16,6 +16,7 @@
 #include "app/client.h"
 #include "base/shared_folders.h"
 #include "base/text.h"
+#include "gui/browse/browse_demo.h"
 #include "gui/connecting_dialog.h"
 #include "gui/invitation_box.h"
 #include "gui/library/folder_tree.h"
@@ -199,7 +200,7 @@ int main(int argc, char** argv) {
         client.hotList.ShowOnline("kim", 10);
         client.hotList.ShowOnline("lou", 4);
         client.hotList.ShowOnline("joe", 2);
-        client.hotList.ShowInfo("1,234", "5,678", "42", "kim");
+        gui::ShowDemoBrowse(client);
         auto* dialogs = window.findChild<gui::UserInfoDialogs*>();
         auto shootInfo = [&](const char* name) {
             QCoreApplication::processEvents();

@@ -407,6 +407,7 @@ template struct UserMessage<MessageType::HotListNoSuchUser>;
 template struct UserMessage<MessageType::HotListUserOffline>;
 template struct UserMessage<MessageType::UserInfoRequest>;
 template struct UserMessage<MessageType::BothFirewalled>;
+template struct UserMessage<MessageType::BrowseThroughServer>;
 template struct UserFileMessage<MessageType::DownloadRequest>;
 template struct UserFileMessage<MessageType::PushRequest>;
 template struct UserFileMessage<MessageType::UploadAccepted>;

@@ -2,7 +2,9 @@
 
 #include "base/settings.h"
 #include "base/text.h"
+#include "browse/browse.h"
 #include "chat/channel_list.h"
+#include "protocol/browse_messages.h"
 #include "protocol/chat_messages.h"
 #include "protocol/hot_list_messages.h"
 #include "protocol/ignore_messages.h"
@@ -247,6 +249,21 @@ void ServerDispatcher(Session& client, int number, const std::string& payload) {
             break;  // a login acceptance outside a login changes nothing
         case MessageType::UpgradeOffer:
             OnUpgradeOffer(c, payload);
+            break;
+        case MessageType::DirectBrowse:
+            Route<DirectBrowse>(payload, [&](auto& m) { browse::OnDirectBrowseRequest(c.browse, m); });
+            break;
+        case MessageType::DirectBrowseAccepted:
+            Route<DirectBrowseAccepted>(payload, [&](auto& m) { browse::OnDirectBrowseAccepted(c.browse, m); });
+            break;
+        case MessageType::DirectBrowseFailed:
+            Route<DirectBrowseFailed>(payload, [&](auto& m) { browse::OnDirectBrowseError(c.browse, m); });
+            break;
+        case MessageType::BrowseFile:
+            Route<BrowseFile>(payload, [&](auto& m) { browse::OnBrowseLine(c.browse, m); });
+            break;
+        case MessageType::BrowseEnd:
+            Route<BrowseEnd>(payload, [&](auto& m) { browse::OnBrowseEnd(c.browse, m); });
             break;
         default:
             break;  // nothing to do, or a type this client does not know

@@ -12,15 +12,6 @@
 
 namespace tandril::session {
 
-// A user met in a result: their shared files.
-void BrowseUser(Session& client, const std::string& user);
-
-// What the user list of a channel offers for a user: everything but browsing, which is shown
-// greyed until the browse part is there.
-enum class UserAction { InstantMessage, AddToHotList, Browse, UserInformation, Ignore, Unignore };
-bool UserActionAvailable(Session& client, UserAction action);
-void RunUserAction(Session& client, UserAction action, const std::string& user);
-
 // The end of a session.
 void SaveIncompleteDownloads(Session& client);
 

@@ -4,8 +4,8 @@
 
 #include "base/text.h"
 #include "session/instant_messages.h"
-#include "session/pending_parts.h"
 #include "session/session.h"
+#include "session/user_actions.h"
 #include "session/user_requests.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/runtime.h"
+#include "browse/browse.h"
 #include "chat/channels.h"
 #include "chat/chat_windows.h"
 #include "chat/color_scheme.h"
@@ -37,6 +38,7 @@ struct Session {
     chat::UserInfoWindows& userInfo;
     chat::InstantMessages& instantMessages;
     chat::IgnoreList& ignoreList;
+    browse::Browse& browse;
     // The ports offered to the server's reachability test, in order.
     std::vector<int> dataPortCandidates;
     // How this client upgrades itself when the server offers a newer one.

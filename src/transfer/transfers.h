@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "base/runtime.h"
 #include "library/library.h"
 #include "protocol/frame_sender.h"
+#include "protocol/peer_messages.h"
 #include "transfer/streaming.h"
 #include "transfer/transfer_lists.h"
 #include "transfer/transfer_view.h"
@@ -42,6 +44,9 @@ struct Transfers {
     std::unique_ptr<DataPortListener> listener;
     // Downloads that play as they arrive.
     Streams streams;
+    // Where the data port hands a connection that opened with "GETLIST" or "SENDLIST" (the greeting
+    // was sent; `rest` came after the command). Set once, before the listener starts.
+    std::function<void(protocol::PeerCommand command, int socket, const std::string& rest)> listConnection;
 };
 
 inline std::int64_t TransferNow() {

@@ -24,13 +24,18 @@ constexpr std::size_t kCommandRead = 2048;
 
 }  // namespace
 
-std::optional<std::string> ReadLine(Transfers& c, int fd, std::chrono::milliseconds limit) {
+std::optional<std::string> ReadChunk(Transfers& c, int fd, std::chrono::milliseconds limit) {
     if (!WaitForData(c, fd, limit)) return std::nullopt;
     char buf[kCommandRead];
     ssize_t n = ::recv(fd, buf, sizeof buf, 0);
     if (n <= 0) return std::nullopt;
-    std::string text(buf, static_cast<std::size_t>(n));
-    return text.substr(0, text.find_first_of("\r\n"));
+    return std::string(buf, static_cast<std::size_t>(n));
+}
+
+std::optional<std::string> ReadLine(Transfers& c, int fd, std::chrono::milliseconds limit) {
+    auto text = ReadChunk(c, fd, limit);
+    if (text) text->resize(std::min(text->size(), text->find_first_of("\r\n")));
+    return text;
 }
 
 namespace {
@@ -251,13 +256,20 @@ void IncomingConnection(Transfers& c, platform::Socket socket) {
         ~Slot() { Release(); }
     } slot{c};
     if (!platform::SendAllBlocking(fd, protocol::kPeerGreeting)) return;
-    auto read = ReadLine(c, fd, c.rt.Scaled(20s));
+    // Whole, not cut at a line end: a list sent after "SENDLIST" may come in the same read.
+    auto read = ReadChunk(c, fd, c.rt.Scaled(20s));
     if (!read) return;
     protocol::PeerCommandLine command = protocol::ParsePeerCommand(*read);
+    if (command.command != protocol::PeerCommand::SendList) {
+        command.rest.resize(std::min(command.rest.size(), command.rest.find_first_of("\r\n")));
+    }
     switch (command.command) {
         case protocol::PeerCommand::SendList:
         case protocol::PeerCommand::GetList:
-            return;  // direct browsing comes with its part
+            // Lists are bounded by their own count of senders, not by the upload slots.
+            slot.Release();
+            if (c.listConnection) c.listConnection(command.command, fd, command.rest);
+            return;
         case protocol::PeerCommand::Send:
             slot.Release();
             return PushReceiver(c, fd, command.rest);

@@ -34,8 +34,9 @@ struct SharedFileOnDisk {
     std::uint32_t size = 0;
 };
 std::optional<SharedFileOnDisk> FindSharedFile(Transfers& c, const std::string& name, std::string* virtualName = nullptr);
-// One read of up to 2048 bytes within `limit`, cut at the first line end; nullopt on time-out,
-// failure or a closed connection.
+// One read of up to 2048 bytes within `limit`; nullopt on time-out, failure or a closed connection.
+std::optional<std::string> ReadChunk(Transfers& c, int socket, std::chrono::milliseconds limit);
+// The same, cut at the first line end.
 std::optional<std::string> ReadLine(Transfers& c, int socket, std::chrono::milliseconds limit);
 // An offset asked for by a peer; one ending in "c" counts from the first MP3 frame.
 std::uint64_t RequestedOffset(const std::string& text, const std::string& path);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/wire_text.h"
+#include "protocol/browse_messages.h"
 #include "protocol/chat_messages.h"
 #include "protocol/hot_list_messages.h"
 #include "protocol/ignore_messages.h"
@@ -45,6 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              UserInfoOffline>(payload);
     DecodeAs<ReceivedPrivateMessage, IgnoredUserEntry, IgnoreRequest, UnignoreRequest, IgnoreNoSuchUser, IgnoreAlreadyIgnored,
              IgnoreListRequest, IgnoreListEnd, IgnoreClearRequest>(payload);
+    DecodeAs<DirectBrowse, DirectBrowseAccepted, DirectBrowseFailed, BrowseThroughServer, BrowseFile, BrowseEnd>(payload);
+    (void)ParseListShareLine(wire);
+    (void)ListNick(wire);
+    ListLineSplitter splitter;
+    splitter.Feed(wire, [](std::string) { return true; });
     (void)ParsePeerCommand(wire);
     (void)FileRequest::Decode(wire);
     (void)PushHeader::Decode(wire);

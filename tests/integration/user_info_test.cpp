@@ -9,8 +9,8 @@
 #include "base/line_speed.h"
 #include "base/text.h"
 #include "chat/chat_commands.h"
-#include "session/pending_parts.h"
 #include "session/server_disconnect.h"
+#include "session/user_actions.h"
 #include "session/user_requests.h"
 #include "support/network_user.h"
 

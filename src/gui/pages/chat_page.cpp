@@ -17,7 +17,7 @@
 #include "gui/chat/chat_view_widget.h"
 #include "gui/list_columns.h"
 #include "gui/pages/channel_list_window.h"
-#include "session/pending_parts.h"
+#include "session/user_actions.h"
 
 namespace tandril::gui {
 

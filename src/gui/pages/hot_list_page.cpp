@@ -11,14 +11,16 @@
 #include <QVBoxLayout>
 
 #include "app/client.h"
+#include "browse/browse_actions.h"
 #include "chat/hot_list.h"
+#include "gui/browse/browse_model.h"
 #include "gui/chat/chat_view_widget.h"
 #include "gui/main_window.h"
 #include "gui/people_prompts.h"
 #include "gui/speed_icon.h"
 #include "session/hot_list.h"
 #include "session/instant_messages.h"
-#include "session/pending_parts.h"
+#include "session/user_actions.h"
 #include "session/user_requests.h"
 
 namespace tandril::gui {
@@ -43,12 +45,14 @@ HotListPage::HotListPage(Client& client, QWidget* parent) : QWidget(parent), cli
     online_ = MakeList("Online", true);
     offline_ = MakeList("Offline", false);
 
-    browser_ = new QTreeWidget(this);
+    browser_ = new QTreeView(this);
     browser_->setObjectName(QStringLiteral("HotListBrowser"));
     browser_->setRootIsDecorated(false);
+    browser_->setUniformRowHeights(true);  // a list of many thousand files is laid out without measuring each row
     browser_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    browser_->setHeaderLabels({QStringLiteral("Nom     "), QStringLiteral("Taille  "), QStringLiteral("Bitrate"),
-                               QStringLiteral("Fréquence"), QStringLiteral("Length")});
+    browser_->setContextMenuPolicy(Qt::CustomContextMenu);
+    browserModel_ = new BrowseModel(client.browse.view, this);
+    browser_->setModel(browserModel_);
     const int widths[] = {280, 70, 50, 65, 50};
     for (int column = 0; column < 5; ++column) browser_->setColumnWidth(column, widths[column]);
 
@@ -94,6 +98,13 @@ HotListPage::HotListPage(Client& client, QWidget* parent) : QWidget(parent), cli
     });
     connect(online_, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { session::BrowseUser(client_.session, item->text(0).toStdString()); });
+    connect(browser_, &QTreeView::doubleClicked, this, [this] { browse::DownloadBrowsed(client_.browse, SelectedFiles()); });
+    connect(browser_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (SelectedFiles().empty()) return;
+        QMenu menu(this);
+        FillBrowserMenu(menu);
+        menu.exec(browser_->viewport()->mapToGlobal(at));
+    });
     connect(&client.hotList, &chat::HotList::changed, this, &HotListPage::Redraw);
     connect(&client.hotList, &chat::HotList::browserCleared, this, &HotListPage::ClearBrowser);
     Redraw();
@@ -146,6 +157,22 @@ void HotListPage::FillMenu(QMenu& menu, bool online) {
     }
 }
 
+std::vector<std::size_t> HotListPage::SelectedFiles() const {
+    std::vector<std::size_t> files;
+    for (const QModelIndex& index : browser_->selectionModel()->selectedRows()) {
+        if (std::ptrdiff_t record = BrowseModel::RecordOf(index); record >= 0) files.push_back(static_cast<std::size_t>(record));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void HotListPage::FillBrowserMenu(QMenu& menu) {
+    const std::vector<std::size_t> files = SelectedFiles();
+    if (files.empty()) return;
+    menu.addAction(QStringLiteral("&Télécharger"), this, [this, files] { browse::DownloadBrowsed(client_.browse, files); });
+    menu.addAction(QStringLiteral("&Jouer le Fichier!"), this, [this, files] { browse::PlayBrowsed(client_.browse, files.front()); });
+}
+
 void HotListPage::Redraw() {
     Fill(online_, client_.hotList.OnlineRows());
     Fill(offline_, client_.hotList.OfflineRows());
@@ -154,7 +181,7 @@ void HotListPage::Redraw() {
 }
 
 void HotListPage::ClearBrowser() {
-    browser_->clear();
+    client_.browse.view.Clear();
     userField_->clear();
 }
 

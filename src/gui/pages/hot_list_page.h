@@ -9,7 +9,9 @@
 #include <vector>
 
 class QLineEdit;
+class QMenu;
 class QPushButton;
+class QTreeView;
 class QTreeWidget;
 
 namespace tandril {
@@ -18,6 +20,7 @@ class Client;
 
 namespace tandril::gui {
 
+class BrowseModel;
 class ChatViewWidget;
 
 class HotListPage : public QWidget {
@@ -27,7 +30,8 @@ public:
 
     QTreeWidget* OnlineList() const { return online_; }
     QTreeWidget* OfflineList() const { return offline_; }
-    QTreeWidget* Browser() const { return browser_; }
+    QTreeView* Browser() const { return browser_; }
+    BrowseModel* BrowserModel() const { return browserModel_; }
     QLineEdit* UserField() const { return userField_; }
     QPushButton* AddButton() const { return add_; }
     QPushButton* BrowseButton() const { return browse_; }
@@ -35,7 +39,11 @@ public:
     // The selected names of a list, in row order.
     std::vector<std::string> Selected(bool online) const;
     // The pop-up menu of a list, for its selected rows.
-    void FillMenu(class QMenu& menu, bool online);
+    void FillMenu(QMenu& menu, bool online);
+    // The browser's records under the selected rows, in row order.
+    std::vector<std::size_t> SelectedFiles() const;
+    // The file browser's pop-up menu, for its selected rows.
+    void FillBrowserMenu(QMenu& menu);
 
 private:
     QTreeWidget* MakeList(const char* title, bool online);
@@ -45,7 +53,8 @@ private:
     Client& client_;
     QTreeWidget* online_;
     QTreeWidget* offline_;
-    QTreeWidget* browser_;
+    QTreeView* browser_;
+    BrowseModel* browserModel_;
     QLineEdit* userField_;
     QPushButton* browse_;
     QPushButton* add_;
