@@ -1,5 +1,7 @@
 #include "devserver/dev_server.h"
 
+#include "devserver/resume_search.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -467,6 +469,12 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             break;
         case MessageType::UnshareFile:  // stop sharing one file: the payload is the bare name
             if (!shares_.Unshare(c.user, f.payload)) Reply(c, MessageType::ServerText, "Not sharing that file");
+            break;
+        case MessageType::FindSources:  // resume search: every user sharing that checksum and size
+            if (options_.resumeSearch) {
+                for (const auto& [type, payload] : AnswerResumeSearch(shares_, lines_, c.user, f.payload))
+                    Reply(c, static_cast<MessageType>(type), payload);
+            }
             break;
         case MessageType::DownloadRequest:     // download: nick "name"
         case MessageType::PushRequest:         // push: the uploader is firewalled

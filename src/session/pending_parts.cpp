@@ -35,6 +35,4 @@ void RunUserAction(Session& client, UserAction action, const std::string& user) 
     }
 }
 
-void SaveIncompleteDownloads(Session&) {}
-
 }  // namespace tandril::session

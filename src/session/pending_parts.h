@@ -21,7 +21,4 @@ enum class UserAction { InstantMessage, AddToHotList, Browse, UserInformation, I
 bool UserActionAvailable(Session& client, UserAction action);
 void RunUserAction(Session& client, UserAction action, const std::string& user);
 
-// The end of a session.
-void SaveIncompleteDownloads(Session& client);
-
 }  // namespace tandril::session

@@ -6,11 +6,19 @@
 #include "protocol/server_messages.h"
 #include "transfer/download.h"
 #include "transfer/transfers.h"
+#include "transfer/web_download.h"
 
 namespace tandril::transfer {
 
-void AskForDownload(Transfers&, const ListLock&, TransferRecord& r, Outbox& out) {
+void AskForDownload(Transfers& c, const ListLock&, TransferRecord& r, Outbox& out) {
     r.requestTime = TransferNow();
+    if (IsWebName(r.remoteName)) {
+        // Fetched from its web server: the index server hears nothing of it.
+        r.attached = true;
+        TransferRecord* record = &r;
+        c.rt.StartWorker([&c, record] { WebFetchWorker(c, *record); });
+        return;
+    }
     out.Add(protocol::DownloadRequest{r.nick, r.remoteName});
 }
 

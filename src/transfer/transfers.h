@@ -18,6 +18,7 @@
 #include "base/runtime.h"
 #include "library/library.h"
 #include "protocol/frame_sender.h"
+#include "transfer/incomplete_files.h"
 #include "transfer/streaming.h"
 #include "transfer/transfer_lists.h"
 #include "transfer/transfer_view.h"
@@ -42,6 +43,10 @@ struct Transfers {
     std::unique_ptr<DataPortListener> listener;
     // Downloads that play as they arrive.
     Streams streams;
+    // resume.dat and the Incomplete folder in the profile folder.
+    IncompleteFiles incomplete;
+    // The port of web servers for web downloads (tests use their own server's).
+    std::uint16_t webPort = 80;
 };
 
 inline std::int64_t TransferNow() {

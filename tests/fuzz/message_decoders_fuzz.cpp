@@ -10,6 +10,7 @@
 #include "protocol/ignore_messages.h"
 #include "protocol/peer_messages.h"
 #include "protocol/private_messages.h"
+#include "protocol/resume_messages.h"
 #include "protocol/server_messages.h"
 #include "protocol/upgrade_messages.h"
 #include "protocol/user_info_messages.h"
@@ -45,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              UserInfoOffline>(payload);
     DecodeAs<ReceivedPrivateMessage, IgnoredUserEntry, IgnoreRequest, UnignoreRequest, IgnoreNoSuchUser, IgnoreAlreadyIgnored,
              IgnoreListRequest, IgnoreListEnd, IgnoreClearRequest>(payload);
+    DecodeAs<FindSources, SourceFound, SourcesEnd>(payload);
     (void)ParsePeerCommand(wire);
     (void)FileRequest::Decode(wire);
     (void)PushHeader::Decode(wire);
