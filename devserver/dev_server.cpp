@@ -1,7 +1,5 @@
 #include "devserver/dev_server.h"
 
-#include "devserver/resume_search.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -16,6 +14,7 @@
 #include "base/text.h"
 #include "base/wire_text.h"
 #include "devserver/private_messages.h"
+#include "devserver/resume_search.h"
 #include "protocol/framing.h"
 #include "protocol/upgrade_messages.h"
 #include "upgrade/check_value.h"

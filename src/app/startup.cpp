@@ -13,10 +13,10 @@
 #include "session/hot_list.h"
 #include "session/login.h"
 #include "session/pending_parts.h"
-#include "transfer/resume.h"
 #include "session/registration.h"
 #include "transfer/data_port.h"
 #include "transfer/download_queue.h"
+#include "transfer/resume.h"
 
 namespace tandril {
 

@@ -111,7 +111,8 @@ UiPort::ExistingFile ExistingFileDialog::Ask() {
 PartialTransferDialog::PartialTransferDialog(const QString& baseName, QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Le Transfert à échoué !"));
     setObjectName(QStringLiteral("PartialTransferDialog"));
-    auto* text = new QLabel(QStringLiteral("Votre tentative pour transférer ce fichier à échouée. Que voulez-vous faire avec ce fichier?"), this);
+    auto* text =
+        new QLabel(QStringLiteral("Votre tentative pour transférer ce fichier à échouée. Que voulez-vous faire avec ce fichier?"), this);
     text->setWordWrap(true);
     auto* name = new QLineEdit(baseName, this);
     name->setReadOnly(true);
