@@ -11,16 +11,17 @@
 #include "cli/play_file.h"
 #include "cli/private_messages.h"
 #include "cli/progress_line.h"
+#include "cli/resume_files.h"
 #include "cli/terminal_ui.h"
 #include "player/sink_choice.h"
 
 using namespace tandril;
 
 int main(int argc, char** argv) {
-    FrontEndOptions options =
-        ParseFrontEndOptions(argc, argv,
-                             {"answer", "terms", "exit-after-startup", "help", "user", "password", "line-speed", "data-port", "share",
-                              "save", "search", "download", "serve", "stream", "play", "sink", "wait", "join", "message"});
+    FrontEndOptions options = ParseFrontEndOptions(
+        argc, argv, {"answer",  "terms",  "exit-after-startup", "help",  "user",   "password", "line-speed", "data-port", "share",
+                     "save",    "search", "download",           "serve", "stream", "play",     "sink",       "wait",      "join",
+                     "message", "resume"});
     if (auto play = ExtraOption(options, "play"); play && options.error.empty()) {
         cli::TerminalUi ui(Answer::Yes, true);
         return cli::PlayFileHeadless(*play, ExtraOption(options, "sink").value_or(""), ui);
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
                                 "                    [--share=DIR[:DIR...]] [--save=DIR]]\n"
                                 "                   [--search=WORDS [--download=N [--wait=SECONDS] | --stream=N] [--serve]]\n"
                                 "                   [--join=CHANNEL] [--message=USER:TEXT] [--play=FILE]\n"
-                                "                   [--sink=pulse|null|wav:PATH]\n"
+                                "                   [--sink=pulse|null|wav:PATH] [--resume]\n"
                                 "                   [-P LINK | UPGRADE PATH | LINK]\n"
                                 "Without --search it stays online, serving uploads, until interrupted. A download\n"
                                 "that gets no data for --wait seconds (120 by default) is given up. With --join the\n"
@@ -42,7 +43,8 @@ int main(int argc, char** argv) {
                                 "are printed.\n"
                                 "Exit codes: 0 done, 1 start-up failed, 2 usage, 3 nothing found (or no result N),\n"
                                 "            4 download failed, 5 could not get online, 6 did not play.\n"
-                                "--play plays one file and ends; --stream plays result N while it downloads.\n",
+                                "--play plays one file and ends; --stream plays result N while it downloads.\n"
+                                "--resume resumes every file listed in resume.dat, prints how each ended, and ends.\n",
                                 exitCode);
     if (!profile) return exitCode;
 
@@ -73,6 +75,9 @@ int main(int argc, char** argv) {
         }
     }
     cli::PrivateMessages privateMessages(client, ui, message);
+    // --resume: every entry of resume.dat, then the end.
+    std::unique_ptr<cli::ResumeFiles> resume;
+    if (ExtraOption(options, "resume")) resume = std::make_unique<cli::ResumeFiles>(client, ui);
     auto print = [&ui](const char* prefix) {
         return [&ui, prefix](const QString& text) {
             if (!text.isEmpty()) ui.Print(prefix + text.toStdString());
@@ -114,5 +119,6 @@ int main(int argc, char** argv) {
     }
     const int code = RunClient(client, options.arguments);
     if (code != 0) return code;
-    return ui.LoginRefused() ? cli::kOffline : session.Result();
+    if (ui.LoginRefused()) return cli::kOffline;
+    return session.Result() == cli::kDone && resume ? resume->Result() : session.Result();
 }

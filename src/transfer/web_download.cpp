@@ -191,14 +191,24 @@ std::optional<WebAddress> ParseWebName(std::string_view name) {
     const std::size_t second = name.find('\\', hostStart);
     if (second == std::string_view::npos || second == hostStart) return std::nullopt;
     WebAddress web{CutText(std::string(name.substr(hostStart, second - hostStart)), 255), CutText(std::string(name.substr(second)), 349)};
-    for (char& ch : web.path) {
-        if (ch == '\\') ch = '/';
+    // Blanks, control bytes and bytes beyond ASCII would break the request line: they travel
+    // percent-encoded, as a web server reads them.
+    std::string path;
+    for (char ch : web.path) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (ch == '\\') {
+            path += '/';
+        } else if (byte <= 0x20 || byte >= 0x7F) {
+            path += Format(4, "%%%02X", byte);
+        } else {
+            path += ch;
+        }
     }
-    // A host with blanks or control bytes would break the request; a path with them too.
-    auto clean = [](const std::string& s) {
-        return std::none_of(s.begin(), s.end(), [](char ch) { return static_cast<unsigned char>(ch) <= 0x20; });
-    };
-    if (web.path.size() < 2 || !clean(web.host) || !clean(web.path)) return std::nullopt;
+    web.path = std::move(path);
+    // A host with blanks or control bytes names no host.
+    const bool cleanHost =
+        std::none_of(web.host.begin(), web.host.end(), [](char ch) { return static_cast<unsigned char>(ch) <= 0x20 || ch == '/'; });
+    if (web.path.size() < 2 || !cleanHost) return std::nullopt;
     return web;
 }
 

@@ -17,8 +17,8 @@ struct Transfers;
 // "web:" and a backslash at the start, case ignored.
 bool IsWebName(std::string_view name);
 // The host (the second backslash-separated field, at most 255 characters) and the request path
-// (the rest from the second backslash on, at most 349, with '/' for every '\'); nullopt when
-// either is missing.
+// (the rest from the second backslash on, at most 349, with '/' for every backslash and blanks,
+// control bytes and bytes beyond ASCII percent-encoded); nullopt when either is missing.
 struct WebAddress {
     std::string host;
     std::string path;

@@ -125,6 +125,7 @@ TEST(Resume, ADownloadCutHalfWayIsResumedFromAnotherUserByteForByte) {
         EXPECT_FALSE(fs::exists(n.Save() / "Blue Rock.mp3"));
 
         n.ResumeAll();
+        ASSERT_TRUE(n.server.WaitFor("bob", 215, 5s));
         EXPECT_EQ(n.Requests(215), std::vector<std::string>{hash + " " + std::to_string(bytes.size())});
         ASSERT_TRUE(n.Ends(TransferState::Complete)) << n.Status();
         EXPECT_EQ(platform::ReadWholeFile(n.Save() / "Blue Rock.mp3"), bytes);

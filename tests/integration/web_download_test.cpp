@@ -195,5 +195,5 @@ TEST(WebDownload, NamesThatClimbOutOfTheSaveFolderLandInsideIt) {
     // A name whose last part is ".." has no file name at all: refused before anything is asked.
     StartDownload(rig.client().transfers, "web:\\127.0.0.1\\music\\..", "radio", 0);
     EXPECT_EQ(rig.client().transfers.lists.Size(false), 1u);
-    EXPECT_FALSE(rig.bob.ui.Texts("alert").empty());
+    EXPECT_FALSE(rig.bob.ui.Texts("alert-modeless").empty());
 }

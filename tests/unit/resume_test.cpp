@@ -111,7 +111,7 @@ TEST(WebNames, HostAndPath) {
         {"web:\\\\a.mp3", false},
         {"web:\\host\\", false},
         {"web:\\ho st\\a.mp3", false},
-        {"web:\\host\\a\r\nX: y", false},
+        {"web:\\host\\My Song\r\nX: \xe9.mp3", true, "host", "/My%20Song%0D%0AX:%20%E9.mp3"},
         {"web:/host/a.mp3", false},
         {"1:\\0\\music\\a.mp3", false},
     };
