@@ -365,7 +365,9 @@ void FinishResumedFile(Transfers& c, TransferRecord& r) {
     if (!InFolder(localPath, c.incomplete.Folder())) return;
     const std::string target = LocalDownloadPath(c, BaseName(localPath));
     std::error_code ec;
-    if (target.empty() || fs::exists(target, ec) || !MoveFile(localPath, target)) return;
+    if (target.empty() || fs::exists(target, ec)) return;
+    fs::create_directories(fs::path(target).parent_path(), ec);
+    if (!MoveFile(localPath, target)) return;
     c.incomplete.Forget(localPath);
     ListLock lock = c.lists.Take(false);
     r.localPath = target;
