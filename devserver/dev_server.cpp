@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "base/wire_text.h"
 #include "devserver/private_messages.h"
+#include "devserver/resume_search.h"
 #include "protocol/framing.h"
 #include "protocol/upgrade_messages.h"
 #include "upgrade/check_value.h"
@@ -469,6 +470,12 @@ bool DevServer::Handle(Connection& c, const Frame& f) {
             break;
         case MessageType::UnshareFile:  // stop sharing one file: the payload is the bare name
             if (!shares_.Unshare(c.user, f.payload)) Reply(c, MessageType::ServerText, "Not sharing that file");
+            break;
+        case MessageType::FindSources:  // resume search: every user sharing that checksum and size
+            if (options_.resumeSearch) {
+                for (const auto& [type, payload] : AnswerResumeSearch(shares_, lines_, c.user, f.payload))
+                    Reply(c, static_cast<MessageType>(type), payload);
+            }
             break;
         case MessageType::DownloadRequest:     // download: nick "name"
         case MessageType::PushRequest:         // push: the uploader is firewalled

@@ -45,6 +45,9 @@ struct DevServerOptions {
     // Offered to every user right after the login (5), with the check value of their account:
     // the new version's text and its location ("host:path").
     std::optional<std::pair<std::string, std::string>> upgradeOffer;
+    // Like a server built with resume support: 215 is answered with 216 lines and 217. Without it
+    // 215 gets no answer at all.
+    bool resumeSearch = true;
 };
 
 class DevServer {

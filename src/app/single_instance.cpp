@@ -7,7 +7,6 @@
 #include "app/url_protocol.h"
 #include "base/text.h"
 #include "platform/atomic_file.h"
-#include "session/pending_parts.h"
 
 namespace tandril {
 

@@ -12,10 +12,10 @@
 #include "session/account.h"
 #include "session/hot_list.h"
 #include "session/login.h"
-#include "session/pending_parts.h"
 #include "session/registration.h"
 #include "transfer/data_port.h"
 #include "transfer/download_queue.h"
+#include "transfer/resume.h"
 
 namespace tandril {
 
@@ -135,6 +135,8 @@ bool LoadFileTypesOrEnd(Client& client) {
 
 void StartClient(Client& client, std::vector<std::string> arguments) {
     client.ReportStoreProblems();
+    // Entries whose partial file was deleted by hand leave resume.dat.
+    client.transfers.incomplete.Clean();
     if (!LoadFileTypesOrEnd(client)) return;
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = QObject::connect(&client.dialog, &ConnectingDialogModel::closed, &client, [&client, connection, arguments] {
@@ -213,7 +215,7 @@ void ExitApplication(Client& c) {
         if (auto geometry = c.windowGeometry()) SaveWindowPlacement(c.store, geometry->first, geometry->second);
     }
     if (c.state.accountOrigin == 0) session::SaveAccount(c.session);
-    session::SaveIncompleteDownloads(c.session);
+    transfer::SaveIncompleteDownloads(c.transfers);
     c.channels.CloseChannelWindowsSilently();
     c.link.DisableServerNotifications();
     c.link.Close();

@@ -82,6 +82,9 @@ public:
         std::string newName;  // with Rename: the base name typed
     };
     virtual ExistingFile AskExistingFile(const std::string& baseName) = 0;
+    // "Le Transfert à échoué !": a download ended short; true keeps its file ("Move this file to
+    // 'Incomplete' folder", also when the box is closed), false only for "Delete this file" and OK.
+    virtual bool AskPartialTransfer(const std::string& baseName) = 0;
 
     // An input box titled `caption` with the line `prompt`: what was typed (at most `maxLength`
     // characters) on OK, nullopt on cancel.

@@ -12,16 +12,20 @@
 #include "cli/play_file.h"
 #include "cli/private_messages.h"
 #include "cli/progress_line.h"
+#include "cli/resume_files.h"
 #include "cli/terminal_ui.h"
 #include "player/sink_choice.h"
 
 using namespace tandril;
 
 int main(int argc, char** argv) {
-    FrontEndOptions options = ParseFrontEndOptions(
-        argc, argv, {"answer",  "terms",  "exit-after-startup", "help",  "user",   "password", "line-speed", "data-port", "share",
-                     "save",    "search", "download",           "serve", "stream", "play",     "sink",       "wait",      "join",
-                     "message", "browse"});
+    FrontEndOptions options = ParseFrontEndOptions(argc, argv, {"answer",     "terms",     "exit-after-startup",
+                                                                "help",       "user",      "password",
+                                                                "line-speed", "data-port", "share",
+                                                                "save",       "search",    "download",
+                                                                "serve",      "stream",    "play",
+                                                                "sink",       "wait",      "join",
+                                                                "message",    "browse",    "resume"});
     if (auto play = ExtraOption(options, "play"); play && options.error.empty()) {
         cli::TerminalUi ui(Answer::Yes, true);
         return cli::PlayFileHeadless(*play, ExtraOption(options, "sink").value_or(""), ui);
@@ -34,7 +38,7 @@ int main(int argc, char** argv) {
                                 "                    [--share=DIR[:DIR...]] [--save=DIR]]\n"
                                 "                   [--search=WORDS [--download=N [--wait=SECONDS] | --stream=N] [--serve]]\n"
                                 "                   [--join=CHANNEL] [--message=USER:TEXT] [--play=FILE] [--browse=USER]\n"
-                                "                   [--sink=pulse|null|wav:PATH]\n"
+                                "                   [--sink=pulse|null|wav:PATH] [--resume]\n"
                                 "                   [-P LINK | UPGRADE PATH | LINK]\n"
                                 "Without --search it stays online, serving uploads, until interrupted. A download\n"
                                 "that gets no data for --wait seconds (120 by default) is given up. With --join the\n"
@@ -45,7 +49,9 @@ int main(int argc, char** argv) {
                                 "            4 download failed, 5 could not get online, 6 did not play.\n"
                                 "--play plays one file and ends; --stream plays result N while it downloads.\n"
                                 "--browse prints the files USER shares and ends (3 when there are none, 4 when\n"
-                                "the list could not be had).\n",
+                                "the list could not be had).\n"
+
+                                "--resume resumes every file listed in resume.dat, prints how each ended, and ends.\n",
                                 exitCode);
     if (!profile) return exitCode;
 
@@ -78,6 +84,9 @@ int main(int argc, char** argv) {
     cli::PrivateMessages privateMessages(client, ui, message);
     std::unique_ptr<cli::BrowseOption> browseOption;
     if (auto user = ExtraOption(options, "browse")) browseOption = std::make_unique<cli::BrowseOption>(client, ui, *user);
+    // --resume: every entry of resume.dat, then the end.
+    std::unique_ptr<cli::ResumeFiles> resume;
+    if (ExtraOption(options, "resume")) resume = std::make_unique<cli::ResumeFiles>(client, ui);
     auto print = [&ui](const char* prefix) {
         return [&ui, prefix](const QString& text) {
             if (!text.isEmpty()) ui.Print(prefix + text.toStdString());
@@ -120,5 +129,6 @@ int main(int argc, char** argv) {
     const int code = RunClient(client, options.arguments);
     if (code != 0) return code;
     if (ui.LoginRefused()) return cli::kOffline;
-    return browseOption ? browseOption->Result() : session.Result();
+    if (browseOption) return browseOption->Result();
+    return session.Result() == cli::kDone && resume ? resume->Result() : session.Result();
 }

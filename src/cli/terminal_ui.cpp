@@ -87,6 +87,12 @@ UiPort::ExistingFile TerminalUi::AskExistingFile(const std::string& baseName) {
     return {};
 }
 
+bool TerminalUi::AskPartialTransfer(const std::string& baseName) {
+    // A partial file is never deleted without someone saying so: it is kept for a later resume.
+    Print("[Le Transfert à échoué !] " + baseName + " -> Move this file to 'Incomplete' folder");
+    return true;
+}
+
 std::optional<std::string> TerminalUi::AskText(const std::string& caption, const std::string&, std::size_t) {
     // Nothing is typed into a box here: the question is cancelled.
     Print("[" + caption + "] -> Annuler");

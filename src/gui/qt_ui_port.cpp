@@ -184,6 +184,14 @@ UiPort::ExistingFile QtUiPort::AskExistingFile(const std::string& baseName) {
     });
 }
 
+bool QtUiPort::AskPartialTransfer(const std::string& baseName) {
+    if (shuttingDown_) return true;
+    return OnGuiThread([&] {
+        PartialTransferDialog dialog(QString::fromStdString(baseName), mainWindow_.data());
+        return dialog.Ask();
+    });
+}
+
 std::optional<std::string> QtUiPort::AskText(const std::string& caption, const std::string& prompt, std::size_t maxLength) {
     if (shuttingDown_) return std::nullopt;
     return OnGuiThread([&]() -> std::optional<std::string> {

@@ -41,6 +41,7 @@ public:
     int AskDataPortSettings() override;
     bool AskRetryRegistration() override;
     ExistingFile AskExistingFile(const std::string& baseName) override;
+    bool AskPartialTransfer(const std::string& baseName) override;
     std::optional<std::string> AskText(const std::string& caption, const std::string& prompt, std::size_t maxLength) override;
     InvitationChoice AskInvitation(const std::string& inviter, const std::string& channel, const std::string& topic,
                                    bool canIgnore) override;

@@ -32,6 +32,7 @@
 #include "gui/proxy_dialog.h"
 #include "gui/qt_ui_port.h"
 #include "gui/registration_pages.h"
+#include "gui/resume_screenshots.h"
 #include "gui/server_dialogs.h"
 #include "gui/tray_icon.h"
 #include "gui/user_info_window.h"
@@ -171,16 +172,26 @@ int main(int argc, char** argv) {
             {false, "lou", "Nova Drift - Low Tide.mp3", 3921004, 0, TransferState::Connecting, "", ""},
             {false, "ana", "Harbour Lights (live).mp3", 9120334, 9120334, TransferState::Complete, "", ""},
             {false, "joe", "nova drift - demo.mp3", 1200444, 0, TransferState::Queued, "", ""},
+            // Web downloads: one arriving, one whose server answered with an error page.
+            {false, "radio", "web:\\radio.example.org\\shows\\Morning Session.mp3", 2048000, 1024000, TransferState::Transferring,
+             "96.40 k/s", "00:00:10"},
+            {false, "radio", "web:\\radio.example.org\\shows\\Gone.mp3", 0, 0, TransferState::Error, "", ""},
             {true, "sam", "Paper Boats.mp3", 6011230, 1500000, TransferState::Transferring, "61.75 k/s", "00:01:13"},
             {true, "eve", "Kindling.mp3", 2950012, 0, TransferState::Connecting, "", ""},
         };
         for (const Demo& d : demos) {
             auto record = std::make_unique<transfer::TransferRecord>(d.outbound, d.nick, d.name, "x", d.size, 0, 0,
                                                                      client.transfers.lists.NextRowId(), 0);
-            record->localPath = std::string("/home/demo/Downloads/") + d.name;
+            const std::string name = d.name;
+            record->localPath = "/home/demo/Downloads/" + name.substr(name.find_last_of('\\') + 1);
             auto lock = client.transfers.lists.Take(d.outbound);
             transfer::TransferRecord& r = transfer::AddTransfer(client.transfers, lock, std::move(record));
             transfer::SetTransferState(client.transfers, lock, r, d.state);
+            if (d.state == TransferState::Error) {
+                // What a web server's error page leaves in the row.
+                client.transfers.view.Edit(
+                    false, r.rowId, [](transfer::TransferRow& row) { row.cells[transfer::kStatusColumn] = "Erreur HTTP 404 Not Found"; });
+            }
             if (d.state != TransferState::Transferring) continue;
             client.transfers.view.Edit(d.outbound, r.rowId, [&](transfer::TransferRow& row) {
                 row.cells[transfer::kSizeColumn] =
@@ -315,6 +326,9 @@ int main(int argc, char** argv) {
     gui::ExistingFileDialog existing(QStringLiteral("Nova Drift - Harbour Lights.mp3"), &window);
     shoot(existing, "existing-file.png");
     gui::ShootPeopleWindows(client, window, save);
+    gui::PartialTransferDialog partial(QStringLiteral("Nova Drift - Harbour Lights.mp3"), &window);
+    shoot(partial, "partial-transfer.png");
+    gui::ShootIncompleteFiles(client, window, save, profile.path().toStdString());
 
     // An alert about a wizard page sits over the page, which stays on screen.
     {

@@ -108,4 +108,29 @@ UiPort::ExistingFile ExistingFileDialog::Ask() {
     return {UiPort::ExistingFile::Rename, name_->text().toStdString()};
 }
 
+PartialTransferDialog::PartialTransferDialog(const QString& baseName, QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("Le Transfert à échoué !"));
+    setObjectName(QStringLiteral("PartialTransferDialog"));
+    auto* text =
+        new QLabel(QStringLiteral("Votre tentative pour transférer ce fichier à échouée. Que voulez-vous faire avec ce fichier?"), this);
+    text->setWordWrap(true);
+    auto* name = new QLineEdit(baseName, this);
+    name->setReadOnly(true);
+    choice_ = new QComboBox(this);
+    choice_->addItems({QStringLiteral("Move this file to 'Incomplete' folder"), QStringLiteral("Delete this file")});
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(name);
+    layout->addWidget(choice_);
+    layout->addWidget(buttons);
+}
+
+bool PartialTransferDialog::Ask() {
+    // Closed with its close box, the file is kept.
+    return !(exec() == QDialog::Accepted && choice_->currentIndex() == 1);
+}
+
 }  // namespace tandril::gui

@@ -46,4 +46,16 @@ private:
     QLineEdit* name_;
 };
 
+// "Le Transfert à échoué !": what becomes of a download that ended short.
+class PartialTransferDialog : public QDialog {
+    Q_OBJECT
+public:
+    PartialTransferDialog(const QString& baseName, QWidget* owner);
+    // True keeps the file (moved to "Incomplete"); false only for "Delete this file" and "&OK".
+    bool Ask();
+
+private:
+    QComboBox* choice_;
+};
+
 }  // namespace tandril::gui

@@ -2,7 +2,6 @@
 
 #include "base/text.h"
 #include "protocol/server_messages.h"
-#include "session/pending_parts.h"
 #include "session/session.h"
 
 namespace tandril::session {

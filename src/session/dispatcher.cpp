@@ -9,6 +9,7 @@
 #include "protocol/hot_list_messages.h"
 #include "protocol/ignore_messages.h"
 #include "protocol/private_messages.h"
+#include "protocol/resume_messages.h"
 #include "protocol/server_messages.h"
 #include "protocol/user_info_messages.h"
 #include "search/search_session.h"
@@ -19,7 +20,6 @@
 #include "session/ignore_list.h"
 #include "session/instant_messages.h"
 #include "session/invalid_password.h"
-#include "session/pending_parts.h"
 #include "session/server_disconnect.h"
 #include "session/session.h"
 #include "session/upgrade_offer.h"
@@ -27,6 +27,7 @@
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
 #include "transfer/push.h"
+#include "transfer/resume.h"
 #include "transfer/upload.h"
 
 namespace tandril::session {
@@ -120,6 +121,12 @@ void ServerDispatcher(Session& client, int number, const std::string& payload) {
             break;
         case MessageType::UserLineSpeed:
             Route<UserLineSpeed>(payload, [&](auto& m) { transfer::OnLineSpeed(c.transfers, m); });
+            break;
+        case MessageType::SourceFound:
+            Route<protocol::SourceFound>(payload, [&](auto& m) { transfer::OnResumeSource(c.transfers, m); });
+            break;
+        case MessageType::SourcesEnd:
+            Route<protocol::SourcesEnd>(payload, [&](auto& m) { transfer::OnResumeSearchEnd(c.transfers, m); });
             break;
         case MessageType::RemoteQueueFull:
             Route<RemoteQueueFull>(payload, [&](auto& m) { transfer::OnRemoteQueueFull(c.transfers, m); });

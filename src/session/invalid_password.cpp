@@ -9,7 +9,6 @@
 #include "session/account.h"
 #include "session/account_changes.h"
 #include "session/login.h"
-#include "session/pending_parts.h"
 #include "session/reconnect.h"
 #include "session/registration.h"
 #include "session/session.h"

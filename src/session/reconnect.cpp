@@ -8,7 +8,6 @@
 #include "search/search_session.h"
 #include "session/account_changes.h"
 #include "session/login.h"
-#include "session/pending_parts.h"
 #include "session/session.h"
 #include "transfer/data_port.h"
 #include "transfer/download_queue.h"

@@ -2,7 +2,6 @@
 
 #include "base/text.h"
 #include "library/my_files.h"
-#include "session/pending_parts.h"
 #include "transfer/download_queue.h"
 
 namespace tandril::session {

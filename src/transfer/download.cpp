@@ -11,12 +11,12 @@
 #include "base/text.h"
 #include "base/wire_text.h"
 #include "library/my_files.h"
-#include "library/resume_list.h"
 #include "link/proxy_client.h"
 #include "protocol/peer_messages.h"
 #include "transfer/data_port.h"
 #include "transfer/download_queue.h"
 #include "transfer/peek_reply.h"
+#include "transfer/resume.h"
 #include "transfer/streaming.h"
 #include "transfer/transfers.h"
 
@@ -144,7 +144,11 @@ void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
     {
         ListLock lock = c.lists.Take(false);
         TransferRecord* r = FindInbound(c, lock, m.user, m.fileName, {TransferState::Connecting, TransferState::RemotelyQueued});
-        if (!r) return;  // alternative sources of a resumed download come with the resume part
+        if (!r) {
+            lock.unlock();
+            OnSourceAddress(c, m);  // an alternative source of a resumed download, or nothing
+            return;
+        }
         if (m.lineSpeed) r->peerLineSpeed = *m.lineSpeed;
         r->checksum = m.checksum;
         r->peerAddress = m.address;
@@ -221,6 +225,7 @@ void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
 }
 
 void OnDownloadRefused(Transfers& c, const std::string& nick, const std::string& name) {
+    if (OnSourceRefused(c, nick, name)) return;  // a resumed download moves on to its next source
     {
         ListLock lock = c.lists.Take(false);
         if (TransferRecord* r = FindInbound(c, lock, nick, name, {TransferState::Connecting, TransferState::RemotelyQueued})) {
@@ -343,6 +348,17 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, DownloadFile download)
     }
     // A stream has no file: nothing below (which sets a partial file aside) may touch the save folder.
     if (streaming) return StreamToPlayer(c, r, fd);
+    auto partial = [&] {
+        ListLock lock = c.lists.Take(false);
+        return PartialDownload{writtenPath, r.localPath, r.fileSize, r.checksum};
+    };
+    // A download that ended short: a resumed one tries its next source, anything else keeps or
+    // deletes its partial file and fails.
+    auto endShort = [&] {
+        if (MoveToNextSource(c, r)) return;
+        SaveIncomplete(c, partial());
+        Fail(c, r);
+    };
     // A user's cancel or delete (also one that came before the data phase), after which the worker
     // lets go of the record.
     auto stopped = [&] {
@@ -353,7 +369,7 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, DownloadFile download)
         }
         if (stop == 0) return false;
         file.reset();
-        SaveIncomplete(c, writtenPath);  // the file is set aside with no lock held
+        SaveIncomplete(c, partial());  // the file is set aside with no lock held
         {
             ListLock lock = c.lists.Take(false);
             if (stop == 1) {
@@ -369,8 +385,7 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, DownloadFile download)
     if (!WaitForData(c, fd, c.rt.Scaled(20s))) {
         if (c.rt.state.quitting) return;
         file.reset();
-        SaveIncomplete(c, writtenPath);
-        return Fail(c, r);
+        return endShort();
     }
     std::vector<char> block(kBlock);
     bool stalled = false;
@@ -407,11 +422,11 @@ void ReceiveFile(Transfers& c, TransferRecord& r, int fd, DownloadFile download)
         c.rt.ui.ShowAlert(AlertKind::Modeless, Format(800, "Unable to save file %s to %s.", localPath.c_str(), folder.c_str()));
     }
     if (position >= fileSize && written) return CompleteDownload(c, r);
-    SaveIncomplete(c, writtenPath);
-    Fail(c, r);
+    endShort();
 }
 
 void CompleteDownload(Transfers& c, TransferRecord& r) {
+    FinishResumedFile(c, r);
     std::string localPath;
     std::uint32_t fileSize = 0;
     {
@@ -419,7 +434,7 @@ void CompleteDownload(Transfers& c, TransferRecord& r) {
         localPath = r.localPath;
         fileSize = r.fileSize;
     }
-    library::ForgetIncomplete(c.rt.state.profileFolder, localPath);
+    c.incomplete.Forget(localPath);
     library::InspectDownloadedFile(c.library, localPath, fileSize);
     const bool autoDelete = c.rt.state.settings().autoDelete;
     {
@@ -431,15 +446,6 @@ void CompleteDownload(Transfers& c, TransferRecord& r) {
         }
     }
     StartNextQueuedDownload(c);
-}
-
-void SaveIncomplete(Transfers& c, const std::string& localPath) {
-    // Deleting is the one action here; moving the file to the "Incomplete" folder and listing it
-    // for a later resume come with resuming. Until then every other action keeps it where it is.
-    if (c.rt.state.settings().partialAction == 0) {
-        std::error_code ec;
-        fs::remove(localPath, ec);
-    }
 }
 
 }  // namespace tandril::transfer

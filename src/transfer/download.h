@@ -55,7 +55,5 @@ DownloadFile OpenDownloadFile(Transfers& c, const std::string& localPath, Existi
 void ReceiveFile(Transfers& c, TransferRecord& r, int socket, DownloadFile file);
 // The end of every successful download: the file joins the library, the slot passes on.
 void CompleteDownload(Transfers& c, TransferRecord& r);
-// A download that ended short: its partial file is deleted or kept as PartialAction says.
-void SaveIncomplete(Transfers& c, const std::string& localPath);
 
 }  // namespace tandril::transfer

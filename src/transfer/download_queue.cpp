@@ -5,12 +5,21 @@
 #include "base/text.h"
 #include "protocol/server_messages.h"
 #include "transfer/download.h"
+#include "transfer/resume.h"
 #include "transfer/transfers.h"
+#include "transfer/web_download.h"
 
 namespace tandril::transfer {
 
-void AskForDownload(Transfers&, const ListLock&, TransferRecord& r, Outbox& out) {
+void AskForDownload(Transfers& c, const ListLock&, TransferRecord& r, Outbox& out) {
     r.requestTime = TransferNow();
+    if (IsWebName(r.remoteName)) {
+        // Fetched from its web server: the index server hears nothing of it.
+        r.attached = true;
+        TransferRecord* record = &r;
+        c.rt.StartWorker([&c, record] { WebFetchWorker(c, *record); });
+        return;
+    }
     out.Add(protocol::DownloadRequest{r.nick, r.remoteName});
 }
 
@@ -151,8 +160,17 @@ void TimeoutSweep(Transfers& c) {
     int failedDownloads = 0;
     // A record whose worker runs is left to the worker's own time-outs.
     {
+        Outbox out(c);
         ListLock lock = c.lists.Take(false);
         for (auto& r : c.lists.Of(lock, false)) {
+            // A resumed download whose current source never answered moves on to the next one.
+            if (r->state == TransferState::Resuming && r->currentSource && !r->attached && now - r->requestTime > 300) {
+                if (TryNextSource(c, lock, *r, out)) continue;
+                r->timedOut = true;
+                SetTransferState(c, lock, *r, TransferState::Error);
+                ++failedDownloads;
+                continue;
+            }
             if (r->state != TransferState::Connecting || r->attached || now - r->requestTime <= 300) continue;
             r->timedOut = true;
             r->stopRequest = 1;

@@ -12,6 +12,7 @@
 #include "protocol/peer_messages.h"
 #include "transfer/download.h"
 #include "transfer/download_queue.h"
+#include "transfer/resume.h"
 #include "transfer/transfers.h"
 #include "transfer/upload.h"
 
@@ -155,6 +156,8 @@ void PushReceiver(Transfers& c, int fd, const std::string& rest) {
                 break;
             }
         }
+        // Else a resumed download's current source pushes the rest of the file.
+        if (!r) r = TakeResumingForPush(c, lock, header->user, header->fileName);
         if (r) {
             r->attached = true;
             r->fileSize = header->size;
@@ -165,6 +168,7 @@ void PushReceiver(Transfers& c, int fd, const std::string& rest) {
     }
     if (!r) return Refuse(fd, protocol::PeerError::FileNotRequested);
     auto fail = [&] {
+        if (MoveToNextSource(c, *r)) return;
         SetTransferStateUnlocked(c, *r, TransferState::Error);
         StartNextQueuedDownload(c);
     };

@@ -57,6 +57,8 @@ struct TransferRecord {
     // A resuming download's alternative sources and the one being tried.
     std::vector<std::unique_ptr<TransferRecord>> sources;
     TransferRecord* currentSource = nullptr;
+    // A resume search (215) was sent for it and its end (217) has not come yet.
+    bool awaitingSources = false;
 };
 
 // Error, Complete and Cancelled.

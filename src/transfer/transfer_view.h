@@ -36,10 +36,13 @@ public:
     // The two information lines under the lists.
     void SetInfo(const std::string& inbound, const std::string& outbound);
     std::pair<std::string, std::string> Info() const;
+    // The sources of the downloads being resumed changed (called with no list lock held).
+    void NotifySourcesChanged() { Q_EMIT sourcesChanged(); }
 
 Q_SIGNALS:
     void changed(bool outbound);
     void infoChanged();
+    void sourcesChanged();
 
 private:
     mutable std::mutex lock_;

@@ -13,7 +13,7 @@ namespace tandril::transfer {
 using namespace std::chrono_literals;
 
 Transfers::Transfers(Runtime& runtime, protocol::FrameSender& serverLink, library::Library& lib)
-    : rt(runtime), server(serverLink), library(lib) {}
+    : rt(runtime), server(serverLink), library(lib), incomplete(runtime.state.profileFolder) {}
 Transfers::~Transfers() = default;
 
 namespace {

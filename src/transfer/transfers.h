@@ -20,6 +20,7 @@
 #include "library/library.h"
 #include "protocol/frame_sender.h"
 #include "protocol/peer_messages.h"
+#include "transfer/incomplete_files.h"
 #include "transfer/streaming.h"
 #include "transfer/transfer_lists.h"
 #include "transfer/transfer_view.h"
@@ -47,6 +48,10 @@ struct Transfers {
     // Where the data port hands a connection that opened with "GETLIST" or "SENDLIST" (the greeting
     // was sent; `rest` came after the command). Set once, before the listener starts.
     std::function<void(protocol::PeerCommand command, int socket, const std::string& rest)> listConnection;
+    // resume.dat and the Incomplete folder in the profile folder.
+    IncompleteFiles incomplete;
+    // The port of web servers for web downloads (tests use their own server's).
+    std::uint16_t webPort = 80;
 };
 
 inline std::int64_t TransferNow() {

@@ -11,6 +11,7 @@
 #include "protocol/ignore_messages.h"
 #include "protocol/peer_messages.h"
 #include "protocol/private_messages.h"
+#include "protocol/resume_messages.h"
 #include "protocol/server_messages.h"
 #include "protocol/upgrade_messages.h"
 #include "protocol/user_info_messages.h"
@@ -46,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              UserInfoOffline>(payload);
     DecodeAs<ReceivedPrivateMessage, IgnoredUserEntry, IgnoreRequest, UnignoreRequest, IgnoreNoSuchUser, IgnoreAlreadyIgnored,
              IgnoreListRequest, IgnoreListEnd, IgnoreClearRequest>(payload);
+    DecodeAs<FindSources, SourceFound, SourcesEnd>(payload);
     DecodeAs<DirectBrowse, DirectBrowseAccepted, DirectBrowseFailed, BrowseThroughServer, BrowseFile, BrowseEnd>(payload);
     (void)ParseListShareLine(wire);
     (void)ListNick(wire);

@@ -190,3 +190,32 @@ TEST(CommandLine, TheLibraryShowsItsProgressOnOneLine) {
         }
     }
 }
+
+TEST(CommandLine, ResumesEveryListedFileAndSaysHowEachEnded) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServer server;
+    test::TestProfile music;
+    fs::create_directories(music.path() / "Music");
+    const fs::path song = test::EncodeMp3(music, "song", 2, 44100, "-b 128 --cbr -t");
+    fs::copy_file(song, music.path() / "Music/Harbour Lights.mp3");
+    test::NetworkUser ann{server, "ann", {.folders = {(music.path() / "Music").string()}, .dataPort = test::FreePort()}};
+    ASSERT_TRUE(ann.GoOnline(server));
+    ASSERT_TRUE(test::RunUntil([&] { return server.SharedFilesOf("ann").size() == 1; }));
+    const devserver::SharedFile shared = server.SharedFilesOf("ann").front();
+    const std::string bytes = *platform::ReadWholeFile(song);
+
+    // Half of the file waits in bob's Incomplete folder; a second entry is a file nobody shares.
+    test::TestProfile bob;
+    fs::create_directories(bob.path() / "Incomplete");
+    const fs::path partial = bob.path() / "Incomplete/Harbour Lights.mp3", orphan = bob.path() / "Incomplete/orphan.mp3";
+    ASSERT_TRUE(platform::WriteFileAtomically(partial, bytes.substr(0, bytes.size() / 2)));
+    ASSERT_TRUE(platform::WriteFileAtomically(orphan, "abc"));
+    ASSERT_TRUE(platform::WriteFileAtomically(bob.path() / "resume.dat", "\"" + partial.string() + "\" " + std::to_string(shared.size) +
+                                                                             " " + shared.hash + "\n\"" + orphan.string() +
+                                                                             "\" 1000 0123456789abcdef0123456789abcdef-1000\n"));
+    EXPECT_EQ(RunCli(server, bob, "bob", {"--resume"}), 4);  // one of the two could not be resumed
+    EXPECT_EQ(platform::ReadWholeFile(bob.path() / "Downloads/Harbour Lights.mp3"), bytes);
+    EXPECT_EQ(platform::ReadWholeFile(orphan), "abc");  // kept for another try
+    EXPECT_EQ(platform::ReadWholeFile(bob.path() / "resume.dat"),
+              "\"" + orphan.string() + "\" 1000 0123456789abcdef0123456789abcdef-1000\n");
+}

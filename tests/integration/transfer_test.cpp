@@ -320,7 +320,7 @@ TEST(Transfer, AHostileUploaderCostsAFailedDownloadAndNothingElse) {
          "User evil is not properly configured. Try again in a few minutes."},
         {"zero.mp3", 0, "1", "0", 0ms, 1, TransferState::Cancelled, "", "", "zero.mp3' has a 0 byte file size!"},
         // Stalls after some bytes, or closes early: the partial file is kept or deleted.
-        {"stall.mp3", 100, "1", "100abc", 2500ms, 1, TransferState::Error, "stall.mp3.part", "abc", ""},
+        {"stall.mp3", 100, "1", "100abc", 2500ms, 1, TransferState::Error, "../Incomplete/stall.mp3", "abc", ""},
         {"short.mp3", 100, "1", "100abc", 0ms, 0, TransferState::Error, "", "", ""},
     };
     for (const Case& k : cases) {
@@ -608,7 +608,9 @@ TEST(Transfer, CancelAndDeleteStopARunningDownload) {
             EXPECT_TRUE(Ends(c, false, TransferState::Cancelled));
             EXPECT_EQ(Status(c, false), "Annulé ! ");
         }
-        EXPECT_EQ(platform::ReadWholeFile(save / "slow.mp3.part"), "abc");  // kept: PartialAction 1
+        // Kept for a later resume (PartialAction 1): under the file's own name in "Incomplete".
+        EXPECT_EQ(platform::ReadWholeFile(bob.profile.path() / "Incomplete/slow.mp3"), "abc");
+        EXPECT_FALSE(fs::exists(save / "slow.mp3.part"));
         EXPECT_EQ(platform::ReadWholeFile(save / "slow.mp3"), "the user's own file");
         // The worker gives its slot back as it ends, just after it shows the new state.
         EXPECT_TRUE(test::RunUntil([&] { return c.state.Downloads() == 0; }, 5s));

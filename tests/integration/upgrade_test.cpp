@@ -13,6 +13,7 @@
 #include "base/settings.h"
 #include "platform/atomic_file.h"
 #include "support/child_process.h"
+#include "support/nginx.h"
 #include "support/session.h"
 #include "upgrade/check_value.h"
 
@@ -23,7 +24,6 @@ using test::RunUntil;
 namespace {
 
 constexpr std::uint32_t kLoopback = 0x7F000001;
-constexpr const char* kNginx = "/usr/sbin/nginx";
 constexpr const char* kOpenssl = "/usr/bin/openssl";
 constexpr const char* kNewVersion = "v2.1";
 
@@ -31,46 +31,6 @@ bool RunTool(const std::vector<std::string>& argv) {
     test::ChildProcess p(argv);
     return p.Started() && p.Wait(30s) == 0;
 }
-
-// nginx serving `root()` on a free loopback port, in the foreground, as a child of the test.
-class Nginx {
-public:
-    explicit Nginx(const test::TestProfile& folder) : prefix_(folder.path() / "nginx") {
-        std::filesystem::create_directories(root());
-        std::filesystem::create_directories(prefix_ / "temp");
-        platform::Socket probe = platform::ListenTcp(0, true);
-        port_ = platform::LocalPort(probe);
-        probe.reset();
-        const std::string p = prefix_.string();
-        std::ofstream(prefix_ / "nginx.conf") << "daemon off;\nmaster_process off;\nworker_processes 1;\n"
-                                              << "pid " << p << "/nginx.pid;\nerror_log " << p << "/error.log;\n"
-                                              << "events { worker_connections 32; }\n"
-                                              << "http {\n  access_log " << p << "/access.log;\n"
-                                              << "  client_body_temp_path " << p << "/temp/body;\n"
-                                              << "  proxy_temp_path " << p << "/temp/proxy;\n"
-                                              << "  fastcgi_temp_path " << p << "/temp/fastcgi;\n"
-                                              << "  uwsgi_temp_path " << p << "/temp/uwsgi;\n"
-                                              << "  scgi_temp_path " << p << "/temp/scgi;\n"
-                                              << "  default_type application/octet-stream;\n"
-                                              << "  server { listen 127.0.0.1:" << port_ << "; root " << root().string() << "; }\n}\n";
-        process_ = std::make_unique<test::ChildProcess>(
-            std::vector<std::string>{kNginx, "-p", p, "-e", p + "/error.log", "-c", p + "/nginx.conf"});
-        for (int i = 0; i < 400 && !Listening(); ++i) std::this_thread::sleep_for(25ms);
-    }
-    bool Listening() const {
-        platform::Socket s;
-        return platform::ConnectBlocking({kLoopback, port_}, 1s, s) == platform::ConnectResult::Connected;
-    }
-    std::filesystem::path root() const { return prefix_ / "www"; }
-    std::uint16_t Port() const { return port_; }
-    // The requests nginx answered, one line each.
-    std::string AccessLog() const { return platform::ReadWholeFile(prefix_ / "access.log").value_or(""); }
-
-private:
-    std::filesystem::path prefix_;
-    std::uint16_t port_ = 0;
-    std::unique_ptr<test::ChildProcess> process_;
-};
 
 // An HTTP server that announces more bytes than it sends, then closes.
 class ShortBodyServer {
@@ -134,7 +94,7 @@ struct UpgradeRig {
     std::vector<std::string> Alerts() const { return s.ui.Texts("alert"); }
 
     test::TestProfile web;
-    Nginx nginx;
+    test::Nginx nginx;
     test::Session s;
     std::filesystem::path keyFile, marker, oldProgram;
     std::string program;
@@ -143,7 +103,7 @@ struct UpgradeRig {
 };
 
 bool ToolsPresent() {
-    return std::filesystem::exists(kNginx) && std::filesystem::exists(kOpenssl);
+    return std::filesystem::exists(test::kNginx) && std::filesystem::exists(kOpenssl);
 }
 
 }  // namespace

@@ -97,6 +97,20 @@ UiPort::InvitationChoice ScriptedUi::AskInvitation(const std::string& inviter, c
     return answer;
 }
 
+bool ScriptedUi::AskPartialTransfer(const std::string& baseName) {
+    bool keep = true;
+    {
+        std::scoped_lock lock(lock_);
+        if (!partialTransferAnswers.empty()) {
+            keep = partialTransferAnswers.front();
+            partialTransferAnswers.pop_front();
+        }
+    }
+    Record({"partial-transfer", baseName, "Le Transfert à échoué !"});
+    if (whileAsking) whileAsking();
+    return keep;
+}
+
 UiPort::ExistingFile ScriptedUi::AskExistingFile(const std::string& baseName) {
     ExistingFile answer;
     {

@@ -34,6 +34,9 @@ public:
     // "Fichier Existant!": answered in order, then cancelled.
     ExistingFile AskExistingFile(const std::string& baseName) override;
     std::deque<ExistingFile> existingFileAnswers;
+    // "Le Transfert à échoué !": answered in order (true keeps the file), then kept.
+    bool AskPartialTransfer(const std::string& baseName) override;
+    std::deque<bool> partialTransferAnswers;
     // Input boxes: the texts typed, in order; once they run out a box is cancelled.
     std::optional<std::string> AskText(const std::string& caption, const std::string& prompt, std::size_t maxLength) override;
     std::deque<std::optional<std::string>> textAnswers;

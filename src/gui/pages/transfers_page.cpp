@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/client.h"
+#include "gui/incomplete_files_dialog.h"
 #include "gui/list_columns.h"
 #include "gui/transfer/transfer_model.h"
 #include "session/instant_messages.h"
@@ -44,10 +45,14 @@ TransfersPage::TransfersPage(Client& client, QWidget* parent) : QWidget(parent),
     clear->setObjectName(QStringLiteral("ClearFinished"));
     connect(cancel, &QPushButton::clicked, this, &TransfersPage::CancelSelected);
     connect(clear, &QPushButton::clicked, this, [this] { transfer::ClearFinishedTransfers(client_.transfers); });
+    auto* incomplete = new QPushButton(QStringLiteral("Fichiers à reprendre"), this);
+    incomplete->setObjectName(QStringLiteral("IncompleteFiles"));
+    connect(incomplete, &QPushButton::clicked, this, [this] { IncompleteFilesDialog::Open(client_, this); });
     connect(&client.transfers.view, &transfer::TransferView::infoChanged, this, &TransfersPage::ShowInfo, Qt::QueuedConnection);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(inboundInfo_, 1);
+    buttons->addWidget(incomplete);
     buttons->addWidget(cancel);
     buttons->addWidget(clear);
     auto* layout = new QVBoxLayout(this);
