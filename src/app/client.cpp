@@ -5,6 +5,7 @@
 #include "base/settings.h"
 #include "browse/list_exchange.h"
 #include "player/pulse_sink.h"
+#include "search/icmp_ping.h"
 #include "session/dispatcher.h"
 #include "session/ignore_list.h"
 #include "session/instant_messages.h"
@@ -43,6 +44,7 @@ Client::Client(UiPort& uiPort, ClientOptions options)
     transfers.listConnection = [this](protocol::PeerCommand command, int socket, const std::string& rest) {
         browse::ListConnection(browse, command, socket, rest);
     };
+    transfers.ping = [](std::uint32_t address, std::chrono::milliseconds limit) { return search::PingHost(address, limit); };
     channels.openInstantMessage = [this](const std::string& user) { session::OpenInstantMessage(session, user); };
     channels.ignoreUser = [this](const std::string& user) { session::IgnoreUser(session, user); };
     state.endpoints = ReadNetworkEndpoints(store);

@@ -135,6 +135,19 @@ TransferRecord* StillThere(Transfers& c, const ListLock& lock, TransferRecord* r
 
 }  // namespace
 
+std::optional<FileChoice> ChooseFileName(Transfers& c, const std::string& localPath) {
+    std::error_code ec;
+    if (!fs::exists(localPath, ec)) return FileChoice{ExistingFileAction::Overwrite, localPath};
+    for (;;) {
+        UiPort::ExistingFile answer = c.rt.ui.AskExistingFile(localPath.substr(localPath.find_last_of('/') + 1));
+        if (answer.choice == UiPort::ExistingFile::Cancel) return std::nullopt;
+        if (answer.choice == UiPort::ExistingFile::Overwrite) return FileChoice{ExistingFileAction::Overwrite, localPath};
+        const std::string renamed = LocalDownloadPath(c, answer.newName);
+        if (!renamed.empty() && !fs::exists(renamed, ec)) return FileChoice{ExistingFileAction::NewName, renamed};
+        c.rt.ui.ShowAlert(AlertKind::Modal, Format(400, "File '%s' already exists. Choose another name!", answer.newName.c_str()));
+    }
+}
+
 void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
     TransferRecord* record = nullptr;
     std::uint32_t rowId = 0;
@@ -182,29 +195,20 @@ void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m) {
         return;
     }
     ExistingFileAction action = ExistingFileAction::Overwrite;
-    std::error_code ec;
-    if (decide && fs::exists(localPath, ec)) {
-        for (;;) {
-            UiPort::ExistingFile answer = c.rt.ui.AskExistingFile(localPath.substr(localPath.find_last_of('/') + 1));
-            if (answer.choice == UiPort::ExistingFile::Cancel) {
-                {
-                    ListLock lock = c.lists.Take(false);
-                    TransferRecord* r = StillThere(c, lock, record, rowId);
-                    if (!r) return;
-                    SetTransferState(c, lock, *r, TransferState::Cancelled);
-                }
-                StartNextQueuedDownload(c);
-                return;
+    if (decide) {
+        std::optional<FileChoice> choice = ChooseFileName(c, localPath);
+        if (!choice) {
+            {
+                ListLock lock = c.lists.Take(false);
+                TransferRecord* r = StillThere(c, lock, record, rowId);
+                if (!r) return;
+                SetTransferState(c, lock, *r, TransferState::Cancelled);
             }
-            if (answer.choice == UiPort::ExistingFile::Overwrite) break;
-            const std::string renamed = LocalDownloadPath(c, answer.newName);
-            if (!renamed.empty() && !fs::exists(renamed, ec)) {
-                localPath = renamed;
-                action = ExistingFileAction::NewName;
-                break;
-            }
-            c.rt.ui.ShowAlert(AlertKind::Modal, Format(400, "File '%s' already exists. Choose another name!", answer.newName.c_str()));
+            StartNextQueuedDownload(c);
+            return;
         }
+        action = choice->action;
+        localPath = choice->localPath;
     }
     Outbox out(c);
     ListLock lock = c.lists.Take(false);

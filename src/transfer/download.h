@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,14 @@ TransferRecord* FindInbound(Transfers& c, const ListLock& lock, const std::strin
 // already active.
 void StartDownload(Transfers& c, const std::string& remoteName, const std::string& nick, std::uint32_t size,
                    TransferState initialState = TransferState::Connecting, bool streaming = false);
+// Where a download goes when a file of its name is in the save folder already: the user is asked
+// (with no lock held) to overwrite it or to give another name; nullopt when the user cancels.
+// Without such a file, the name as it is.
+struct FileChoice {
+    ExistingFileAction action;
+    std::string localPath;
+};
+std::optional<FileChoice> ChooseFileName(Transfers& c, const std::string& localPath);
 // 204: the uploader's address and port.
 void OnDownloadAddress(Transfers& c, const protocol::DownloadAddress& m);
 // 206 and 609: the download of `name` from `nick` cannot be made.

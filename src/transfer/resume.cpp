@@ -6,7 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "base/line_speed.h"
 #include "base/text.h"
@@ -29,6 +33,9 @@ namespace {
 constexpr auto kSourceSearchWait = 60s;
 // More sources than this for one file are not kept: a server cannot make the list grow for ever.
 constexpr std::size_t kMaxSources = 1000;
+// Sources are timed by this many pings at once, each waiting this long at most.
+constexpr std::size_t kPingWorkers = 75;
+constexpr auto kSourcePingLimit = 1000ms;
 
 std::string BaseName(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -78,16 +85,28 @@ PartialDownload PartialOf(const TransferRecord& r) {
 }
 
 // A resuming download that ran out of sources: Error ("Indisponible" when it never had one), its
-// partial file kept, its slot passed on.
+// partial file kept, its slot passed on. The state changes under the lock the caller found the
+// record with (a record no worker holds may be deleted by the user as soon as it is let go);
+// what is returned is set aside afterwards, with no lock held.
+PartialDownload FailResumeLocked(Transfers& c, const ListLock& lock, TransferRecord& r) {
+    PartialDownload partial = PartialOf(r);
+    SetTransferState(c, lock, r, TransferState::Error);
+    return partial;
+}
+
+void KeepFailedResume(Transfers& c, const PartialDownload& partial) {
+    SaveIncomplete(c, partial);
+    StartNextQueuedDownload(c);
+}
+
+// The same from the worker that holds the record.
 void FailResume(Transfers& c, TransferRecord& r) {
     PartialDownload partial;
     {
         ListLock lock = c.lists.Take(false);
-        partial = PartialOf(r);
-        SetTransferState(c, lock, r, TransferState::Error);
+        partial = FailResumeLocked(c, lock, r);
     }
-    SaveIncomplete(c, partial);
-    StartNextQueuedDownload(c);
+    KeepFailedResume(c, partial);
 }
 
 // The first source is asked for; false when there is none.
@@ -98,21 +117,60 @@ bool TryFirstSource(Transfers& c, const ListLock& lock, TransferRecord& r, proto
     return true;
 }
 
-// The search for a record's sources is over (217, or no answer in time).
+// The round-trip times of the sources' addresses, in their order: on workers of their own, a few at
+// a time, each within the limit (-1: no answer). Not timed (9999) when the client has no pinger.
+std::vector<int> TimeSources(Transfers& c, const std::vector<std::uint32_t>& addresses) {
+    std::vector<int> times(addresses.size(), c.ping ? -1 : 9999);
+    if (!c.ping || addresses.empty()) return times;
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; !c.rt.state.quitting && (i = next++) < addresses.size();) times[i] = c.ping(addresses[i], kSourcePingLimit);
+    };
+    std::vector<std::jthread> workers;
+    for (std::size_t k = 1; k < std::min(kPingWorkers, addresses.size()); ++k) workers.emplace_back(work);
+    work();
+    return times;
+}
+
+// The search for a record's sources is over (217, or no answer in time); on a worker, as the
+// sources are timed before the first is asked for.
 void EndSourceSearch(Transfers& c, std::uint32_t rowId, const std::string& checksum, std::uint32_t size) {
-    TransferRecord* failed = nullptr;
+    // The record is claimed (no longer awaiting: a second end finds nothing) and its sources noted.
+    std::uint32_t claimed = 0;
+    std::vector<TransferRecord*> sources;
+    std::vector<std::uint32_t> addresses;
     {
-        Outbox out(c);
         ListLock lock = c.lists.Take(false);
         for (auto& r : c.lists.Of(lock, false)) {
             if (r->state != TransferState::Resuming || !r->awaitingSources || r->checksum != checksum || r->fileSize != size) continue;
             if (rowId != 0 && r->rowId != rowId) continue;
             r->awaitingSources = false;
-            if (!TryFirstSource(c, lock, *r, out)) failed = r.get();
+            claimed = r->rowId;
+            for (const auto& s : r->sources) {
+                sources.push_back(s.get());
+                addresses.push_back(s->peerAddress);
+            }
             break;
         }
     }
-    if (failed) FailResume(c, *failed);
+    if (claimed == 0) return;
+    const std::vector<int> times = TimeSources(c, addresses);
+    std::optional<PartialDownload> failed;
+    {
+        Outbox out(c);
+        ListLock lock = c.lists.Take(false);
+        // Cancelled or deleted meanwhile: nothing to try. Sources live as long as their record.
+        TransferRecord* r = c.lists.FindByRowId(lock, false, claimed);
+        if (!r || r->state != TransferState::Resuming || r->currentSource) return;
+        for (std::size_t i = 0; i < sources.size(); ++i) sources[i]->pingMs = times[i];
+        // Taken in the order they came, each goes where its time puts it.
+        std::vector<std::unique_ptr<TransferRecord>> arrived = std::move(r->sources);
+        r->sources.clear();
+        for (auto& s : arrived) InsertSource(*r, std::move(s));
+        if (!TryFirstSource(c, lock, *r, out)) failed = FailResumeLocked(c, lock, *r);
+    }
+    c.view.NotifySourcesChanged();
+    if (failed) KeepFailedResume(c, *failed);
 }
 
 }  // namespace
@@ -206,7 +264,13 @@ void OnResumeSource(Transfers& c, const protocol::SourceFound& m) {
             auto source = std::make_unique<TransferRecord>(false, CutText(m.user, 19), CutText(m.fileName, 349), CutText(m.checksum, 49),
                                                            m.size, m.address, m.port, 0, TransferNow());
             source->peerLineSpeed = m.lineSpeed;
-            InsertSource(*r, std::move(source));
+            // Kept in the order they come until the search ends and they are timed; one that comes
+            // later still takes its place among them.
+            if (r->awaitingSources) {
+                r->sources.push_back(std::move(source));
+            } else {
+                InsertSource(*r, std::move(source));
+            }
             added = true;
             break;
         }
@@ -221,14 +285,14 @@ std::vector<SourceRow> ResumeSources(Transfers& c) {
         if (r->state != TransferState::Resuming && r->sources.empty()) continue;
         for (auto& s : r->sources) {
             rows.push_back({s->remoteName, s->nick, LineSpeedName(static_cast<int>(s->peerLineSpeed)),
-                            s->pingMs == 9999 ? std::string() : std::to_string(s->pingMs), s.get() == r->currentSource});
+                            s->pingMs < 0 || s->pingMs == 9999 ? std::string() : std::to_string(s->pingMs), s.get() == r->currentSource});
         }
     }
     return rows;
 }
 
 void OnResumeSearchEnd(Transfers& c, const protocol::SourcesEnd& m) {
-    EndSourceSearch(c, 0, m.checksum, m.size);
+    c.rt.StartWorker([&c, m] { EndSourceSearch(c, 0, m.checksum, m.size); });
 }
 
 void AskForSource(Transfers&, const ListLock&, TransferRecord& r, protocol::Outbox& out) {
@@ -275,15 +339,15 @@ bool OnSourceAddress(Transfers& c, const protocol::DownloadAddress& m) {
 }
 
 bool OnSourceRefused(Transfers& c, const std::string& nick, const std::string& name) {
-    TransferRecord* failed = nullptr;
+    std::optional<PartialDownload> failed;
     {
         Outbox out(c);
         ListLock lock = c.lists.Take(false);
         TransferRecord* r = FindResumingFor(c, lock, nick, name);
         if (!r) return false;
-        if (!TryNextSource(c, lock, *r, out)) failed = r;
+        if (!TryNextSource(c, lock, *r, out)) failed = FailResumeLocked(c, lock, *r);
     }
-    if (failed) FailResume(c, *failed);
+    if (failed) KeepFailedResume(c, *failed);
     return true;
 }
 

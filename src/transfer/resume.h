@@ -53,8 +53,9 @@ struct SourceRow {
     bool current = false;
 };
 std::vector<SourceRow> ResumeSources(Transfers& c);
-// 217: the search for that checksum and size is over: the first source is asked for, or the
-// record fails ("Indisponible") and its partial file is kept.
+// 217: the search for that checksum and size is over: on a worker, the sources are timed and put
+// in order, and the first is asked for; or the record fails ("Indisponible") and its partial file
+// is kept.
 void OnResumeSearchEnd(Transfers& c, const protocol::SourcesEnd& m);
 // Asks the server for the record's current source: 203, or 500 when the source is firewalled.
 void AskForSource(Transfers& c, const ListLock& lock, TransferRecord& r, protocol::Outbox& out);

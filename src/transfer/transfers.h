@@ -52,6 +52,9 @@ struct Transfers {
     IncompleteFiles incomplete;
     // The port of web servers for web downloads (tests use their own server's).
     std::uint16_t webPort = 80;
+    // The round-trip time to an address (as the server writes it) within the limit, in ms; -1 when
+    // no answer came. Sources of a resumed download are tried fastest first. Unset: not timed.
+    std::function<int(std::uint32_t address, std::chrono::milliseconds limit)> ping;
 };
 
 inline std::int64_t TransferNow() {

@@ -239,11 +239,31 @@ WebResponseHead ParseResponseHead(const std::vector<std::string>& lines) {
 }
 
 void WebFetchWorker(Transfers& c, TransferRecord& r) {
-    std::string remoteName;
+    std::string remoteName, localPath;
+    bool decide = false;
     {
         ListLock lock = c.lists.Take(false);
         r.attached = true;
         remoteName = r.remoteName;
+        localPath = r.localPath;
+        decide = r.existingFileAction == ExistingFileAction::Undecided;
+    }
+    // A file of the same name is the user's: asked about as for a download from a user, before
+    // anything is fetched.
+    if (decide) {
+        std::optional<FileChoice> choice = ChooseFileName(c, localPath);
+        {
+            ListLock lock = c.lists.Take(false);
+            if (choice) {
+                r.existingFileAction = choice->action;
+                r.localPath = choice->localPath;
+            } else if (r.stopRequest == 2) {
+                RemoveTransfer(c, lock, r);  // deleted by the user while asked: this worker frees it
+            } else {
+                SetTransferState(c, lock, r, TransferState::Cancelled);
+            }
+        }
+        if (!choice) return StartNextQueuedDownload(c);
     }
     auto web = ParseWebName(remoteName);
     if (!web) return Fail(c, r);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "devserver/dev_server.h"
 #include "platform/atomic_file.h"
@@ -155,6 +156,7 @@ TEST(Resume, ASourceThatFailsIsFollowedByTheNextOne) {
     const std::string bytes = n.Song();
     const devserver::SharedFile file = n.Shared();
     n.CutDownload(1000, file.hash);
+    n.b().transfers.ping = [](std::uint32_t, std::chrono::milliseconds) { return 0; };
     n.ResumeAll();
     ASSERT_TRUE(n.server.WaitFor("bob", 215, 5s));
     // Equal round-trip times: the later source is tried first, and "ghost" is not online.
@@ -168,6 +170,34 @@ TEST(Resume, ASourceThatFailsIsFollowedByTheNextOne) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0].substr(0, 6), "ghost ");
     EXPECT_EQ(asked[1].substr(0, 4), "ann ");
+}
+
+// Sources are timed once the search ends: one that does not answer the ping goes first, then the
+// fastest, whatever order they came in; each is asked for in turn as the one before is refused.
+TEST(Resume, SourcesAreTriedInTheOrderOfTheirRoundTripTimes) {
+    if (!test::HaveLame()) GTEST_SKIP() << "lame makes the test files (scripts/setup.sh)";
+    devserver::DevServerOptions quiet;
+    quiet.resumeSearch = false;
+    Network n(quiet);
+    ASSERT_TRUE(n.Online(false));
+    const devserver::SharedFile file = n.Shared();
+    n.CutDownload(1000, file.hash);
+    // None of these users is online: each 203 is refused and the next source is asked for.
+    const std::map<std::uint32_t, int> times{{0x0100000A, 50}, {0x0200000A, 10}, {0x0300000A, -1}};
+    n.b().transfers.ping = [times](std::uint32_t address, std::chrono::milliseconds) { return times.at(address); };
+    n.ResumeAll();
+    ASSERT_TRUE(n.server.WaitFor("bob", 215, 5s));
+    for (auto [nick, address] : {std::pair{"fast", 0x0200000A}, {"mute", 0x0300000A}, {"slow", 0x0100000A}}) {
+        ASSERT_TRUE(n.server.SendTo(
+            "bob", 216,
+            protocol::SourceFound{nick, static_cast<std::uint32_t>(address), 6699, file.virtualName, file.hash, file.size, 3}.Encode()));
+    }
+    ASSERT_TRUE(n.server.SendTo("bob", 217, file.hash + " " + std::to_string(file.size)));
+    ASSERT_TRUE(n.Ends(TransferState::Error)) << n.Status();
+    std::vector<std::string> asked;
+    for (const std::string& payload : n.Requests(203)) asked.push_back(payload.substr(0, payload.find(' ')));
+    EXPECT_EQ(asked, (std::vector<std::string>{"mute", "fast", "slow"}));
+    EXPECT_TRUE(fs::exists(n.Incomplete() / "Blue Rock.mp3"));
 }
 
 TEST(Resume, WithoutUsableSourcesTheDownloadFailsAndKeepsItsFile) {

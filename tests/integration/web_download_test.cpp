@@ -131,6 +131,39 @@ TEST(WebDownload, AFileFromARealWebServerArrivesByteForByte) {
     EXPECT_FALSE(rig.SentToServer(203));
 }
 
+// A file of that name in the save folder is the user's: asked about before anything is fetched,
+// it is kept on Cancel, the download takes the new name on Rename, and only Overwrite replaces it.
+TEST(WebDownload, AFileOfTheSameNameIsAskedAboutFirst) {
+    if (!HaveNginx()) GTEST_SKIP() << "nginx is not installed (scripts/setup.sh installs it)";
+    test::TestProfile web;
+    test::Nginx nginx(web);
+    ASSERT_TRUE(nginx.Listening());
+    const std::string song = RandomBytes(64 * 1024);
+    std::ofstream(nginx.root() / "song.mp3", std::ios::binary) << song;
+    using Choice = UiPort::ExistingFile;
+    struct Case {
+        Choice answer;
+        TransferState end;
+        std::string mine, other;  // what "song.mp3" and "other.mp3" hold afterwards
+    } cases[] = {
+        {{Choice::Cancel, ""}, TransferState::Cancelled, "mine", ""},
+        {{Choice::Rename, "other.mp3"}, TransferState::Complete, "mine", song},
+        {{Choice::Overwrite, ""}, TransferState::Complete, song, ""},
+    };
+    for (const Case& t : cases) {
+        WebRig rig;
+        rig.client().transfers.webPort = nginx.Port();
+        fs::create_directories(rig.SaveFolder());
+        std::ofstream(rig.SaveFolder() / "song.mp3", std::ios::binary) << "mine";
+        rig.bob.ui.existingFileAnswers.push_back(t.answer);
+        StartDownload(rig.client().transfers, "web:\\127.0.0.1\\song.mp3", "radio", 0);
+        ASSERT_TRUE(rig.Ends(t.end)) << rig.Status();
+        EXPECT_EQ(rig.bob.ui.Texts("existing-file"), std::vector<std::string>{"song.mp3"});
+        EXPECT_EQ(platform::ReadWholeFile(rig.SaveFolder() / "song.mp3").value_or(""), t.mine);
+        EXPECT_EQ(platform::ReadWholeFile(rig.SaveFolder() / "other.mp3").value_or(""), t.other);
+    }
+}
+
 TEST(WebDownload, AnErrorPageIsAnErrorAndNothingIsSaved) {
     if (!HaveNginx()) GTEST_SKIP() << "nginx is not installed (scripts/setup.sh installs it)";
     test::TestProfile web;
