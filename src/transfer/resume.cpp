@@ -243,8 +243,8 @@ void RequestResume(Transfers& c, const std::vector<IncompleteEntry>& entries) {
             asked.emplace_back(r.rowId, e);
         }
     }
-    for (auto& [rowId, e] : asked) {
-        c.rt.StartWorker([&c, rowId, e] {
+    for (const auto& one : asked) {
+        c.rt.StartWorker([&c, rowId = one.first, e = one.second] {
             c.rt.Sleep(c.rt.Scaled(kSourceSearchWait));
             if (!c.rt.state.quitting) EndSourceSearch(c, rowId, e.checksum, e.size);
         });
